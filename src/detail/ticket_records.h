@@ -1,0 +1,135 @@
+#pragma once
+// Ticket records, their attribute code tables, the per-month ticket tables
+// and the working list of the day being edited.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "ledger/ledger_records.h"
+
+namespace tamrel {
+
+// The fields of a ticket record, in column order.
+enum class TicketField {
+  Month,         // cols 1-2 ("  " marks a blank record)
+  Day,           // cols 4-5
+  Racecourse,    // col 7
+  RaceNo,        // col 9
+  Weekday,       // col 11
+  Surface,       // col 13
+  DistanceBand,  // col 15
+  RaceClass,     // col 17
+  Purchase,      // cols 19-28
+  Payout,        // cols 30-39
+  BetType,       // col 41
+  AgeGroup,      // col 43
+  Condition,     // col 45
+  RunnersBand,   // col 47
+};
+
+struct FieldSpan {
+  int column;  // 1-based
+  int width;
+};
+
+FieldSpan fieldSpan(TicketField f);
+
+// One ticket: the 47 characters of its line in "info.dat". Stored, copied and
+// compared as text; fields are read by column and written in place.
+struct TicketRecord {
+  static constexpr std::size_t kWidth = 47;
+  std::array<char, kWidth> text;
+
+  TicketRecord() { text.fill(' '); }
+
+  std::string_view view() const { return {text.data(), text.size()}; }
+  std::string_view field(TicketField f) const;
+  // Writes exactly the field's columns: `value` is cut or padded with blanks
+  // to the field width; the rest of the record is unchanged.
+  void setField(TicketField f, std::string_view value);
+  // A blank record (month "  ") is never written, counted or shown.
+  bool isBlank() const { return text[0] == ' ' && text[1] == ' '; }
+  void markBlank() { text[0] = text[1] = ' '; }
+
+  friend bool operator==(const TicketRecord&, const TicketRecord&) = default;
+};
+
+// Attributes stored as one code character each.
+enum class Attribute {
+  Racecourse,
+  RaceNo,
+  Weekday,
+  Surface,
+  DistanceBand,
+  RaceClass,
+  BetType,
+  AgeGroup,
+  Condition,
+  RunnersBand,
+};
+
+struct CodeCaption {
+  char code;
+  std::string_view caption;
+};
+
+// The code table of an attribute, in list order.
+std::span<const CodeCaption> codeTable(Attribute a);
+// Caption of a code; empty when the code is not in the table.
+std::string_view captionOf(Attribute a, char code);
+// Code of a caption (exact match); nullopt when the text is no caption.
+std::optional<char> codeOf(Attribute a, std::string_view caption);
+// The record field that holds an attribute.
+TicketField fieldOf(Attribute a);
+
+// The bet type of a code "1".."7"; nullopt otherwise.
+std::optional<tamrel::BetType> betTypeOfCode(char code);
+
+// The header line's record ("00" month and day), carried unchanged.
+using TicketHeader = TicketRecord;
+
+inline constexpr int kMonthSlots = 500;
+inline constexpr int kMaxMonthTickets = kMonthSlots - 1;  // one slot is the end marker
+
+struct MonthTickets {
+  std::array<TicketRecord, kMonthSlots> slots;  // live: 0 .. count-1; slot count is the end marker
+  std::int16_t count = 0;
+};
+
+struct TicketStore {
+  TicketHeader header;
+  std::array<MonthTickets, 12> months;  // index month - 1
+
+  MonthTickets& month(int m) { return months[static_cast<std::size_t>(m - 1)]; }
+  const MonthTickets& month(int m) const { return months[static_cast<std::size_t>(m - 1)]; }
+};
+
+// Resets the header (columns 1-41) and empties every month.
+void clearTickets(TicketStore& store);
+
+inline constexpr int kDayListSlots = 201;
+inline constexpr int kMaxDayTickets = 200;
+
+// The tickets of the day being edited: entry i is row i + 1 of the ticket
+// grid, deleted tickets included as blank entries.
+struct DayTicketList {
+  std::array<TicketRecord, kDayListSlots> entries;
+  std::int16_t count = 0;
+};
+
+// Blanks an entry in place: columns 1-2 and 6-47 become spaces; the day keeps
+// the entry in its day and row.
+void blankEntry(TicketRecord& entry);
+
+// Per bet type, purchase sums (stake) and payout sums of the day's tickets.
+using DayBetTotals = BetAmounts;
+
+// Adds (sign +1) or subtracts (sign -1) one ticket's amounts to its bet
+// type's sums; false and nothing changed on overflow.
+bool adjustTotals(DayBetTotals& totals, BetType type, std::int32_t purchase, std::int32_t payout,
+                  int sign);
+
+}  // namespace tamrel

@@ -1,0 +1,56 @@
+#pragma once
+// Whole-yen amounts: the one place where amount text is parsed and formatted
+// and where 32-bit arithmetic is checked. Every window and file routine goes
+// through these; none re-implements them.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tamrel {
+
+// Width of every stored amount field ("0000000000").
+inline constexpr std::size_t kAmountWidth = 10;
+
+// The value of the leading decimal number of `text`: leading blanks are
+// skipped, an optional sign and digits with an optional fraction are read up
+// to the first character that cannot continue the number, and the value is
+// rounded half to even. No number gives 0. A value outside the signed 32-bit
+// range gives nullopt: callers treat that as an overflow, never wrap it.
+std::optional<std::int32_t> parseAmount(std::string_view text);
+
+// Same leading-number rule, unrounded (the dividend of the payout calculator).
+double parseDecimal(std::string_view text);
+
+// Rounds half to even into the signed 32-bit range; nullopt when outside it.
+std::optional<std::int32_t> roundToAmount(double value);
+
+// Stored form of an amount: exactly ten characters. Non-negative values are
+// ten zero-padded digits; a negative value is "-" and nine digits
+// (-500 -> "-000000500"), which parseAmount reads back. Values below
+// -999,999,999 cannot be stored and give nullopt.
+std::optional<std::array<char, kAmountWidth>> amountText(std::int32_t value);
+
+// Display pattern "#########0": no grouping, leading "-" for negatives.
+std::string formatAmount(std::int32_t value);
+
+// Display format "percent": rate x 100 with two decimals and "%"
+// (1.5 -> "150.00%").
+std::string formatPercent(float rate);
+
+// Overflow-checked signed 32-bit arithmetic.
+std::optional<std::int32_t> checkedAdd(std::int32_t a, std::int32_t b);
+std::optional<std::int32_t> checkedSub(std::int32_t a, std::int32_t b);
+std::optional<std::int32_t> checkedSum(std::span<const std::int32_t> values);
+
+// payout / stake in double precision, held as single precision; 0 for a zero
+// stake.
+float recoveryRate(std::int32_t stake, std::int32_t payout);
+
+// payout - stake; nullopt on overflow.
+std::optional<std::int32_t> profit(std::int32_t stake, std::int32_t payout);
+
+}  // namespace tamrel

@@ -1,0 +1,47 @@
+#pragma once
+// "tosidata.dat": the ledger's file of 385 fixed-width lines.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "ledger/ledger_records.h"
+
+namespace tamrel {
+
+inline constexpr std::string_view kLedgerFileName = "tosidata.dat";
+inline constexpr std::string_view kTicketFileName = "info.dat";
+
+// Result of a load. Both data files report in this code space.
+enum class LoadCode : std::int16_t {
+  Ok = 0,
+  DayBeforeMonth = 1,  // a day line came before the first month line
+  NoYearTotal = 2,
+  MonthCount = 3,      // month lines != 12
+  FirstHalfDays = 4,   // day lines of months 1..6 != 186
+  SecondHalfDays = 5,  // day lines of months 7..12 != 186
+  Unreadable = 7,      // cannot open or read, or too many lines
+};
+
+enum class SaveResult : std::int16_t { Ok = 0, WriteError = 1 };
+
+// The message the shell shows for a failed load (UTF-8); empty for Ok.
+std::string loadCodeMessage(LoadCode code);
+
+// Where a data file lives: its bare name in the working directory until the
+// user has switched to a data directory, then inside that directory.
+std::filesystem::path dataFilePath(bool dataDirSwitched, const std::string& dataDir,
+                                   std::string_view fileName);
+
+// Fills the ledger from the file. Records are not cleared first: a load that
+// stops early leaves what it read, and the rest keeps its previous content.
+LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path);
+
+// The file's bytes as loading and saving see them (385 lines, CR LF).
+std::string ledgerFileText(const YearLedger& ledger);
+
+// Replaces the file atomically; on failure the previous file is untouched.
+SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path);
+
+}  // namespace tamrel

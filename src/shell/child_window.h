@@ -1,0 +1,35 @@
+#pragma once
+// Base of every window hosted in the main window's work area.
+
+#include <QWidget>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace tamrel {
+
+class ChildWindow : public QWidget {
+  Q_OBJECT
+ public:
+  using QWidget::QWidget;
+
+  // Called each time this window becomes the active child window.
+  virtual void activated() {}
+
+  // Closes the window with its frame (as the title-bar close box would).
+  void closeWindow();
+
+  // The frame this window lives in, or nullptr when shown on its own.
+  QMdiSubWindow* subWindow() const;
+  // The work area hosting this window, or nullptr.
+  QMdiArea* workArea() const;
+
+  // Shows `window` again in front (it stays where it is).
+  static void bringToFront(ChildWindow* window);
+};
+
+// Opens `window` modeless at (0, 0) of the work area, deleted when closed;
+// its caption is the window's windowTitle(). Returns the frame.
+QMdiSubWindow* openChildWindow(QMdiArea& area, ChildWindow* window);
+
+}  // namespace tamrel

@@ -1,0 +1,24 @@
+#pragma once
+// Loading and saving both data files in the order the program relies on.
+
+#include "shell/app_state.h"
+
+namespace tamrel {
+
+struct LoadOutcome {
+  LoadCode ledger = LoadCode::Ok;
+  LoadCode tickets = LoadCode::Ok;
+  // The ledger's code if it failed, otherwise the ticket file's.
+  LoadCode combined() const { return ledger != LoadCode::Ok ? ledger : tickets; }
+  bool ok() const { return combined() == LoadCode::Ok; }
+};
+
+// Loads the ledger, then the tickets, from the state's data location; the
+// second runs even when the first failed.
+LoadOutcome loadData(AppState& state);
+
+// Saves the ledger, then, only if that succeeded, the tickets. A failure of
+// either is a WriteError.
+SaveResult saveData(const AppState& state);
+
+}  // namespace tamrel

@@ -1,0 +1,38 @@
+#pragma once
+// Fonts, colours, sizes and the read-only value box, in one place.
+
+#include <QColor>
+#include <QFont>
+#include <QLineEdit>
+#include <functional>
+
+namespace tamrel {
+
+// The Japanese UI font and the Mincho (serif) font of the ticket window.
+QFont uiFont();
+QFont minchoFont();
+
+// Twips (1/1440 inch) to pixels at the widget's logical DPI.
+int twipsToPixels(int twips, const QWidget* widget);
+QRect twipsRect(int left, int top, int width, int height, const QWidget* widget);
+
+// Text and background colours of a box, set through its palette.
+void setBoxColours(QWidget* box, const QColor& text, const QColor& background);
+
+// A right-aligned display box that cannot be edited or hold the caret:
+// whenever it receives the focus, the focus moves to the widget that
+// `focusTarget` names.
+class ValueBox : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit ValueBox(QWidget* parent = nullptr);
+  void setFocusTarget(std::function<QWidget*()> target) { target_ = std::move(target); }
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  std::function<QWidget*()> target_;
+};
+
+}  // namespace tamrel

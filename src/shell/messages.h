@@ -1,0 +1,38 @@
+#pragma once
+// Modal messages. Every window asks and tells through this interface, so
+// tests can script the answers and read back what was shown.
+
+#include <QString>
+
+class QWidget;
+
+namespace tamrel {
+
+inline const QString kErrorTitle = QStringLiteral("ｴﾗｰﾒｯｾｰｼﾞ");
+inline const QString kConfirmTitle = QStringLiteral("確認ﾒｯｾｰｼﾞ");
+
+class Messages {
+ public:
+  virtual ~Messages() = default;
+  // "ｴﾗｰﾒｯｾｰｼﾞ" with OK: refusals and errors.
+  virtual void error(const QString& text) = 0;
+  // "確認ﾒｯｾｰｼﾞ" with OK: notices.
+  virtual void notice(const QString& text) = 0;
+  // "確認ﾒｯｾｰｼﾞ" with はい/いいえ; true for はい.
+  virtual bool ask(const QString& text) = 0;
+};
+
+// The production implementation: application-modal QMessageBox with Japanese
+// button texts.
+class BoxMessages final : public Messages {
+ public:
+  explicit BoxMessages(QWidget* parent) : parent_(parent) {}
+  void error(const QString& text) override;
+  void notice(const QString& text) override;
+  bool ask(const QString& text) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace tamrel
