@@ -9,6 +9,7 @@ enum class TransferResult {
   Ok,
   TooManyForDay,  // load: the day has more than 200 records; the list is untouched
   MonthFull,      // store: the month would exceed 499 live records; nothing changes
+  InvalidDate,    // month outside 1..12 or day outside 1..31; nothing changes
 };
 
 // The list becomes the day's records of the month, in slot order.

@@ -85,8 +85,23 @@ std::optional<char> codeOf(Attribute a, std::string_view caption);
 // The record field that holds an attribute.
 TicketField fieldOf(Attribute a);
 
+// Caption of the attribute's code in a record; empty for an unknown code.
+std::string_view captionOf(Attribute a, const TicketRecord& record);
+
 // The bet type of a code "1".."7"; nullopt otherwise.
 std::optional<tamrel::BetType> betTypeOfCode(char code);
+// The code "1".."7" of a bet type.
+char codeOfBetType(BetType type);
+
+// The value of an amount field (Purchase, Payout) by the shared parsing rule;
+// nullopt when the text holds a number outside the 32-bit range.
+std::optional<std::int32_t> amountField(const TicketRecord& record, TicketField f);
+// Writes an amount in its stored ten-character form; false (record
+// unchanged) when the value cannot be stored.
+bool setAmountField(TicketRecord& record, TicketField f, std::int32_t value);
+
+// A month or day as two digits ("05"), as the records hold them.
+std::array<char, 2> twoDigits(int value);
 
 // The header line's record ("00" month and day), carried unchanged.
 using TicketHeader = TicketRecord;
@@ -131,5 +146,9 @@ using DayBetTotals = BetAmounts;
 // type's sums; false and nothing changed on overflow.
 bool adjustTotals(DayBetTotals& totals, BetType type, std::int32_t purchase, std::int32_t payout,
                   int sign);
+
+// The totals of the list's non-blank entries, recomputed from scratch;
+// entries without a known bet type add nothing. nullopt on overflow.
+std::optional<DayBetTotals> dayTotals(const DayTicketList& list);
 
 }  // namespace tamrel
