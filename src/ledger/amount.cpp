@@ -1,1 +1,174 @@
-// (being written)
+#include "ledger/amount.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace tamrel {
+
+namespace {
+
+constexpr std::int64_t kMin32 = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kMax32 = std::numeric_limits<std::int32_t>::max();
+
+// Smallest value that fits the stored form "-" + nine digits.
+constexpr std::int32_t kMinStorable = -999'999'999;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The leading number of a text, split into its parts. Exponents are not
+// part of an amount: "1e3" reads as 1, as a person typing yen would expect.
+struct LeadingNumber {
+  bool negative = false;
+  std::string_view integer;   // digits before the point
+  std::string_view fraction;  // digits after the point
+  bool found = false;         // at least one digit
+};
+
+LeadingNumber scanNumber(std::string_view text) {
+  LeadingNumber n;
+  std::size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    n.negative = text[i] == '-';
+    ++i;
+  }
+  const std::size_t intStart = i;
+  while (i < text.size() && isDigit(text[i])) ++i;
+  n.integer = text.substr(intStart, i - intStart);
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    const std::size_t fracStart = i;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    n.fraction = text.substr(fracStart, i - fracStart);
+  }
+  n.found = !n.integer.empty() || !n.fraction.empty();
+  return n;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> parseAmount(std::string_view text) {
+  const LeadingNumber n = scanNumber(text);
+  if (!n.found) return 0;
+
+  // Exact decimal rounding: the magnitude saturates well above the 32-bit
+  // range, so arbitrarily long digit runs cannot overflow the accumulator.
+  constexpr std::int64_t kSaturate = std::int64_t{1} << 40;
+  std::int64_t magnitude = 0;
+  for (char c : n.integer) {
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > kSaturate) return std::nullopt;
+  }
+
+  if (!n.fraction.empty()) {
+    const char first = n.fraction.front();
+    bool roundUp = false;
+    if (first > '5') {
+      roundUp = true;
+    } else if (first == '5') {
+      bool beyondHalf = false;
+      for (char c : n.fraction.substr(1)) {
+        if (c != '0') {
+          beyondHalf = true;
+          break;
+        }
+      }
+      roundUp = beyondHalf || (magnitude % 2 == 1);
+    }
+    if (roundUp) ++magnitude;
+  }
+
+  const std::int64_t value = n.negative ? -magnitude : magnitude;
+  if (value < kMin32 || value > kMax32) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+double parseDecimal(std::string_view text) {
+  const LeadingNumber n = scanNumber(text);
+  if (!n.found) return 0.0;
+  std::string digits;
+  digits.reserve(n.integer.size() + n.fraction.size() + 2);
+  digits.append(n.integer.empty() ? std::string_view("0") : n.integer);
+  if (!n.fraction.empty()) {
+    digits.push_back('.');
+    digits.append(n.fraction);
+  }
+  double value = 0.0;
+  const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  (void)ptr;
+  if (ec == std::errc::result_out_of_range) value = std::numeric_limits<double>::infinity();
+  return n.negative ? -value : value;
+}
+
+std::optional<std::int32_t> roundToAmount(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  // nearbyint rounds in the default mode: to nearest, halves to even.
+  const double rounded = std::nearbyint(value);
+  if (rounded < static_cast<double>(kMin32) || rounded > static_cast<double>(kMax32)) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(rounded);
+}
+
+std::optional<std::array<char, kAmountWidth>> amountText(std::int32_t value) {
+  if (value < kMinStorable) return std::nullopt;
+  std::array<char, kAmountWidth> out;
+  std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
+  const std::size_t digitsFrom = value < 0 ? 1 : 0;
+  for (std::size_t i = kAmountWidth; i > digitsFrom; --i) {
+    out[i - 1] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  }
+  if (value < 0) out[0] = '-';
+  return out;
+}
+
+std::string formatAmount(std::int32_t value) { return std::to_string(value); }
+
+std::string formatPercent(float rate) {
+  const double percent = static_cast<double>(rate) * 100.0;
+  if (!std::isfinite(percent)) return "0.00%";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.2f", percent);
+  std::string text(buffer);
+  // A tiny negative rate rounds to zero; zero has no sign.
+  if (text == "-0.00") text = "0.00";
+  text.push_back('%');
+  return text;
+}
+
+std::optional<std::int32_t> checkedAdd(std::int32_t a, std::int32_t b) {
+  std::int32_t result = 0;
+  if (__builtin_add_overflow(a, b, &result)) return std::nullopt;
+  return result;
+}
+
+std::optional<std::int32_t> checkedSub(std::int32_t a, std::int32_t b) {
+  std::int32_t result = 0;
+  if (__builtin_sub_overflow(a, b, &result)) return std::nullopt;
+  return result;
+}
+
+std::optional<std::int32_t> checkedSum(std::span<const std::int32_t> values) {
+  std::int32_t sum = 0;
+  for (std::int32_t v : values) {
+    const auto next = checkedAdd(sum, v);
+    if (!next) return std::nullopt;
+    sum = *next;
+  }
+  return sum;
+}
+
+float recoveryRate(std::int32_t stake, std::int32_t payout) {
+  if (stake == 0) return 0.0f;
+  return static_cast<float>(static_cast<double>(payout) / static_cast<double>(stake));
+}
+
+std::optional<std::int32_t> profit(std::int32_t stake, std::int32_t payout) {
+  return checkedSub(payout, stake);
+}
+
+}  // namespace tamrel

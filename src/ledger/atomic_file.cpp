@@ -1,1 +1,75 @@
-// (being written)
+#include "ledger/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace tamrel {
+
+namespace {
+
+bool writeAll(int fd, std::string_view content) {
+  const char* data = content.data();
+  std::size_t left = content.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The mode the replacement should carry: the old file's, or what a newly
+// created file would get, so that replacing does not narrow permissions to
+// those of a private temporary.
+mode_t targetMode(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<mode_t>(0666 & ~mask);
+}
+
+// Makes the rename itself durable; failure here does not undo the replace,
+// so it is not reported.
+void syncDirectory(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
+  const std::filesystem::path fileName = path.filename();
+  if (fileName.empty()) return false;
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+
+  std::string tempName = (dir / ("." + fileName.string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(tempName.data());
+  if (fd < 0) return false;
+
+  bool ok = writeAll(fd, content);
+  ok = ok && ::fchmod(fd, targetMode(path.string())) == 0;
+  ok = ok && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  ok = ok && ::rename(tempName.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tempName.c_str());
+    return false;
+  }
+  syncDirectory(dir.string());
+  return true;
+}
+
+}  // namespace tamrel

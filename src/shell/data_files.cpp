@@ -1,1 +1,26 @@
-// (being written)
+#include "shell/data_files.h"
+
+#include "detail/detail_file.h"
+
+namespace tamrel {
+
+LoadOutcome loadData(AppState& state) {
+  LoadOutcome outcome;
+  outcome.ledger = loadLedger(state.ledger, state.ledgerPath());
+  // The ticket file is read even when the ledger failed, so that both
+  // stores hold whatever could be read.
+  outcome.tickets = loadTickets(state.tickets, state.ticketPath());
+  return outcome;
+}
+
+SaveResult saveData(const AppState& state) {
+  if (saveLedger(state.ledger, state.ledgerPath()) != SaveResult::Ok) return SaveResult::WriteError;
+  // Only a saved ledger is followed by its tickets: the two files must not
+  // drift apart more than one failed write.
+  if (saveTickets(state.tickets, state.ticketPath()) != SaveResult::Ok) {
+    return SaveResult::WriteError;
+  }
+  return SaveResult::Ok;
+}
+
+}  // namespace tamrel
