@@ -1,1 +1,70 @@
-// (being written)
+#include "shell/child_window.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace tamrel {
+
+void ChildWindow::closeWindow() {
+  // Closing the frame closes the content first (QMdiSubWindow::closeEvent
+  // calls close() on its widget), so the window's own closeEvent runs exactly
+  // once and can still refuse; the frame follows only if it accepts.
+  if (QMdiSubWindow* frame = subWindow()) {
+    frame->close();
+  } else {
+    close();
+  }
+}
+
+QMdiSubWindow* ChildWindow::subWindow() const {
+  return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+QMdiArea* ChildWindow::workArea() const {
+  QMdiSubWindow* frame = subWindow();
+  return frame != nullptr ? frame->mdiArea() : nullptr;
+}
+
+void ChildWindow::bringToFront(ChildWindow* window) {
+  if (window == nullptr) return;
+  QMdiSubWindow* frame = window->subWindow();
+  if (frame == nullptr) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return;
+  }
+  if (frame->isMinimized()) {
+    frame->showNormal();
+  } else {
+    frame->show();
+  }
+  frame->raise();
+  if (QMdiArea* area = frame->mdiArea()) {
+    area->setActiveSubWindow(frame);
+  } else {
+    frame->setFocus();
+  }
+}
+
+QMdiSubWindow* openChildWindow(QMdiArea& area, ChildWindow* window) {
+  // The frame is built here rather than by addSubWindow(widget) so that the
+  // activation hook is in place before the first activation.
+  auto* frame = new QMdiSubWindow;
+  frame->setAttribute(Qt::WA_DeleteOnClose);
+  frame->setWidget(window);
+  frame->setWindowTitle(window->windowTitle());
+  QObject::connect(window, &QWidget::windowTitleChanged, frame, &QWidget::setWindowTitle);
+  // The frame is the connection's context: once it is gone, so is the call.
+  QObject::connect(&area, &QMdiArea::subWindowActivated, frame,
+                   [frame, window](QMdiSubWindow* active) {
+                     if (active == frame) window->activated();
+                   });
+  area.addSubWindow(frame);
+  frame->resize(frame->sizeHint());
+  frame->move(0, 0);
+  frame->show();
+  return frame;
+}
+
+}  // namespace tamrel

@@ -1,0 +1,81 @@
+#pragma once
+// Messages for tests: records every message shown, answers questions from a
+// queue the test fills. A question nobody scripted fails the running test.
+//
+//   ScriptedMessages msgs;
+//   msgs.answer({true});                 // the next ask() gets はい
+//   window.doSomething();
+//   QCOMPARE(msgs.texts(), QStringList{"終了しますか？"});
+//   QCOMPARE(msgs.last().title, kConfirmTitle);
+//   QVERIFY(msgs.allAnswersUsed());
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <initializer_list>
+
+#include "shell/messages.h"
+
+namespace tamrel {
+
+struct ShownMessage {
+  QString title;  // kErrorTitle or kConfirmTitle
+  QString text;
+  bool operator==(const ShownMessage&) const = default;
+};
+
+class ScriptedMessages final : public Messages {
+ public:
+  void error(const QString& text) override { shown_.append({kErrorTitle, text}); }
+  void notice(const QString& text) override { shown_.append({kConfirmTitle, text}); }
+  bool ask(const QString& text) override {
+    shown_.append({kConfirmTitle, text});
+    ++questions_;
+    if (answers_.isEmpty()) {
+      const QByteArray why =
+          "ScriptedMessages: unexpected question (no answer queued): " + text.toUtf8();
+      QTest::qFail(why.constData(), __FILE__, __LINE__);
+      return false;
+    }
+    return answers_.dequeue();
+  }
+
+  // Queues answers for the coming questions, in order: true is はい.
+  void answer(bool yes) { answers_.enqueue(yes); }
+  void answer(std::initializer_list<bool> yes) {
+    for (bool a : yes) answers_.enqueue(a);
+  }
+
+  // Everything shown so far, oldest first.
+  const QList<ShownMessage>& shown() const { return shown_; }
+  QStringList texts() const {
+    QStringList result;
+    for (const ShownMessage& m : shown_) result.append(m.text);
+    return result;
+  }
+  int count() const { return static_cast<int>(shown_.size()); }
+  // The newest message; an empty one when nothing was shown.
+  ShownMessage last() const { return shown_.isEmpty() ? ShownMessage{} : shown_.back(); }
+  // Number of ask() calls so far.
+  int questions() const { return questions_; }
+
+  // True when every queued answer has been used.
+  bool allAnswersUsed() const { return answers_.isEmpty(); }
+  int pendingAnswers() const { return static_cast<int>(answers_.size()); }
+
+  // Forgets what was shown and drops unused answers.
+  void clear() {
+    shown_.clear();
+    answers_.clear();
+    questions_ = 0;
+  }
+
+ private:
+  QList<ShownMessage> shown_;
+  QQueue<bool> answers_;
+  int questions_ = 0;
+};
+
+}  // namespace tamrel
