@@ -1,1 +1,239 @@
-// (being written)
+// The stores come before any Qt header: a member of theirs is named like one
+// of Qt's keyword macros.
+#include "ledger/ledger_init.h"
+#include "shell/app_state.h"
+#include "shell/data_files.h"
+
+#include "shell/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "entry/entry_window.h"
+#include "shell/child_window.h"
+#include "shell/look.h"
+#include "shell/messages.h"
+
+namespace tamrel {
+
+namespace {
+
+const QString kAlreadyOpen = QStringLiteral("すでにウィンドウは開かれています");
+
+}  // namespace
+
+MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* parent)
+    : QMainWindow(parent), messages_(messages), state_(std::make_unique<AppState>()) {
+  setObjectName(QStringLiteral("Fmain"));
+  setWindowTitle(QStringLiteral("Tamrel Ver2.03"));
+  setFont(uiFont());
+  // The strip must not be hidden through the tool-bar context menu.
+  setContextMenuPolicy(Qt::NoContextMenu);
+
+  auto* strip = new QToolBar(this);
+  strip->setObjectName(QStringLiteral("Picture1"));
+  strip->setMovable(false);
+  strip->setFloatable(false);
+  strip->addWidget(buildButtonStrip());
+  addToolBar(Qt::TopToolBarArea, strip);
+
+  workArea_ = new QMdiArea(this);
+  workArea_->setObjectName(QStringLiteral("workArea"));
+  setCentralWidget(workArea_);
+  resize(1024, 740);
+
+  state_->DataChanged = false;
+  state_->LoadResult = LoadCode::Ok;
+  state_->DataDirSwitched = !dataDir.isEmpty();
+  state_->DataDir = dataDir.toStdString();
+  if (!state_->StartupNoticePending) {
+    state_->StartupNoticePending = true;
+    showWaitingNotice();
+  }
+  load();
+  state_->OpenWindowCount = 0;
+  if (initMsg_ != nullptr) initMsg_->close();
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::buildButtonStrip() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->setSpacing(2);
+
+  auto makeButton = [&](const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, row);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+  };
+  entryButton_ = makeButton("Command3D1", QStringLiteral("収支入力"));
+  yearBrowseButton_ = makeButton("Blowse", QStringLiteral("総合分析"));
+  analysisButton_ = makeButton("BLOWSENEW", QStringLiteral("統計分析"));
+  switchButton_ = makeButton("SSCommand1", QStringLiteral("ﾃﾞｰﾀ入れ替え"));
+  initButton_ = makeButton("Command3D2", QStringLiteral("ﾃﾞｰﾀ初期化"));
+  finishButton_ = makeButton("Finish", QStringLiteral("終了"));
+
+  QPushButton* const all[] = {entryButton_,  yearBrowseButton_, analysisButton_,
+                              switchButton_, initButton_,       finishButton_};
+  // One size for all six: wide enough for the longest caption.
+  const QFontMetrics metrics(uiFont());
+  int width = 0;
+  int height = 0;
+  for (const QPushButton* button : all) {
+    width = std::max(width, button->sizeHint().width());
+    width = std::max(width, metrics.horizontalAdvance(button->text()) + 24);
+    height = std::max(height, button->sizeHint().height());
+  }
+  height = std::max(height, metrics.height() + 16);
+  for (QPushButton* button : all) button->setFixedSize(width, height);
+
+  layout->addWidget(entryButton_);
+  layout->addWidget(yearBrowseButton_);
+  layout->addWidget(analysisButton_);
+  layout->addWidget(switchButton_);
+  layout->addWidget(initButton_);
+  layout->addSpacing(width);
+  layout->addWidget(finishButton_);
+  layout->addStretch(1);
+
+  connect(entryButton_, &QPushButton::clicked, this, &MainWindow::openEntry);
+  connect(yearBrowseButton_, &QPushButton::clicked, this, &MainWindow::openYearBrowse);
+  connect(analysisButton_, &QPushButton::clicked, this, &MainWindow::openAnalysis);
+  // ﾃﾞｰﾀ入れ替え: the directory switch is not built yet.
+  connect(initButton_, &QPushButton::clicked, this, &MainWindow::initialiseData);
+  connect(finishButton_, &QPushButton::clicked, this, &MainWindow::confirmFinish);
+  return row;
+}
+
+void MainWindow::showWaitingNotice() {
+  initMsg_ = new QWidget(this, Qt::Dialog | Qt::FramelessWindowHint);
+  initMsg_->setObjectName(QStringLiteral("InitMsg"));
+  initMsg_->setFont(uiFont());
+  auto* layout = new QVBoxLayout(initMsg_);
+  layout->setContentsMargins(4, 4, 4, 4);
+  auto* panel =
+      new QLabel(QStringLiteral("データ解析中です。    しばらくお待ち下さい。"), initMsg_);
+  panel->setObjectName(QStringLiteral("Panel3D1"));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setLineWidth(2);
+  panel->setAlignment(Qt::AlignCenter);
+  panel->setMargin(16);
+  layout->addWidget(panel);
+  initMsg_->adjustSize();
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    initMsg_->move(area.left() + (area.width() - initMsg_->width()) / 2,
+                   area.top() + (area.height() - initMsg_->height()) / 2);
+  }
+  initMsg_->show();
+  // The load runs inside this event: paint the notice now or it never shows.
+  initMsg_->repaint();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainWindow::load() {
+  const LoadOutcome outcome = loadData(*state_);
+  // Either file failing leaves the ledger unusable for the working windows.
+  if (outcome.ledger != LoadCode::Ok) disableWorkingButtons();
+  if (outcome.tickets != LoadCode::Ok) disableWorkingButtons();
+  state_->LoadResult = outcome.combined();
+}
+
+void MainWindow::disableWorkingButtons() {
+  entryButton_->setEnabled(false);
+  yearBrowseButton_->setEnabled(false);
+  analysisButton_->setEnabled(false);
+  switchButton_->setEnabled(false);
+}
+
+bool MainWindow::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  if (event->type() == QEvent::WindowActivate && state_->StartupNoticePending) reportLoadResult();
+  return handled;
+}
+
+void MainWindow::reportLoadResult() {
+  if (initMsg_ != nullptr && initMsg_->isVisible()) initMsg_->close();
+  // Cleared before the box is shown: closing the box activates this window
+  // again, and the start-up load is reported once only.
+  state_->StartupNoticePending = false;
+  if (state_->LoadResult != LoadCode::Ok)
+    messages_.error(QString::fromStdString(loadCodeMessage(state_->LoadResult)));
+}
+
+void MainWindow::openEntry() {
+  if (state_->EntryWindowOpen) {
+    messages_.error(kAlreadyOpen);
+  } else if (state_->LoadResult == LoadCode::Ok) {
+    state_->OpenWindowCount = 1;
+    state_->EntryWindowOpen = true;
+    openChildWindow(*workArea_, new EntryWindow(*state_, messages_));
+  } else {
+    messages_.error(QStringLiteral("ファイルが破損または存在しません"));
+  }
+}
+
+void MainWindow::openYearBrowse() {
+  if (state_->YearBrowseOpen) {
+    messages_.error(kAlreadyOpen);
+    return;
+  }
+  // The year browse window is not built yet.
+}
+
+void MainWindow::openAnalysis() {
+  if (state_->AnalysisOpen) {
+    messages_.error(kAlreadyOpen);
+    return;
+  }
+  // The analysis window is not built yet.
+}
+
+void MainWindow::initialiseData() {
+  if (state_->OpenWindowCount >= 1 || state_->AnalysisOpen) {
+    messages_.error(QStringLiteral("他のウィンドウを全て閉じて下さい"));
+    return;
+  }
+  if (!messages_.ask(QStringLiteral("データを初期化しますか？"))) return;
+  state_->DataChanged = true;
+  resetYear(state_->ledger, state_->tickets);
+  // The reset year is not on disk yet: the working windows stay shut until
+  // the next start.
+  entryButton_->setEnabled(false);
+  yearBrowseButton_->setEnabled(false);
+  analysisButton_->setEnabled(false);
+}
+
+void MainWindow::confirmFinish() {
+  if (messages_.ask(QStringLiteral("終了しますか？"))) close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (state_->DataChanged && messages_.ask(QStringLiteral("データ更新しますか？"))) {
+    if (saveData(*state_) != SaveResult::Ok) {
+      // Ending now would throw the user's work away: stay open so the
+      // cause can be mended and the exit tried again.
+      messages_.error(QStringLiteral("ファイル書き込みエラー"));
+      event->ignore();
+      return;
+    }
+    state_->DataChanged = false;
+  }
+  event->accept();
+}
+
+}  // namespace tamrel

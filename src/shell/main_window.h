@@ -1,0 +1,65 @@
+#pragma once
+// The frame of the program: the button strip, the work area hosting every
+// child window, start-up (loading both files) and exit (the save).
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+class QMdiArea;
+class QPushButton;
+class QWidget;
+
+namespace tamrel {
+
+struct AppState;
+class Messages;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Loads both data files while the waiting notice is up. The program itself
+  // passes no directory and works on the bare file names in the working
+  // directory; given a directory, the window starts as if the user had
+  // switched to it, so tests and tools need not change the process's
+  // working directory.
+  explicit MainWindow(Messages& messages, const QString& dataDir = QString(),
+                      QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  AppState& state() { return *state_; }
+  const AppState& state() const { return *state_; }
+  QMdiArea* workArea() const { return workArea_; }
+
+ public:
+  void openEntry();       // 収支入力
+  void openYearBrowse();  // 総合分析
+  void openAnalysis();    // 統計分析
+  void initialiseData();  // ﾃﾞｰﾀ初期化
+  void confirmFinish();   // 終了
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* buildButtonStrip();
+  void showWaitingNotice();
+  void load();
+  void reportLoadResult();
+  void disableWorkingButtons();
+
+  Messages& messages_;
+  // Held apart so that this header stays free of the stores' headers.
+  std::unique_ptr<AppState> state_;
+  QMdiArea* workArea_ = nullptr;
+  QWidget* initMsg_ = nullptr;
+  QPushButton* entryButton_ = nullptr;
+  QPushButton* yearBrowseButton_ = nullptr;
+  QPushButton* analysisButton_ = nullptr;
+  QPushButton* switchButton_ = nullptr;
+  QPushButton* initButton_ = nullptr;
+  QPushButton* finishButton_ = nullptr;
+};
+
+}  // namespace tamrel
