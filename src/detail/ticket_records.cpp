@@ -176,6 +176,19 @@ std::array<char, 2> twoDigits(int value) {
   return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
 }
 
+TicketRecord newTicket(int month, int day) {
+  TicketRecord r;
+  for (const FieldSpan& s : kFieldSpans) {
+    const auto after = static_cast<std::size_t>(s.column - 1 + s.width);
+    if (after < r.text.size()) r.text[after] = ',';
+  }
+  const auto mm = twoDigits(month);
+  const auto dd = twoDigits(day);
+  r.setField(TicketField::Month, {mm.data(), mm.size()});
+  r.setField(TicketField::Day, {dd.data(), dd.size()});
+  return r;
+}
+
 void clearTickets(TicketStore& store) {
   std::copy(kHeaderPrefix.begin(), kHeaderPrefix.end(), store.header.text.begin());
   for (MonthTickets& m : store.months) {

@@ -100,6 +100,10 @@ std::optional<std::int32_t> amountField(const TicketRecord& record, TicketField 
 // unchanged) when the value cannot be stored.
 bool setAmountField(TicketRecord& record, TicketField f, std::int32_t value);
 
+// A record of the given month and day with every "," separator in place and
+// the other fields blank, ready to have its fields written.
+TicketRecord newTicket(int month, int day);
+
 // A month or day as two digits ("05"), as the records hold them.
 std::array<char, 2> twoDigits(int value);
 
@@ -109,10 +113,19 @@ using TicketHeader = TicketRecord;
 inline constexpr int kMonthSlots = 500;
 inline constexpr int kMaxMonthTickets = kMonthSlots - 1;  // one slot is the end marker
 
+// Qt defines `slots` as a keyword macro; the member keeps its name, so the
+// macro is lifted around the declaration. Code that includes Qt headers
+// reaches the slots through slot(i).
+#pragma push_macro("slots")
+#undef slots
 struct MonthTickets {
   std::array<TicketRecord, kMonthSlots> slots;  // live: 0 .. count-1; slot count is the end marker
   std::int16_t count = 0;
+
+  TicketRecord& slot(int i) { return slots[static_cast<std::size_t>(i)]; }
+  const TicketRecord& slot(int i) const { return slots[static_cast<std::size_t>(i)]; }
 };
+#pragma pop_macro("slots")
 
 struct TicketStore {
   TicketHeader header;
