@@ -1,0 +1,134 @@
+#include <QtTest>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "detail/detail_file.h"
+#include "ledger/ledger_init.h"
+#include "shell/data_files.h"
+
+// MonthTickets has a member named like the Qt keyword.
+#undef slots
+
+using namespace tamrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f << bytes;
+  if (!f) qFatal("cannot write test file");
+}
+
+// A state with a reset ledger, one posted day and one ticket, pointing at
+// `dir`.
+std::unique_ptr<AppState> populatedState(const fs::path& dir) {
+  auto s = std::make_unique<AppState>();
+  s->DataDirSwitched = true;
+  s->DataDir = dir.string();
+  resetYear(s->ledger, s->tickets);
+  BetAmounts v;
+  v.stake[0] = 1000;
+  v.payout[0] = 2350;
+  if (postDay(s->ledger, s->dayBaseline, 3, 15, v) != PostResult::Ok) qFatal("post failed");
+  TicketRecord& t = s->tickets.month(3).slots[0];
+  t.setField(TicketField::Month, "03");
+  t.setField(TicketField::Day, "15");
+  t.setField(TicketField::Purchase, "0000001000");
+  t.setField(TicketField::Payout, "0000002350");
+  t.setField(TicketField::BetType, "1");
+  s->tickets.month(3).count = 1;
+  s->tickets.month(3).slots[1].markBlank();
+  return s;
+}
+
+}  // namespace
+
+class TestLedgerDataFiles : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  fs::path dir() const { return fs::path(tmp_.path().toStdString()); }
+
+ private Q_SLOTS:
+  void init();
+  void saveThenLoadBoth();
+  void ticketsLoadedEvenWhenLedgerFails();
+  void bothAbsent();
+  void ledgerWriteFailureSkipsTickets();
+  void ticketWriteFailureIsWriteError();
+};
+
+void TestLedgerDataFiles::init() {
+  QVERIFY(tmp_.isValid());
+  for (const auto& e : fs::directory_iterator(dir())) fs::remove_all(e.path());
+}
+
+void TestLedgerDataFiles::saveThenLoadBoth() {
+  auto saved = populatedState(dir());
+  QCOMPARE(saveData(*saved), SaveResult::Ok);
+  QCOMPARE(readFile(dir() / "tosidata.dat"), ledgerFileText(saved->ledger));
+  QCOMPARE(readFile(dir() / "info.dat"), ticketFileText(saved->tickets));
+
+  auto loaded = std::make_unique<AppState>();
+  loaded->DataDirSwitched = true;
+  loaded->DataDir = dir().string();
+  const LoadOutcome outcome = loadData(*loaded);
+  QCOMPARE(outcome.ledger, LoadCode::Ok);
+  QCOMPARE(outcome.tickets, LoadCode::Ok);
+  QVERIFY(outcome.ok());
+  QCOMPARE(ledgerFileText(loaded->ledger), ledgerFileText(saved->ledger));
+  QCOMPARE(loaded->tickets.month(3).count, std::int16_t{1});
+  QCOMPARE(loaded->tickets.month(3).slots[0], saved->tickets.month(3).slots[0]);
+}
+
+void TestLedgerDataFiles::ticketsLoadedEvenWhenLedgerFails() {
+  auto saved = populatedState(dir());
+  QCOMPARE(saveData(*saved), SaveResult::Ok);
+  writeFile(dir() / "tosidata.dat", "S00\r\nM01\r\n");
+
+  auto loaded = std::make_unique<AppState>();
+  loaded->DataDirSwitched = true;
+  loaded->DataDir = dir().string();
+  const LoadOutcome outcome = loadData(*loaded);
+  QCOMPARE(outcome.ledger, LoadCode::MonthCount);
+  QCOMPARE(outcome.tickets, LoadCode::Ok);
+  QCOMPARE(outcome.combined(), LoadCode::MonthCount);
+  QCOMPARE(loaded->tickets.month(3).count, std::int16_t{1});
+}
+
+void TestLedgerDataFiles::bothAbsent() {
+  auto s = std::make_unique<AppState>();
+  s->DataDirSwitched = true;
+  s->DataDir = (dir() / "nowhere").string();
+  const LoadOutcome outcome = loadData(*s);
+  QCOMPARE(outcome.ledger, LoadCode::Unreadable);
+  QCOMPARE(outcome.tickets, LoadCode::Unreadable);
+  QVERIFY(!outcome.ok());
+}
+
+void TestLedgerDataFiles::ledgerWriteFailureSkipsTickets() {
+  auto s = populatedState(dir());
+  fs::create_directory(dir() / "tosidata.dat");  // cannot be replaced by a file
+  writeFile(dir() / "info.dat", "previous tickets");
+  QCOMPARE(saveData(*s), SaveResult::WriteError);
+  QCOMPARE(readFile(dir() / "info.dat"), std::string("previous tickets"));
+}
+
+void TestLedgerDataFiles::ticketWriteFailureIsWriteError() {
+  auto s = populatedState(dir());
+  fs::create_directory(dir() / "info.dat");
+  QCOMPARE(saveData(*s), SaveResult::WriteError);
+  // The ledger went first and was written.
+  QCOMPARE(readFile(dir() / "tosidata.dat"), ledgerFileText(s->ledger));
+}
+
+QTEST_APPLESS_MAIN(TestLedgerDataFiles)
+#include "test_ledger_data_files.moc"
