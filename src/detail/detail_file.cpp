@@ -23,19 +23,22 @@ bool readWholeFile(const std::filesystem::path& path, std::string& content, bool
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   failed = false;
-  content.clear();
   std::error_code ec;
   const auto size = std::filesystem::file_size(path, ec);
-  if (!ec && size > 0) content.reserve(static_cast<std::size_t>(size) + 1);
-  char buffer[1 << 16];
+  // One byte more than the expected size, so the end is seen in one read.
+  content.resize(ec ? std::size_t{1} << 16 : static_cast<std::size_t>(size) + 1);
+  std::size_t used = 0;
   for (;;) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-    content.append(buffer, got);
-    if (got < sizeof buffer) {
+    if (used == content.size()) content.resize(content.size() * 2);
+    const std::size_t want = content.size() - used;
+    const std::size_t got = std::fread(content.data() + used, 1, want, file.get());
+    used += got;
+    if (got < want) {
       failed = std::ferror(file.get()) != 0;
       break;
     }
   }
+  content.resize(used);
   return true;
 }
 
