@@ -56,7 +56,7 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
   if (dir.empty()) dir = ".";
 
   std::string tempName = (dir / ("." + fileName.string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tempName.data());
+  const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
   if (fd < 0) return false;
 
   bool ok = writeAll(fd, content);
