@@ -1,5 +1,6 @@
 #include "shell/child_window.h"
 
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -14,6 +15,17 @@ void ChildWindow::closeWindow() {
   } else {
     close();
   }
+}
+
+bool ChildWindow::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  if (event->type() == QEvent::Close && event->isAccepted()) {
+    // When the frame is the one closing, this nested close() is a no-op;
+    // otherwise it closes the frame without asking the content again, as
+    // the content is already in the middle of closing.
+    if (QMdiSubWindow* frame = subWindow()) frame->close();
+  }
+  return handled;
 }
 
 QMdiSubWindow* ChildWindow::subWindow() const {

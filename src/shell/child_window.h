@@ -26,6 +26,11 @@ class ChildWindow : public QWidget {
 
   // Shows `window` again in front (it stays where it is).
   static void bringToFront(ChildWindow* window);
+
+ protected:
+  // A window that closes itself (close()) takes its frame along, so no
+  // empty frame is left behind in the work area.
+  bool event(QEvent* event) override;
 };
 
 // Opens `window` modeless at (0, 0) of the work area, deleted when closed;

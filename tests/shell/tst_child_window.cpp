@@ -1,0 +1,250 @@
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "shell/child_window.h"
+
+using tamrel::ChildWindow;
+using tamrel::openChildWindow;
+
+namespace {
+
+// Counts what the shell calls and can refuse to close, as a window with
+// unsaved work would.
+class ProbeWindow : public ChildWindow {
+ public:
+  explicit ProbeWindow(const QString& title, int* closes = nullptr) : closes_(closes) {
+    setWindowTitle(title);
+    setObjectName(title);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QPushButton(QStringLiteral("閉じる"), this));
+    setMinimumSize(240, 160);
+  }
+  void activated() override { ++activations; }
+
+  int activations = 0;
+  bool refuseClose = false;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (closes_ != nullptr) ++*closes_;
+    if (refuseClose) {
+      event->ignore();
+    } else {
+      event->accept();
+    }
+  }
+
+ private:
+  int* closes_;
+};
+
+struct Area {
+  Area() {
+    area.resize(900, 700);
+    area.show();
+  }
+  QMdiArea area;
+};
+
+}  // namespace
+
+class TestChildWindow : public QObject {
+  Q_OBJECT
+ private slots:
+  void opensAtTopLeft();
+  void activatedEachTime();
+  void frameCloseRunsContentClose_data();
+  void frameCloseRunsContentClose();
+  void closeWindowClosesFrame();
+  void contentCloseTakesFrame_data();
+  void contentCloseTakesFrame();
+  void closeWindowWithoutFrame();
+  void bringToFrontShowsAndActivates();
+};
+
+void TestChildWindow::opensAtTopLeft() {
+  Area a;
+  QVERIFY(QTest::qWaitForWindowExposed(&a.area));
+  auto* window = new ProbeWindow(QStringLiteral("総合統計情報"));
+  QMdiSubWindow* frame = openChildWindow(a.area, window);
+  QVERIFY(frame != nullptr);
+  QCOMPARE(frame->pos(), QPoint(0, 0));
+  QCOMPARE(frame->windowTitle(), QStringLiteral("総合統計情報"));
+  QVERIFY(frame->isVisible());
+  QCOMPARE(frame->widget(), window);
+  QCOMPARE(window->subWindow(), frame);
+  QCOMPARE(window->workArea(), &a.area);
+  QVERIFY(frame->testAttribute(Qt::WA_DeleteOnClose));
+  QVERIFY(window->width() >= window->minimumWidth());
+  QVERIFY(window->height() >= window->minimumHeight());
+
+  // A second window opens at the same corner, not cascaded.
+  auto* second = new ProbeWindow(QStringLiteral("収支入力"));
+  QCOMPARE(openChildWindow(a.area, second)->pos(), QPoint(0, 0));
+  QCOMPARE(a.area.subWindowList().size(), 2);
+}
+
+void TestChildWindow::activatedEachTime() {
+  Area a;
+  QVERIFY(QTest::qWaitForWindowExposed(&a.area));
+  auto* first = new ProbeWindow(QStringLiteral("A"));
+  auto* second = new ProbeWindow(QStringLiteral("B"));
+  QMdiSubWindow* frameA = openChildWindow(a.area, first);
+  QMdiSubWindow* frameB = openChildWindow(a.area, second);
+  // Opening shows and activates the newest window.
+  QTRY_COMPARE(a.area.activeSubWindow(), frameB);
+  QVERIFY(second->activations >= 1);
+  const int a0 = first->activations;
+  const int b0 = second->activations;
+
+  a.area.setActiveSubWindow(frameA);
+  QCOMPARE(first->activations, a0 + 1);
+  a.area.setActiveSubWindow(frameB);
+  QCOMPARE(second->activations, b0 + 1);
+  a.area.setActiveSubWindow(frameA);
+  QCOMPARE(first->activations, a0 + 2);
+  QCOMPARE(second->activations, b0 + 1);
+  // Re-activating the active window is no new activation.
+  a.area.setActiveSubWindow(frameA);
+  QCOMPARE(first->activations, a0 + 2);
+}
+
+void TestChildWindow::frameCloseRunsContentClose_data() {
+  QTest::addColumn<bool>("refuse");
+  QTest::addColumn<bool>("byMenu");
+  QTest::newRow("close box, accepted") << false << false;
+  QTest::newRow("close box, refused") << true << false;
+  QTest::newRow("system menu, accepted") << false << true;
+  QTest::newRow("system menu, refused") << true << true;
+}
+
+void TestChildWindow::frameCloseRunsContentClose() {
+  QFETCH(bool, refuse);
+  QFETCH(bool, byMenu);
+  Area a;
+  QVERIFY(QTest::qWaitForWindowExposed(&a.area));
+  int closes = 0;
+  auto* window = new ProbeWindow(QStringLiteral("A"), &closes);
+  window->refuseClose = refuse;
+  QPointer<QMdiSubWindow> frame = openChildWindow(a.area, window);
+  QPointer<ProbeWindow> content = window;
+
+  if (byMenu) {
+    QAction* closeAction = nullptr;
+    for (QAction* action : frame->systemMenu()->actions()) {
+      if (action->shortcut() == QKeySequence::Close || action->text().contains("Close")) {
+        closeAction = action;
+      }
+    }
+    QVERIFY(closeAction != nullptr);
+    closeAction->trigger();
+  } else {
+    // The title-bar close box calls QMdiSubWindow::close().
+    frame->close();
+  }
+  QCOMPARE(closes, 1);
+  if (refuse) {
+    QVERIFY(!frame.isNull());
+    QVERIFY(frame->isVisible());
+    QVERIFY(content->isVisible());
+    QCOMPARE(a.area.subWindowList().size(), 1);
+  } else {
+    QTRY_VERIFY(frame.isNull());
+    QVERIFY(content.isNull());
+    QCOMPARE(a.area.subWindowList().size(), 0);
+  }
+}
+
+void TestChildWindow::closeWindowClosesFrame() {
+  Area a;
+  QVERIFY(QTest::qWaitForWindowExposed(&a.area));
+  int closes = 0;
+  auto* window = new ProbeWindow(QStringLiteral("A"), &closes);
+  QPointer<QMdiSubWindow> frame = openChildWindow(a.area, window);
+  auto* other = new ProbeWindow(QStringLiteral("B"));
+  openChildWindow(a.area, other);
+  window->closeWindow();
+  QCOMPARE(closes, 1);
+  QTRY_VERIFY(frame.isNull());
+  QCOMPARE(a.area.subWindowList().size(), 1);
+
+  // Refused: nothing closes.
+  other->refuseClose = true;
+  QPointer<QMdiSubWindow> otherFrame = other->subWindow();
+  other->closeWindow();
+  QVERIFY(!otherFrame.isNull());
+  QVERIFY(otherFrame->isVisible());
+}
+
+void TestChildWindow::contentCloseTakesFrame_data() {
+  QTest::addColumn<bool>("refuse");
+  QTest::newRow("accepted") << false;
+  QTest::newRow("refused") << true;
+}
+
+void TestChildWindow::contentCloseTakesFrame() {
+  QFETCH(bool, refuse);
+  Area a;
+  QVERIFY(QTest::qWaitForWindowExposed(&a.area));
+  int closes = 0;
+  auto* window = new ProbeWindow(QStringLiteral("A"), &closes);
+  window->refuseClose = refuse;
+  QPointer<QMdiSubWindow> frame = openChildWindow(a.area, window);
+  // A window closing itself, e.g. from its own button, with close().
+  QCOMPARE(window->close(), !refuse);
+  QCOMPARE(closes, 1);
+  if (refuse) {
+    QVERIFY(frame->isVisible());
+    QVERIFY(window->isVisible());
+  } else {
+    QTRY_VERIFY(frame.isNull());
+    QCOMPARE(a.area.subWindowList().size(), 0);
+  }
+}
+
+void TestChildWindow::closeWindowWithoutFrame() {
+  int closes = 0;
+  ProbeWindow window(QStringLiteral("A"), &closes);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QVERIFY(window.subWindow() == nullptr);
+  QVERIFY(window.workArea() == nullptr);
+  window.closeWindow();
+  QCOMPARE(closes, 1);
+  QVERIFY(!window.isVisible());
+}
+
+void TestChildWindow::bringToFrontShowsAndActivates() {
+  Area a;
+  QVERIFY(QTest::qWaitForWindowExposed(&a.area));
+  auto* graph = new ProbeWindow(QStringLiteral("graph"));
+  auto* opener = new ProbeWindow(QStringLiteral("opener"));
+  QMdiSubWindow* graphFrame = openChildWindow(a.area, graph);
+  QMdiSubWindow* openerFrame = openChildWindow(a.area, opener);
+  QTRY_COMPARE(a.area.activeSubWindow(), openerFrame);
+  graphFrame->hide();
+  QVERIFY(!graphFrame->isVisible());
+
+  const int before = graph->activations;
+  ChildWindow::bringToFront(graph);
+  QVERIFY(graphFrame->isVisible());
+  QCOMPARE(a.area.activeSubWindow(), graphFrame);
+  QCOMPARE(graph->activations, before + 1);
+  // In front: the top-most child of the area's viewport.
+  QCOMPARE(a.area.subWindowList(QMdiArea::StackingOrder).last(), graphFrame);
+
+  graphFrame->showMinimized();
+  ChildWindow::bringToFront(graph);
+  QVERIFY(!graphFrame->isMinimized());
+  QCOMPARE(a.area.activeSubWindow(), graphFrame);
+}
+
+QTEST_MAIN(TestChildWindow)
+#include "tst_child_window.moc"
