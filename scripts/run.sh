@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on a data directory.
+#
+#   scripts/run.sh [DATADIR]      (default: ./demo-data)
+#
+# A missing or empty DATADIR is first filled with a demo year, so a first run
+# has something to show. A directory that already holds data is used as it
+# is; the program reads and writes "tosidata.dat" and "info.dat" there.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+[ -x scripts/setup-deps.sh ] && scripts/setup-deps.sh
+
+datadir="${1:-$root/demo-data}"
+build="$root/build-run"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMREL_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target tamrel tamrel_demo_data
+
+if [ ! -e "$datadir/tosidata.dat" ]; then
+  if [ -d "$datadir" ] && [ -n "$(ls -A "$datadir")" ]; then
+    echo "run.sh: $datadir holds other files but no tosidata.dat; not adding demo data" >&2
+  else
+    "$build/tamrel_demo_data" "$datadir"
+  fi
+fi
+
+# The program works on the files of its working directory.
+cd "$datadir"
+exec "$build/tamrel"

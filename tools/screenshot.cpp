@@ -1,0 +1,189 @@
+// tamrel_screenshot DATADIR OUT.png [action...]
+//
+// Starts the real main window on the data files of DATADIR, plays the given
+// actions as a user would, and saves a picture of the main window. Actions:
+//   click:NAME         press the button with that object name
+//   select:NAME=I      choose entry I of the drop-down list NAME
+//   type:NAME=TEXT     give NAME the focus and type TEXT key by key
+//   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
+//   wait:MS            let the program run for MS milliseconds
+// Messages are printed to stderr and answered with はい/OK, so nothing waits.
+// Nothing is written to DATADIR unless an action ends the program with a save.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPixmap>
+#include <QTimer>
+#include <QTranslator>
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "shell/look.h"
+#include "shell/main_window.h"
+#include "shell/messages.h"
+
+namespace {
+
+class PrintedMessages final : public tamrel::Messages {
+ public:
+  void error(const QString& text) override { print(tamrel::kErrorTitle, text); }
+  void notice(const QString& text) override { print(tamrel::kConfirmTitle, text); }
+  bool ask(const QString& text) override {
+    print(tamrel::kConfirmTitle, text + QStringLiteral(" → はい"));
+    return true;
+  }
+
+ private:
+  static void print(const QString& title, const QString& text) {
+    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(title), qUtf8Printable(text));
+  }
+};
+
+void settle(int ms = 0) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+  QCoreApplication::processEvents();
+}
+
+// Any widget of the program by object name: child windows live inside the
+// main window, their own top-level windows (if any) outside it.
+template <typename T>
+T* findWidget(QWidget& root, const QString& name) {
+  if (root.objectName() == name) {
+    if (auto* self = qobject_cast<T*>(&root)) return self;
+  }
+  if (T* found = root.findChild<T*>(name)) return found;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top == &root) continue;
+    if (top->objectName() == name) {
+      if (auto* self = qobject_cast<T*>(top)) return self;
+    }
+    if (T* found = top->findChild<T*>(name)) return found;
+  }
+  return nullptr;
+}
+
+void sendKey(QWidget* target, int key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+bool fail(const QString& action, const char* why) {
+  std::fprintf(stderr, "tamrel_screenshot: %s: %s\n", qUtf8Printable(action), why);
+  return false;
+}
+
+bool run(QWidget& window, const QString& action) {
+  const qsizetype colon = action.indexOf(QLatin1Char(':'));
+  if (colon < 0) return fail(action, "expected KIND:ARGUMENT");
+  const QString kind = action.left(colon);
+  const QString arg = action.mid(colon + 1);
+  const qsizetype eq = arg.indexOf(QLatin1Char('='));
+  const QString name = eq < 0 ? arg : arg.left(eq);
+  const QString value = eq < 0 ? QString() : arg.mid(eq + 1);
+
+  if (kind == QLatin1String("click")) {
+    auto* button = findWidget<QAbstractButton>(window, name);
+    if (button == nullptr) return fail(action, "no such button");
+    if (!button->isEnabled()) return fail(action, "the button is disabled");
+    button->click();
+  } else if (kind == QLatin1String("select")) {
+    auto* combo = findWidget<QComboBox>(window, name);
+    if (combo == nullptr) return fail(action, "no such drop-down list");
+    bool ok = false;
+    const int i = value.toInt(&ok);
+    if (!ok || i < 0 || i >= combo->count()) return fail(action, "no such entry");
+    combo->setFocus(Qt::MouseFocusReason);
+    combo->setCurrentIndex(i);
+    emit combo->activated(i);
+  } else if (kind == QLatin1String("type")) {
+    auto* target = findWidget<QWidget>(window, name);
+    if (target == nullptr) return fail(action, "no such widget");
+    target->setFocus(Qt::MouseFocusReason);
+    settle();
+    for (const QChar c : value) {
+      const int key = c.isLetter() ? c.toUpper().unicode() : c.unicode();
+      sendKey(QApplication::focusWidget() ? QApplication::focusWidget() : target, key, c);
+    }
+  } else if (kind == QLatin1String("key")) {
+    static const QList<std::pair<QString, int>> keys = {
+        {QStringLiteral("Return"), Qt::Key_Return},
+        {QStringLiteral("Tab"), Qt::Key_Tab},
+        {QStringLiteral("Escape"), Qt::Key_Escape},
+        {QStringLiteral("Backspace"), Qt::Key_Backspace}};
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr) return fail(action, "nothing has the focus");
+    const auto it =
+        std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == arg; });
+    if (it == keys.end()) return fail(action, "unknown key");
+    const QString text = it->second == Qt::Key_Return ? QStringLiteral("\r")
+                         : it->second == Qt::Key_Tab  ? QStringLiteral("\t")
+                                                      : QString();
+    sendKey(target, it->second, text);
+  } else if (kind == QLatin1String("wait")) {
+    bool ok = false;
+    const int ms = arg.toInt(&ok);
+    if (!ok || ms < 0) return fail(action, "expected milliseconds");
+    settle(ms);
+  } else {
+    return fail(action, "unknown action");
+  }
+  settle();
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  const QStringList args = QApplication::arguments();
+  if (args.size() < 3) {
+    std::fprintf(stderr, "usage: tamrel_screenshot DATADIR OUT.png [action...]\n");
+    return 2;
+  }
+  const QString out = QDir::current().absoluteFilePath(args.at(2));
+  // The program reads its files from the working directory, so go there.
+  if (!QDir::setCurrent(args.at(1))) {
+    std::fprintf(stderr, "tamrel_screenshot: cannot enter %s\n", qUtf8Printable(args.at(1)));
+    return 1;
+  }
+
+  QApplication::setFont(tamrel::uiFont());
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTranslator);
+  }
+
+  PrintedMessages messages;
+  tamrel::MainWindow window(messages);
+  window.show();
+  window.activateWindow();
+  settle(100);
+
+  for (qsizetype i = 3; i < args.size(); ++i) {
+    if (!window.isVisible()) {
+      std::fprintf(stderr, "tamrel_screenshot: the main window has closed\n");
+      return 1;
+    }
+    if (!run(window, args.at(i))) return 1;
+  }
+  settle(100);
+
+  if (!window.grab().save(out, "PNG")) {
+    std::fprintf(stderr, "tamrel_screenshot: cannot write %s\n", qUtf8Printable(out));
+    return 1;
+  }
+  return 0;
+}
