@@ -63,7 +63,7 @@ int linePrefix(std::string_view line) {
 void emptyMonths(TicketStore& store) {
   for (MonthTickets& m : store.months) {
     m.count = 0;
-    m.slots[0].markBlank();
+    m.records[0].markBlank();
   }
 }
 
@@ -103,9 +103,9 @@ LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path) {
     } else if (prefix > 0) {
       MonthTickets& month = store.month(prefix);
       if (month.count >= kMaxMonthTickets) return LoadCode::Unreadable;
-      takeRecord(month.slots[static_cast<std::size_t>(month.count)], line);
+      takeRecord(month.records[static_cast<std::size_t>(month.count)], line);
       ++month.count;
-      month.slots[static_cast<std::size_t>(month.count)].markBlank();
+      month.records[static_cast<std::size_t>(month.count)].markBlank();
     }
   }
   return readFailed ? LoadCode::Unreadable : LoadCode::Ok;
@@ -122,7 +122,7 @@ std::string ticketFileText(const TicketStore& store) {
   for (const MonthTickets& m : store.months) {
     const int count = std::clamp<int>(m.count, 0, kMaxMonthTickets);
     for (int i = 0; i < count; ++i) {
-      const TicketRecord& record = m.slots[static_cast<std::size_t>(i)];
+      const TicketRecord& record = m.records[static_cast<std::size_t>(i)];
       if (!record.isBlank()) appendLine(out, record);
     }
   }

@@ -17,7 +17,7 @@ bool isOfDay(const TicketRecord& r, std::string_view dd) { return r.field(Ticket
 int otherDaysCount(const MonthTickets& m, std::string_view dd) {
   int n = 0;
   for (int i = 0; i < liveCount(m); ++i) {
-    const TicketRecord& r = m.slots[static_cast<std::size_t>(i)];
+    const TicketRecord& r = m.records[static_cast<std::size_t>(i)];
     if (!r.isBlank() && !isOfDay(r, dd)) ++n;
   }
   return n;
@@ -41,7 +41,7 @@ TransferResult loadDayTickets(const TicketStore& store, int month, int day, DayT
 
   int found = 0;
   for (int i = 0; i < liveCount(m); ++i) {
-    const TicketRecord& r = m.slots[static_cast<std::size_t>(i)];
+    const TicketRecord& r = m.records[static_cast<std::size_t>(i)];
     if (!r.isBlank() && isOfDay(r, dd)) ++found;
   }
   // More than the ticket window admits comes only from an edited file; the
@@ -50,7 +50,7 @@ TransferResult loadDayTickets(const TicketStore& store, int month, int day, DayT
 
   std::int16_t n = 0;
   for (int i = 0; i < liveCount(m); ++i) {
-    const TicketRecord& r = m.slots[static_cast<std::size_t>(i)];
+    const TicketRecord& r = m.records[static_cast<std::size_t>(i)];
     if (!r.isBlank() && isOfDay(r, dd)) list.entries[static_cast<std::size_t>(n++)] = r;
   }
   list.count = n;
@@ -76,18 +76,18 @@ TransferResult storeDayTickets(TicketStore& store, int month, int day, const Day
   std::size_t n = 0;
   const int before = liveCount(m);
   for (int i = 0; i < before; ++i) {
-    const TicketRecord& r = m.slots[static_cast<std::size_t>(i)];
+    const TicketRecord& r = m.records[static_cast<std::size_t>(i)];
     if (!r.isBlank() && !isOfDay(r, dd)) {
-      if (static_cast<std::size_t>(i) != n) m.slots[n] = r;
+      if (static_cast<std::size_t>(i) != n) m.records[n] = r;
       ++n;
     }
   }
   for (int i = 0; i < listCount(list); ++i) {
     const TicketRecord& entry = list.entries[static_cast<std::size_t>(i)];
-    if (!entry.isBlank()) m.slots[n++] = entry;
+    if (!entry.isBlank()) m.records[n++] = entry;
   }
   m.count = static_cast<std::int16_t>(n);
-  m.slots[n].markBlank();
+  m.records[n].markBlank();
   return TransferResult::Ok;
 }
 

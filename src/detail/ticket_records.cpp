@@ -193,7 +193,7 @@ void clearTickets(TicketStore& store) {
   std::copy(kHeaderPrefix.begin(), kHeaderPrefix.end(), store.header.text.begin());
   for (MonthTickets& m : store.months) {
     m.count = 0;
-    m.slots[0].markBlank();
+    m.records[0].markBlank();
   }
 }
 

@@ -113,19 +113,15 @@ using TicketHeader = TicketRecord;
 inline constexpr int kMonthSlots = 500;
 inline constexpr int kMaxMonthTickets = kMonthSlots - 1;  // one slot is the end marker
 
-// Qt defines `slots` as a keyword macro; the member keeps its name, so the
-// macro is lifted around the declaration. Code that includes Qt headers
-// reaches the slots through slot(i).
-#pragma push_macro("slots")
-#undef slots
+// The slot array is not named "slots": Qt code includes this header.
 struct MonthTickets {
-  std::array<TicketRecord, kMonthSlots> slots;  // live: 0 .. count-1; slot count is the end marker
+  std::array<TicketRecord, kMonthSlots>
+      records;  // live: 0 .. count-1; slot count is the end marker
   std::int16_t count = 0;
 
-  TicketRecord& slot(int i) { return slots[static_cast<std::size_t>(i)]; }
-  const TicketRecord& slot(int i) const { return slots[static_cast<std::size_t>(i)]; }
+  TicketRecord& slot(int i) { return records[static_cast<std::size_t>(i)]; }
+  const TicketRecord& slot(int i) const { return records[static_cast<std::size_t>(i)]; }
 };
-#pragma pop_macro("slots")
 
 struct TicketStore {
   TicketHeader header;

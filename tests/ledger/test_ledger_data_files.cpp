@@ -8,9 +8,6 @@
 #include "ledger/ledger_init.h"
 #include "shell/data_files.h"
 
-// MonthTickets has a member named like the Qt keyword.
-#undef slots
-
 using namespace tamrel;
 namespace fs = std::filesystem;
 
@@ -38,14 +35,14 @@ std::unique_ptr<AppState> populatedState(const fs::path& dir) {
   v.stake[0] = 1000;
   v.payout[0] = 2350;
   if (postDay(s->ledger, s->dayBaseline, 3, 15, v) != PostResult::Ok) qFatal("post failed");
-  TicketRecord& t = s->tickets.month(3).slots[0];
+  TicketRecord& t = s->tickets.month(3).records[0];
   t.setField(TicketField::Month, "03");
   t.setField(TicketField::Day, "15");
   t.setField(TicketField::Purchase, "0000001000");
   t.setField(TicketField::Payout, "0000002350");
   t.setField(TicketField::BetType, "1");
   s->tickets.month(3).count = 1;
-  s->tickets.month(3).slots[1].markBlank();
+  s->tickets.month(3).records[1].markBlank();
   return s;
 }
 
@@ -57,7 +54,7 @@ class TestLedgerDataFiles : public QObject {
   QTemporaryDir tmp_;
   fs::path dir() const { return fs::path(tmp_.path().toStdString()); }
 
- private Q_SLOTS:
+ private slots:
   void init();
   void saveThenLoadBoth();
   void ticketsLoadedEvenWhenLedgerFails();
@@ -86,7 +83,7 @@ void TestLedgerDataFiles::saveThenLoadBoth() {
   QVERIFY(outcome.ok());
   QCOMPARE(ledgerFileText(loaded->ledger), ledgerFileText(saved->ledger));
   QCOMPARE(loaded->tickets.month(3).count, std::int16_t{1});
-  QCOMPARE(loaded->tickets.month(3).slots[0], saved->tickets.month(3).slots[0]);
+  QCOMPARE(loaded->tickets.month(3).records[0], saved->tickets.month(3).records[0]);
 }
 
 void TestLedgerDataFiles::ticketsLoadedEvenWhenLedgerFails() {
