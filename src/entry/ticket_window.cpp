@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
@@ -340,6 +341,9 @@ void TicketWindow::buildLayout() {
 }
 
 void TicketWindow::setUpGrid() {
+  // The narrow course and spare columns are below the header's default
+  // minimum section size, which would otherwise widen them.
+  grid_->horizontalHeader()->setMinimumSectionSize(1);
   for (int c = 0; c < kGridCols; ++c) grid_->setColumnWidthTwips(c, kColumnTwips[c]);
   for (int r = 1; r < kGridRows; ++r) grid_->setCell(r, 0, QStringLiteral(" %1").arg(r));
   for (int c = 1; c <= ColRunners; ++c) grid_->setCell(0, c, kHeaders[c - 1]);

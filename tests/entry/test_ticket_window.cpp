@@ -1,0 +1,883 @@
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <memory>
+
+#include "detail/ticket_records.h"
+#include "entry/ticket_window.h"
+#include "shell/app_state.h"
+#include "shell/child_window.h"
+#include "shell/grid.h"
+#include "shell/look.h"
+#include "support/scripted_messages.h"
+
+using namespace tamrel;
+
+namespace {
+
+const QString kFull = QStringLiteral("これ以上入力できません");
+const QString kRange = QStringLiteral("金額が範囲を超えています");
+const QString kNotEntered = QStringLiteral("入力されていません");
+
+std::string recordText(const TicketRecord& r) { return std::string(r.view()); }
+
+// A stored ticket of 11 May: the codes in field order, then the amounts.
+TicketRecord ticket(int day, std::string_view codes, std::int32_t purchase, std::int32_t payout,
+                    int month = 5) {
+  TicketRecord r = newTicket(month, day);
+  const TicketField fields[] = {TicketField::Racecourse,   TicketField::RaceNo,
+                                TicketField::Weekday,      TicketField::Surface,
+                                TicketField::DistanceBand, TicketField::RaceClass,
+                                TicketField::BetType,      TicketField::AgeGroup,
+                                TicketField::Condition,    TicketField::RunnersBand};
+  for (std::size_t i = 0; i < std::size(fields); ++i) r.setField(fields[i], codes.substr(i, 1));
+  setAmountField(r, TicketField::Purchase, purchase);
+  setAmountField(r, TicketField::Payout, payout);
+  return r;
+}
+
+void putMonth(AppState& state, int month, std::initializer_list<TicketRecord> records) {
+  MonthTickets& m = state.tickets.month(month);
+  m.count = 0;
+  for (const TicketRecord& r : records) m.slot(m.count++) = r;
+  m.slot(m.count).markBlank();
+}
+
+struct Harness {
+  Harness() {
+    state.CurrentMonth = 5;
+    state.CurrentDay = 11;
+    area.resize(1000, 800);
+    area.show();
+  }
+
+  TicketWindow* open() {
+    state.TicketWindowOpen = true;
+    state.TicketTotalsPending = true;
+    window = new TicketWindow(state, messages);
+    frame = openChildWindow(area, window);
+    return window;
+  }
+
+  template <typename T>
+  T* get(const char* name) const {
+    T* w = window->findChild<T*>(QString::fromLatin1(name));
+    if (w == nullptr) qWarning("no child %s", name);
+    return w;
+  }
+  QComboBox* combo(const char* name) const { return get<QComboBox>(name); }
+  QLineEdit* box(const char* name) const { return get<QLineEdit>(name); }
+  QPushButton* button(const char* name) const { return get<QPushButton>(name); }
+  QRadioButton* radio(const char* name) const { return get<QRadioButton>(name); }
+  Grid* grid() const { return get<Grid>("Grid1"); }
+
+  void click(const char* name) const { QTest::mouseClick(get<QWidget>(name), Qt::LeftButton); }
+
+  // Types into an amount box the way the user does: click into it (which
+  // empties it) and type the keys.
+  void type(const char* name, const QString& text) const {
+    QLineEdit* b = box(name);
+    b->setFocus();
+    QTest::keyClicks(b, text);
+  }
+
+  // One ticket on 小倉 10R Sunday with the given bet option and amounts.
+  void addTicket(const char* betOption, const QString& purchase, const QString& payout = {}) {
+    combo("BABA")->setCurrentIndex(9);
+    combo("RACE")->setCurrentIndex(9);
+    combo("WEEK")->setCurrentIndex(1);
+    click(betOption);
+    type("KONYU", purchase);
+    if (!payout.isEmpty()) type("HAITO", payout);
+    click("Command3D3");
+  }
+
+  QStringList row(int r) const {
+    QStringList cells;
+    for (int c = 1; c <= 12; ++c) cells << grid()->cell(r, c);
+    return cells;
+  }
+
+  void closeWithButton() {
+    QPointer<QMdiSubWindow> f = frame;
+    click("Command3D1");
+    QTRY_VERIFY(f.isNull());
+  }
+
+  AppState state;
+  ScriptedMessages messages;
+  QMdiArea area;
+  QPointer<TicketWindow> window;
+  QPointer<QMdiSubWindow> frame;
+};
+
+BetAmounts totalsOf(std::initializer_list<std::tuple<BetType, int, int>> items) {
+  BetAmounts t;
+  for (const auto& [type, stake, payout] : items) {
+    t.stake[static_cast<std::size_t>(index(type))] += stake;
+    t.payout[static_cast<std::size_t>(index(type))] += payout;
+  }
+  return t;
+}
+
+}  // namespace
+
+class TestTicketWindow : public QObject {
+  Q_OBJECT
+ private slots:
+  void layoutAndStartingState();
+  void twipsGeometry_data();
+  void twipsGeometry();
+  void gridHeadersAndWidths();
+  void tabOrderFollowsPanels();
+  void activationFocusesRacecourse();
+  void addWritesRecordAndRow();
+  void addRefusals_data();
+  void addRefusals();
+  void optionCodes_data();
+  void optionCodes();
+  void emptyPayoutAddsZero();
+  void keyFilterOfPurchase();
+  void negativePurchaseStored();
+  void enterChain();
+  void amountBoxesEmptiedOnFocus();
+  void computePayout_data();
+  void computePayout();
+  void computePayoutRefusals_data();
+  void computePayoutRefusals();
+  void computePayoutOverflow();
+  void deleteTickets();
+  void deleteWithoutSelection();
+  void fullDayRefused();
+  void reopenKeepsRowsAndTotals();
+  void loadsOnlyTheDayFromTheMonth();
+  void reloadsAListOfAnotherDay();
+  void tooManyTicketsRefusedBeforeOpening();
+  void unsummableDayRefusedBeforeOpening();
+  void sumOverflowAddsNothing();
+  void closeWithNoTicketGivesZeros();
+  void onlyTheCloseButtonCloses();
+};
+
+void TestTicketWindow::layoutAndStartingState() {
+  Harness h;
+  TicketWindow* w = h.open();
+  QCOMPARE(w->objectName(), QStringLiteral("jrabaken"));
+  QCOMPARE(w->windowTitle(), QStringLiteral("詳細入力"));
+  QCOMPARE(h.frame->windowTitle(), QStringLiteral("詳細入力"));
+  QCOMPARE(h.frame->pos(), QPoint(0, 0));
+  QCOMPARE(w->size(), QSize(twipsToPixels(9255, w), twipsToPixels(6030, w)));
+  QCOMPARE(w->font().family(), minchoFont().family());
+
+  const std::pair<const char*, int> lists[] = {{"BABA", 11}, {"RACE", 12}, {"WEEK", 3}};
+  for (const auto& [name, count] : lists) {
+    QComboBox* c = h.combo(name);
+    QVERIFY(c);
+    QCOMPARE(c->count(), count);
+    QCOMPARE(c->currentIndex(), -1);
+    QVERIFY(c->currentText().isEmpty());
+    QVERIFY(!c->isEditable());
+  }
+  QCOMPARE(h.combo("BABA")->itemText(10), QStringLiteral("その他"));
+  QCOMPARE(h.combo("RACE")->itemText(11), QStringLiteral("１２Ｒ"));
+  QCOMPARE(h.combo("WEEK")->itemText(0), QStringLiteral("土曜日"));
+
+  // The first option of each group is selected, and only that one.
+  const std::initializer_list<const char*> groups[] = {
+      {"Uma3", "Uma4", "Uma4Up", "Uma5Up"},
+      {"SIBA", "DART", "Syogai"},
+      {"M1600", "M2000", "M2500", "M3000"},
+      {"CLASS1", "CLASS2", "CLASS3", "CLASS4", "CLASS5", "CLASS6", "CLASS7", "CLASS8", "CLASS9"},
+      {"NoRace", "Hinba", "Hande"},
+      {"Tosu1", "Tosu2", "Tosu3", "Tosu4"},
+      {"TanBtn", "FukBtn", "WakBtn", "UmaBtn", "KakBtn", "UtanBtn", "RenBtn"}};
+  for (const auto& names : groups) {
+    bool first = true;
+    for (const char* name : names) {
+      QRadioButton* r = h.radio(name);
+      QVERIFY2(r, name);
+      QCOMPARE(r->isChecked(), first);
+      first = false;
+    }
+  }
+  QCOMPARE(h.radio("M2000")->text(), QStringLiteral("1600m～2000m"));
+  QCOMPARE(h.radio("Hande")->text(), QStringLiteral("ﾊﾝﾃﾞ戦"));
+  QCOMPARE(h.radio("RenBtn")->text(), QStringLiteral("3連複"));
+
+  const std::pair<const char*, int> boxes[] = {
+      {"KONYU", 7}, {"KnyKin", 6}, {"HaiKin", 6}, {"HAITO", 6}};
+  for (const auto& [name, length] : boxes) {
+    QLineEdit* b = h.box(name);
+    QVERIFY(b);
+    QCOMPARE(b->maxLength(), length);
+    QVERIFY(b->alignment() & Qt::AlignRight);
+    QVERIFY(b->text().isEmpty());
+  }
+  const std::pair<const char*, const char*> buttons[] = {{"SSCommand1", "払戻金額計算"},
+                                                         {"Command3D3", "ＯＫ"},
+                                                         {"DelCmd", "削除"},
+                                                         {"Command3D1", "閉じる"}};
+  for (const auto& [name, caption] : buttons) QCOMPARE(h.button(name)->text(), QString(caption));
+  QCOMPARE(w->ticketGridNextRow(), 1);
+  QCOMPARE(h.grid()->selectedRow(), 1);
+}
+
+void TestTicketWindow::twipsGeometry_data() {
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<QRect>("twips");
+  QTest::newRow("場名") << "場名" << QRect(90, 90, 1065, 615);
+  QTest::newRow("曜日") << "曜日" << QRect(90, 1440, 1065, 615);
+  QTest::newRow("距離") << "距離" << QRect(3960, 0, 1740, 1275);
+  QTest::newRow("クラス") << "クラス" << QRect(1200, 1320, 3225, 975);
+  QTest::newRow("出走頭数") << "出走頭数" << QRect(1200, 2280, 4485, 615);
+  QTest::newRow("馬券種類") << "馬券種類" << QRect(5760, 120, 1845, 2490);
+  QTest::newRow("的中情報") << "的中情報" << QRect(7680, 90, 1455, 1455);
+  QTest::newRow("払戻金額") << "払戻金額" << QRect(7680, 1920, 1470, 615);
+}
+
+void TestTicketWindow::twipsGeometry() {
+  QFETCH(QString, caption);
+  QFETCH(QRect, twips);
+  Harness h;
+  TicketWindow* w = h.open();
+  QGroupBox* found = nullptr;
+  for (QGroupBox* g : w->findChildren<QGroupBox*>()) {
+    if (g->title() == caption && g->parentWidget() == w) found = g;
+  }
+  QVERIFY(found);
+  QCOMPARE(found->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height(), w));
+  // Buttons and the grid are placed directly in the window.
+  QCOMPARE(h.button("Command3D3")->geometry(), twipsRect(7680, 2592, 1464, 300, w));
+  QCOMPARE(h.grid()->geometry(), twipsRect(90, 2970, 9015, 2295, w));
+}
+
+void TestTicketWindow::gridHeadersAndWidths() {
+  Harness h;
+  h.open();
+  Grid* g = h.grid();
+  QCOMPARE(g->rowCountWithHeader(), 201);
+  QCOMPARE(g->colCountWithHeader(), 15);
+  const QStringList headers{"場名", "ﾚｰｽ",  "曜日", "ｺｰｽ",      "距離",     "馬齢",
+                            "ｸﾗｽ",  "条件", "分類", "購入金額", "払戻金額", "頭数"};
+  for (int c = 1; c <= 12; ++c) QCOMPARE(g->cell(0, c), headers[c - 1]);
+  QVERIFY(g->cell(0, 13).isEmpty());
+  QCOMPARE(g->cell(1, 0), QStringLiteral(" 1"));
+  QCOMPARE(g->cell(200, 0), QStringLiteral(" 200"));
+  const int widths[] = {500, 700, 700,  700,  500,  1000, 700, 700,
+                        700, 700, 1100, 1100, 1100, 400,  400};
+  for (int c = 0; c < 15; ++c) {
+    QVERIFY2(g->columnWidthPixels(c) == twipsToPixels(widths[c], g),
+             qPrintable(QString::number(c)));
+  }
+}
+
+void TestTicketWindow::tabOrderFollowsPanels() {
+  Harness h;
+  TicketWindow* w = h.open();
+  const char* chain[] = {
+      "Grid1",  "BABA",       "RACE",   "WEEK",       "Uma3",       "Uma4",   "Uma4Up", "Uma5Up",
+      "SIBA",   "DART",       "Syogai", "M1600",      "M2000",      "M2500",  "M3000",  "CLASS1",
+      "CLASS2", "CLASS3",     "CLASS4", "CLASS5",     "CLASS6",     "CLASS7", "CLASS8", "CLASS9",
+      "NoRace", "Hinba",      "Hande",  "Tosu1",      "Tosu2",      "Tosu3",  "Tosu4",  "TanBtn",
+      "FukBtn", "WakBtn",     "UmaBtn", "KakBtn",     "UtanBtn",    "RenBtn", "KONYU",  "KnyKin",
+      "HaiKin", "SSCommand1", "HAITO",  "Command3D3", "Command3D1", "DelCmd"};
+  // Walk the focus chain, skipping widgets that take no tab focus (frames,
+  // the grid's own scroll bars and viewport).
+  QWidget* at = h.get<QWidget>(chain[0]);
+  for (std::size_t i = 1; i < std::size(chain); ++i) {
+    QWidget* next = at->nextInFocusChain();
+    while (next != w && (!(next->focusPolicy() & Qt::TabFocus) || next->objectName().isEmpty() ||
+                         next->isAncestorOf(at))) {
+      next = next->nextInFocusChain();
+    }
+    QCOMPARE(next->objectName(), QString::fromLatin1(chain[i]));
+    at = next;
+  }
+}
+
+void TestTicketWindow::activationFocusesRacecourse() {
+  Harness h;
+  h.area.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&h.area));
+  h.open();
+  h.area.setActiveSubWindow(nullptr);
+  h.area.setActiveSubWindow(h.frame);
+  QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.combo("BABA")));
+}
+
+void TestTicketWindow::addWritesRecordAndRow() {
+  Harness h;
+  h.open();
+  h.combo("BABA")->setCurrentIndex(9);  // 小倉
+  h.combo("RACE")->setCurrentIndex(9);  // １０Ｒ
+  h.combo("WEEK")->setCurrentIndex(1);  // 日曜日
+  h.click("Uma5Up");
+  h.click("UmaBtn");
+  h.click("Tosu4");
+  h.type("KONYU", "1000");
+  h.type("KnyKin", "300");
+  h.type("HaiKin", "1230");
+  h.click("Command3D3");
+
+  QCOMPARE(h.messages.count(), 0);
+  QCOMPARE(h.state.dayTickets.count, 1);
+  QCOMPARE(recordText(h.state.dayTickets.entries[0]),
+           std::string("05,11,A,A,2,1,1,1,0000001000,0000000000,4,4,0,4"));
+  QCOMPARE(h.row(1), (QStringList{"小倉", "１０Ｒ", "日曜日", "芝", "1600m以下", "４歳上", "Ｇ１",
+                                  "無し", "馬連", "1000", "0", "16頭以上"}));
+  QVERIFY(h.grid()->cell(1, 13).isEmpty());
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Uma, 1000, 0}}));
+  QCOMPARE(h.window->ticketGridNextRow(), 2);
+  for (const char* name : {"KONYU", "HAITO", "KnyKin", "HaiKin"})
+    QVERIFY(h.box(name)->text().isEmpty());
+  // Selections stay for the next ticket on the same race.
+  QCOMPARE(h.combo("BABA")->currentText(), QStringLiteral("小倉"));
+  QVERIFY(h.radio("UmaBtn")->isChecked());
+
+  h.click("FukBtn");
+  h.type("KONYU", "200");
+  h.type("HAITO", "340");
+  h.click("Command3D3");
+  QCOMPARE(h.state.dayTickets.count, 2);
+  QCOMPARE(h.grid()->cell(2, 9), QStringLiteral("複勝"));
+  QCOMPARE(h.grid()->cell(2, 11), QStringLiteral("340"));
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Uma, 1000, 0}, {BetType::Fuk, 200, 340}}));
+}
+
+void TestTicketWindow::addRefusals_data() {
+  QTest::addColumn<int>("baba");
+  QTest::addColumn<int>("race");
+  QTest::addColumn<int>("week");
+  QTest::addColumn<QString>("purchase");
+  QTest::addColumn<QString>("message");
+  QTest::addColumn<QString>("focus");
+  // Each failing check hides those after it.
+  QTest::newRow("nothing chosen") << -1 << -1 << -1 << ""
+                                  << "場名が選択されていません"
+                                  << "BABA";
+  QTest::newRow("no racecourse") << -1 << 0 << 0 << "100"
+                                 << "場名が選択されていません"
+                                 << "BABA";
+  QTest::newRow("no race") << 0 << -1 << -1 << ""
+                           << "ﾚｰｽが選択されていません"
+                           << "RACE";
+  QTest::newRow("no weekday") << 0 << 3 << -1 << "100"
+                              << "曜日が選択されていません"
+                              << "WEEK";
+  QTest::newRow("no purchase") << 0 << 3 << 2 << ""
+                               << "入力されていません"
+                               << "KONYU";
+}
+
+void TestTicketWindow::addRefusals() {
+  QFETCH(int, baba);
+  QFETCH(int, race);
+  QFETCH(int, week);
+  QFETCH(QString, purchase);
+  QFETCH(QString, message);
+  QFETCH(QString, focus);
+  Harness h;
+  h.area.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&h.area));
+  h.open();
+  h.combo("BABA")->setCurrentIndex(baba);
+  h.combo("RACE")->setCurrentIndex(race);
+  h.combo("WEEK")->setCurrentIndex(week);
+  if (!purchase.isEmpty()) h.type("KONYU", purchase);
+  h.click("Command3D3");
+
+  QCOMPARE(h.messages.count(), 1);
+  QCOMPARE(h.messages.last().title, kErrorTitle);
+  QCOMPARE(h.messages.last().text, message);
+  QTRY_COMPARE(QApplication::focusWidget(), h.get<QWidget>(focus.toLatin1().constData()));
+  QCOMPARE(h.state.dayTickets.count, 0);
+  QCOMPARE(h.state.dayBetTotals, BetAmounts{});
+  QVERIFY(h.grid()->cell(1, 1).isEmpty());
+  QCOMPARE(h.window->ticketGridNextRow(), 1);
+}
+
+void TestTicketWindow::optionCodes_data() {
+  QTest::addColumn<QStringList>("clicks");
+  QTest::addColumn<QString>("codes");      // surface, distance, class, bet, age, condition, runners
+  QTest::addColumn<QStringList>("cells");  // grid columns 4..9 and 12
+  QTest::newRow("defaults") << QStringList{} << "1111101"
+                            << QStringList{"芝",   "1600m以下", "２歳",   "Ｇ１",
+                                           "無し", "単勝",      "9頭以下"};
+  QTest::newRow("1600m～2000m") << QStringList{"M2000"} << "1211101"
+                                << QStringList{"芝",   "2000m以下", "２歳",   "Ｇ１",
+                                               "無し", "単勝",      "9頭以下"};
+  QTest::newRow("2000m～2400m, dirt, 500万")
+      << QStringList{"M2500", "DART", "CLASS7"} << "2371101"
+      << QStringList{"ﾀﾞｰﾄ", "2400m以下", "２歳", "500万", "無し", "単勝", "9頭以下"};
+  QTest::newRow("牝馬限定") << QStringList{"Hinba", "Uma4"} << "1111211"
+                            << QStringList{"芝",   "1600m以下", "３歳",   "Ｇ１",
+                                           "牝限", "単勝",      "9頭以下"};
+  QTest::newRow("ﾊﾝﾃﾞ戦, jump, 3連複")
+      << QStringList{"Hande", "Syogai", "RenBtn", "Tosu3"} << "3117123"
+      << QStringList{"障害", "1600m以下", "２歳", "Ｇ１", "ﾊﾝﾃﾞ", "3連複", "15頭以下"};
+  QTest::newRow("back to 指定無し")
+      << QStringList{"Hande", "NoRace", "Tosu2", "M3000"} << "1411102"
+      << QStringList{"芝", "2400m以上", "２歳", "Ｇ１", "無し", "単勝", "12頭以下"};
+}
+
+void TestTicketWindow::optionCodes() {
+  QFETCH(QStringList, clicks);
+  QFETCH(QString, codes);
+  QFETCH(QStringList, cells);
+  Harness h;
+  h.open();
+  for (const QString& name : clicks) h.click(name.toLatin1().constData());
+  h.combo("BABA")->setCurrentIndex(0);
+  h.combo("RACE")->setCurrentIndex(0);
+  h.combo("WEEK")->setCurrentIndex(0);
+  h.type("KONYU", "100");
+  h.click("Command3D3");
+  QCOMPARE(h.state.dayTickets.count, 1);
+  const TicketRecord& r = h.state.dayTickets.entries[0];
+  const TicketField fields[] = {TicketField::Surface,    TicketField::DistanceBand,
+                                TicketField::RaceClass,  TicketField::BetType,
+                                TicketField::AgeGroup,   TicketField::Condition,
+                                TicketField::RunnersBand};
+  QString stored;
+  for (TicketField f : fields) stored += QChar::fromLatin1(r.field(f)[0]);
+  QCOMPARE(stored, codes);
+  const QStringList row = h.row(1);
+  QCOMPARE((QStringList{row[3], row[4], row[5], row[6], row[7], row[8], row[11]}), cells);
+}
+
+void TestTicketWindow::emptyPayoutAddsZero() {
+  Harness h;
+  h.open();
+  h.addTicket("WakBtn", "700");
+  QCOMPARE(h.messages.count(), 0);
+  QCOMPARE(h.grid()->cell(1, 10), QStringLiteral("700"));
+  QCOMPARE(h.grid()->cell(1, 11), QStringLiteral("0"));
+  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Payout), "0000000000");
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Wak, 700, 0}}));
+}
+
+void TestTicketWindow::keyFilterOfPurchase() {
+  Harness h;
+  h.open();
+  QLineEdit* konyu = h.box("KONYU");
+  konyu->setFocus();
+  QTest::keyClick(konyu, Qt::Key_1);
+  QTest::keyClick(konyu, Qt::Key_2);
+  QCOMPARE(konyu->text(), QStringLiteral("12"));
+  QTest::keyClick(konyu, Qt::Key_A);
+  QVERIFY(konyu->text().isEmpty());
+  QTest::keyClicks(konyu, "-500");
+  QCOMPARE(konyu->text(), QStringLiteral("-500"));
+  // The dividend boxes take any text; only its leading number counts.
+  QLineEdit* haiKin = h.box("HaiKin");
+  haiKin->setFocus();
+  QTest::keyClicks(haiKin, "12a");
+  QCOMPARE(haiKin->text(), QStringLiteral("12a"));
+}
+
+void TestTicketWindow::negativePurchaseStored() {
+  Harness h;
+  h.open();
+  h.addTicket("KakBtn", "-500", "-20");
+  QCOMPARE(h.messages.count(), 0);
+  const TicketRecord& r = h.state.dayTickets.entries[0];
+  QCOMPARE(r.field(TicketField::Purchase), "-000000500");
+  QCOMPARE(r.field(TicketField::Payout), "-000000020");
+  QCOMPARE(h.grid()->cell(1, 10), QStringLiteral("-500"));
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Kak, -500, -20}}));
+  // And it reads back the same when the window is opened again.
+  h.closeWithButton();
+  h.open();
+  QCOMPARE(h.grid()->cell(1, 10), QStringLiteral("-500"));
+  QCOMPARE(h.grid()->cell(1, 11), QStringLiteral("-20"));
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Kak, -500, -20}}));
+}
+
+void TestTicketWindow::enterChain() {
+  Harness h;
+  h.area.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&h.area));
+  h.open();
+  h.box("HAITO")->setText(QStringLiteral("999"));
+  QLineEdit* konyu = h.box("KONYU");
+  konyu->setFocus();
+  QTest::keyClicks(konyu, "300");
+  QTest::keyClick(konyu, Qt::Key_Return);
+  QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.box("HAITO")));
+  QVERIFY(h.box("HAITO")->text().isEmpty());
+  QCOMPARE(konyu->text(), QStringLiteral("300"));
+  QTest::keyClicks(h.box("HAITO"), "450");
+  QTest::keyClick(h.box("HAITO"), Qt::Key_Enter);
+  QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.button("Command3D3")));
+  QCOMPARE(h.box("HAITO")->text(), QStringLiteral("450"));
+}
+
+void TestTicketWindow::amountBoxesEmptiedOnFocus() {
+  Harness h;
+  h.area.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&h.area));
+  h.open();
+  for (const char* name : {"KONYU", "KnyKin", "HaiKin", "HAITO"}) {
+    QLineEdit* b = h.box(name);
+    b->setText(QStringLiteral("123"));
+    h.button("DelCmd")->setFocus();
+    QTest::mouseClick(b, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(b));
+    QVERIFY2(b->text().isEmpty(), name);
+  }
+}
+
+void TestTicketWindow::computePayout_data() {
+  QTest::addColumn<QString>("purchase");
+  QTest::addColumn<QString>("dividend");
+  QTest::addColumn<QString>("payout");
+  QTest::newRow("1230 on 300") << "300"
+                               << "1230"
+                               << "3690";
+  QTest::newRow("150 on 100") << "100"
+                              << "150"
+                              << "150";
+  QTest::newRow("110 on 50") << "50"
+                             << "110"
+                             << "55";
+  QTest::newRow("half to even down") << "50"
+                                     << "105"
+                                     << "52";  // 52.5
+  QTest::newRow("half to even up") << "50"
+                                   << "107"
+                                   << "54";  // 53.5
+  QTest::newRow("decimal dividend") << "100"
+                                    << "12.5"
+                                    << "12";  // 12.5
+  QTest::newRow("text after number") << "100y"
+                                     << "250x"
+                                     << "250";
+  // Longer than a typed payout may be: all of it reaches the box.
+  QTest::newRow("seven digits") << "10000"
+                                << "12300"
+                                << "1230000";
+}
+
+void TestTicketWindow::computePayout() {
+  QFETCH(QString, purchase);
+  QFETCH(QString, dividend);
+  QFETCH(QString, payout);
+  Harness h;
+  h.open();
+  h.type("KnyKin", purchase);
+  h.type("HaiKin", dividend);
+  h.click("SSCommand1");
+  QCOMPARE(h.messages.count(), 0);
+  QCOMPARE(h.box("HAITO")->text(), payout);
+  // The computed payout is the one a following "ＯＫ" takes.
+  h.combo("BABA")->setCurrentIndex(0);
+  h.combo("RACE")->setCurrentIndex(0);
+  h.combo("WEEK")->setCurrentIndex(0);
+  h.type("KONYU", "100");
+  h.click("Command3D3");
+  QCOMPARE(h.grid()->cell(1, 11), payout);
+  QCOMPARE(h.state.dayBetTotals.payout[0], payout.toInt());
+}
+
+void TestTicketWindow::computePayoutRefusals_data() {
+  QTest::addColumn<QString>("purchase");
+  QTest::addColumn<QString>("dividend");
+  QTest::addColumn<QString>("focus");
+  QTest::newRow("no purchase") << ""
+                               << "1230"
+                               << "KnyKin";
+  QTest::newRow("nothing") << ""
+                           << ""
+                           << "KnyKin";
+  QTest::newRow("no dividend") << "300"
+                               << ""
+                               << "HaiKin";
+}
+
+void TestTicketWindow::computePayoutRefusals() {
+  QFETCH(QString, purchase);
+  QFETCH(QString, dividend);
+  QFETCH(QString, focus);
+  Harness h;
+  h.area.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&h.area));
+  h.open();
+  h.box("HAITO")->setText(QStringLiteral("77"));
+  if (!purchase.isEmpty()) h.type("KnyKin", purchase);
+  if (!dividend.isEmpty()) h.type("HaiKin", dividend);
+  h.click("SSCommand1");
+  QCOMPARE(h.messages.texts(), QStringList{kNotEntered});
+  QCOMPARE(h.messages.last().title, kErrorTitle);
+  QTRY_COMPARE(QApplication::focusWidget(), h.get<QWidget>(focus.toLatin1().constData()));
+  QCOMPARE(h.box("HAITO")->text(), QStringLiteral("77"));
+}
+
+void TestTicketWindow::computePayoutOverflow() {
+  Harness h;
+  h.open();
+  h.box("HAITO")->setText(QStringLiteral("77"));
+  h.type("KnyKin", "999999");
+  h.type("HaiKin", "999999");
+  h.click("SSCommand1");
+  QCOMPARE(h.messages.texts(), QStringList{kRange});
+  QCOMPARE(h.box("HAITO")->text(), QStringLiteral("77"));
+}
+
+void TestTicketWindow::deleteTickets() {
+  Harness h;
+  h.open();
+  h.addTicket("TanBtn", "100", "250");
+  h.addTicket("UmaBtn", "300", "1000");
+  h.addTicket("TanBtn", "200");
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 300, 250}, {BetType::Uma, 300, 1000}}));
+
+  h.grid()->setCurrentRow(1);
+  h.click("DelCmd");
+  const BetAmounts afterOne = totalsOf({{BetType::Tan, 200, 0}, {BetType::Uma, 300, 1000}});
+  QCOMPARE(h.state.dayBetTotals, afterOne);
+  QCOMPARE(h.row(1), QStringList(12, QStringLiteral(" ")));
+  QVERIFY(h.state.dayTickets.entries[0].isBlank());
+  // The deleted ticket keeps its day and row; the others are untouched.
+  QCOMPARE(recordText(h.state.dayTickets.entries[0]), std::string("  ,11") + std::string(42, ' '));
+  QCOMPARE(h.state.dayTickets.count, 3);
+  QCOMPARE(h.grid()->cell(2, 9), QStringLiteral("馬連"));
+  QCOMPARE(h.window->ticketGridNextRow(), 4);
+
+  // The same row again, and an empty row below the tickets: no sum moves.
+  h.grid()->setCurrentRow(1);
+  h.click("DelCmd");
+  QCOMPARE(h.state.dayBetTotals, afterOne);
+  h.grid()->setCurrentRow(4);
+  h.click("DelCmd");
+  QCOMPARE(h.state.dayBetTotals, afterOne);
+  QVERIFY(h.grid()->cell(4, 1).isEmpty());
+  QCOMPARE(h.state.dayTickets.count, 3);
+
+  // A click on a row selects it for deleting.
+  Grid* g = h.grid();
+  const QRect cellRect = g->visualRect(g->model()->index(1, 0));
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect.center());
+  QCOMPARE(g->selectedRow(), 2);
+  h.click("DelCmd");
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 200, 0}}));
+  QCOMPARE(h.messages.count(), 0);
+
+  // The next ticket still goes below the deleted ones.
+  h.addTicket("FukBtn", "50");
+  QCOMPARE(h.grid()->cell(4, 9), QStringLiteral("複勝"));
+  QCOMPARE(h.state.dayTickets.count, 4);
+}
+
+void TestTicketWindow::deleteWithoutSelection() {
+  Harness h;
+  h.open();
+  h.addTicket("TanBtn", "100");
+  h.grid()->clearSelection();
+  QCOMPARE(h.grid()->selectedRow(), 0);
+  const BetAmounts before = h.state.dayBetTotals;
+  h.click("DelCmd");
+  QCOMPARE(h.state.dayBetTotals, before);
+  QVERIFY(!h.state.dayTickets.entries[0].isBlank());
+  QCOMPARE(h.grid()->cell(1, 9), QStringLiteral("単勝"));
+  QCOMPARE(h.messages.count(), 0);
+}
+
+void TestTicketWindow::fullDayRefused() {
+  Harness h;
+  // 200 rows used, some of them deleted tickets.
+  for (int i = 0; i < 200; ++i) {
+    TicketRecord r = ticket(11, "1111111101", 100, 0);
+    if (i % 50 == 7) blankEntry(r);
+    h.state.dayTickets.entries[static_cast<std::size_t>(i)] = r;
+  }
+  h.state.dayTickets.count = 200;
+  h.state.DayListEdited = true;
+  h.open();
+  QCOMPARE(h.window->ticketGridNextRow(), 201);
+  QCOMPARE(h.grid()->cell(200, 9), QStringLiteral("単勝"));
+  QCOMPARE(h.grid()->cell(8, 9), QStringLiteral(" "));
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 196 * 100, 0}}));
+  const DayTicketList before = h.state.dayTickets;
+  h.addTicket("UmaBtn", "500", "900");
+  QCOMPARE(h.messages.texts(), QStringList{kFull});
+  QCOMPARE(h.messages.last().title, kErrorTitle);
+  QCOMPARE(h.state.dayTickets.count, 200);
+  QVERIFY(h.state.dayTickets.entries == before.entries);
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 196 * 100, 0}}));
+  QCOMPARE(h.window->ticketGridNextRow(), 201);
+}
+
+void TestTicketWindow::reopenKeepsRowsAndTotals() {
+  Harness h;
+  putMonth(h.state, 5, {ticket(11, "5C22414322", 400, 0)});
+  h.open();
+  QCOMPARE(h.grid()->cell(1, 1), QStringLiteral("中山"));
+  h.addTicket("TanBtn", "100", "250");
+  h.click("M2000");
+  h.addTicket("UtanBtn", "300", "1000");
+  h.grid()->setCurrentRow(2);
+  h.click("DelCmd");
+  const QStringList row1 = h.row(1);
+  const QStringList row3 = h.row(3);
+  const BetAmounts totals = h.state.dayBetTotals;
+  QCOMPARE(totals, totalsOf({{BetType::Uma, 400, 0}, {BetType::UTan, 300, 1000}}));
+  h.closeWithButton();
+  QVERIFY(h.state.DayListEdited);
+  QVERIFY(!h.state.TicketWindowOpen);
+
+  // The month table is untouched until the day is confirmed; the window
+  // shows the pending list again.
+  QCOMPARE(h.state.tickets.month(5).count, 1);
+  h.state.dayBetTotals = BetAmounts{};
+  h.open();
+  QCOMPARE(h.row(1), row1);
+  QCOMPARE(h.row(2), QStringList(12, QStringLiteral(" ")));
+  QCOMPARE(h.row(3), row3);
+  QCOMPARE(h.grid()->cell(3, 5), QStringLiteral("2000m以下"));
+  QVERIFY(h.grid()->cell(4, 1).isEmpty());
+  QCOMPARE(h.state.dayBetTotals, totals);
+  QCOMPARE(h.window->ticketGridNextRow(), 4);
+  QCOMPARE(h.grid()->selectedRow(), 4);
+}
+
+void TestTicketWindow::loadsOnlyTheDayFromTheMonth() {
+  Harness h;
+  putMonth(h.state, 5,
+           {ticket(3, "1111111101", 100, 0), ticket(11, "A121111101", 0, 0),
+            ticket(11, "2111112101", 500, 1500), ticket(17, "1111111101", 700, 0),
+            ticket(11, "3111171101", 200, 0)});
+  // A stale list of the same day that was never confirmed is dropped.
+  h.state.dayTickets.entries[0] = ticket(11, "1111111101", 9999, 0);
+  h.state.dayTickets.count = 1;
+  h.state.DayListEdited = false;
+  QVERIFY(TicketWindow::canOpen(h.state, h.messages));
+  h.open();
+  QCOMPARE(h.state.dayTickets.count, 3);
+  QCOMPARE(h.grid()->cell(1, 1), QStringLiteral("小倉"));
+  QCOMPARE(h.grid()->cell(2, 1), QStringLiteral("函館"));
+  QCOMPARE(h.grid()->cell(2, 11), QStringLiteral("1500"));
+  QCOMPARE(h.grid()->cell(3, 1), QStringLiteral("新潟"));
+  QCOMPARE(h.grid()->cell(3, 7), QStringLiteral("500万"));
+  QVERIFY(h.grid()->cell(4, 1).isEmpty());
+  QCOMPARE(h.window->ticketGridNextRow(), 4);
+  QCOMPARE(h.messages.count(), 0);
+}
+
+void TestTicketWindow::reloadsAListOfAnotherDay() {
+  Harness h;
+  putMonth(h.state, 5, {ticket(11, "1111111101", 100, 0)});
+  // A pending list of 12 May, while the shared day moved to 11 May.
+  h.state.dayTickets.entries[0] = ticket(12, "1111111401", 800, 0);
+  h.state.dayTickets.count = 1;
+  h.state.DayListEdited = true;
+  QVERIFY(TicketWindow::canOpen(h.state, h.messages));
+  h.open();
+  QCOMPARE(h.state.dayTickets.count, 1);
+  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Day), "11");
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 100, 0}}));
+}
+
+void TestTicketWindow::tooManyTicketsRefusedBeforeOpening() {
+  Harness h;
+  MonthTickets& m = h.state.tickets.month(5);
+  for (int i = 0; i < 201; ++i) m.slot(i) = ticket(11, "1111111101", 100, 0);
+  m.count = 201;
+  m.slot(201).markBlank();
+  h.state.dayTickets.entries[0] = ticket(11, "1111111101", 5, 0);
+  h.state.dayTickets.count = 1;
+  const DayTicketList before = h.state.dayTickets;
+  QVERIFY(!TicketWindow::canOpen(h.state, h.messages));
+  QCOMPARE(h.messages.texts(),
+           QStringList{QStringLiteral("詳細データが多すぎるため表示できません")});
+  QCOMPARE(h.messages.last().title, kErrorTitle);
+  QVERIFY(h.state.dayTickets.entries == before.entries);
+  QCOMPARE(h.state.dayTickets.count, 1);
+  QCOMPARE(h.state.tickets.month(5).count, 201);
+
+  // Another day of the same month opens.
+  h.messages.clear();
+  h.state.CurrentDay = 12;
+  QVERIFY(TicketWindow::canOpen(h.state, h.messages));
+  QCOMPARE(h.messages.count(), 0);
+
+  // An opener that skipped the check gets a window that hands nothing back.
+  h.state.CurrentDay = 11;
+  h.open();
+  QCOMPARE(h.messages.last().text, QStringLiteral("詳細データが多すぎるため表示できません"));
+  QVERIFY(!h.button("Command3D3")->isEnabled());
+  h.closeWithButton();
+  QVERIFY(!h.state.DayListEdited);
+  QVERIFY(!h.state.TicketWindowOpen);
+}
+
+void TestTicketWindow::unsummableDayRefusedBeforeOpening() {
+  Harness h;
+  putMonth(h.state, 5,
+           {ticket(11, "1111111101", 2000000000, 0), ticket(11, "1111111101", 2000000000, 0)});
+  QVERIFY(!TicketWindow::canOpen(h.state, h.messages));
+  QCOMPARE(h.messages.texts(), QStringList{kRange});
+}
+
+void TestTicketWindow::sumOverflowAddsNothing() {
+  Harness h;
+  h.state.dayTickets.entries[0] = ticket(11, "1111111101", 2147482000, 0);
+  h.state.dayTickets.count = 1;
+  h.state.DayListEdited = true;
+  h.open();
+  QCOMPARE(h.messages.count(), 0);
+  h.addTicket("TanBtn", "999999");
+  QCOMPARE(h.messages.texts(), QStringList{kRange});
+  QCOMPARE(h.messages.last().title, kErrorTitle);
+  QCOMPARE(h.state.dayTickets.count, 1);
+  QVERIFY(h.grid()->cell(2, 1).isEmpty());
+  QCOMPARE(h.window->ticketGridNextRow(), 2);
+  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 2147482000, 0}}));
+  // Another bet type has room.
+  h.addTicket("FukBtn", "999999");
+  QCOMPARE(h.messages.count(), 1);
+  QCOMPARE(h.state.dayTickets.count, 2);
+}
+
+void TestTicketWindow::closeWithNoTicketGivesZeros() {
+  Harness h;
+  h.state.dayBetTotals = totalsOf({{BetType::Tan, 5, 5}});  // left from another day
+  h.open();
+  h.closeWithButton();
+  QCOMPARE(h.state.dayBetTotals, BetAmounts{});
+  QVERIFY(h.state.DayListEdited);
+  QVERIFY(!h.state.TicketWindowOpen);
+  QVERIFY(h.state.TicketTotalsPending);  // the daily entry window clears it
+}
+
+void TestTicketWindow::onlyTheCloseButtonCloses() {
+  Harness h;
+  h.open();
+  QTRY_VERIFY(h.frame->isVisible());
+  const Qt::WindowFlags flags = h.frame->windowFlags();
+  QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+  QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+  QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+  QVERIFY(!(flags & Qt::WindowSystemMenuHint));
+
+  QVERIFY(!h.frame->close());
+  h.area.closeActiveSubWindow();
+  QVERIFY(h.frame);
+  QVERIFY(h.frame->isVisible());
+  QVERIFY(!h.state.DayListEdited);
+  QVERIFY(h.state.TicketWindowOpen);
+
+  h.closeWithButton();
+  QVERIFY(h.window.isNull() || !h.window->isVisible());
+  QVERIFY(h.area.subWindowList().isEmpty());
+}
+
+QTEST_MAIN(TestTicketWindow)
+#include "test_ticket_window.moc"
