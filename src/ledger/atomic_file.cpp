@@ -55,7 +55,10 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
 
-  std::string tempName = (dir / ("." + fileName.string() + ".XXXXXX")).string();
+  std::filesystem::path tempFile = dir / ".";
+  tempFile += fileName;
+  tempFile += ".XXXXXX";
+  std::string tempName = tempFile.string();
   const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
   if (fd < 0) return false;
 

@@ -12,7 +12,7 @@ namespace {
 // before it).
 std::size_t fieldOffset(int k) { return static_cast<std::size_t>(4 + 11 * (k - 1)); }
 
-bool validField(int k) { return k >= 1 && k <= LedgerRecord::kFieldCount; }
+[[maybe_unused]] bool validField(int k) { return k >= 1 && k <= LedgerRecord::kFieldCount; }
 
 std::optional<std::int32_t> sumOf(const std::array<std::int32_t, kBetTypeCount>& values) {
   return checkedSum(std::span<const std::int32_t>(values));
