@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace tamrel {
@@ -131,9 +130,13 @@ std::string formatAmount(std::int32_t value) { return std::to_string(value); }
 std::string formatPercent(float rate) {
   const double percent = static_cast<double>(rate) * 100.0;
   if (!std::isfinite(percent)) return "0.00%";
+  // to_chars, unlike printf, ignores the process locale (Qt adopts the
+  // user's, which may use a decimal comma).
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.2f", percent);
-  std::string text(buffer);
+  const auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, percent, std::chars_format::fixed, 2);
+  if (ec != std::errc{}) return "0.00%";
+  std::string text(buffer, end);
   // A tiny negative rate rounds to zero; zero has no sign.
   if (text == "-0.00") text = "0.00";
   text.push_back('%');
