@@ -26,6 +26,10 @@ class CornerPainter : public QObject {
     QStyleOptionHeader option;
     option.initFrom(button);
     option.rect = button->rect();
+    // The button is disabled so that it does not select everything; its
+    // text should still read like the other headers, not greyed out.
+    option.state |= QStyle::State_Enabled;
+    option.palette.setCurrentColorGroup(QPalette::Active);
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.text = *text_;
     option.textAlignment = Qt::AlignCenter;

@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -92,8 +93,17 @@ void TestGrid::headerCells() {
 
 void TestGrid::cornerText() {
   Grid grid(3, 3, 1);
+  grid.setColumnWidthTwips(0, 700);
+  grid.resize(300, 150);
+  grid.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&grid));
+  auto* corner = grid.findChild<QAbstractButton*>();
+  QVERIFY(corner != nullptr);
+  const QImage blank = corner->grab().toImage();
   grid.setCell(0, 0, QStringLiteral("角"));
   QCOMPARE(grid.cell(0, 0), QStringLiteral("角"));
+  // The text is drawn in the corner.
+  QVERIFY(corner->grab().toImage() != blank);
   grid.setCell(0, 1, QStringLiteral("A"));
   QCOMPARE(grid.cell(0, 0), QStringLiteral("角"));
 }
