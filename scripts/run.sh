@@ -9,10 +9,19 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$root"
-[ -x scripts/setup-deps.sh ] && scripts/setup-deps.sh
+# A directory given on the command line is taken relative to where the
+# script was called from; the default lives in the source tree.
+if [ $# -ge 1 ]; then
+  case "$1" in
+    /*) datadir="$1" ;;
+    *) datadir="$PWD/$1" ;;
+  esac
+else
+  datadir="$root/demo-data"
+fi
 
-datadir="${1:-$root/demo-data}"
+cd "$root"
+if [ -x scripts/setup-deps.sh ]; then scripts/setup-deps.sh; fi
 build="$root/build-run"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMREL_BUILD_TESTS=OFF >/dev/null

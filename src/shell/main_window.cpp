@@ -65,7 +65,10 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
   if (initMsg_ != nullptr) initMsg_->close();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The child windows refer to the state: they go first.
+  delete workArea_;
+}
 
 QWidget* MainWindow::buildButtonStrip() {
   auto* row = new QWidget(this);

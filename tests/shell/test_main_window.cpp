@@ -5,10 +5,12 @@
 #include "support/main_window_data_dir.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "entry/entry_window.h"
@@ -53,6 +55,32 @@ std::optional<BetAmounts> postedDay(const QString& path) {
   return betAmounts(daySlot(*ledger, 5, 3));
 }
 
+// Records what happens to the waiting notice and its panel.
+class NoticeWatcher : public QObject {
+ public:
+  QStringList events;
+  QRect shownAt;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr) return false;
+    const bool isNotice = widget->objectName() == QStringLiteral("InitMsg");
+    const bool inNotice = widget->window()->objectName() == QStringLiteral("InitMsg");
+    if (isNotice && event->type() == QEvent::Show) {
+      events << QStringLiteral("show");
+      shownAt = widget->frameGeometry();
+    } else if (isNotice && event->type() == QEvent::Hide) {
+      events << QStringLiteral("hide");
+    } else if (inNotice && qobject_cast<QLabel*>(widget) != nullptr &&
+               event->type() == QEvent::Paint) {
+      if (events.isEmpty() || events.back() != QStringLiteral("paint"))
+        events << QStringLiteral("paint");
+    }
+    return false;
+  }
+};
+
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -61,6 +89,7 @@ class TestMainWindow : public QObject {
  private slots:
   void startup_data();
   void startup();
+  void waitingNoticeShownDuringLoad();
   void finishAnsweredNoKeepsRunning();
   void exitWithoutChangesWritesNothing();
   void exitAfterPosting_data();
@@ -142,6 +171,23 @@ void TestMainWindow::startup() {
     QCOMPARE(msgs.last().title, kErrorTitle);
   }
   QVERIFY(!w.state().StartupNoticePending);
+}
+
+void TestMainWindow::waitingNoticeShownDuringLoad() {
+  DataDir dir;
+  QVERIFY(dir.writeSample());
+  NoticeWatcher watcher;
+  qApp->installEventFilter(&watcher);
+  ScriptedMessages msgs;
+  MainWindow w(msgs, dir.path());
+  qApp->removeEventFilter(&watcher);
+
+  // Shown, painted before the load ran inside the constructor, closed after.
+  QCOMPARE(watcher.events, (QStringList{"show", "paint", "hide"}));
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  QVERIFY(qAbs(watcher.shownAt.center().x() - screen.center().x()) <= 1);
+  QVERIFY(qAbs(watcher.shownAt.center().y() - screen.center().y()) <= 1);
+  QVERIFY(w.state().StartupNoticePending);  // until the first activation
 }
 
 void TestMainWindow::finishAnsweredNoKeepsRunning() {
