@@ -1,11 +1,9 @@
 #include "detail/detail_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
-#include "ledger/atomic_file.h"
+#include "ledger/file_io.h"
 
 namespace tamrel {
 
@@ -13,34 +11,6 @@ namespace {
 
 constexpr std::size_t kRecordWidth = TicketRecord::kWidth;
 constexpr std::size_t kLineBytes = kRecordWidth + 3 + 2;  // record, three NULs, CR LF
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// Reads the whole file; `failed` is set when a read error cut it short.
-bool readWholeFile(const std::filesystem::path& path, std::string& content, bool& failed) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
-  failed = false;
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  // One byte more than the expected size, so the end is seen in one read.
-  content.resize(ec ? std::size_t{1} << 16 : static_cast<std::size_t>(size) + 1);
-  std::size_t used = 0;
-  for (;;) {
-    if (used == content.size()) content.resize(content.size() * 2);
-    const std::size_t want = content.size() - used;
-    const std::size_t got = std::fread(content.data() + used, 1, want, file.get());
-    used += got;
-    if (got < want) {
-      failed = std::ferror(file.get()) != 0;
-      break;
-    }
-  }
-  content.resize(used);
-  return true;
-}
 
 // The record of a line: its first 47 characters, blanks where it is shorter.
 void takeRecord(TicketRecord& record, std::string_view line) {
@@ -77,38 +47,27 @@ void appendLine(std::string& out, const TicketRecord& record) {
 LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path) {
   emptyMonths(store);
 
-  std::string content;
-  bool readFailed = false;
-  if (!readWholeFile(path, content, readFailed)) return LoadCode::Unreadable;
+  const auto file = readWholeFile(path);
+  if (!file) return LoadCode::Unreadable;
 
-  std::string_view rest(content);
-  if (readFailed) {
-    // Only whole lines count as read; the cut-off tail is dropped.
-    const std::size_t lastLf = rest.rfind('\n');
-    rest = lastLf == std::string_view::npos ? std::string_view() : rest.substr(0, lastLf + 1);
-  }
-
-  while (!rest.empty()) {
-    const char* start = rest.data();
-    const void* lf = std::memchr(start, '\n', rest.size());
-    std::size_t length =
-        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) : rest.size();
-    rest.remove_prefix(lf ? length + 1 : length);
-    if (length > 0 && start[length - 1] == '\r') --length;
-    const std::string_view line(start, length);
-
+  bool monthFull = false;
+  forEachLine(file->bytes, [&](std::string_view line) {
     const int prefix = linePrefix(line);
     if (prefix == 0) {
       takeRecord(store.header, line);
     } else if (prefix > 0) {
       MonthTickets& month = store.month(prefix);
-      if (month.count >= kMaxMonthTickets) return LoadCode::Unreadable;
+      if (month.count >= kMaxMonthTickets) {
+        monthFull = true;
+        return false;
+      }
       takeRecord(month.records[static_cast<std::size_t>(month.count)], line);
       ++month.count;
       month.records[static_cast<std::size_t>(month.count)].markBlank();
     }
-  }
-  return readFailed ? LoadCode::Unreadable : LoadCode::Ok;
+    return true;
+  });
+  return monthFull || !file->complete ? LoadCode::Unreadable : LoadCode::Ok;
 }
 
 std::string ticketFileText(const TicketStore& store) {

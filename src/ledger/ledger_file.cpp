@@ -1,39 +1,14 @@
 #include "ledger/ledger_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
-#include "ledger/atomic_file.h"
+#include "ledger/file_io.h"
 
 namespace tamrel {
 
 namespace {
 
 constexpr std::string_view kCorrupt = "データファイルが破損しています";
-
-// The whole file, or nullopt when it cannot be opened or read (a directory,
-// a missing file, an I/O error).
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return content;
-}
 
 // A line becomes a record as it stands: columns beyond the record are
 // dropped, missing ones stay blank (a blank amount reads as 0).
@@ -77,25 +52,17 @@ std::filesystem::path dataFilePath(bool dataDirSwitched, const std::string& data
 }
 
 LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path) {
-  const auto content = readWholeFile(path);
-  if (!content) return LoadCode::Unreadable;
+  const auto file = readWholeFile(path);
+  if (!file) return LoadCode::Unreadable;
 
   int totalLines = 0;
   int monthLines = 0;
   int firstHalfLines = 0;
   int secondHalfLines = 0;
+  std::optional<LoadCode> stopped;
 
-  const std::string_view text = *content;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    const bool hasNewline = end != std::string_view::npos;
-    if (!hasNewline) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = hasNewline ? end + 1 : text.size();
-    if (hasNewline && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty()) continue;
-
+  forEachLine(file->bytes, [&](std::string_view line) {
+    if (line.empty()) return true;
     switch (line.front()) {
       case 'S':
         // The first year-total line counts; later ones are ignored.
@@ -103,16 +70,25 @@ LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path) {
         totalLines = 1;
         break;
       case 'M':
-        if (monthLines == 12) return LoadCode::Unreadable;
+        if (monthLines == 12) {
+          stopped = LoadCode::Unreadable;
+          return false;
+        }
         ++monthLines;
         copyLine(ledger.month(monthLines), line);
         break;
       case 'D': {
-        if (monthLines == 0) return LoadCode::DayBeforeMonth;
+        if (monthLines == 0) {
+          stopped = LoadCode::DayBeforeMonth;
+          return false;
+        }
         // Placed by position: the identifier is carried, not interpreted.
         int& count = monthLines <= 6 ? firstHalfLines : secondHalfLines;
         auto& block = monthLines <= 6 ? ledger.firstHalf : ledger.secondHalf;
-        if (count == kSlotsPerHalf) return LoadCode::Unreadable;
+        if (count == kSlotsPerHalf) {
+          stopped = LoadCode::Unreadable;
+          return false;
+        }
         copyLine(block[static_cast<std::size_t>(count)], line);
         ++count;
         break;
@@ -120,8 +96,11 @@ LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path) {
       default:
         break;
     }
-  }
+    return true;
+  });
 
+  if (stopped) return *stopped;
+  if (!file->complete) return LoadCode::Unreadable;
   if (totalLines == 0) return LoadCode::NoYearTotal;
   if (monthLines != 12) return LoadCode::MonthCount;
   if (firstHalfLines != kSlotsPerHalf) return LoadCode::FirstHalfDays;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "detail/ticket_records.h"
-#include "ledger/atomic_file.h"
+#include "ledger/file_io.h"
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 

@@ -1,4 +1,4 @@
-#include "ledger/atomic_file.h"
+#include "ledger/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,6 +48,31 @@ void syncDirectory(const std::string& dir) {
 }
 
 }  // namespace
+
+std::optional<FileContent> readWholeFile(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  FileContent file;
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec) file.bytes.reserve(static_cast<std::size_t>(size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      // Only whole lines count as read; a cut-off tail is dropped.
+      file.complete = false;
+      const std::size_t lastLf = file.bytes.rfind('\n');
+      file.bytes.resize(lastLf == std::string::npos ? 0 : lastLf + 1);
+      break;
+    }
+    if (n == 0) break;
+    file.bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return file;
+}
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
   const std::filesystem::path fileName = path.filename();
