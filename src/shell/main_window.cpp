@@ -1,9 +1,3 @@
-// The stores come before any Qt header: a member of theirs is named like one
-// of Qt's keyword macros.
-#include "ledger/ledger_init.h"
-#include "shell/app_state.h"
-#include "shell/data_files.h"
-
 #include "shell/main_window.h"
 
 #include <QApplication>
@@ -20,7 +14,10 @@
 #include <algorithm>
 
 #include "entry/entry_window.h"
+#include "ledger/ledger_init.h"
+#include "shell/app_state.h"
 #include "shell/child_window.h"
+#include "shell/data_files.h"
 #include "shell/look.h"
 #include "shell/messages.h"
 

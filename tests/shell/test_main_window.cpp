@@ -1,9 +1,6 @@
 // The main window: start-up load and its one-time report, the button rules,
 // ﾃﾞｰﾀ初期化, and the exit save, on real files in a temporary directory.
 
-#include "shell/app_state.h"
-#include "support/main_window_data_dir.h"
-
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,7 +11,9 @@
 #include <QTest>
 
 #include "entry/entry_window.h"
+#include "shell/app_state.h"
 #include "shell/main_window.h"
+#include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 
 using namespace tamrel;

@@ -3,15 +3,6 @@
 // a "tosidata.dat" and an "info.dat" built with the program's own writers,
 // or broken on purpose.
 
-// The stores' headers come before any Qt header (a member of theirs is named
-// like one of Qt's keyword macros).
-#include "detail/detail_file.h"
-#include "detail/month_transfer.h"
-#include "detail/ticket_records.h"
-#include "ledger/ledger_file.h"
-#include "ledger/ledger_init.h"
-#include "ledger/ledger_records.h"
-
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
@@ -20,6 +11,14 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
+#include <string>
+
+#include "detail/detail_file.h"
+#include "detail/month_transfer.h"
+#include "detail/ticket_records.h"
+#include "ledger/ledger_file.h"
+#include "ledger/ledger_init.h"
+#include "ledger/ledger_records.h"
 
 namespace tamrel::testdata {
 
