@@ -330,11 +330,12 @@ void EntryWindow::activated() {
 }
 
 void EntryWindow::closeEvent(QCloseEvent* event) {
-  // The ticket window works on this window's day; it does not outlive it.
+  // The ticket window works on this window's day and hands its totals back
+  // here; it closes only by its own button, so this window waits for it.
   if (ticketWindow_ != nullptr) {
-    ticketWindow_->closeWindow();
-    state_.TicketWindowOpen = false;
-    state_.TicketTotalsPending = false;
+    ChildWindow::bringToFront(ticketWindow_);
+    event->ignore();
+    return;
   }
   state_.OpenWindowCount = 0;
   state_.EntryWindowOpen = false;

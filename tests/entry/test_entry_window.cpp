@@ -1,0 +1,793 @@
+// The daily entry window and its amount box, driven through real widgets.
+
+// The stores come before any Qt header (a member of theirs is named like one
+// of Qt's keyword macros).
+#include "detail/month_transfer.h"
+#include "detail/ticket_records.h"
+#include "ledger/ledger_init.h"
+#include "ledger/ledger_records.h"
+#include "shell/app_state.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+#include "entry/amount_box.h"
+#include "entry/entry_window.h"
+#include "entry/ticket_window.h"
+#include "shell/child_window.h"
+#include "shell/look.h"
+#include "support/scripted_messages.h"
+
+using namespace tamrel;
+
+namespace {
+
+const QStringList kSuffixes{"Tan", "Fuk", "Wak", "Uma", "Kak", "UTan", "3Ren"};
+
+BetAmounts dayAmounts(std::initializer_list<std::tuple<BetType, int, int>> items) {
+  BetAmounts a;
+  for (const auto& [type, stake, payout] : items) {
+    a.stake[static_cast<std::size_t>(index(type))] = stake;
+    a.payout[static_cast<std::size_t>(index(type))] = payout;
+  }
+  return a;
+}
+
+std::int32_t stakeOf(const LedgerRecord& r, BetType t) {
+  return amount(r, Quantity::Stake, t).value_or(-1);
+}
+std::int32_t payoutOf(const LedgerRecord& r, BetType t) {
+  return amount(r, Quantity::Payout, t).value_or(-1);
+}
+
+// A few tickets of one day, as the ticket window would leave them.
+DayTicketList ticketsOf(int month, int day, int count) {
+  DayTicketList list;
+  for (int i = 0; i < count; ++i) {
+    TicketRecord t = newTicket(month, day);
+    t.setField(TicketField::BetType, "1");
+    list.entries[static_cast<std::size_t>(i)] = t;
+  }
+  list.count = static_cast<std::int16_t>(count);
+  return list;
+}
+
+// A main window with a work area, the shared state and the entry window in it.
+struct Host {
+  QMainWindow main;
+  QMdiArea* area = new QMdiArea;
+  std::unique_ptr<AppState> state = std::make_unique<AppState>();
+  ScriptedMessages messages;
+  QPointer<EntryWindow> window;
+
+  Host() {
+    resetYear(state->ledger, state->tickets);
+    BetAmounts baseline;
+    // 5 March: 単勝 1000 staked, 2350 paid; ﾜｲﾄﾞ 500 staked, nothing paid.
+    (void)postDay(state->ledger, baseline, 3, 5,
+                  dayAmounts({{BetType::Tan, 1000, 2350}, {BetType::Kak, 500, 0}}));
+    // Another March day, so the month is more than the one day.
+    baseline = {};
+    (void)postDay(state->ledger, baseline, 3, 12, dayAmounts({{BetType::Tan, 200, 0}}));
+    // 5 April: 複勝 300 staked, 450 paid.
+    baseline = {};
+    (void)postDay(state->ledger, baseline, 4, 5, dayAmounts({{BetType::Fuk, 300, 450}}));
+    state->dayBaseline = {};
+
+    main.setCentralWidget(area);
+    main.resize(900, 700);
+    state->OpenWindowCount = 1;
+    state->EntryWindowOpen = true;
+    window = new EntryWindow(*state, messages);
+    openChildWindow(*area, window);
+    main.show();
+  }
+
+  template <typename T = QWidget>
+  T* child(const QString& name) const {
+    T* w = window->findChild<T*>(name);
+    if (w == nullptr) qWarning("no child %s", qPrintable(name));
+    return w;
+  }
+  AmountBox* box(const QString& name) const { return child<AmountBox>(name); }
+  QString text(const QString& name) const { return child<QLineEdit>(name)->text(); }
+  QComboBox* list(const QString& name) const { return child<QComboBox>(name); }
+  QPushButton* button(const QString& name) const { return child<QPushButton>(name); }
+  QWidget* focus() const { return QApplication::focusWidget(); }
+  QString focusName() const { return focus() ? focus()->objectName() : QString(); }
+};
+
+}  // namespace
+
+class TestEntryWindow : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<Host> host_;
+
+  // Picks an item the way the user does: click the list open, pick the item.
+  bool choose(const QString& listName, int index) {
+    QComboBox* list = host_->list(listName);
+    QTest::mouseClick(list, Qt::LeftButton);
+    QAbstractItemView* view = list->view();
+    if (!QTest::qWaitFor([&] { return view->isVisible(); })) return false;
+    const QModelIndex item = view->model()->index(index, 0);
+    // In the open list the item is picked with the keyboard: a click that
+    // follows the opening click too closely is taken as part of it.
+    view->setCurrentIndex(item);
+    QTest::keyClick(view, Qt::Key_Return);
+    return QTest::qWaitFor([&] { return !view->isVisible(); }) && list->currentIndex() == index;
+  }
+
+  bool showDay(int month, int day) { return choose("MM", month - 1) && choose("DD", day - 1); }
+
+  void click(const QString& name) { QTest::mouseClick(host_->child(name), Qt::LeftButton); }
+
+  // Clicks a box (which empties it) and types `keys` into it.
+  void type(const QString& name, const QString& keys) {
+    click(name);
+    QTest::keyClicks(host_->child(name), keys);
+  }
+
+  bool confirming() const {
+    return host_->child("Kakunin")->isVisible() && host_->button("YesCmd")->isVisible() &&
+           host_->button("NoCmd")->isVisible() && !host_->button("ChkCmd")->isVisible() &&
+           !host_->button("Command3D1")->isVisible() && !host_->button("TosiClearCmd")->isEnabled();
+  }
+  bool editing() const {
+    return !host_->child("Kakunin")->isVisible() && !host_->button("YesCmd")->isVisible() &&
+           !host_->button("NoCmd")->isVisible() && host_->button("ChkCmd")->isVisible() &&
+           host_->button("Command3D1")->isVisible() && host_->button("TosiClearCmd")->isEnabled();
+  }
+
+ private slots:
+  void init() {
+    host_ = std::make_unique<Host>();
+    QVERIFY(QTest::qWaitForWindowActive(&host_->main));
+    QTRY_VERIFY(host_->area->activeSubWindow() != nullptr);
+  }
+  void cleanup() { host_.reset(); }
+
+  // --- The amount box on its own -------------------------------------------
+
+  void amountBoxKeys_data() {
+    QTest::addColumn<AmountBox::Filter>("filter");
+    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("lastKey");  // a key without a character, 0 for none
+    QTest::addColumn<QString>("expected");
+    using F = AmountBox::Filter;
+    QTest::newRow("digits kept") << F::Digits << 8 << "1230" << 0 << "1230";
+    QTest::newRow("letter empties") << F::Digits << 8 << "12a" << 0 << "";
+    QTest::newRow("letter first") << F::Digits << 8 << "a" << 0 << "";
+    QTest::newRow("digits after a rejected key") << F::Digits << 8 << "1a45" << 0 << "45";
+    QTest::newRow("minus rejected") << F::Digits << 8 << "-5" << 0 << "5";
+    QTest::newRow("backspace empties") << F::Digits << 8 << "123" << int(Qt::Key_Backspace) << "";
+    QTest::newRow("arrow empties") << F::Digits << 8 << "123" << int(Qt::Key_Left) << "";
+    QTest::newRow("max length") << F::Digits << 3 << "12345" << 0 << "123";
+    QTest::newRow("minus allowed") << F::DigitsAndMinus << 7 << "-500" << 0 << "-500";
+    QTest::newRow("letter with minus filter") << F::DigitsAndMinus << 7 << "-5x" << 0 << "";
+    QTest::newRow("no filter keeps letters") << F::None << 8 << "12a" << 0 << "12a";
+    QTest::newRow("no filter backspace edits")
+        << F::None << 8 << "123" << int(Qt::Key_Backspace) << "12";
+  }
+
+  void amountBoxKeys() {
+    QFETCH(AmountBox::Filter, filter);
+    QFETCH(int, maxLength);
+    QFETCH(QString, typed);
+    QFETCH(int, lastKey);
+    QFETCH(QString, expected);
+    QWidget top;
+    auto* other = new QLineEdit(&top);
+    auto* box = new AmountBox(filter, maxLength, &top);
+    box->move(0, 40);
+    top.show();
+    QVERIFY(QTest::qWaitForWindowActive(&top));
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    QTest::keyClicks(box, typed);
+    if (lastKey != 0) QTest::keyClick(box, Qt::Key(lastKey));
+    QCOMPARE(box->text(), expected);
+    // A rejected key leaves the focus where it was.
+    QVERIFY(box->hasFocus());
+    QVERIFY(!other->hasFocus());
+    QCOMPARE(box->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+  }
+
+  void amountBoxEnter_data() {
+    QTest::addColumn<AmountBox::Filter>("filter");
+    QTest::addColumn<int>("enterSignals");
+    QTest::addColumn<int>("returnPressedSignals");
+    QTest::newRow("digits") << AmountBox::Filter::Digits << 1 << 0;
+    QTest::newRow("digits and minus") << AmountBox::Filter::DigitsAndMinus << 1 << 0;
+    QTest::newRow("none") << AmountBox::Filter::None << 0 << 1;
+  }
+
+  void amountBoxEnter() {
+    QFETCH(AmountBox::Filter, filter);
+    QFETCH(int, enterSignals);
+    QFETCH(int, returnPressedSignals);
+    QWidget top;
+    auto* box = new AmountBox(filter, 8, &top);
+    QSignalSpy focus(box, &AmountBox::focusReceived);
+    QSignalSpy enter(box, &AmountBox::enterPressed);
+    QSignalSpy returned(box, &QLineEdit::returnPressed);
+    top.show();
+    QVERIFY(QTest::qWaitForWindowActive(&top));
+    box->setFocus();
+    QTRY_COMPARE(focus.count(), 1);
+    QTest::keyClicks(box, "12");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(enter.count(), enterSignals);
+    QCOMPARE(returned.count(), returnPressedSignals);
+    QCOMPARE(box->text(), QString("12"));
+    // Enter clears a rejection still pending from the key before it: its
+    // release empties nothing.
+    QTest::keyPress(box, Qt::Key_A);
+    QTest::keyClick(box, Qt::Key_Enter);
+    QCOMPARE(enter.count(), 2 * enterSignals);
+    QTest::keyRelease(box, Qt::Key_A);
+    QCOMPARE(box->text(), QString("12a"));
+  }
+
+  // --- Layout --------------------------------------------------------------
+
+  void controlsAndCaptions() {
+    EntryWindow* w = host_->window;
+    QCOMPARE(w->objectName(), QString("Finput"));
+    QCOMPARE(w->windowTitle(), QString("収支入力"));
+    QCOMPARE(host_->list("MM")->count(), 12);
+    QCOMPARE(host_->list("MM")->itemText(0), QString("１月"));
+    QCOMPARE(host_->list("MM")->itemText(11), QString("１２月"));
+    QCOMPARE(host_->list("DD")->count(), 31);
+    QCOMPARE(host_->list("DD")->itemText(30), QString("３１日"));
+    QCOMPARE(host_->list("MM")->currentIndex(), -1);
+    QCOMPARE(host_->list("DD")->currentIndex(), -1);
+    const QStringList rows{"単勝", "複勝", "枠連", "馬連", "ワイド", "馬単", "３連複"};
+    for (int t = 0; t < 7; ++t) {
+      QCOMPARE(host_->child<QLabel>(QString("SSPanel%1").arg(t + 1))->text(), rows[t]);
+      const bool filtered = t < 4;
+      AmountBox* tosi = host_->box("Tosi" + kSuffixes[t]);
+      AmountBox* harai = host_->box("Harai" + kSuffixes[t]);
+      QVERIFY(tosi && harai);
+      QCOMPARE(tosi->maxLength(), 8);
+      QCOMPARE(harai->maxLength(), 9);
+      QCOMPARE(tosi->filter() != AmountBox::Filter::None, filtered);
+      QCOMPARE(harai->filter() != AmountBox::Filter::None, filtered);
+      for (const QString& prefix : QStringList{"Rieki", "Ritu"}) {
+        QVERIFY(host_->child<ValueBox>(prefix + kSuffixes[t]) != nullptr);
+      }
+    }
+    for (const QString& name : QStringList{"GokeiTosi", "GokeiHarai", "GokeiRieki", "GokeiRitu"}) {
+      QVERIFY(host_->child<ValueBox>(name) != nullptr);
+    }
+    QCOMPARE(host_->child<QLabel>("Panel3D5")->text(), QString("合計"));
+    QCOMPARE(host_->child<QLabel>("Panel3D6")->text(),
+             QString("簡易入力の場合は直接入力して下さい。"
+                     "詳細入力は下の詳細入力のﾎﾞﾀﾝをｸﾘｯｸして下さい。"));
+    QCOMPARE(host_->button("ChkCmd")->text(), QString("確認"));
+    QCOMPARE(host_->button("TosiClearCmd")->text(), QString("投資内容ｸﾘｱ"));
+    QCOMPARE(host_->button("SSCommand1")->text(), QString("詳細入力"));
+    QCOMPARE(host_->button("Command3D1")->text(), QString("閉じる"));
+    QCOMPARE(host_->child<QLabel>("Kakunin")->text(), QString("確定しますか？"));
+    QCOMPARE(host_->button("YesCmd")->text(), QString("はい"));
+    QCOMPARE(host_->button("NoCmd")->text(), QString("いいえ"));
+    QVERIFY(editing());
+    QCOMPARE(host_->area->subWindowList().first()->pos(), QPoint(0, 0));
+  }
+
+  // --- Choosing a day ------------------------------------------------------
+
+  void monthThenDayShowsTheDay() {
+    host_->state->DayListEdited = true;
+    QVERIFY(choose("MM", 2));
+    QCOMPARE(host_->state->CurrentMonth, 3);
+    QCOMPARE(host_->text("TosiTan"), QString());  // no day yet: nothing shown
+    QVERIFY(choose("DD", 4));
+    QCOMPARE(host_->state->CurrentDay, 5);
+    QCOMPARE(host_->text("TosiTan"), QString("1000"));
+    QCOMPARE(host_->text("HaraiTan"), QString("2350"));
+    QCOMPARE(host_->text("RiekiTan"), QString("1350"));
+    QCOMPARE(host_->text("RituTan"), QString("235.00%"));
+    QCOMPARE(host_->text("TosiKak"), QString("500"));
+    QCOMPARE(host_->text("HaraiKak"), QString("0"));
+    QCOMPARE(host_->text("RiekiKak"), QString("-500"));
+    QCOMPARE(host_->text("RituKak"), QString("0.00%"));
+    QCOMPARE(host_->text("TosiFuk"), QString("0"));
+    QCOMPARE(host_->text("RituFuk"), QString("0.00%"));
+    QCOMPARE(host_->text("GokeiTosi"), QString("1500"));
+    QCOMPARE(host_->text("GokeiHarai"), QString("2350"));
+    QCOMPARE(host_->text("GokeiRieki"), QString("850"));
+    QCOMPARE(host_->text("GokeiRitu"), QString("156.67%"));
+    QVERIFY(!host_->state->DayListEdited);
+    QCOMPARE(host_->state->dayBaseline,
+             dayAmounts({{BetType::Tan, 1000, 2350}, {BetType::Kak, 500, 0}}));
+
+    // April with day 5 still chosen shows 5 April at once.
+    QVERIFY(choose("MM", 3));
+    QCOMPARE(host_->state->CurrentMonth, 4);
+    QCOMPARE(host_->text("TosiTan"), QString("0"));
+    QCOMPARE(host_->text("TosiFuk"), QString("300"));
+    QCOMPARE(host_->text("HaraiFuk"), QString("450"));
+    QCOMPARE(host_->text("RituFuk"), QString("150.00%"));
+    QCOMPARE(host_->text("GokeiRieki"), QString("150"));
+    QCOMPARE(host_->state->dayBaseline, dayAmounts({{BetType::Fuk, 300, 450}}));
+    QCOMPARE(host_->messages.count(), 0);
+  }
+
+  void dayListNeedsMonth() {
+    QComboBox* dd = host_->list("DD");
+    QTest::mouseClick(dd, Qt::LeftButton);
+    QCOMPARE(host_->messages.texts(), QStringList{"月の指定をして下さい"});
+    QCOMPARE(host_->messages.last().title, kErrorTitle);
+    QVERIFY(!dd->view()->isVisible());
+    QTRY_COMPARE(host_->focusName(), QString("MM"));
+    // Keys cannot choose a day either.
+    dd->setFocus();
+    QTest::keyClick(dd, Qt::Key_Down);
+    QCOMPARE(dd->currentIndex(), -1);
+    QCOMPARE(host_->state->CurrentDay, 0);
+  }
+
+  // --- Input boxes ---------------------------------------------------------
+
+  void inputNeedsDate_data() {
+    QTest::addColumn<int>("month");  // 0: none chosen
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("no month") << 0 << "TosiTan"
+                              << "月の指定を正しく修正して下さい"
+                              << "MM";
+    QTest::newRow("no month, unfiltered box") << 0 << "Harai3Ren"
+                                              << "月の指定を正しく修正して下さい"
+                                              << "MM";
+    QTest::newRow("no day") << 3 << "HaraiUma"
+                            << "日の指定を正しく修正して下さい"
+                            << "DD";
+  }
+
+  void inputNeedsDate() {
+    QFETCH(int, month);
+    QFETCH(QString, box);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    if (month > 0) QVERIFY(choose("MM", month - 1));
+    click(box);
+    QCOMPARE(host_->messages.texts(), QStringList{message});
+    QCOMPARE(host_->messages.last().title, kErrorTitle);
+    QTRY_COMPARE(host_->focusName(), focus);
+  }
+
+  void enteringABoxEmptiesIt() {
+    QVERIFY(showDay(3, 5));
+    QCOMPARE(host_->text("TosiTan"), QString("1000"));
+    QCOMPARE(host_->text("TosiKak"), QString("500"));
+    click("TosiTan");
+    QCOMPARE(host_->text("TosiTan"), QString());
+    click("TosiKak");
+    QCOMPARE(host_->text("TosiKak"), QString());
+    QCOMPARE(host_->text("HaraiTan"), QString("2350"));  // untouched until entered
+    QCOMPARE(host_->messages.count(), 0);
+  }
+
+  void rejectedKeyEmptiesOnlyFilteredBoxes() {
+    QVERIFY(showDay(3, 5));
+    type("TosiTan", "12a");
+    QCOMPARE(host_->text("TosiTan"), QString());
+    QCOMPARE(host_->focusName(), QString("TosiTan"));
+    type("TosiKak", "12a");
+    QCOMPARE(host_->text("TosiKak"), QString("12a"));
+    click("ChkCmd");
+    QVERIFY(confirming());
+    QCOMPARE(host_->text("TosiKak"), QString("12"));
+    QCOMPARE(host_->text("TosiTan"), QString("0"));
+    QCOMPARE(host_->text("RiekiKak"), QString("-12"));
+  }
+
+  void enterMovesAlongTheChain() {
+    QVERIFY(showDay(3, 5));
+    const QStringList chain{"TosiTan",  "TosiFuk",  "TosiWak",  "TosiUma", "HaraiTan",
+                            "HaraiFuk", "HaraiWak", "HaraiUma", "ChkCmd"};
+    click("TosiTan");
+    for (int i = 0; i + 1 < chain.size(); ++i) {
+      QCOMPARE(host_->focusName(), chain[i]);
+      QTest::keyClicks(host_->focus(), QString::number((i + 1) * 10));
+      QTest::keyClick(host_->focus(), Qt::Key_Return);
+    }
+    QCOMPARE(host_->focusName(), QString("ChkCmd"));
+    for (int i = 0; i + 1 < chain.size(); ++i) {
+      QCOMPARE(host_->text(chain[i]), QString::number((i + 1) * 10));
+    }
+    // The last three bet types are not on the chain and were not entered.
+    QCOMPARE(host_->text("TosiKak"), QString("500"));
+    // Enter on "確認" presses it.
+    QTest::keyClick(host_->focus(), Qt::Key_Return);
+    QVERIFY(confirming());
+    QCOMPARE(host_->text("GokeiTosi"), QString("600"));  // 10+20+30+40 + Kak 500
+    QCOMPARE(host_->text("GokeiHarai"), QString("260"));
+  }
+
+  // --- Check, confirm, cancel ----------------------------------------------
+
+  void emptyCheckAndConfirmPostsZeros() {
+    QVERIFY(showDay(3, 5));
+    const LedgerRecord monthBefore = host_->state->ledger.month(3);
+    const LedgerRecord yearBefore = host_->state->ledger.year;
+    for (const QString& prefix : QStringList{"Tosi", "Harai"}) {
+      for (const QString& s : kSuffixes) click(prefix + s);
+    }
+    click("ChkCmd");
+    QVERIFY(confirming());
+    QCOMPARE(host_->focusName(), QString("YesCmd"));
+    for (const QString& s : kSuffixes) {
+      QCOMPARE(host_->text("Tosi" + s), QString("0"));
+      QCOMPARE(host_->text("Harai" + s), QString("0"));
+      QCOMPARE(host_->text("Rieki" + s), QString("0"));
+      QCOMPARE(host_->text("Ritu" + s), QString("0.00%"));
+    }
+    QCOMPARE(host_->text("GokeiTosi"), QString("0"));
+    QCOMPARE(host_->text("GokeiHarai"), QString("0"));
+    QCOMPARE(host_->text("GokeiRieki"), QString("0"));
+    QCOMPARE(host_->text("GokeiRitu"), QString("0.00%"));
+
+    click("YesCmd");
+    const YearLedger& ledger = host_->state->ledger;
+    QCOMPARE(betAmounts(daySlot(ledger, 3, 5)), std::optional<BetAmounts>(BetAmounts{}));
+    QCOMPARE(stakeOf(ledger.month(3), BetType::Tan), stakeOf(monthBefore, BetType::Tan) - 1000);
+    QCOMPARE(stakeOf(ledger.month(3), BetType::Tan), 200);  // 12 March remains
+    QCOMPARE(payoutOf(ledger.month(3), BetType::Tan), 0);
+    QCOMPARE(stakeOf(ledger.month(3), BetType::Kak), 0);
+    QCOMPARE(stakeOf(ledger.year, BetType::Tan), stakeOf(yearBefore, BetType::Tan) - 1000);
+    QCOMPARE(payoutOf(ledger.year, BetType::Fuk), 450);  // April untouched
+    QVERIFY(host_->state->DataChanged);
+  }
+
+  void confirmPostsByDifferences() {
+    QVERIFY(showDay(3, 5));
+    const std::int32_t monthTan = stakeOf(host_->state->ledger.month(3), BetType::Tan);
+    const std::int32_t yearTan = stakeOf(host_->state->ledger.year, BetType::Tan);
+    type("TosiTan", "3000");
+    type("HaraiUTan", "7000");
+    click("ChkCmd");
+    QVERIFY(confirming());
+    QVERIFY(!host_->state->DataChanged);
+    QCOMPARE(host_->messages.count(), 0);
+    click("YesCmd");
+    const YearLedger& ledger = host_->state->ledger;
+    QCOMPARE(stakeOf(daySlot(ledger, 3, 5), BetType::Tan), 3000);
+    QCOMPARE(payoutOf(daySlot(ledger, 3, 5), BetType::UTan), 7000);
+    QCOMPARE(stakeOf(daySlot(ledger, 3, 5), BetType::Kak), 500);  // shown, kept
+    QCOMPARE(stakeOf(ledger.month(3), BetType::Tan), monthTan + 2000);
+    QCOMPARE(stakeOf(ledger.year, BetType::Tan), yearTan + 2000);
+    QCOMPARE(payoutOf(ledger.year, BetType::UTan), 7000);
+    QVERIFY(host_->state->DataChanged);
+    QCOMPARE(host_->messages.texts(), QStringList{"データは一時保存されました"});
+    QCOMPARE(host_->messages.last().title, kConfirmTitle);
+    QVERIFY(editing());
+    QTRY_COMPARE(host_->focusName(), QString("MM"));
+
+    // The baseline moved with the posting: the same values again change
+    // nothing in the month.
+    const LedgerRecord monthAfter = ledger.month(3);
+    click("ChkCmd");
+    click("YesCmd");
+    QCOMPARE(ledger.month(3).view(), monthAfter.view());
+  }
+
+  void cancelKeepsTypedValues() {
+    QVERIFY(showDay(3, 5));
+    const YearLedger before = host_->state->ledger;
+    type("TosiWak", "700");
+    click("ChkCmd");
+    QVERIFY(confirming());
+    click("NoCmd");
+    QVERIFY(editing());
+    QCOMPARE(host_->text("TosiWak"), QString("700"));
+    QCOMPARE(host_->text("RiekiWak"), QString("-700"));
+    QCOMPARE(daySlot(host_->state->ledger, 3, 5).view(), daySlot(before, 3, 5).view());
+    QCOMPARE(host_->state->ledger.month(3).view(), before.month(3).view());
+    QVERIFY(!host_->state->DataChanged);
+    QCOMPARE(host_->messages.count(), 0);
+    // Editing again: entering a box empties it once more.
+    click("TosiWak");
+    QCOMPARE(host_->text("TosiWak"), QString());
+  }
+
+  void confirmingTrapsTheFocus_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("stake box") << "TosiTan";
+    QTest::newRow("unfiltered payout box") << "Harai3Ren";
+    QTest::newRow("profit box") << "RiekiUma";
+    QTest::newRow("total rate box") << "GokeiRitu";
+    QTest::newRow("month list") << "MM";
+    QTest::newRow("day list") << "DD";
+  }
+
+  void confirmingTrapsTheFocus() {
+    QFETCH(QString, target);
+    QVERIFY(showDay(3, 5));
+    click("ChkCmd");
+    QVERIFY(confirming());
+    // Somewhere else first: "詳細入力" is refused while confirming.
+    click("SSCommand1");
+    QCOMPARE(host_->messages.texts(), QStringList{"現在、この機能は使用できません"});
+    QCOMPARE(host_->messages.last().title, kErrorTitle);
+    QCOMPARE(host_->focusName(), QString("SSCommand1"));
+    QVERIFY(!host_->state->TicketWindowOpen);
+    QCOMPARE(host_->area->subWindowList().size(), 1);
+
+    click(target);
+    QTRY_COMPARE(host_->focusName(), QString("YesCmd"));
+    QVERIFY(!host_->list("MM")->view()->isVisible());
+    QVERIFY(!host_->list("DD")->view()->isVisible());
+    QCOMPARE(host_->list("MM")->currentIndex(), 2);
+    QCOMPARE(host_->list("DD")->currentIndex(), 4);
+    QCOMPARE(host_->text("TosiTan"), QString("1000"));  // not emptied
+    QCOMPARE(host_->text("Harai3Ren"), QString("0"));
+    QCOMPARE(host_->messages.count(), 1);
+    QVERIFY(confirming());
+  }
+
+  void displayBoxPassesFocusToCheck() {
+    QVERIFY(showDay(3, 5));
+    click("RituTan");
+    QTRY_COMPARE(host_->focusName(), QString("ChkCmd"));
+  }
+
+  // --- 投資内容ｸﾘｱ -----------------------------------------------------------
+
+  void clearAsksFirst_data() {
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("いいえ keeps") << false;
+    QTest::newRow("はい empties") << true;
+  }
+
+  void clearAsksFirst() {
+    QFETCH(bool, goOn);
+    QVERIFY(showDay(3, 5));
+    type("TosiTan", "900");
+    host_->state->DayListEdited = true;
+    const YearLedger before = host_->state->ledger;
+    host_->messages.answer(goOn);
+    click("TosiClearCmd");
+    QCOMPARE(host_->messages.texts(),
+             (QStringList{"詳細入力を行っている場合は、この機能を使用しないで下さい",
+                          "続行しますか？"}));
+    QCOMPARE(host_->messages.shown()[0].title, kConfirmTitle);
+    QCOMPARE(host_->messages.shown()[1].title, kConfirmTitle);
+    QVERIFY(host_->messages.allAnswersUsed());
+    int empty = 0;
+    for (QLineEdit* box : host_->window->findChildren<QLineEdit*>()) {
+      if (qobject_cast<AmountBox*>(box) || qobject_cast<ValueBox*>(box)) {
+        empty += box->text().isEmpty() ? 1 : 0;
+      }
+    }
+    if (goOn) {
+      QCOMPARE(empty, 32);
+      QVERIFY(!host_->state->DayListEdited);
+      QTRY_COMPARE(host_->focusName(), QString("TosiTan"));
+    } else {
+      QCOMPARE(empty, 0);
+      QCOMPARE(host_->text("TosiTan"), QString("900"));
+      QVERIFY(host_->state->DayListEdited);
+    }
+    // Nothing reaches the ledger before a confirm.
+    QCOMPARE(daySlot(host_->state->ledger, 3, 5).view(), daySlot(before, 3, 5).view());
+    QVERIFY(!host_->state->DataChanged);
+  }
+
+  // --- Closing ---------------------------------------------------------------
+
+  void closeClearsTheFlags() {
+    QVERIFY(host_->state->EntryWindowOpen);
+    click("Command3D1");
+    QTRY_VERIFY(host_->window.isNull());
+    QCOMPARE(host_->state->OpenWindowCount, 0);
+    QVERIFY(!host_->state->EntryWindowOpen);
+    QVERIFY(host_->area->subWindowList().isEmpty());
+  }
+
+  void frameCloseClearsTheFlags() {
+    host_->window->subWindow()->close();
+    QTRY_VERIFY(host_->window.isNull());
+    QCOMPARE(host_->state->OpenWindowCount, 0);
+    QVERIFY(!host_->state->EntryWindowOpen);
+  }
+
+  // --- Activation and the ticket window ---------------------------------------
+
+  void activationFillsOrEmpties_data() {
+    QTest::addColumn<bool>("totalsPending");
+    QTest::newRow("ticket totals pending") << true;
+    QTest::newRow("nothing pending") << false;
+  }
+
+  void activationFillsOrEmpties() {
+    QFETCH(bool, totalsPending);
+    QVERIFY(showDay(3, 5));
+    auto* other = new ChildWindow;
+    other->setWindowTitle("other");
+    other->resize(100, 100);
+    openChildWindow(*host_->area, other);
+    QTRY_COMPARE(host_->area->activeSubWindow(), other->subWindow());
+    host_->state->dayBetTotals = dayAmounts({{BetType::Tan, 1200, 0}, {BetType::Ren3, 300, 45000}});
+    host_->state->TicketTotalsPending = totalsPending;
+    host_->area->setActiveSubWindow(host_->window->subWindow());
+    QTRY_COMPARE(host_->area->activeSubWindow(), host_->window->subWindow());
+    QVERIFY(!host_->state->TicketTotalsPending);
+    if (totalsPending) {
+      QCOMPARE(host_->text("TosiTan"), QString("1200"));
+      QCOMPARE(host_->text("HaraiTan"), QString("0"));
+      QCOMPARE(host_->text("TosiKak"), QString("0"));
+      QCOMPARE(host_->text("Tosi3Ren"), QString("300"));
+      QCOMPARE(host_->text("Harai3Ren"), QString("45000"));
+    } else {
+      for (const QString& s : kSuffixes) {
+        QCOMPARE(host_->text("Tosi" + s), QString());
+        QCOMPARE(host_->text("Harai" + s), QString());
+      }
+    }
+    QCOMPARE(host_->text("RiekiTan"), QString("1350"));  // displays keep their text
+  }
+
+  void activationWhileConfirmingKeepsTheBoxes() {
+    QVERIFY(showDay(3, 5));
+    type("TosiTan", "4000");
+    click("ChkCmd");
+    QVERIFY(confirming());
+    auto* other = new ChildWindow;
+    other->resize(100, 100);
+    openChildWindow(*host_->area, other);
+    QTRY_COMPARE(host_->area->activeSubWindow(), other->subWindow());
+    host_->area->setActiveSubWindow(host_->window->subWindow());
+    QTRY_COMPARE(host_->area->activeSubWindow(), host_->window->subWindow());
+    QCOMPARE(host_->text("TosiTan"), QString("4000"));
+    click("YesCmd");
+    QCOMPARE(stakeOf(daySlot(host_->state->ledger, 3, 5), BetType::Tan), 4000);
+  }
+
+  void ticketEntryOpensTheTicketWindow() {
+    click("SSCommand1");
+    QCOMPARE(host_->messages.texts(), QStringList{"月の指定を正しく修正して下さい"});
+    QVERIFY(!host_->state->TicketWindowOpen);
+    QVERIFY(choose("MM", 5));
+    click("SSCommand1");
+    QCOMPARE(host_->messages.last().text, QString("日の指定を正しく修正して下さい"));
+    QTRY_COMPARE(host_->focusName(), QString("DD"));
+    QVERIFY(choose("DD", 9));
+    host_->state->CurrentMonth = 11;  // as a browse window might
+    host_->messages.clear();
+    click("SSCommand1");
+    QCOMPARE(host_->messages.count(), 0);
+    QVERIFY(host_->state->TicketWindowOpen);
+    QVERIFY(host_->state->TicketTotalsPending);
+    QCOMPARE(host_->state->CurrentMonth, 6);
+    QCOMPARE(host_->state->CurrentDay, 10);
+    QCOMPARE(host_->area->subWindowList().size(), 2);
+    QMdiSubWindow* ticketFrame = host_->area->subWindowList().last();
+    QCOMPARE(ticketFrame->widget()->objectName(), QString("jrabaken"));
+    QCOMPARE(ticketFrame->pos(), QPoint(0, 0));
+    QTRY_COMPARE(host_->area->activeSubWindow(), ticketFrame);
+
+    // Activating the entry window brings the ticket window back in front.
+    host_->area->setActiveSubWindow(host_->window->subWindow());
+    QTRY_COMPARE(host_->area->activeSubWindow(), ticketFrame);
+    // Nor does the entry window close under it.
+    host_->window->closeWindow();
+    QVERIFY(!host_->window.isNull());
+    QVERIFY(host_->state->EntryWindowOpen);
+  }
+
+  // --- Faults that change nothing --------------------------------------------
+
+  void checkOverflowChangesNothing() {
+    QVERIFY(showDay(3, 5));
+    for (const QString& s : QStringList{"Tan", "Fuk", "Wak"}) type("Harai" + s, "999999999");
+    click("ChkCmd");
+    QCOMPARE(host_->messages.texts(), QStringList{"金額が範囲を超えています"});
+    QCOMPARE(host_->messages.last().title, kErrorTitle);
+    QVERIFY(editing());
+    QCOMPARE(host_->text("HaraiWak"), QString("999999999"));
+    QCOMPARE(host_->text("GokeiHarai"), QString("2350"));  // the shown day's figures
+  }
+
+  void postingOverflowChangesNothing() {
+    QVERIFY(showDay(3, 5));
+    // The year's 単勝 stake near the top of the range: one more large day
+    // cannot be posted.
+    QVERIFY(setAmount(host_->state->ledger.year, Quantity::Stake, BetType::Tan, 2147000000));
+    const YearLedger before = host_->state->ledger;
+    const BetAmounts baseline = host_->state->dayBaseline;
+    type("TosiTan", "99999999");
+    click("ChkCmd");
+    QVERIFY(confirming());
+    click("YesCmd");
+    QCOMPARE(host_->messages.texts(), QStringList{"金額が範囲を超えています"});
+    QCOMPARE(host_->messages.last().title, kErrorTitle);
+    QVERIFY(editing());
+    QCOMPARE(host_->text("TosiTan"), QString("99999999"));
+    const YearLedger& after = host_->state->ledger;
+    QCOMPARE(after.year.view(), before.year.view());
+    QCOMPARE(after.month(3).view(), before.month(3).view());
+    QCOMPARE(daySlot(after, 3, 5).view(), daySlot(before, 3, 5).view());
+    QCOMPARE(host_->state->dayBaseline, baseline);
+    QVERIFY(!host_->state->DataChanged);
+  }
+
+  void fullMonthRefusesBeforePosting() {
+    AppState& state = *host_->state;
+    // 499 live tickets in March on other days.
+    QCOMPARE(storeDayTickets(state.tickets, 3, 1, ticketsOf(3, 1, 200)), TransferResult::Ok);
+    QCOMPARE(storeDayTickets(state.tickets, 3, 2, ticketsOf(3, 2, 200)), TransferResult::Ok);
+    QCOMPARE(storeDayTickets(state.tickets, 3, 3, ticketsOf(3, 3, 99)), TransferResult::Ok);
+    QCOMPARE(state.tickets.month(3).count, 499);
+    QVERIFY(showDay(3, 5));
+    state.dayTickets = ticketsOf(3, 5, 2);
+    state.DayListEdited = true;
+    const YearLedger before = state.ledger;
+    type("TosiTan", "5000");
+    click("ChkCmd");
+    click("YesCmd");
+    QCOMPARE(host_->messages.texts(),
+             QStringList{"詳細データが月の上限を超えるため確定できません"});
+    QCOMPARE(host_->messages.last().title, kErrorTitle);
+    QVERIFY(editing());
+    QCOMPARE(host_->text("TosiTan"), QString("5000"));
+    QCOMPARE(daySlot(state.ledger, 3, 5).view(), daySlot(before, 3, 5).view());
+    QCOMPARE(state.ledger.month(3).view(), before.month(3).view());
+    QCOMPARE(state.tickets.month(3).count, 499);
+    QCOMPARE(state.dayTickets.count, 2);
+    QVERIFY(state.DayListEdited);
+    QVERIFY(!state.DataChanged);
+  }
+
+  void confirmStoresEditedTickets() {
+    AppState& state = *host_->state;
+    QVERIFY(showDay(3, 5));
+    state.dayTickets = ticketsOf(3, 5, 3);
+    state.DayListEdited = true;
+    click("ChkCmd");
+    click("YesCmd");
+    QCOMPARE(host_->messages.texts(), QStringList{"データは一時保存されました"});
+    QCOMPARE(state.tickets.month(3).count, 3);
+    DayTicketList reloaded;
+    QCOMPARE(loadDayTickets(state.tickets, 3, 5, reloaded), TransferResult::Ok);
+    QCOMPARE(reloaded.count, 3);
+    QVERIFY(state.DayListEdited);  // stays set after a confirm
+    QCOMPARE(state.tickets.month(4).count, 0);
+  }
+
+  void postsToTheDayItShows() {
+    AppState& state = *host_->state;
+    QVERIFY(showDay(3, 5));
+    type("TosiTan", "4000");
+    // A browse window moves the shared month and day meanwhile.
+    state.CurrentMonth = 7;
+    state.CurrentDay = 9;
+    state.dayTickets = ticketsOf(3, 5, 1);
+    state.DayListEdited = true;
+    click("ChkCmd");
+    click("YesCmd");
+    QCOMPARE(stakeOf(daySlot(state.ledger, 3, 5), BetType::Tan), 4000);
+    QCOMPARE(betAmounts(daySlot(state.ledger, 7, 9)), std::optional<BetAmounts>(BetAmounts{}));
+    QCOMPARE(stakeOf(state.ledger.month(7), BetType::Tan), 0);
+    QCOMPARE(state.tickets.month(3).count, 1);
+    QCOMPARE(state.tickets.month(7).count, 0);
+    QCOMPARE(state.CurrentMonth, 3);
+    QCOMPARE(state.CurrentDay, 5);
+  }
+};
+
+QTEST_MAIN(TestEntryWindow)
+#include "test_entry_window.moc"
