@@ -40,6 +40,7 @@ constexpr int kClientHeight = 6030;
 constexpr int kHaitoTypedLength = 6;
 constexpr int kHaitoComputedLength = 11;
 
+constexpr int kRowTwips = 270;
 constexpr std::array<int, kGridCols> kColumnTwips{500, 700, 700,  700,  500,  1000, 700, 700,
                                                   700, 700, 1100, 1100, 1100, 400,  400};
 
@@ -97,7 +98,7 @@ QComboBox* list(QGroupBox* box, const char* name) {
   auto* combo = new QComboBox(box);
   combo->setObjectName(QString::fromLatin1(name));
   combo->setEditable(false);
-  combo->setGeometry(twipsRect(90, 240, 885, 300, box));
+  combo->setGeometry(twipsRect(45, 240, 975, 300, box));
   return combo;
 }
 
@@ -207,7 +208,7 @@ void TicketWindow::buildLayout() {
     auto* buttons = new QButtonGroup(group);
     int y = 240;
     for (const OptionSpec& spec : specs) {
-      option(group, buttons, spec, 120, y, width - 180);
+      option(group, buttons, spec, 75, y, width - 105);
       y += step;
     }
     return buttons;
@@ -344,6 +345,10 @@ void TicketWindow::setUpGrid() {
   // The narrow course and spare columns are below the header's default
   // minimum section size, which would otherwise widen them.
   grid_->horizontalHeader()->setMinimumSectionSize(1);
+  // Rows one line high, so the grid shows as many tickets as it can.
+  grid_->verticalHeader()->setMinimumSectionSize(1);
+  grid_->verticalHeader()->setDefaultSectionSize(twipsToPixels(kRowTwips, grid_));
+  grid_->setTextElideMode(Qt::ElideNone);
   for (int c = 0; c < kGridCols; ++c) grid_->setColumnWidthTwips(c, kColumnTwips[c]);
   for (int r = 1; r < kGridRows; ++r) grid_->setCell(r, 0, QStringLiteral(" %1").arg(r));
   for (int c = 1; c <= ColRunners; ++c) grid_->setCell(0, c, kHeaders[c - 1]);
@@ -393,6 +398,12 @@ void TicketWindow::writeRow(int row, int entryIndex) {
   };
   amountCell(ColPurchase, TicketField::Purchase);
   amountCell(ColPayout, TicketField::Payout);
+  // Amounts line up on their last digit, as numbers do in the grid.
+  for (int col : {ColPurchase, ColPayout}) {
+    if (QTableWidgetItem* item = grid_->item(row - 1, col - 1)) {
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+  }
 }
 
 void TicketWindow::blankRow(int row) {
@@ -471,6 +482,7 @@ void TicketWindow::addTicket() {
   state_.dayTickets.count = static_cast<std::int16_t>(index + 1);
   state_.dayBetTotals = totals;
   writeRow(nextRow_, index);
+  grid_->scrollTo(grid_->model()->index(nextRow_ - 1, 0));
   ++nextRow_;
 
   for (AmountBox* box : {konyu_, haito_, knyKin_, haiKin_}) box->clear();
@@ -537,10 +549,16 @@ void TicketWindow::activated() { baba_->setFocus(); }
 
 void TicketWindow::showEvent(QShowEvent* event) {
   ChildWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  if (nextRow_ <= kMaxDayTickets) {
+    // Scrolled from the top now that the grid has its size, so the day's
+    // first tickets stay in view above the next free row.
+    grid_->scrollToTop();
+    grid_->setCurrentRow(nextRow_);
+  }
   // Only "閉じる" closes this window: the frame gets a bare title bar.
-  QMdiSubWindow* frame = subWindow();
-  if (frame && !frameFixed_) {
-    frameFixed_ = true;
+  if (QMdiSubWindow* frame = subWindow()) {
     frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     if (!frame->isVisible()) frame->show();
   }

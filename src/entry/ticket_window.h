@@ -81,7 +81,7 @@ class TicketWindow : public ChildWindow {
   // deleted and closing must not mark the list as the day's current copy.
   bool blocked_ = false;
   bool closingByButton_ = false;
-  bool frameFixed_ = false;
+  bool shown_ = false;
 
   QComboBox* baba_ = nullptr;
   QComboBox* race_ = nullptr;
