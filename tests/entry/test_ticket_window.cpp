@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "detail/ticket_records.h"
+#include "entry/entry_window.h"
 #include "entry/ticket_window.h"
 #include "shell/app_state.h"
 #include "shell/child_window.h"
@@ -119,6 +120,66 @@ struct Harness {
   QPointer<QMdiSubWindow> frame;
 };
 
+// The daily entry window with the ticket window opened from it, both in the
+// same work area, as the program shows them.
+struct EntryHarness {
+  EntryHarness() {
+    area.resize(1200, 900);
+    area.show();
+    entry = new EntryWindow(state, messages);
+    entryFrame = openChildWindow(area, entry);
+  }
+
+  template <typename T>
+  T* in(QWidget* root, const char* name) const {
+    T* w = root->findChild<T*>(QString::fromLatin1(name));
+    if (w == nullptr) qWarning("no child %s", name);
+    return w;
+  }
+  // Chooses a list entry as a click in the opened list does.
+  void choose(const char* name, int index) const {
+    QComboBox* c = in<QComboBox>(entry, name);
+    c->setCurrentIndex(index);
+    emit c->activated(index);
+  }
+  TicketWindow* openTickets() {
+    QTest::mouseClick(in<QPushButton>(entry, "SSCommand1"), Qt::LeftButton);
+    tickets = area.findChild<TicketWindow*>(QStringLiteral("jrabaken"));
+    return tickets;
+  }
+  void clickTicket(const char* name) const {
+    QTest::mouseClick(in<QWidget>(tickets, name), Qt::LeftButton);
+  }
+  void addTicket(const char* betOption, const QString& purchase, const QString& payout) const {
+    in<QComboBox>(tickets, "BABA")->setCurrentIndex(5);
+    in<QComboBox>(tickets, "RACE")->setCurrentIndex(10);
+    in<QComboBox>(tickets, "WEEK")->setCurrentIndex(0);
+    clickTicket(betOption);
+    for (const auto& [box, text] : {std::pair{"KONYU", purchase}, std::pair{"HAITO", payout}}) {
+      QLineEdit* b = in<QLineEdit>(tickets, box);
+      b->setFocus();
+      QTest::keyClicks(b, text);
+    }
+    clickTicket("Command3D3");
+  }
+  QStringList entryBoxes() const {
+    QStringList texts;
+    for (const BetTypeInfo& t : kBetTypes) {
+      const QString suffix = QString::fromUtf8(t.suffix.data(), qsizetype(t.suffix.size()));
+      texts << entry->findChild<QLineEdit*>("Tosi" + suffix)->text()
+            << entry->findChild<QLineEdit*>("Harai" + suffix)->text();
+    }
+    return texts;
+  }
+
+  AppState state;
+  ScriptedMessages messages;
+  QMdiArea area;
+  QPointer<EntryWindow> entry;
+  QPointer<QMdiSubWindow> entryFrame;
+  QPointer<TicketWindow> tickets;
+};
+
 BetAmounts totalsOf(std::initializer_list<std::tuple<BetType, int, int>> items) {
   BetAmounts t;
   for (const auto& [type, stake, payout] : items) {
@@ -165,6 +226,8 @@ class TestTicketWindow : public QObject {
   void sumOverflowAddsNothing();
   void closeWithNoTicketGivesZeros();
   void onlyTheCloseButtonCloses();
+  void roundTripThroughTheDailyEntry();
+  void closingWithoutTicketsGivesZeros();
 };
 
 void TestTicketWindow::layoutAndStartingState() {
@@ -877,6 +940,67 @@ void TestTicketWindow::onlyTheCloseButtonCloses() {
   h.closeWithButton();
   QVERIFY(h.window.isNull() || !h.window->isVisible());
   QVERIFY(h.area.subWindowList().isEmpty());
+}
+
+void TestTicketWindow::roundTripThroughTheDailyEntry() {
+  EntryHarness h;
+  putMonth(h.state, 5,
+           {ticket(11, "1111111101", 100, 0), ticket(3, "2111111101", 900, 0),
+            ticket(11, "1111114101", 600, 1800)});
+  h.choose("MM", 4);   // ５月
+  h.choose("DD", 10);  // １１日
+  QVERIFY(h.openTickets());
+  QCOMPARE(h.in<Grid>(h.tickets, "Grid1")->cell(1, 9), QStringLiteral("単勝"));
+  QCOMPARE(h.in<Grid>(h.tickets, "Grid1")->cell(2, 9), QStringLiteral("馬連"));
+  // Activating the daily entry window keeps the ticket window in front.
+  h.area.setActiveSubWindow(h.entryFrame);
+  QTRY_COMPARE(h.area.activeSubWindow(), h.tickets->subWindow());
+
+  h.addTicket("FukBtn", "200", "340");
+  h.addTicket("UmaBtn", "1000", "");
+  h.addTicket("KakBtn", "300", "1200");
+  h.addTicket("RenBtn", "500", "");
+  h.in<Grid>(h.tickets, "Grid1")->setCurrentRow(4);  // the 馬連 of 1000
+  h.clickTicket("DelCmd");
+  QCOMPARE(h.messages.count(), 0);
+  h.clickTicket("Command3D1");
+  QTRY_VERIFY(h.tickets.isNull());
+
+  QTRY_COMPARE(h.entryBoxes(), (QStringList{"100", "0", "200", "340", "0", "0", "600", "1800",
+                                            "300", "1200", "0", "0", "500", "0"}));
+  QVERIFY(!h.state.TicketTotalsPending);
+
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "ChkCmd"), Qt::LeftButton);
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "YesCmd"), Qt::LeftButton);
+  QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("データは一時保存されました")});
+
+  // The other day first, then the day's live tickets in grid order.
+  const MonthTickets& may = h.state.tickets.month(5);
+  QCOMPARE(may.count, 6);
+  QCOMPARE(may.slot(0).field(TicketField::Day), "03");
+  const char* bets = "14257";
+  for (int i = 0; i < 5; ++i) {
+    QCOMPARE(may.slot(i + 1).field(TicketField::Day), "11");
+    QCOMPARE(may.slot(i + 1).field(TicketField::BetType)[0], bets[i]);
+  }
+  QCOMPARE(recordText(may.slot(3)), std::string("05,11,6,B,1,1,1,1,0000000200,0000000340,2,1,0,1"));
+  QVERIFY(may.slot(6).isBlank());
+  QCOMPARE(amount(daySlot(h.state.ledger, 5, 11), Quantity::Payout, BetType::Kak), 1200);
+}
+
+void TestTicketWindow::closingWithoutTicketsGivesZeros() {
+  EntryHarness h;
+  h.choose("MM", 0);
+  h.choose("DD", 0);
+  QLineEdit* tosiTan = h.in<QLineEdit>(h.entry, "TosiTan");
+  tosiTan->setFocus();
+  QTest::keyClicks(tosiTan, "700");
+  QVERIFY(h.openTickets());
+  QCOMPARE(h.tickets->ticketGridNextRow(), 1);
+  h.clickTicket("Command3D1");
+  QTRY_VERIFY(h.tickets.isNull());
+  QTRY_COMPARE(h.entryBoxes(), QStringList(14, QStringLiteral("0")));
+  QCOMPARE(h.messages.count(), 0);
 }
 
 QTEST_MAIN(TestTicketWindow)
