@@ -332,7 +332,7 @@ void EntryWindow::activated() {
 void EntryWindow::closeEvent(QCloseEvent* event) {
   // The ticket window works on this window's day and hands its totals back
   // here; it closes only by its own button, so this window waits for it.
-  if (ticketWindow_ != nullptr) {
+  if (ticketWindowOpen()) {
     ChildWindow::bringToFront(ticketWindow_);
     event->ignore();
     return;
@@ -342,9 +342,14 @@ void EntryWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+bool EntryWindow::ticketWindowOpen() const {
+  // The flag says whether it is open (its own "閉じる" clears it); the
+  // pointer whether there is still a window to bring forward.
+  return state_.TicketWindowOpen && ticketWindow_ != nullptr;
+}
+
 bool EntryWindow::listUsable(const QComboBox* list) const {
-  return !ConfirmPending && !(state_.TicketWindowOpen && ticketWindow_ != nullptr) &&
-         !(list == dd_ && mm_->currentIndex() < 0);
+  return !ConfirmPending && !ticketWindowOpen() && !(list == dd_ && mm_->currentIndex() < 0);
 }
 
 bool EntryWindow::listMayOpen(QComboBox* list) {
@@ -352,7 +357,7 @@ bool EntryWindow::listMayOpen(QComboBox* list) {
     yesCmd_->setFocus(Qt::OtherFocusReason);
     return false;
   }
-  if (state_.TicketWindowOpen && ticketWindow_ != nullptr) {
+  if (ticketWindowOpen()) {
     // The ticket window works on the day chosen here; it stays in front
     // until it is closed.
     ChildWindow::bringToFront(ticketWindow_);
@@ -547,7 +552,7 @@ void EntryWindow::openTickets() {
     return;
   }
   if (!dateChosen()) return;
-  if (ticketWindow_ != nullptr) {
+  if (ticketWindowOpen()) {
     ChildWindow::bringToFront(ticketWindow_);
     return;
   }

@@ -38,6 +38,7 @@ class EntryWindow : public ChildWindow {
   // refusal has already been acted on.
   bool listMayOpen(QComboBox* list);
   bool listUsable(const QComboBox* list) const;
+  bool ticketWindowOpen() const;
   void monthChosen(int index);
   void dayChosen(int index);
   void showChosenDay();
