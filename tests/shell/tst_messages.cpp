@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 
 #include "shell/messages.h"
 #include "support/scripted_messages.h"
@@ -23,13 +22,16 @@ struct SeenBox {
 // active modal widget, records it and presses the button captioned `press`,
 // or Escape when `press` is empty.
 void answerNextBox(SeenBox& seen, const QString& press) {
-  auto poll = std::make_shared<std::function<void(int)>>();
-  *poll = [&seen, press, poll](int triesLeft) {
+  auto* poll = new QTimer;
+  poll->setInterval(10);
+  QObject::connect(poll, &QTimer::timeout, [poll, &seen, press, triesLeft = 500]() mutable {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) {
-      if (triesLeft > 0) QTimer::singleShot(10, [poll, triesLeft] { (*poll)(triesLeft - 1); });
+      if (--triesLeft <= 0) poll->deleteLater();
       return;
     }
+    poll->stop();
+    poll->deleteLater();
     seen.title = box->windowTitle();
     seen.text = box->text();
     seen.modality = box->windowModality();
@@ -45,8 +47,8 @@ void answerNextBox(SeenBox& seen, const QString& press) {
     } else {
       box->done(0);  // unknown caption: end the box so the test can fail
     }
-  };
-  QTimer::singleShot(0, [poll] { (*poll)(500); });
+  });
+  poll->start();
 }
 
 }  // namespace
