@@ -559,6 +559,9 @@ void EntryWindow::openTickets() {
   // The tickets belong to the day shown here.
   state_.CurrentMonth = mm_->currentIndex() + 1;
   state_.CurrentDay = dd_->currentIndex() + 1;
+  // A day whose stored tickets cannot be shown is refused here, before any
+  // flag says the ticket window is open.
+  if (!TicketWindow::canOpen(state_, messages_)) return;
   chkCmd_->setFocus(Qt::OtherFocusReason);
   state_.TicketTotalsPending = true;
   state_.TicketWindowOpen = true;

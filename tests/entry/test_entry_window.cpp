@@ -1,7 +1,5 @@
 // The daily entry window and its amount box, driven through real widgets.
 
-// The stores come before any Qt header (a member of theirs is named like one
-// of Qt's keyword macros).
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
 #include "ledger/ledger_init.h"
@@ -786,6 +784,23 @@ class TestEntryWindow : public QObject {
     QCOMPARE(state.tickets.month(7).count, 0);
     QCOMPARE(state.CurrentMonth, 3);
     QCOMPARE(state.CurrentDay, 5);
+  }
+
+  void dayWithTooManyTicketsDoesNotOpenTheTicketWindow() {
+    AppState& state = *host_->state;
+    // 201 tickets of 5 March: possible only from an edited file.
+    MonthTickets& march = state.tickets.month(3);
+    for (int i = 0; i < 201; ++i) march.slot(i) = newTicket(3, 5);
+    march.count = 201;
+    march.slot(201).markBlank();
+    QVERIFY(showDay(3, 5));
+    click("SSCommand1");
+    QCOMPARE(host_->messages.texts(), QStringList{"詳細データが多すぎるため表示できません"});
+    QCOMPARE(host_->messages.last().title, kErrorTitle);
+    QCOMPARE(host_->area->subWindowList().size(), 1);
+    QVERIFY(!state.TicketWindowOpen);
+    QVERIFY(!state.TicketTotalsPending);
+    QCOMPARE(state.tickets.month(3).count, 201);
   }
 };
 
