@@ -342,11 +342,7 @@ void TicketWindow::buildLayout() {
 }
 
 void TicketWindow::setUpGrid() {
-  // The narrow course and spare columns are below the header's default
-  // minimum section size, which would otherwise widen them.
-  grid_->horizontalHeader()->setMinimumSectionSize(1);
   // Rows one line high, so the grid shows as many tickets as it can.
-  grid_->verticalHeader()->setMinimumSectionSize(1);
   grid_->verticalHeader()->setDefaultSectionSize(twipsToPixels(kRowTwips, grid_));
   grid_->setTextElideMode(Qt::ElideNone);
   for (int c = 0; c < kGridCols; ++c) grid_->setColumnWidthTwips(c, kColumnTwips[c]);

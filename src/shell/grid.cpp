@@ -60,6 +60,10 @@ Grid::Grid(int rows, int cols, int fixedCols, QWidget* parent)
   // The widths are the windows' to set; neither the user nor the contents
   // change them.
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  // Narrow columns (a few hundred twips) are drawn as narrow as they are set,
+  // not widened to the style's minimum section size.
+  horizontalHeader()->setMinimumSectionSize(1);
+  verticalHeader()->setMinimumSectionSize(1);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   horizontalHeader()->setSectionsClickable(false);
   horizontalHeader()->setHighlightSections(false);

@@ -135,13 +135,14 @@ void TestGrid::widths_data() {
   QTest::newRow("data column 1600") << 1 << 2 << 1600;
   QTest::newRow("data column one inch") << 1 << 4 << 1440;
   QTest::newRow("no label column, column 0") << 0 << 0 << 2000;
+  QTest::newRow("narrow data column 150") << 1 << 13 << 150;
 }
 
 void TestGrid::widths() {
   QFETCH(int, fixedCols);
   QFETCH(int, col);
   QFETCH(int, twips);
-  Grid grid(13, 5, fixedCols);
+  Grid grid(13, 15, fixedCols);
   grid.resize(800, 300);
   grid.setColumnWidthTwips(col, twips);
   grid.show();
