@@ -16,11 +16,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
-#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -158,13 +155,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
 
-  QApplication::setFont(tamrel::uiFont());
-  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-  QTranslator qtTranslator;
-  if (qtTranslator.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtTranslator);
-  }
+  tamrel::setUpJapaneseApplication(app);
 
   PrintedMessages messages;
   tamrel::MainWindow window(messages);

@@ -28,7 +28,6 @@ namespace {
 const QString kNoMonth = QStringLiteral("月の指定をして下さい");
 const QString kFixMonth = QStringLiteral("月の指定を正しく修正して下さい");
 const QString kFixDay = QStringLiteral("日の指定を正しく修正して下さい");
-const QString kOutOfRange = QStringLiteral("金額が範囲を超えています");
 const QString kMonthFull = QStringLiteral("詳細データが月の上限を超えるため確定できません");
 const QString kNotNow = QStringLiteral("現在、この機能は使用できません");
 const QString kSaved = QStringLiteral("データは一時保存されました");
@@ -407,7 +406,7 @@ void EntryWindow::showChosenDay() {
       tosi_[t]->clear();
       harai_[t]->clear();
     }
-    messages_.error(kOutOfRange);
+    messages_.error(kAmountOutOfRange);
     dd_->setFocus(Qt::OtherFocusReason);
     return;
   }
@@ -489,7 +488,7 @@ void EntryWindow::check() {
   const std::optional<Figures> figures =
       amounts ? deriveFigures(*amounts) : std::optional<Figures>{};
   if (!figures) {
-    messages_.error(kOutOfRange);
+    messages_.error(kAmountOutOfRange);
     return;
   }
   showFigures(*amounts, *figures);
@@ -502,7 +501,7 @@ void EntryWindow::confirm() {
   const std::optional<BetAmounts> amounts = typedAmounts();
   if (month < 1 || day < 1 || !amounts) {
     setConfirming(false);
-    if (!amounts) messages_.error(kOutOfRange);
+    if (!amounts) messages_.error(kAmountOutOfRange);
     return;
   }
   // The day posted is the one shown here, whatever a browse window has set
@@ -518,7 +517,7 @@ void EntryWindow::confirm() {
   }
   if (postDay(state_.ledger, state_.dayBaseline, month, day, *amounts) != PostResult::Ok) {
     setConfirming(false);
-    messages_.error(kOutOfRange);
+    messages_.error(kAmountOutOfRange);
     return;
   }
   state_.DataChanged = true;

@@ -28,7 +28,6 @@ namespace tamrel {
 namespace {
 
 const QString kTooMany = QStringLiteral("詳細データが多すぎるため表示できません");
-const QString kOutOfRange = QStringLiteral("金額が範囲を超えています");
 const QString kNotEntered = QStringLiteral("入力されていません");
 const QString kListFull = QStringLiteral("これ以上入力できません");
 
@@ -157,7 +156,7 @@ TicketWindow::~TicketWindow() = default;
 bool TicketWindow::canOpen(AppState& state, Messages& messages) {
   if (keepsList(state)) {
     if (dayTotals(state.dayTickets)) return true;
-    messages.error(kOutOfRange);
+    messages.error(kAmountOutOfRange);
     return false;
   }
   DayTicketList loaded;
@@ -172,7 +171,7 @@ bool TicketWindow::canOpen(AppState& state, Messages& messages) {
       return false;
   }
   if (!dayTotals(loaded)) {
-    messages.error(kOutOfRange);
+    messages.error(kAmountOutOfRange);
     return false;
   }
   return true;
@@ -370,7 +369,7 @@ bool TicketWindow::refreshTicketGrid() {
     }
     ++nextRow_;
   }
-  if (!ok) messages_.error(kOutOfRange);
+  if (!ok) messages_.error(kAmountOutOfRange);
   if (nextRow_ <= kMaxDayTickets) grid_->setCurrentRow(nextRow_);
   return ok;
 }
@@ -469,7 +468,7 @@ void TicketWindow::addTicket() {
   if (!purchase || !payout || !setAmountField(entry, TicketField::Purchase, *purchase) ||
       !setAmountField(entry, TicketField::Payout, *payout) || !type ||
       !adjustTotals(totals, *type, *purchase, *payout, 1)) {
-    messages_.error(kOutOfRange);
+    messages_.error(kAmountOutOfRange);
     return;
   }
 
@@ -498,7 +497,7 @@ void TicketWindow::deleteTicket() {
       const auto payout = amountField(entry, TicketField::Payout);
       DayBetTotals totals = state_.dayBetTotals;
       if (!purchase || !payout || !adjustTotals(totals, *type, *purchase, *payout, -1)) {
-        messages_.error(kOutOfRange);
+        messages_.error(kAmountOutOfRange);
         return;
       }
       state_.dayBetTotals = totals;
@@ -524,7 +523,7 @@ void TicketWindow::computePayout() {
   const auto payout =
       purchase ? roundToAmount(dividend / 100.0 * static_cast<double>(*purchase)) : std::nullopt;
   if (!payout) {
-    messages_.error(kOutOfRange);
+    messages_.error(kAmountOutOfRange);
     return;
   }
   // A computed payout may be longer than a typed one; the limit comes back

@@ -1,9 +1,13 @@
 #include "shell/look.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QScreen>
+#include <QTranslator>
 #include <cmath>
 
 namespace tamrel {
@@ -43,6 +47,16 @@ QFont minchoFont() {
   return japaneseFont({QStringLiteral("Noto Serif CJK JP"), QStringLiteral("Noto Serif JP"),
                        QStringLiteral("IPAexMincho"), QStringLiteral("IPAMincho")},
                       QFont::Serif);
+}
+
+void setUpJapaneseApplication(QApplication& app) {
+  QApplication::setFont(uiFont());
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  auto* qtTexts = new QTranslator(&app);
+  if (qtTexts->load(QStringLiteral("qtbase_ja"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(qtTexts);
+  }
 }
 
 int twipsToPixels(int twips, const QWidget* widget) {

@@ -6,11 +6,17 @@
 #include <QLineEdit>
 #include <functional>
 
+class QApplication;
+
 namespace tamrel {
 
 // The Japanese UI font and the Mincho (serif) font of the ticket window.
 QFont uiFont();
 QFont minchoFont();
+
+// The application speaks Japanese whatever the user's locale: the UI font,
+// the Japanese locale and Qt's own Japanese texts for standard dialogs.
+void setUpJapaneseApplication(QApplication& app);
 
 // Twips (1/1440 inch) to pixels at the widget's logical DPI.
 int twipsToPixels(int twips, const QWidget* widget);

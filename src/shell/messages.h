@@ -11,6 +11,9 @@ namespace tamrel {
 inline const QString kErrorTitle = QStringLiteral("ｴﾗｰﾒｯｾｰｼﾞ");
 inline const QString kConfirmTitle = QStringLiteral("確認ﾒｯｾｰｼﾞ");
 
+// An amount, a sum or a posting left the range the ledger can hold.
+inline const QString kAmountOutOfRange = QStringLiteral("金額が範囲を超えています");
+
 class Messages {
  public:
   virtual ~Messages() = default;
