@@ -9,23 +9,16 @@
 #include <string>
 
 #include "detail/detail_file.h"
+#include "support/record_text.h"
 
 using namespace tamrel;
+using testdata::bytes;
+using testdata::recordOf;
 namespace fs = std::filesystem;
 
 Q_DECLARE_METATYPE(tamrel::LoadCode)
 
 namespace {
-
-QByteArray bytes(std::string_view s) {
-  return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-TicketRecord recordOf(std::string_view text) {
-  TicketRecord r;
-  for (std::size_t i = 0; i < r.text.size() && i < text.size(); ++i) r.text[i] = text[i];
-  return r;
-}
 
 // A ticket line of month m and day d whose purchase field tells lines apart.
 std::string ticketText(int m, int d, int serial) {

@@ -4,16 +4,14 @@
 #include <vector>
 
 #include "detail/month_transfer.h"
+#include "support/record_text.h"
 
 using namespace tamrel;
+using testdata::bytes;
 
 Q_DECLARE_METATYPE(tamrel::TransferResult)
 
 namespace {
-
-QByteArray bytes(std::string_view s) {
-  return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A ticket of month m, day d; `serial` in the purchase field tells tickets apart.
 TicketRecord ticket(int m, int d, int serial) {

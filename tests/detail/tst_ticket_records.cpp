@@ -4,23 +4,16 @@
 #include <string>
 
 #include "detail/ticket_records.h"
+#include "support/record_text.h"
 
 using namespace tamrel;
+using testdata::bytes;
+using testdata::recordOf;
 
 Q_DECLARE_METATYPE(tamrel::Attribute)
 Q_DECLARE_METATYPE(tamrel::TicketField)
 
 namespace {
-
-QByteArray bytes(std::string_view s) {
-  return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-TicketRecord recordOf(std::string_view text) {
-  TicketRecord r;
-  for (std::size_t i = 0; i < r.text.size() && i < text.size(); ++i) r.text[i] = text[i];
-  return r;
-}
 
 constexpr std::string_view kWorkedExample = "05,11,A,A,2,1,1,1,0000001000,0000000000,4,4,0,4";
 
