@@ -147,9 +147,8 @@ void MainWindow::showWaitingNotice() {
 
 void MainWindow::load() {
   const LoadOutcome outcome = loadData(*state_);
-  // Either file failing leaves the ledger unusable for the working windows.
-  if (outcome.ledger != LoadCode::Ok) disableWorkingButtons();
-  if (outcome.tickets != LoadCode::Ok) disableWorkingButtons();
+  // Either file failing leaves the data unusable for the working windows.
+  if (!outcome.ok()) disableWorkingButtons();
   state_->LoadResult = outcome.combined();
 }
 

@@ -31,7 +31,6 @@ class MainWindow : public QMainWindow {
   const AppState& state() const { return *state_; }
   QMdiArea* workArea() const { return workArea_; }
 
- public:
   void openEntry();       // 収支入力
   void openYearBrowse();  // 総合分析
   void openAnalysis();    // 統計分析
