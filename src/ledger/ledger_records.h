@@ -17,9 +17,9 @@ inline constexpr int kBetTypeCount = 7;
 
 struct BetTypeInfo {
   BetType type;
-  std::string_view suffix;       // used in control names: "Tan" .. "3Ren"
-  std::string_view caption;      // code-table caption: "単勝", .., "ﾜｲﾄﾞ", "3連複"
-  std::string_view labelCaption; // what window row labels read: "ワイド", "３連複"
+  std::string_view suffix;        // used in control names: "Tan" .. "3Ren"
+  std::string_view caption;       // code-table caption: "単勝", .., "ﾜｲﾄﾞ", "3連複"
+  std::string_view labelCaption;  // what window row labels read: "ワイド", "３連複"
 };
 
 inline constexpr std::array<BetTypeInfo, kBetTypeCount> kBetTypes{{
@@ -86,9 +86,9 @@ inline constexpr int kSlotsPerHalf = 186;
 
 struct YearLedger {
   LedgerRecord year;
-  std::array<LedgerRecord, 12> months;      // index month - 1
-  std::array<LedgerRecord, kSlotsPerHalf> firstHalf;  // index slot - 1, months 1..6
-  std::array<LedgerRecord, kSlotsPerHalf> secondHalf; // index slot - 1, months 7..12
+  std::array<LedgerRecord, 12> months;                 // index month - 1
+  std::array<LedgerRecord, kSlotsPerHalf> firstHalf;   // index slot - 1, months 1..6
+  std::array<LedgerRecord, kSlotsPerHalf> secondHalf;  // index slot - 1, months 7..12
 
   LedgerRecord& month(int m) { return months[static_cast<std::size_t>(m - 1)]; }
   const LedgerRecord& month(int m) const { return months[static_cast<std::size_t>(m - 1)]; }
