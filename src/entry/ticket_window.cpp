@@ -71,7 +71,7 @@ QString qs(std::string_view text) {
 
 std::string utf8(const QString& text) { return text.toStdString(); }
 
-struct OptionSpec {
+struct OptionEntry {
   const char* name;
   const char* caption;
   char code;
@@ -84,12 +84,12 @@ QGroupBox* panel(QWidget* parent, const QString& caption, int left, int top, int
   return box;
 }
 
-QRadioButton* option(QGroupBox* box, QButtonGroup* group, const OptionSpec& spec, int left, int top,
-                     int width) {
-  auto* button = new QRadioButton(QString::fromUtf8(spec.caption), box);
-  button->setObjectName(QString::fromLatin1(spec.name));
+QRadioButton* option(QGroupBox* box, QButtonGroup* group, const OptionEntry& entry, int left,
+                     int top, int width) {
+  auto* button = new QRadioButton(QString::fromUtf8(entry.caption), box);
+  button->setObjectName(QString::fromLatin1(entry.name));
   button->setGeometry(twipsRect(left, top, width, 240, box));
-  group->addButton(button, spec.code);
+  group->addButton(button, entry.code);
   return button;
 }
 
@@ -202,12 +202,12 @@ void TicketWindow::buildLayout() {
   week_ = list(box, "WEEK");
 
   auto column = [this](const QString& caption, int left, int top, int width, int height,
-                       std::initializer_list<OptionSpec> specs, int step) {
+                       std::initializer_list<OptionEntry> entries, int step) {
     QGroupBox* group = panel(this, caption, left, top, width, height);
     auto* buttons = new QButtonGroup(group);
     int y = 240;
-    for (const OptionSpec& spec : specs) {
-      option(group, buttons, spec, 75, y, width - 105);
+    for (const OptionEntry& entry : entries) {
+      option(group, buttons, entry, 75, y, width - 105);
       y += step;
     }
     return buttons;
@@ -230,7 +230,7 @@ void TicketWindow::buildLayout() {
 
   box = panel(this, QStringLiteral("クラス"), 1200, 1320, 3225, 975);
   raceClass_ = new QButtonGroup(box);
-  const OptionSpec classes[] = {
+  const OptionEntry classes[] = {
       {"CLASS1", "Ｇ１", '1'},  {"CLASS2", "Ｇ２", '2'},   {"CLASS3", "Ｇ３", '3'},
       {"CLASS4", "ｵｰﾌﾟﾝ", '4'}, {"CLASS5", "1600万", '5'}, {"CLASS6", "1000万", '6'},
       {"CLASS7", "500万", '7'}, {"CLASS8", "未勝利", '8'}, {"CLASS9", "新馬", '9'},
@@ -245,18 +245,18 @@ void TicketWindow::buildLayout() {
 
   box = panel(this, QStringLiteral("出走頭数"), 1200, 2280, 4485, 615);
   runners_ = new QButtonGroup(box);
-  const OptionSpec runners[] = {{"Tosu1", "9以下", '1'},
-                                {"Tosu2", "10～12", '2'},
-                                {"Tosu3", "13～15", '3'},
-                                {"Tosu4", "16以上", '4'}};
+  const OptionEntry runners[] = {{"Tosu1", "9以下", '1'},
+                                 {"Tosu2", "10～12", '2'},
+                                 {"Tosu3", "13～15", '3'},
+                                 {"Tosu4", "16以上", '4'}};
   for (int i = 0; i < 4; ++i) option(box, runners_, runners[i], 120 + i * 1080, 270, 1020);
 
   box = panel(this, QStringLiteral("馬券種類"), 5760, 120, 1845, 2490);
   betType_ = new QButtonGroup(box);
-  const OptionSpec bets[] = {{"TanBtn", "単勝", '1'}, {"FukBtn", "複勝", '2'},
-                             {"WakBtn", "枠連", '3'}, {"UmaBtn", "馬連", '4'},
-                             {"KakBtn", "ﾜｲﾄﾞ", '5'}, {"UtanBtn", "馬単", '6'},
-                             {"RenBtn", "3連複", '7'}};
+  const OptionEntry bets[] = {{"TanBtn", "単勝", '1'}, {"FukBtn", "複勝", '2'},
+                              {"WakBtn", "枠連", '3'}, {"UmaBtn", "馬連", '4'},
+                              {"KakBtn", "ﾜｲﾄﾞ", '5'}, {"UtanBtn", "馬単", '6'},
+                              {"RenBtn", "3連複", '7'}};
   for (int i = 0; i < 7; ++i) {
     const int col = i < 4 ? 0 : 1;
     const int rowIndex = i < 4 ? i : i - 4;
