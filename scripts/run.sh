@@ -31,7 +31,7 @@ if [ ! -e "$datadir/tosidata.dat" ]; then
   if [ -d "$datadir" ] && [ -n "$(ls -A "$datadir")" ]; then
     echo "run.sh: $datadir holds other files but no tosidata.dat; not adding demo data" >&2
   else
-    "$build/tamrel_demo_data" "$datadir"
+    "$build/tools/tamrel_demo_data" "$datadir"
   fi
 fi
 
