@@ -247,4 +247,4 @@ void TestChildWindow::bringToFrontShowsAndActivates() {
 }
 
 QTEST_MAIN(TestChildWindow)
-#include "tst_child_window.moc"
+#include "test_child_window.moc"

@@ -291,4 +291,4 @@ class MonthTransferTest : public QObject {
 };
 
 QTEST_APPLESS_MAIN(MonthTransferTest)
-#include "tst_month_transfer.moc"
+#include "test_month_transfer.moc"

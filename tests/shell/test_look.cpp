@@ -169,4 +169,4 @@ void TestLook::valueBoxIgnoresTyping() {
 }
 
 QTEST_MAIN(TestLook)
-#include "tst_look.moc"
+#include "test_look.moc"

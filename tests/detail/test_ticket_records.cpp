@@ -322,4 +322,4 @@ class TicketRecordsTest : public QObject {
 };
 
 QTEST_APPLESS_MAIN(TicketRecordsTest)
-#include "tst_ticket_records.moc"
+#include "test_ticket_records.moc"

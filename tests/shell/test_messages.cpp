@@ -164,4 +164,4 @@ void TestMessages::scriptedClear() {
 }
 
 QTEST_MAIN(TestMessages)
-#include "tst_messages.moc"
+#include "test_messages.moc"

@@ -347,4 +347,4 @@ class DetailFileTest : public QObject {
 };
 
 QTEST_APPLESS_MAIN(DetailFileTest)
-#include "tst_detail_file.moc"
+#include "test_detail_file.moc"

@@ -301,4 +301,4 @@ void TestGrid::headerColumnStaysWhenScrollingSideways() {
 }
 
 QTEST_MAIN(TestGrid)
-#include "tst_grid.moc"
+#include "test_grid.moc"
