@@ -18,6 +18,7 @@
 #include "entry/ticket_window.h"
 #include "ledger/amount.h"
 #include "shell/app_state.h"
+#include "shell/core_text.h"
 #include "shell/look.h"
 #include "shell/messages.h"
 
@@ -92,10 +93,7 @@ QString fullWidthNumber(int n) {
 QString shownAmount(std::int32_t value) { return QString::fromStdString(formatAmount(value)); }
 QString percentText(float rate) { return QString::fromStdString(formatPercent(rate)); }
 
-QString suffix(int t) {
-  const std::string_view s = kBetTypes[static_cast<std::size_t>(t)].suffix;
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+QString suffix(int t) { return fromCore(kBetTypes[static_cast<std::size_t>(t)].suffix); }
 
 QLabel* panelLabel(const QString& name, const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -177,10 +175,8 @@ void EntryWindow::buildControls() {
   const auto rowY = [&](int i) { return th + 2 + i * (rh + gap); };  // within a column
   for (int t = 0; t < kBetTypeCount; ++t) {
     const auto& bet = kBetTypes[static_cast<std::size_t>(t)];
-    auto* label = panelLabel(
-        QStringLiteral("SSPanel%1").arg(t + 1),
-        QString::fromUtf8(bet.labelCaption.data(), static_cast<qsizetype>(bet.labelCaption.size())),
-        table);
+    auto* label =
+        panelLabel(QStringLiteral("SSPanel%1").arg(t + 1), fromCore(bet.labelCaption), table);
     label->setGeometry(8, colTop + rowY(t), lw, rh);
   }
   const QStringList captions{QStringLiteral("投資金額"), QStringLiteral("払戻金額"),

@@ -19,6 +19,7 @@
 #include "entry/amount_box.h"
 #include "ledger/amount.h"
 #include "shell/app_state.h"
+#include "shell/core_text.h"
 #include "shell/grid.h"
 #include "shell/look.h"
 #include "shell/messages.h"
@@ -64,10 +65,6 @@ const std::array<QString, 12> kHeaders{
     QStringLiteral("ｺｰｽ"),      QStringLiteral("距離"),     QStringLiteral("馬齢"),
     QStringLiteral("ｸﾗｽ"),      QStringLiteral("条件"),     QStringLiteral("分類"),
     QStringLiteral("購入金額"), QStringLiteral("払戻金額"), QStringLiteral("頭数")};
-
-QString qs(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string utf8(const QString& text) { return text.toStdString(); }
 
@@ -120,7 +117,7 @@ bool keepsList(const AppState& state) {
 }
 
 void fillList(QComboBox* combo, Attribute attribute) {
-  for (const CodeCaption& entry : codeTable(attribute)) combo->addItem(qs(entry.caption));
+  for (const CodeCaption& entry : codeTable(attribute)) combo->addItem(fromCore(entry.caption));
   combo->setCurrentIndex(-1);
 }
 
@@ -385,11 +382,11 @@ void TicketWindow::writeRow(int row, int entryIndex) {
   };
   for (const auto& [col, attribute] : captions) {
     const std::string_view caption = captionOf(attribute, entry);
-    grid_->setCell(row, col, qs(caption));
+    grid_->setCell(row, col, fromCore(caption));
   }
   const auto amountCell = [&](int col, TicketField field) {
     const auto value = amountField(entry, field);
-    grid_->setCell(row, col, value ? qs(formatAmount(*value)) : qs(entry.field(field)));
+    grid_->setCell(row, col, value ? fromCore(formatAmount(*value)) : fromCore(entry.field(field)));
   };
   amountCell(ColPurchase, TicketField::Purchase);
   amountCell(ColPayout, TicketField::Payout);
@@ -529,7 +526,7 @@ void TicketWindow::computePayout() {
   // A computed payout may be longer than a typed one; the limit comes back
   // when the box is entered (and emptied) again.
   haito_->setMaxLength(kHaitoComputedLength);
-  haito_->setText(qs(formatAmount(*payout)));
+  haito_->setText(fromCore(formatAmount(*payout)));
 }
 
 void TicketWindow::closeByButton() {
