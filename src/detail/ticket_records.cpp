@@ -47,11 +47,15 @@ constexpr CodeCaption kRaceClasses[] = {
     {'6', "1000万"}, {'7', "500万"}, {'8', "未勝利"}, {'9', "新馬"},
 };
 
-// The bet type code is the BetType index plus one.
-constexpr CodeCaption kBetTypeCodes[] = {
-    {'1', "単勝"}, {'2', "複勝"}, {'3', "枠連"},  {'4', "馬連"},
-    {'5', "ﾜｲﾄﾞ"}, {'6', "馬単"}, {'7', "3連複"},
-};
+// The bet type code is the BetType index plus one; the captions are the
+// bet types' own.
+constexpr auto kBetTypeCodes = [] {
+  std::array<CodeCaption, kBetTypeCount> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    table[i] = {static_cast<char>('1' + i), kBetTypes[i].caption};
+  }
+  return table;
+}();
 
 constexpr CodeCaption kAgeGroups[] = {
     {'1', "２歳"}, {'2', "３歳"}, {'3', "３歳上"}, {'4', "４歳上"}};
