@@ -22,9 +22,9 @@
 #include <cstdio>
 #include <utility>
 
-#include "shell/look.h"
 #include "shell/main_window.h"
-#include "shell/messages.h"
+#include "widgets/look.h"
+#include "widgets/messages.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <QApplication>
 
-#include "shell/look.h"
 #include "shell/main_window.h"
-#include "shell/messages.h"
+#include "widgets/look.h"
+#include "widgets/messages.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

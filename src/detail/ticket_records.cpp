@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ledger/amount.h"
+#include "base/amount.h"
 
 namespace tamrel {
 

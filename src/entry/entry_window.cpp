@@ -13,14 +13,14 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/amount.h"
 #include "detail/month_transfer.h"
 #include "entry/amount_box.h"
 #include "entry/ticket_window.h"
-#include "ledger/amount.h"
-#include "shell/app_state.h"
-#include "shell/core_text.h"
-#include "shell/look.h"
-#include "shell/messages.h"
+#include "state/app_state.h"
+#include "widgets/core_text.h"
+#include "widgets/look.h"
+#include "widgets/messages.h"
 
 namespace tamrel {
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "ledger/ledger_records.h"
-#include "shell/child_window.h"
+#include "widgets/child_window.h"
 
 class QComboBox;
 class QLabel;

@@ -14,15 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "base/amount.h"
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
 #include "entry/amount_box.h"
-#include "ledger/amount.h"
-#include "shell/app_state.h"
-#include "shell/core_text.h"
-#include "shell/grid.h"
-#include "shell/look.h"
-#include "shell/messages.h"
+#include "state/app_state.h"
+#include "widgets/core_text.h"
+#include "widgets/grid.h"
+#include "widgets/look.h"
+#include "widgets/messages.h"
 
 namespace tamrel {
 

@@ -21,7 +21,7 @@
 
 #include <QPointer>
 
-#include "shell/child_window.h"
+#include "widgets/child_window.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ledger/file_io.h"
+#include "base/file_io.h"
 
 namespace tamrel {
 

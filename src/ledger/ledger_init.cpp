@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "detail/ticket_records.h"
-
 namespace tamrel {
 
 namespace {
@@ -31,11 +29,6 @@ void resetLedger(YearLedger& ledger) {
     resetRecord(ledger.firstHalf[slot], 'D', day);
     resetRecord(ledger.secondHalf[slot], 'D', day);
   }
-}
-
-void resetYear(YearLedger& ledger, TicketStore& tickets) {
-  resetLedger(ledger);
-  clearTickets(tickets);
 }
 
 }  // namespace tamrel

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "ledger/amount.h"
+#include "base/amount.h"
 
 namespace tamrel {
 

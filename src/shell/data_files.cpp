@@ -1,6 +1,7 @@
 #include "shell/data_files.h"
 
 #include "detail/detail_file.h"
+#include "ledger/ledger_init.h"
 
 namespace tamrel {
 
@@ -21,6 +22,11 @@ SaveResult saveData(const AppState& state) {
     return SaveResult::WriteError;
   }
   return SaveResult::Ok;
+}
+
+void resetYear(YearLedger& ledger, TicketStore& tickets) {
+  resetLedger(ledger);
+  clearTickets(tickets);
 }
 
 }  // namespace tamrel

@@ -1,7 +1,8 @@
 #pragma once
-// Loading and saving both data files in the order the program relies on.
+// Both stores together: loading and saving the two data files in the order
+// the program relies on, and resetting the year.
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace tamrel {
 
@@ -20,5 +21,9 @@ LoadOutcome loadData(AppState& state);
 // Saves the ledger, then, only if that succeeded, the tickets. A failure of
 // either is a WriteError.
 SaveResult saveData(const AppState& state);
+
+// The in-memory part of "ﾃﾞｰﾀ初期化": an empty ledger and an empty ticket
+// store.
+void resetYear(YearLedger& ledger, TicketStore& tickets);
 
 }  // namespace tamrel

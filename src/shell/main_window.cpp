@@ -15,11 +15,11 @@
 
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
-#include "shell/app_state.h"
-#include "shell/child_window.h"
 #include "shell/data_files.h"
-#include "shell/look.h"
-#include "shell/messages.h"
+#include "state/app_state.h"
+#include "widgets/child_window.h"
+#include "widgets/look.h"
+#include "widgets/messages.h"
 
 namespace tamrel {
 

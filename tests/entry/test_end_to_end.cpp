@@ -14,8 +14,9 @@
 
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
-#include "shell/app_state.h"
+#include "shell/data_files.h"
 #include "shell/main_window.h"
+#include "state/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 

@@ -4,7 +4,8 @@
 #include "detail/ticket_records.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "shell/app_state.h"
+#include "shell/data_files.h"
+#include "state/app_state.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -21,9 +22,9 @@
 #include "entry/amount_box.h"
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
-#include "shell/child_window.h"
-#include "shell/look.h"
 #include "support/scripted_messages.h"
+#include "widgets/child_window.h"
+#include "widgets/look.h"
 
 using namespace tamrel;
 

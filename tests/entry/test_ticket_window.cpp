@@ -14,11 +14,11 @@
 #include "detail/ticket_records.h"
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
-#include "shell/app_state.h"
-#include "shell/child_window.h"
-#include "shell/grid.h"
-#include "shell/look.h"
+#include "state/app_state.h"
 #include "support/scripted_messages.h"
+#include "widgets/child_window.h"
+#include "widgets/grid.h"
+#include "widgets/look.h"
 
 using namespace tamrel;
 

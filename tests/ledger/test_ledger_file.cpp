@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/file_io.h"
 #include "detail/ticket_records.h"
-#include "ledger/file_io.h"
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 
@@ -86,7 +86,6 @@ class TestLedgerFile : public QObject {
  private slots:
   void init();
   void resetLedgerWritesTheFreshFile();
-  void resetYearClearsTickets();
   void freshRoundTripIsByteIdentical();
   void populatedRoundTripIsByteIdentical();
   void loadCodes_data();
@@ -126,17 +125,6 @@ void TestLedgerFile::resetLedgerWritesTheFreshFile() {
   // Resetting twice gives the same ledger.
   resetLedger(l);
   QCOMPARE(ledgerFileText(l), text);
-}
-
-void TestLedgerFile::resetYearClearsTickets() {
-  YearLedger l = markedLedger();
-  auto store = std::make_unique<TicketStore>();
-  store->month(3).count = 5;
-  store->month(12).count = 2;
-  resetYear(l, *store);
-  QCOMPARE(ledgerFileText(l), join(freshLines()));
-  for (const auto& m : store->months) QCOMPARE(m.count, std::int16_t{0});
-  QCOMPARE(store->header.view().substr(0, 5), std::string_view("00,00"));
 }
 
 void TestLedgerFile::freshRoundTripIsByteIdentical() {

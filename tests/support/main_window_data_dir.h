@@ -19,6 +19,7 @@
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
+#include "shell/data_files.h"
 
 namespace tamrel::testdata {
 

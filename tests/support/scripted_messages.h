@@ -16,7 +16,7 @@
 #include <QTest>
 #include <initializer_list>
 
-#include "shell/messages.h"
+#include "widgets/messages.h"
 
 namespace tamrel {
 

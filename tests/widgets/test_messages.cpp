@@ -4,8 +4,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "shell/messages.h"
 #include "support/scripted_messages.h"
+#include "widgets/messages.h"
 
 using namespace tamrel;
 

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "shell/look.h"
+#include "widgets/look.h"
 
 using namespace tamrel;
 

@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "shell/grid.h"
+#include "widgets/grid.h"
 
 using tamrel::Grid;
 

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "shell/child_window.h"
+#include "widgets/child_window.h"
 
 using tamrel::ChildWindow;
 using tamrel::openChildWindow;

@@ -1,4 +1,4 @@
-#include "shell/look.h"
+#include "widgets/look.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,4 +1,4 @@
-#include "ledger/amount.h"
+#include "base/amount.h"
 
 #include <charconv>
 #include <cmath>

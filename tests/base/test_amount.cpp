@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ledger/amount.h"
+#include "base/amount.h"
 
 using namespace tamrel;
 

@@ -1,4 +1,4 @@
-#include "shell/child_window.h"
+#include "widgets/child_window.h"
 
 #include <QEvent>
 #include <QMdiArea>

@@ -48,7 +48,7 @@ std::unique_ptr<AppState> populatedState(const fs::path& dir) {
 
 }  // namespace
 
-class TestLedgerDataFiles : public QObject {
+class TestDataFiles : public QObject {
   Q_OBJECT
 
   QTemporaryDir tmp_;
@@ -57,18 +57,30 @@ class TestLedgerDataFiles : public QObject {
  private slots:
   void init();
   void saveThenLoadBoth();
+  void resetYearEmptiesBothStores();
   void ticketsLoadedEvenWhenLedgerFails();
   void bothAbsent();
   void ledgerWriteFailureSkipsTickets();
   void ticketWriteFailureIsWriteError();
 };
 
-void TestLedgerDataFiles::init() {
+void TestDataFiles::init() {
   QVERIFY(tmp_.isValid());
   for (const auto& e : fs::directory_iterator(dir())) fs::remove_all(e.path());
 }
 
-void TestLedgerDataFiles::saveThenLoadBoth() {
+void TestDataFiles::resetYearEmptiesBothStores() {
+  auto s = populatedState(dir());
+  s->tickets.month(12).count = 2;
+  resetYear(s->ledger, s->tickets);
+  YearLedger fresh;
+  resetLedger(fresh);
+  QCOMPARE(ledgerFileText(s->ledger), ledgerFileText(fresh));
+  for (const auto& m : s->tickets.months) QCOMPARE(m.count, std::int16_t{0});
+  QCOMPARE(s->tickets.header.view().substr(0, 5), std::string_view("00,00"));
+}
+
+void TestDataFiles::saveThenLoadBoth() {
   auto saved = populatedState(dir());
   QCOMPARE(saveData(*saved), SaveResult::Ok);
   QCOMPARE(readFile(dir() / "tosidata.dat"), ledgerFileText(saved->ledger));
@@ -86,7 +98,7 @@ void TestLedgerDataFiles::saveThenLoadBoth() {
   QCOMPARE(loaded->tickets.month(3).records[0], saved->tickets.month(3).records[0]);
 }
 
-void TestLedgerDataFiles::ticketsLoadedEvenWhenLedgerFails() {
+void TestDataFiles::ticketsLoadedEvenWhenLedgerFails() {
   auto saved = populatedState(dir());
   QCOMPARE(saveData(*saved), SaveResult::Ok);
   writeFile(dir() / "tosidata.dat", "S00\r\nM01\r\n");
@@ -101,7 +113,7 @@ void TestLedgerDataFiles::ticketsLoadedEvenWhenLedgerFails() {
   QCOMPARE(loaded->tickets.month(3).count, std::int16_t{1});
 }
 
-void TestLedgerDataFiles::bothAbsent() {
+void TestDataFiles::bothAbsent() {
   auto s = std::make_unique<AppState>();
   s->DataDirSwitched = true;
   s->DataDir = (dir() / "nowhere").string();
@@ -111,7 +123,7 @@ void TestLedgerDataFiles::bothAbsent() {
   QVERIFY(!outcome.ok());
 }
 
-void TestLedgerDataFiles::ledgerWriteFailureSkipsTickets() {
+void TestDataFiles::ledgerWriteFailureSkipsTickets() {
   auto s = populatedState(dir());
   fs::create_directory(dir() / "tosidata.dat");  // cannot be replaced by a file
   writeFile(dir() / "info.dat", "previous tickets");
@@ -119,7 +131,7 @@ void TestLedgerDataFiles::ledgerWriteFailureSkipsTickets() {
   QCOMPARE(readFile(dir() / "info.dat"), std::string("previous tickets"));
 }
 
-void TestLedgerDataFiles::ticketWriteFailureIsWriteError() {
+void TestDataFiles::ticketWriteFailureIsWriteError() {
   auto s = populatedState(dir());
   fs::create_directory(dir() / "info.dat");
   QCOMPARE(saveData(*s), SaveResult::WriteError);
@@ -127,5 +139,5 @@ void TestLedgerDataFiles::ticketWriteFailureIsWriteError() {
   QCOMPARE(readFile(dir() / "tosidata.dat"), ledgerFileText(s->ledger));
 }
 
-QTEST_APPLESS_MAIN(TestLedgerDataFiles)
-#include "test_ledger_data_files.moc"
+QTEST_APPLESS_MAIN(TestDataFiles)
+#include "test_data_files.moc"

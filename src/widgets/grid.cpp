@@ -1,4 +1,4 @@
-#include "shell/grid.h"
+#include "widgets/grid.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -7,7 +7,7 @@
 #include <QStyleOptionHeader>
 #include <algorithm>
 
-#include "shell/look.h"
+#include "widgets/look.h"
 
 namespace tamrel {
 

@@ -1,4 +1,4 @@
-#include "shell/messages.h"
+#include "widgets/messages.h"
 
 #include <QMessageBox>
 #include <QPushButton>
