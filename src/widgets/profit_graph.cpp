@@ -1,0 +1,160 @@
+#include "widgets/profit_graph.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLocale>
+#include <QPushButton>
+#include <QStackedBarSeries>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+
+#include "widgets/look.h"
+
+namespace tamrel {
+
+namespace {
+
+const QColor kProfitColour(0x2a, 0x6f, 0xc9);  // blue: the point made money
+const QColor kLossColour(0xd6, 0x3a, 0x3a);    // red: it lost
+
+// Yen amounts read the Japanese way whatever the process locale is.
+QLocale yenLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
+
+}  // namespace
+
+ProfitGraph::ProfitGraph(QWidget* parent) : QChartView(parent) {
+  setObjectName(QStringLiteral("Graph1"));
+  setRenderHint(QPainter::Antialiasing);
+  chart()->setFont(uiFont());
+  chart()->setAnimationOptions(QChart::NoAnimation);
+  chart()->setLocale(yenLocale());
+  chart()->setLocalizeNumbers(true);
+  chart()->legend()->setAlignment(Qt::AlignBottom);
+  chart()->legend()->setFont(uiFont());
+}
+
+void ProfitGraph::setPoints(std::vector<ProfitPoint> points) {
+  points_ = std::move(points);
+  QChart* c = chart();
+  c->removeAllSeries();
+  for (QAbstractAxis* axis : c->axes()) {
+    c->removeAxis(axis);
+    delete axis;
+  }
+
+  profit_ = new QBarSet(QStringLiteral("利益"));
+  loss_ = new QBarSet(QStringLiteral("損失"));
+  profit_->setColor(kProfitColour);
+  profit_->setBorderColor(kProfitColour.darker(130));
+  loss_->setColor(kLossColour);
+  loss_->setBorderColor(kLossColour.darker(130));
+  QStringList labels;
+  std::int64_t low = 0;
+  std::int64_t high = 0;
+  for (const ProfitPoint& p : points_) {
+    labels << p.label;
+    const std::int32_t v = p.value.value_or(0);
+    // Each point has its bar in one set and 0 in the other, so a stacked
+    // series draws one bar per point in the colour of its sign.
+    *profit_ << (v >= 0 ? v : 0);
+    *loss_ << (v < 0 ? v : 0);
+    low = std::min<std::int64_t>(low, v);
+    high = std::max<std::int64_t>(high, v);
+  }
+  auto* series = new QStackedBarSeries;
+  series->setBarWidth(0.6);
+  series->append(profit_);
+  series->append(loss_);
+  c->addSeries(series);
+
+  auto* axisX = new QBarCategoryAxis;
+  axisX->append(labels);
+  axisX->setLabelsFont(uiFont());
+  axisX->setGridLineVisible(false);
+  c->addAxis(axisX, Qt::AlignBottom);
+  series->attachAxis(axisX);
+
+  axisY_ = new QValueAxis;
+  // The axis always holds 0, so a bar is always measured from the zero line.
+  if (low == 0 && high == 0) high = 1000;
+  axisY_->setRange(static_cast<double>(low), static_cast<double>(high));
+  axisY_->applyNiceNumbers();
+  // With localised numbers a format needs a precision, or labels stay blank.
+  axisY_->setLabelFormat(QStringLiteral("%.0f"));
+  axisY_->setLabelsFont(uiFont());
+  c->addAxis(axisY_, Qt::AlignLeft);
+  series->attachAxis(axisY_);
+
+  auto* zero = new QLineSeries;
+  zero->append(-0.5, 0.0);
+  zero->append(static_cast<double>(points_.size()) - 0.5, 0.0);
+  QPen pen(QColor(0x30, 0x30, 0x30));
+  pen.setWidthF(1.5);
+  zero->setPen(pen);
+  c->addSeries(zero);
+  zero->attachAxis(axisX);
+  zero->attachAxis(axisY_);
+  for (QLegendMarker* marker : c->legend()->markers(zero)) marker->setVisible(false);
+
+  const auto hover = [this](bool status, int index) {
+    if (status) {
+      QToolTip::showText(QCursor::pos(), tipText(index), this);
+    } else {
+      QToolTip::hideText();
+    }
+  };
+  connect(profit_, &QBarSet::hovered, this, hover);
+  connect(loss_, &QBarSet::hovered, this, hover);
+}
+
+QString ProfitGraph::tipText(int i) const {
+  if (i < 0 || i >= pointCount()) return {};
+  const ProfitPoint& p = point(i);
+  const QString value =
+      p.value ? yenLocale().toString(*p.value) + QStringLiteral("円") : QStringLiteral("－");
+  return p.label.trimmed() + QStringLiteral("： ") + value;
+}
+
+ProfitGraphWindow::ProfitGraphWindow(const QString& name, const QString& caption,
+                                     std::vector<ProfitPoint> points, std::function<void()> closed,
+                                     QWidget* parent)
+    : ChildWindow(parent), closed_(std::move(closed)) {
+  setObjectName(name);
+  setWindowTitle(caption);
+  setFont(uiFont());
+
+  graph_ = new ProfitGraph(this);
+  graph_->setPoints(std::move(points));
+  graph_->setAccessibleName(caption);
+
+  auto* bar = new QFrame(this);
+  bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  auto* close = new QPushButton(QStringLiteral("閉じる"), bar);
+  close->setObjectName(QStringLiteral("Close3d1"));
+  close->setAccessibleName(QStringLiteral("閉じる"));
+  auto* barLayout = new QHBoxLayout(bar);
+  barLayout->addStretch(1);
+  barLayout->addWidget(close);
+  connect(close, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(graph_, 1);
+  layout->addWidget(bar);
+  setMinimumSize(480, 320);
+}
+
+void ProfitGraphWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (closed_) closed_();
+}
+
+}  // namespace tamrel

@@ -1,0 +1,75 @@
+#pragma once
+// A bar graph of profit over N labelled points (one data set), and the small
+// child window that shows one: the graph above, "閉じる" below.
+//
+// Profits and losses are drawn in two colours from a zero line; the value axis
+// always includes 0 and reads in yen with digit grouping; hovering a bar tells
+// its exact value. A point without a value (it could not be computed) has no
+// bar.
+
+#include <QChartView>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "widgets/child_window.h"
+
+class QBarSet;
+class QValueAxis;
+
+namespace tamrel {
+
+struct ProfitPoint {
+  QString label;
+  std::optional<std::int32_t> value;
+};
+
+class ProfitGraph : public QChartView {
+  Q_OBJECT
+ public:
+  explicit ProfitGraph(QWidget* parent = nullptr);
+
+  void setPoints(std::vector<ProfitPoint> points);
+
+  int pointCount() const { return static_cast<int>(points_.size()); }
+  const ProfitPoint& point(int i) const { return points_[static_cast<std::size_t>(i)]; }
+  // The bar heights as drawn: the profit set holds values >= 0, the loss set
+  // values < 0; a point shows in at most one of them.
+  const QBarSet* profitBars() const { return profit_; }
+  const QBarSet* lossBars() const { return loss_; }
+  const QValueAxis* valueAxis() const { return axisY_; }
+
+  // What the tooltip of point i reads.
+  QString tipText(int i) const;
+
+ private:
+  std::vector<ProfitPoint> points_;
+  QBarSet* profit_ = nullptr;
+  QBarSet* loss_ = nullptr;
+  QValueAxis* axisY_ = nullptr;
+};
+
+// A profit graph window: `Graph1` over a bottom bar with "閉じる"
+// (`Close3d1`). It is built once with its figures; however it is closed, the
+// `closed` hook runs so that its opener can clear its flag.
+class ProfitGraphWindow : public ChildWindow {
+  Q_OBJECT
+ public:
+  ProfitGraphWindow(const QString& name, const QString& caption, std::vector<ProfitPoint> points,
+                    std::function<void()> closed, QWidget* parent = nullptr);
+
+  ProfitGraph* graph() const { return graph_; }
+  QSize sizeHint() const override { return {720, 460}; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  ProfitGraph* graph_ = nullptr;
+  std::function<void()> closed_;
+};
+
+}  // namespace tamrel

@@ -1,0 +1,104 @@
+#include <QBarSet>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+#include <QValueAxis>
+
+#include "widgets/profit_graph.h"
+
+using namespace tamrel;
+
+namespace {
+
+std::vector<ProfitPoint> points(std::initializer_list<std::optional<std::int32_t>> values) {
+  std::vector<ProfitPoint> result;
+  int i = 0;
+  for (const auto& v : values) result.push_back({QStringLiteral("P%1").arg(++i), v});
+  return result;
+}
+
+}  // namespace
+
+class TestProfitGraph : public QObject {
+  Q_OBJECT
+ private slots:
+  void barsBySign_data();
+  void barsBySign();
+  void tipTellsExactValue();
+  void closingRunsTheHook_data();
+  void closingRunsTheHook();
+};
+
+using Values = QList<qreal>;
+
+void TestProfitGraph::barsBySign_data() {
+  QTest::addColumn<std::vector<ProfitPoint>>("input");
+  QTest::addColumn<Values>("profit");
+  QTest::addColumn<Values>("loss");
+  QTest::newRow("mixed") << points({1500, -300, 0}) << Values{1500, 0, 0} << Values{0, -300, 0};
+  QTest::newRow("all losses") << points({-5, -2147483647 - 1}) << Values{0, 0}
+                              << Values{-5, -2147483648.0};
+  QTest::newRow("all zero") << points({0, 0}) << Values{0, 0} << Values{0, 0};
+  // A point that could not be computed shows no bar at all.
+  QTest::newRow("missing") << points({std::nullopt, 7}) << Values{0, 7} << Values{0, 0};
+}
+
+void TestProfitGraph::barsBySign() {
+  QFETCH(std::vector<ProfitPoint>, input);
+  QFETCH(Values, profit);
+  QFETCH(Values, loss);
+  ProfitGraph graph;
+  graph.setPoints(input);
+  QCOMPARE(graph.pointCount(), static_cast<int>(input.size()));
+  for (int i = 0; i < graph.pointCount(); ++i) {
+    QCOMPARE(graph.profitBars()->at(i), profit[i]);
+    QCOMPARE(graph.lossBars()->at(i), loss[i]);
+  }
+  // Every bar starts at the zero line, which is always on the axis; the
+  // axis reaches the tallest bar either way.
+  const QValueAxis* axis = graph.valueAxis();
+  QVERIFY(axis->min() <= 0.0);
+  QVERIFY(axis->max() >= 0.0);
+  QVERIFY(axis->max() > axis->min());
+  for (int i = 0; i < graph.pointCount(); ++i) {
+    QVERIFY(axis->min() <= loss[i]);
+    QVERIFY(axis->max() >= profit[i]);
+  }
+}
+
+void TestProfitGraph::tipTellsExactValue() {
+  ProfitGraph graph;
+  graph.setPoints({{QStringLiteral(" 3月"), -1234567}, {QStringLiteral("東京"), std::nullopt}});
+  QCOMPARE(graph.tipText(0), QStringLiteral("3月： -1,234,567円"));
+  QCOMPARE(graph.tipText(1), QStringLiteral("東京： －"));
+}
+
+void TestProfitGraph::closingRunsTheHook_data() {
+  QTest::addColumn<bool>("byButton");
+  QTest::newRow("閉じる") << true;
+  QTest::newRow("title-bar close") << false;
+}
+
+void TestProfitGraph::closingRunsTheHook() {
+  QFETCH(bool, byButton);
+  QMdiArea area;
+  area.resize(900, 700);
+  area.show();
+  int closed = 0;
+  auto* window = new ProfitGraphWindow(QStringLiteral("FGrapher1"), QStringLiteral("月別利益表示"),
+                                       points({1, 2}), [&closed] { ++closed; });
+  QMdiSubWindow* frame = openChildWindow(area, window);
+  QCOMPARE(frame->windowTitle(), QStringLiteral("月別利益表示"));
+  QCOMPARE(window->graph()->objectName(), QStringLiteral("Graph1"));
+  if (byButton) {
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Close3d1")), Qt::LeftButton);
+  } else {
+    frame->close();
+  }
+  QCOMPARE(closed, 1);
+  QTRY_VERIFY(area.subWindowList().isEmpty());
+}
+
+QTEST_MAIN(TestProfitGraph)
+#include "test_profit_graph.moc"
