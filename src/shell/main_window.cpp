@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
@@ -17,6 +19,7 @@
 #include "ledger/ledger_init.h"
 #include "shell/data_files.h"
 #include "state/app_state.h"
+#include "switch/switch_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
@@ -26,6 +29,13 @@ namespace tamrel {
 namespace {
 
 const QString kAlreadyOpen = QStringLiteral("すでにウィンドウは開かれています");
+const QString kCloseOthers = QStringLiteral("他のウィンドウを全て閉じて下さい");
+const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
+
+bool isShown(const QMdiSubWindow* frame) {
+  // A closed frame lingers, hidden, until its deferred deletion.
+  return frame != nullptr && !frame->isHidden();
+}
 
 }  // namespace
 
@@ -112,7 +122,7 @@ QWidget* MainWindow::buildButtonStrip() {
   connect(entryButton_, &QPushButton::clicked, this, &MainWindow::openEntry);
   connect(yearBrowseButton_, &QPushButton::clicked, this, &MainWindow::openYearBrowse);
   connect(analysisButton_, &QPushButton::clicked, this, &MainWindow::openAnalysis);
-  // ﾃﾞｰﾀ入れ替え: the directory switch is not built yet.
+  connect(switchButton_, &QPushButton::clicked, this, &MainWindow::switchData);
   connect(initButton_, &QPushButton::clicked, this, &MainWindow::initialiseData);
   connect(finishButton_, &QPushButton::clicked, this, &MainWindow::confirmFinish);
   return row;
@@ -145,11 +155,12 @@ void MainWindow::showWaitingNotice() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void MainWindow::load() {
+LoadOutcome MainWindow::load() {
   const LoadOutcome outcome = loadData(*state_);
   // Either file failing leaves the data unusable for the working windows.
   if (!outcome.ok()) disableWorkingButtons();
   state_->LoadResult = outcome.combined();
+  return outcome;
 }
 
 void MainWindow::disableWorkingButtons() {
@@ -202,9 +213,69 @@ void MainWindow::openAnalysis() {
   // The analysis window is not built yet.
 }
 
+bool MainWindow::otherWindowsOpen() const {
+  const QMdiSubWindow* switchFrame = switchWindow_ ? switchWindow_->subWindow() : nullptr;
+  const QList<QMdiSubWindow*> frames = workArea_->subWindowList();
+  return std::any_of(frames.begin(), frames.end(), [switchFrame](const QMdiSubWindow* frame) {
+    return frame != switchFrame && isShown(frame);
+  });
+}
+
+void MainWindow::switchData() {
+  if (switchWindow_ && isShown(switchWindow_->subWindow())) {
+    messages_.error(kAlreadyOpen);
+    return;
+  }
+  // An open window would go on showing, or posting into, the old data.
+  if (otherWindowsOpen()) {
+    messages_.error(kCloseOthers);
+    return;
+  }
+  if (state_->DataChanged && messages_.ask(QStringLiteral("元のデータを更新しますか？"))) {
+    if (saveData(*state_) != SaveResult::Ok) {
+      // The program stays on the old directory with its data in memory.
+      messages_.error(kWriteError);
+      return;
+    }
+    state_->DataChanged = false;
+  }
+  const QString startDir =
+      state_->DataDirSwitched ? QString::fromStdString(state_->DataDir) : QDir::currentPath();
+  switchWindow_ = new SwitchWindow(startDir);
+  connect(switchWindow_, &SwitchWindow::completed, this, &MainWindow::completeSwitch);
+  openChildWindow(*workArea_, switchWindow_);
+}
+
+void MainWindow::completeSwitch(const QString& dir) {
+  // The switch window is modeless: a window opened meanwhile would go on
+  // with the old data, or post its baseline into the new ledger.
+  if (otherWindowsOpen()) {
+    messages_.error(kCloseOthers);
+    return;
+  }
+  // Taken first, while nothing has changed yet: whatever may refuse a
+  // directory refuses there, and the program stays where it was.
+  adoptDataDir(dir);
+  state_->DataChanged = false;
+  state_->LoadResult = LoadCode::Ok;
+  // Every step runs whatever the one before gave; a failed load has disabled
+  // the working buttons, and nothing enables them again.
+  const LoadOutcome outcome = load();
+  state_->OpenWindowCount = 0;
+  if (outcome.tickets == LoadCode::Ok) {
+    messages_.notice(QStringLiteral("データの読み込みが終了しました"));
+  }
+  if (switchWindow_) switchWindow_->closeWindow();
+}
+
+void MainWindow::adoptDataDir(const QString& dir) {
+  state_->DataDir = dir.toStdString();
+  state_->DataDirSwitched = true;
+}
+
 void MainWindow::initialiseData() {
   if (state_->OpenWindowCount >= 1 || state_->AnalysisOpen) {
-    messages_.error(QStringLiteral("他のウィンドウを全て閉じて下さい"));
+    messages_.error(kCloseOthers);
     return;
   }
   if (!messages_.ask(QStringLiteral("データを初期化しますか？"))) return;
@@ -226,7 +297,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (saveData(*state_) != SaveResult::Ok) {
       // Ending now would throw the user's work away: stay open so the
       // cause can be mended and the exit tried again.
-      messages_.error(QStringLiteral("ファイル書き込みエラー"));
+      messages_.error(kWriteError);
       event->ignore();
       return;
     }

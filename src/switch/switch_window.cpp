@@ -1,0 +1,117 @@
+#include "switch/switch_window.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "widgets/look.h"
+
+namespace tamrel {
+
+namespace {
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setAccessibleName(caption);
+  // Enter on a focused button presses it, as Space does.
+  b->setAutoDefault(true);
+  return b;
+}
+
+}  // namespace
+
+SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
+    : ChildWindow(parent), startDir_(QDir::cleanPath(QDir(startDir).absolutePath())) {
+  setObjectName(QStringLiteral("FUpdate"));
+  setWindowTitle(QStringLiteral("ﾃﾞｰﾀ入れ替え"));
+  setFont(uiFont());
+
+  auto* label1 = new QLabel(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘを指定して下さい"), this);
+  label1->setObjectName(QStringLiteral("Label1"));
+
+  model_ = new QFileSystemModel(this);
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  // The start directory is read first; the rest of the tree as it is opened.
+  model_->setRootPath(startDir_);
+
+  dirList_ = new QTreeView(this);
+  dirList_->setObjectName(QStringLiteral("DirList"));
+  dirList_->setAccessibleName(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘ"));
+  dirList_->setModel(model_);
+  dirList_->setHeaderHidden(true);
+  // Only the names: size, kind and date say nothing about a directory here.
+  for (int column = 1; column < model_->columnCount(); ++column) dirList_->hideColumn(column);
+  dirList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  dirList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  dirList_->setUniformRowHeights(true);
+  label1->setBuddy(dirList_);
+
+  text1_ = new ValueBox(this);
+  text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setAccessibleName(QStringLiteral("指定したﾃﾞｨﾚｸﾄﾘ"));
+  text1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // Display only: Tab passes it by, and a click hands the focus to "完了".
+  text1_->setFocusPolicy(Qt::ClickFocus);
+  text1_->setFocusTarget([this] { return yesCmd_; });
+  text1_->setText(QDir::toNativeSeparators(startDir_));
+
+  yesCmd_ = button("YesCmd", QStringLiteral("完了"), this);
+  noCmd_ = button("NoCmd", QStringLiteral("取消"), this);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(yesCmd_);
+  buttons->addWidget(noCmd_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label1);
+  layout->addWidget(dirList_, 1);
+  layout->addWidget(text1_);
+  layout->addLayout(buttons);
+
+  setTabOrder(dirList_, yesCmd_);
+  setTabOrder(yesCmd_, noCmd_);
+
+  connect(dirList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &SwitchWindow::showDirectory);
+  connect(model_, &QFileSystemModel::directoryLoaded, this, &SwitchWindow::followStartDirectory);
+  connect(yesCmd_, &QPushButton::clicked, this, [this] { emit completed(chosenDirectory()); });
+  connect(noCmd_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+
+  const QModelIndex start = model_->index(startDir_);
+  if (start.isValid()) {
+    dirList_->setCurrentIndex(start);
+    dirList_->expand(start);
+    dirList_->scrollTo(start, QAbstractItemView::PositionAtCenter);
+  }
+  dirList_->setFocus();
+}
+
+QString SwitchWindow::chosenDirectory() const { return text1_->text(); }
+
+void SwitchWindow::showDirectory(const QModelIndex& index) {
+  // A directory that vanishes takes the tree's current item with it; the
+  // last directory shown stays, rather than an empty path that would mean
+  // the working directory.
+  if (!index.isValid()) return;
+  text1_->setText(QDir::toNativeSeparators(model_->filePath(index)));
+}
+
+void SwitchWindow::followStartDirectory(const QString& loadedPath) {
+  // The tree fills in the background: each directory read on the way to the
+  // start one moves it down, so it is brought back into view, until the user
+  // has moved elsewhere.
+  const QModelIndex current = dirList_->currentIndex();
+  if (!current.isValid() || model_->filePath(current) != startDir_) return;
+  const QString loaded = QDir::cleanPath(QDir::fromNativeSeparators(loadedPath));
+  if (startDir_.startsWith(loaded)) {
+    dirList_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  }
+}
+
+}  // namespace tamrel
