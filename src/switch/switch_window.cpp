@@ -1,6 +1,7 @@
 #include "switch/switch_window.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,8 +27,24 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
 
 }  // namespace
 
+namespace {
+
+// The directory itself, or the nearest of its parents still there when it
+// has gone.
+QString existingDirectory(const QString& dir) {
+  QString path = QDir::cleanPath(QDir(dir).absolutePath());
+  while (!QFileInfo(path).isDir()) {
+    const QString parent = QFileInfo(path).path();
+    if (parent == path) break;
+    path = parent;
+  }
+  return path;
+}
+
+}  // namespace
+
 SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
-    : ChildWindow(parent), startDir_(QDir::cleanPath(QDir(startDir).absolutePath())) {
+    : ChildWindow(parent), startDir_(existingDirectory(startDir)) {
   setObjectName(QStringLiteral("FUpdate"));
   setWindowTitle(QStringLiteral("ﾃﾞｰﾀ入れ替え"));
   setFont(uiFont());

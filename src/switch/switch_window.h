@@ -19,7 +19,8 @@ class ValueBox;
 class SwitchWindow : public ChildWindow {
   Q_OBJECT
  public:
-  // The tree opens at `startDir`, which `Text1` shows until the user moves.
+  // The tree opens at `startDir` (or the nearest parent still there), which
+  // `Text1` shows until the user moves.
   explicit SwitchWindow(const QString& startDir, QWidget* parent = nullptr);
 
   // The directory `Text1` shows, in the platform's own notation.
