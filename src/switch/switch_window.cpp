@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -56,14 +57,20 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   // The start directory is read first; the rest of the tree as it is opened.
   model_->setRootPath(startDir_);
+  // The file-system model keeps directories in the order it read them; the
+  // tree lists them by name, also those read later.
+  sorted_ = new QSortFilterProxyModel(this);
+  sorted_->setSourceModel(model_);
+  sorted_->setSortCaseSensitivity(Qt::CaseInsensitive);
+  sorted_->sort(0, Qt::AscendingOrder);
 
   dirList_ = new QTreeView(this);
   dirList_->setObjectName(QStringLiteral("DirList"));
   dirList_->setAccessibleName(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘ"));
-  dirList_->setModel(model_);
+  dirList_->setModel(sorted_);
   dirList_->setHeaderHidden(true);
   // Only the names: size, kind and date say nothing about a directory here.
-  for (int column = 1; column < model_->columnCount(); ++column) dirList_->hideColumn(column);
+  for (int column = 1; column < sorted_->columnCount(); ++column) dirList_->hideColumn(column);
   dirList_->setSelectionMode(QAbstractItemView::SingleSelection);
   dirList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   dirList_->setUniformRowHeights(true);
@@ -100,7 +107,7 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
   connect(yesCmd_, &QPushButton::clicked, this, [this] { emit completed(chosenDirectory()); });
   connect(noCmd_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
 
-  const QModelIndex start = model_->index(startDir_);
+  const QModelIndex start = sorted_->mapFromSource(model_->index(startDir_));
   if (start.isValid()) {
     dirList_->setCurrentIndex(start);
     dirList_->expand(start);
@@ -111,12 +118,16 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
 
 QString SwitchWindow::chosenDirectory() const { return text1_->text(); }
 
+QString SwitchWindow::pathOf(const QModelIndex& index) {
+  return index.data(QFileSystemModel::FilePathRole).toString();
+}
+
 void SwitchWindow::showDirectory(const QModelIndex& index) {
   // A directory that vanishes takes the tree's current item with it; the
   // last directory shown stays, rather than an empty path that would mean
   // the working directory.
   if (!index.isValid()) return;
-  text1_->setText(QDir::toNativeSeparators(model_->filePath(index)));
+  text1_->setText(QDir::toNativeSeparators(pathOf(index)));
 }
 
 void SwitchWindow::followStartDirectory(const QString& loadedPath) {
@@ -124,7 +135,7 @@ void SwitchWindow::followStartDirectory(const QString& loadedPath) {
   // start one moves it down, so it is brought back into view, until the user
   // has moved elsewhere.
   const QModelIndex current = dirList_->currentIndex();
-  if (!current.isValid() || model_->filePath(current) != startDir_) return;
+  if (!current.isValid() || pathOf(current) != startDir_) return;
   const QString loaded = QDir::cleanPath(QDir::fromNativeSeparators(loadedPath));
   if (startDir_.startsWith(loaded)) {
     dirList_->scrollTo(current, QAbstractItemView::PositionAtCenter);

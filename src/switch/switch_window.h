@@ -10,6 +10,7 @@
 class QFileSystemModel;
 class QModelIndex;
 class QPushButton;
+class QSortFilterProxyModel;
 class QTreeView;
 
 namespace tamrel {
@@ -34,11 +35,14 @@ class SwitchWindow : public ChildWindow {
   void completed(const QString& dir);
 
  private:
+  // The directory of a row of the tree, '/' separators.
+  static QString pathOf(const QModelIndex& index);
   void showDirectory(const QModelIndex& index);
   void followStartDirectory(const QString& loadedPath);
 
   QString startDir_;  // absolute, '/' separators
   QFileSystemModel* model_ = nullptr;
+  QSortFilterProxyModel* sorted_ = nullptr;
   QTreeView* dirList_ = nullptr;
   ValueBox* text1_ = nullptr;
   QPushButton* yesCmd_ = nullptr;

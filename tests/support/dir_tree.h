@@ -3,6 +3,7 @@
 // would, once the tree has read it.
 
 #include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTreeView>
 
@@ -11,7 +12,8 @@ namespace tamrel::testdata {
 // Scrolls `path` into view and clicks it; false when the tree never shows it
 // or the click did not make it the current directory.
 inline bool clickInTree(QTreeView* tree, const QString& path) {
-  auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+  auto* sorted = qobject_cast<QSortFilterProxyModel*>(tree->model());
+  auto* model = qobject_cast<QFileSystemModel*>(sorted ? sorted->sourceModel() : tree->model());
   if (model == nullptr) return false;
   QModelIndex index;
   QRect rect;
@@ -19,6 +21,7 @@ inline bool clickInTree(QTreeView* tree, const QString& path) {
   // once its parent's listing has arrived.
   const bool shown = QTest::qWaitFor([&] {
     index = model->index(path);
+    if (sorted != nullptr) index = sorted->mapFromSource(index);
     if (!index.isValid()) return false;
     tree->scrollTo(index);
     rect = tree->visualRect(index);
