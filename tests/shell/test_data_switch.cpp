@@ -43,13 +43,6 @@ const char* const kWorkingButtons[] = {"Command3D1", "Blowse", "BLOWSENEW", "SSC
 
 QString native(const QString& path) { return QDir::toNativeSeparators(QDir::cleanPath(path)); }
 
-bool writeFile(const QString& path, const std::string& bytes) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return f.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-         static_cast<qint64>(bytes.size());
-}
-
 // The sample year with one more posted day, 7 July: 馬連 2000 staked, 9000
 // paid.
 testdata::SampleFiles otherYear() {
@@ -118,8 +111,7 @@ struct Session {
   bool start(bool fromWorkingDir = false) {
     if (!dir.writeSample() || !QDir(dir.path()).mkdir(QStringLiteral("next"))) return false;
     const testdata::SampleFiles next = otherYear();
-    if (!writeFile(path("next/tosidata.dat"), next.ledger) ||
-        !writeFile(path("next/info.dat"), next.tickets)) {
+    if (!dir.write("next/tosidata.dat", next.ledger) || !dir.write("next/info.dat", next.tickets)) {
       return false;
     }
     main = std::make_unique<MainWindow>(msgs, fromWorkingDir ? QString() : dir.path());
@@ -350,11 +342,11 @@ class TestDataSwitch : public QObject {
     const QString target = s.path("target");
     QVERIFY(QDir().mkdir(target));
     const testdata::SampleFiles files = testdata::sampleFiles();
-    if (ledger == "good") QVERIFY(writeFile(target + "/tosidata.dat", files.ledger));
+    if (ledger == "good") QVERIFY(s.dir.write("target/tosidata.dat", files.ledger));
     if (ledger == "eleven") {
-      QVERIFY(writeFile(target + "/tosidata.dat", testdata::elevenMonthLedger()));
+      QVERIFY(s.dir.write("target/tosidata.dat", testdata::elevenMonthLedger()));
     }
-    if (tickets == "good") QVERIFY(writeFile(target + "/info.dat", files.tickets));
+    if (tickets == "good") QVERIFY(s.dir.write("target/info.dat", files.tickets));
     const QMap<QString, QByteArray> targetFiles = snapshot(target);
 
     QVERIFY(s.openSwitch());
