@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -25,10 +24,6 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
   b->setAutoDefault(true);
   return b;
 }
-
-}  // namespace
-
-namespace {
 
 // The directory itself, or the nearest of its parents still there when it
 // has gone.
@@ -53,24 +48,24 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
   auto* label1 = new QLabel(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘを指定して下さい"), this);
   label1->setObjectName(QStringLiteral("Label1"));
 
-  model_ = new QFileSystemModel(this);
-  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  auto* model = new QFileSystemModel(this);
+  model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   // The start directory is read first; the rest of the tree as it is opened.
-  model_->setRootPath(startDir_);
+  model->setRootPath(startDir_);
   // The file-system model keeps directories in the order it read them; the
   // tree lists them by name, also those read later.
-  sorted_ = new QSortFilterProxyModel(this);
-  sorted_->setSourceModel(model_);
-  sorted_->setSortCaseSensitivity(Qt::CaseInsensitive);
-  sorted_->sort(0, Qt::AscendingOrder);
+  auto* sorted = new QSortFilterProxyModel(this);
+  sorted->setSourceModel(model);
+  sorted->setSortCaseSensitivity(Qt::CaseInsensitive);
+  sorted->sort(0, Qt::AscendingOrder);
 
   dirList_ = new QTreeView(this);
   dirList_->setObjectName(QStringLiteral("DirList"));
   dirList_->setAccessibleName(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘ"));
-  dirList_->setModel(sorted_);
+  dirList_->setModel(sorted);
   dirList_->setHeaderHidden(true);
   // Only the names: size, kind and date say nothing about a directory here.
-  for (int column = 1; column < sorted_->columnCount(); ++column) dirList_->hideColumn(column);
+  for (int column = 1; column < sorted->columnCount(); ++column) dirList_->hideColumn(column);
   dirList_->setSelectionMode(QAbstractItemView::SingleSelection);
   dirList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   dirList_->setUniformRowHeights(true);
@@ -103,11 +98,11 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
 
   connect(dirList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &SwitchWindow::showDirectory);
-  connect(model_, &QFileSystemModel::directoryLoaded, this, &SwitchWindow::followStartDirectory);
+  connect(model, &QFileSystemModel::directoryLoaded, this, &SwitchWindow::followStartDirectory);
   connect(yesCmd_, &QPushButton::clicked, this, [this] { emit completed(chosenDirectory()); });
   connect(noCmd_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
 
-  const QModelIndex start = sorted_->mapFromSource(model_->index(startDir_));
+  const QModelIndex start = sorted->mapFromSource(model->index(startDir_));
   if (start.isValid()) {
     dirList_->setCurrentIndex(start);
     dirList_->expand(start);

@@ -7,10 +7,8 @@
 
 #include "widgets/child_window.h"
 
-class QFileSystemModel;
 class QModelIndex;
 class QPushButton;
-class QSortFilterProxyModel;
 class QTreeView;
 
 namespace tamrel {
@@ -41,8 +39,6 @@ class SwitchWindow : public ChildWindow {
   void followStartDirectory(const QString& loadedPath);
 
   QString startDir_;  // absolute, '/' separators
-  QFileSystemModel* model_ = nullptr;
-  QSortFilterProxyModel* sorted_ = nullptr;
   QTreeView* dirList_ = nullptr;
   ValueBox* text1_ = nullptr;
   QPushButton* yesCmd_ = nullptr;
