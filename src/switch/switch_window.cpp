@@ -47,6 +47,7 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
 
   auto* label1 = new QLabel(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘを指定して下さい"), this);
   label1->setObjectName(QStringLiteral("Label1"));
+  label1->setAccessibleName(label1->text());
 
   auto* model = new QFileSystemModel(this);
   model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);

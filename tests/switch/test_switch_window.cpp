@@ -149,6 +149,8 @@ class TestSwitchWindow : public QObject {
   void accessibleNames_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("spoken");
+    QTest::newRow("Label1") << "Label1"
+                            << "ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘを指定して下さい";
     QTest::newRow("DirList") << "DirList"
                              << "ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘ";
     QTest::newRow("Text1") << "Text1"
