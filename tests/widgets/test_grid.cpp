@@ -206,13 +206,17 @@ void TestGrid::clickSelectsRow() {
 
 void TestGrid::doubleClickReportsRow_data() {
   QTest::addColumn<int>("row");
-  QTest::newRow("row 1") << 1;
-  QTest::newRow("row 7") << 7;
-  QTest::newRow("row 150, scrolled to") << 150;
+  QTest::addColumn<bool>("onLabel");  // on the row's label in the fixed column
+  QTest::newRow("row 1") << 1 << false;
+  QTest::newRow("row 7") << 7 << false;
+  QTest::newRow("row 150, scrolled to") << 150 << false;
+  QTest::newRow("label of row 1") << 1 << true;
+  QTest::newRow("label of row 150, scrolled to") << 150 << true;
 }
 
 void TestGrid::doubleClickReportsRow() {
   QFETCH(int, row);
+  QFETCH(bool, onLabel);
   Grid grid(201, 4, 1);
   fill(grid);
   grid.resize(300, 200);
@@ -221,7 +225,14 @@ void TestGrid::doubleClickReportsRow() {
   grid.setCurrentRow(row);  // scrolls it into view
   grid.clearSelection();
   QSignalSpy spy(&grid, &Grid::rowDoubleClicked);
-  doubleClick(grid.viewport(), cellCentre(grid, row, 2));
+  if (onLabel) {
+    QHeaderView* header = grid.verticalHeader();
+    doubleClick(header->viewport(),
+                QPoint(header->width() / 2, header->sectionViewportPosition(row - 1) +
+                                                header->sectionSize(row - 1) / 2));
+  } else {
+    doubleClick(grid.viewport(), cellCentre(grid, row, 2));
+  }
   QCOMPARE(spy.size(), 1);
   QCOMPARE(spy.at(0).at(0).toInt(), row);
   // The handlers read the selection; it must agree with the reported row.
