@@ -139,7 +139,9 @@ void FiguresPanel::fill(const PanelFigures& figures) {
       const ShownFigure& figure = shown[static_cast<std::size_t>(k)];
       ValueBox* box = boxes_[static_cast<std::size_t>(row)][static_cast<std::size_t>(k)];
       box->setText(fromCore(figure.text));
-      setBoxColours(box, colourOf(figure.colour), Qt::black);
+      // A palette change repaints and re-polishes the box: only on a change.
+      const QColor colour = colourOf(figure.colour);
+      if (box->palette().color(QPalette::Text) != colour) setBoxColours(box, colour, Qt::black);
     }
   }
 }
