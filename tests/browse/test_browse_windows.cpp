@@ -22,6 +22,7 @@
 #include "ledger_fixture.h"
 #include "shell/main_window.h"
 #include "state/app_state.h"
+#include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 #include "widgets/grid.h"
@@ -30,6 +31,8 @@
 
 using namespace tamrel;
 using namespace tamrel::fixture;
+using tamrel::gui::choose;
+using tamrel::gui::doubleClick;
 
 namespace {
 
@@ -44,15 +47,6 @@ const QColor kGreen(0, 255, 0);
 const QColor kYellow(255, 255, 0);
 const QColor kCyan(0, 255, 255);
 const QColor kRed(255, 0, 0);
-
-// The event sequence of a real double-click: item views ignore a lone
-// double-click event.
-void doubleClick(QWidget* widget, QPoint pos) {
-  QTest::mousePress(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
-}
 
 // The main window on the sample files, with its ledger then emptied so each
 // test puts in what it needs.
@@ -163,18 +157,6 @@ struct Host {
         .arg(openNames().join(QLatin1Char(' ')));
   }
 };
-
-// Clicks the list open and picks the item in it with the keyboard.
-bool choose(QWidget* parent, const QString& name, int index) {
-  auto* list = parent->findChild<QComboBox*>(name);
-  if (list == nullptr) return false;
-  QTest::mouseClick(list, Qt::LeftButton);
-  QAbstractItemView* view = list->view();
-  if (!QTest::qWaitFor([&] { return view->isVisible(); })) return false;
-  view->setCurrentIndex(view->model()->index(index, 0));
-  QTest::keyClick(view, Qt::Key_Return);
-  return QTest::qWaitFor([&] { return !view->isVisible(); }) && list->currentIndex() == index;
-}
 
 QStringList boxNames(const QString& prefix) {
   QStringList names;

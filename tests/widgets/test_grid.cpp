@@ -5,9 +5,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "support/gui_actions.h"
 #include "widgets/grid.h"
 
 using tamrel::Grid;
+using tamrel::gui::doubleClick;
 
 namespace {
 
@@ -25,15 +27,6 @@ void fill(Grid& grid) {
       grid.setCell(r, c, QStringLiteral("%1,%2").arg(r).arg(c));
     }
   }
-}
-
-// The event sequence of a real double-click: QTest::mouseDClick alone sends
-// only the double-click event, which item views ignore without the press.
-void doubleClick(QWidget* widget, QPoint pos) {
-  QTest::mousePress(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
 }
 
 }  // namespace
