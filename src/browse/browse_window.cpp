@@ -11,7 +11,9 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
 
 #include "browse/figures_panel.h"
 #include "state/app_state.h"
@@ -125,17 +127,11 @@ void BrowseWindow::fitGridTo(int width) {
 
 void BrowseWindow::fillGrid(const GridFigures& figures) {
   for (std::size_t r = 0; r < figures.rows.size(); ++r) {
-    for (int c = 0; c < kColumnCount; ++c) {
-      grid_->setCell(static_cast<int>(r) + 1, c + 1,
-                     fromCore(figures.rows[r][static_cast<std::size_t>(c)].text));
-    }
-  }
-  // Amounts line up on their last digit.
-  for (int r = 0; r < grid_->rowCount(); ++r) {
-    for (int c = 0; c < grid_->columnCount(); ++c) {
-      if (QTableWidgetItem* item = grid_->item(r, c)) {
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      }
+    const int row = static_cast<int>(r) + 1;
+    for (int c = 1; c <= kColumnCount; ++c) {
+      grid_->setCell(row, c, fromCore(figures.rows[r][static_cast<std::size_t>(c - 1)].text));
+      // Amounts line up on their last digit.
+      grid_->item(row - 1, c - 1)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
   }
 }
@@ -218,6 +214,7 @@ void BrowseWindow::openBeside(ChildWindow* window) const {
   if (QMdiArea* area = workArea()) {
     openChildWindow(*area, window);
   } else {
+    window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
   }
 }
