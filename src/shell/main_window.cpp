@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "browse/year_browse.h"
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
 #include "shell/data_files.h"
@@ -191,7 +192,11 @@ void MainWindow::openYearBrowse() {
     messages_.error(kAlreadyOpen);
     return;
   }
-  // The year browse window is not built yet.
+  // A new year browse starts the drill-down afresh.
+  closeMonthAndDayBrowse(*workArea_);
+  state_->OpenWindowCount = 2;
+  state_->YearBrowseOpen = true;
+  openChildWindow(*workArea_, new YearBrowse(*state_, messages_));
 }
 
 void MainWindow::openAnalysis() {
