@@ -281,7 +281,8 @@ long startupPeakKiB(const fs::path& dir) {
   int status = 0;
   struct rusage usage {};
   if (::wait4(pid, &status, 0, &usage) != pid) return -1;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  // The probe's exit code is the load's: an empty directory fails to load.
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == 100) return -1;
   return usage.ru_maxrss;  // KiB on Linux
 }
 
