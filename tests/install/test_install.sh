@@ -54,6 +54,9 @@ exec_line=$(value Exec)
 launcher="$prefix/bin/tamrel-start"
 [ "$exec_line" = "\"$launcher\"" ] || fail "Exec is $exec_line, not the installed launcher"
 [ "$(value TryExec)" = "$launcher" ] || fail "TryExec is $(value TryExec)"
+# The X11 window class Qt gives the program is its file name.
+[ "$(value StartupWMClass)" = "$(basename "$(readlink -f "$prefix/bin/tamrel")")" ] ||
+  fail "StartupWMClass is $(value StartupWMClass)"
 
 # --- A first start from the menu, as the entry's Exec says.
 cp "$probe" "$prefix/bin/tamrel"
