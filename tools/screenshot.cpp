@@ -27,26 +27,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "printed_messages.h"
 #include "shell/main_window.h"
 #include "widgets/look.h"
-#include "widgets/messages.h"
 
 namespace {
-
-class PrintedMessages final : public tamrel::Messages {
- public:
-  void error(const QString& text) override { print(tamrel::kErrorTitle, text); }
-  void notice(const QString& text) override { print(tamrel::kConfirmTitle, text); }
-  bool ask(const QString& text) override {
-    print(tamrel::kConfirmTitle, text + QStringLiteral(" → はい"));
-    return true;
-  }
-
- private:
-  static void print(const QString& title, const QString& text) {
-    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(title), qUtf8Printable(text));
-  }
-};
 
 void settle(int ms = 0) {
   QEventLoop loop;
@@ -190,8 +175,9 @@ int main(int argc, char* argv[]) {
   }
 
   tamrel::setUpJapaneseApplication(app);
+  tamrel::setUpDesktopIdentity();
 
-  PrintedMessages messages;
+  tamrel::PrintedMessages messages;
   tamrel::MainWindow window(messages);
   window.show();
   window.activateWindow();

@@ -47,6 +47,7 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
 
   workArea_ = new QMdiArea(this);
   workArea_->setObjectName(QStringLiteral("workArea"));
+  workArea_->setAccessibleName(QStringLiteral("作業領域"));
   setCentralWidget(workArea_);
   resize(1024, 740);
 
@@ -77,6 +78,9 @@ QWidget* MainWindow::buildButtonStrip() {
   auto makeButton = [&](const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, row);
     button->setObjectName(QString::fromLatin1(name));
+    // Spoken in full-width kana (NFKC turns ﾃﾞｰﾀ into データ): a screen
+    // reader may spell half-width kana out sign by sign.
+    button->setAccessibleName(caption.normalized(QString::NormalizationForm_KC));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
   };
