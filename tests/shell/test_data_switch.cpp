@@ -18,7 +18,7 @@
 #include "shell/main_window.h"
 #include "state/app_state.h"
 #include "support/dir_tree.h"
-#include "support/gui_driver.h"
+#include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 #include "switch/switch_window.h"
@@ -26,9 +26,9 @@
 #include "widgets/profit_graph.h"
 
 using namespace tamrel;
-using testdata::click;
+using gui::click;
+using gui::named;
 using testdata::DataDir;
-using testdata::named;
 
 namespace {
 

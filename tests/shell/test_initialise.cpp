@@ -9,15 +9,15 @@
 
 #include "shell/main_window.h"
 #include "state/app_state.h"
-#include "support/gui_driver.h"
+#include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 
 using namespace tamrel;
-using testdata::choose;
-using testdata::click;
+using gui::choose;
+using gui::click;
+using gui::named;
 using testdata::DataDir;
-using testdata::named;
 
 namespace {
 
