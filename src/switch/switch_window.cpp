@@ -47,7 +47,9 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
 
   auto* label1 = new QLabel(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘを指定して下さい"), this);
   label1->setObjectName(QStringLiteral("Label1"));
-  label1->setAccessibleName(label1->text());
+  // Spoken in full-width kana: a screen reader may spell half-width kana
+  // out sign by sign.
+  label1->setAccessibleName(label1->text().normalized(QString::NormalizationForm_KC));
 
   auto* model = new QFileSystemModel(this);
   model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -62,7 +64,7 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
 
   dirList_ = new QTreeView(this);
   dirList_->setObjectName(QStringLiteral("DirList"));
-  dirList_->setAccessibleName(QStringLiteral("ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘ"));
+  dirList_->setAccessibleName(QStringLiteral("データファイルのディレクトリ"));
   dirList_->setModel(sorted);
   dirList_->setHeaderHidden(true);
   // Only the names: size, kind and date say nothing about a directory here.
@@ -74,7 +76,7 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
 
   text1_ = new ValueBox(this);
   text1_->setObjectName(QStringLiteral("Text1"));
-  text1_->setAccessibleName(QStringLiteral("指定したﾃﾞｨﾚｸﾄﾘ"));
+  text1_->setAccessibleName(QStringLiteral("指定したディレクトリ"));
   text1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   // Display only: Tab passes it by, and a click hands the focus to "完了".
   text1_->setFocusPolicy(Qt::ClickFocus);

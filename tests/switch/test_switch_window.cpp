@@ -150,11 +150,11 @@ class TestSwitchWindow : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("spoken");
     QTest::newRow("Label1") << "Label1"
-                            << "ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘを指定して下さい";
+                            << "データファイルのディレクトリを指定して下さい";
     QTest::newRow("DirList") << "DirList"
-                             << "ﾃﾞｰﾀﾌｧｲﾙのﾃﾞｨﾚｸﾄﾘ";
+                             << "データファイルのディレクトリ";
     QTest::newRow("Text1") << "Text1"
-                           << "指定したﾃﾞｨﾚｸﾄﾘ";
+                           << "指定したディレクトリ";
     QTest::newRow("YesCmd") << "YesCmd"
                             << "完了";
     QTest::newRow("NoCmd") << "NoCmd"
