@@ -23,7 +23,6 @@
 #include "support/scripted_messages.h"
 #include "switch/switch_window.h"
 #include "widgets/child_window.h"
-#include "widgets/profit_graph.h"
 
 using namespace tamrel;
 using gui::click;
@@ -406,7 +405,8 @@ class TestDataSwitch : public QObject {
     QTest::addColumn<QString>("other");
     QTest::addColumn<QString>("refusal");
     QTest::newRow("entry window") << "entry" << kCloseOthers;
-    QTest::newRow("graph window") << "graph" << kCloseOthers;
+    QTest::newRow("year browse") << "browse" << kCloseOthers;
+    QTest::newRow("graph left open by its year browse") << "graph" << kCloseOthers;
     QTest::newRow("switch window") << "switch"
                                    << "すでにウィンドウは開かれています";
   }
@@ -417,17 +417,22 @@ class TestDataSwitch : public QObject {
     Session s;
     QVERIFY(s.start());
     AppState& state = s.main->state();
-    QWidget* window = nullptr;
     if (other == "entry") {
       QVERIFY(click(s.main.get(), "Command3D1"));
-      window = s.main->findChild<EntryWindow*>();
-    } else if (other == "graph") {
-      window = new ProfitGraphWindow("FGrapher1", "月別収支", {{"1月", 1000}}, [] {});
-      openChildWindow(*s.main->workArea(), static_cast<ChildWindow*>(window));
-    } else {
+    } else if (other == "switch") {
       QVERIFY(s.openSwitch());
-      window = s.switchWindow();
+    } else {
+      QVERIFY(click(s.main.get(), "Blowse"));
+      auto* browse = named<ChildWindow>(s.main.get(), "Fblowse");
+      QVERIFY(browse != nullptr);
+      if (other == "graph") {
+        QVERIFY(click(browse, "Command3D2"));  // グラフ表示
+        QVERIFY(named(s.main.get(), "FGrapher1") != nullptr);
+        browse->closeWindow();
+        QTRY_VERIFY(named(s.main.get(), "Fblowse") == nullptr);
+      }
     }
+    QCOMPARE(s.main->workArea()->subWindowList().size(), 1);
     // Changed data would have the save offered first: refused, nothing is.
     (void)postChange(state);
     const QMap<QString, QByteArray> files = snapshot(s.dir.path());
@@ -440,7 +445,7 @@ class TestDataSwitch : public QObject {
     QVERIFY(state.DataChanged);
 
     // Once it is closed, the switch goes ahead.
-    static_cast<ChildWindow*>(window)->closeWindow();
+    s.main->workArea()->closeAllSubWindows();
     QTRY_VERIFY(s.main->workArea()->subWindowList().isEmpty());
     s.msgs.clear();
     s.msgs.answer(false);
