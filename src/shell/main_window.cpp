@@ -222,11 +222,11 @@ void MainWindow::openAnalysis() {
   // The analysis window is not built yet.
 }
 
-bool MainWindow::otherWindowsOpen() const {
-  const QMdiSubWindow* switchFrame = switchWindow_ ? switchWindow_->subWindow() : nullptr;
+bool MainWindow::windowOpenBesides(const ChildWindow* except) const {
+  const QMdiSubWindow* exceptFrame = except != nullptr ? except->subWindow() : nullptr;
   const QList<QMdiSubWindow*> frames = workArea_->subWindowList();
-  return std::any_of(frames.begin(), frames.end(), [switchFrame](const QMdiSubWindow* frame) {
-    return frame != switchFrame && isShown(frame);
+  return std::any_of(frames.begin(), frames.end(), [exceptFrame](const QMdiSubWindow* frame) {
+    return frame != exceptFrame && isShown(frame);
   });
 }
 
@@ -236,7 +236,7 @@ void MainWindow::switchData() {
     return;
   }
   // An open window would go on showing, or posting into, the old data.
-  if (otherWindowsOpen()) {
+  if (windowOpenBesides(switchWindow_)) {
     messages_.error(kCloseOthers);
     return;
   }
@@ -258,7 +258,7 @@ void MainWindow::switchData() {
 void MainWindow::completeSwitch(const QString& dir) {
   // The switch window is modeless: a window opened meanwhile would go on
   // with the old data, or post its baseline into the new ledger.
-  if (otherWindowsOpen()) {
+  if (windowOpenBesides(switchWindow_)) {
     messages_.error(kCloseOthers);
     return;
   }
@@ -283,7 +283,9 @@ void MainWindow::adoptDataDir(const QString& dir) {
 }
 
 void MainWindow::initialiseData() {
-  if (state_->OpenWindowCount >= 1 || state_->AnalysisOpen) {
+  // The flags miss a graph left open by its browse window, and the switch
+  // window, which would go on to load over the reset.
+  if (state_->OpenWindowCount >= 1 || state_->AnalysisOpen || windowOpenBesides(nullptr)) {
     messages_.error(kCloseOthers);
     return;
   }

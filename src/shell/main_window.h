@@ -14,6 +14,7 @@ class QWidget;
 namespace tamrel {
 
 struct AppState;
+class ChildWindow;
 struct LoadOutcome;
 class Messages;
 class SwitchWindow;
@@ -51,8 +52,8 @@ class MainWindow : public QMainWindow {
   LoadOutcome load();
   void reportLoadResult();
   void disableWorkingButtons();
-  // Whether a window other than the switch window is open in the work area.
-  bool otherWindowsOpen() const;
+  // Whether a window other than `except` is open in the work area.
+  bool windowOpenBesides(const ChildWindow* except) const;
   // "完了" in the switch window: load from `dir` and go on there.
   void completeSwitch(const QString& dir);
   void adoptDataDir(const QString& dir);

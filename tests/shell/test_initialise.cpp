@@ -53,46 +53,64 @@ class TestInitialise : public QObject {
  private slots:
   void refusedWhileWindowsAreOpen_data() {
     QTest::addColumn<QStringList>("windows");  // object names, opened in order
-    QTest::newRow("entry window") << QStringList{"Finput"};
-    QTest::newRow("entry and ticket windows") << QStringList{"Finput", "jrabaken"};
+    QTest::addColumn<QString>("closedFirst");  // closed again before ﾃﾞｰﾀ初期化
+    QTest::newRow("entry window") << QStringList{"Finput"} << "";
+    QTest::newRow("entry and ticket windows") << QStringList{"Finput", "jrabaken"} << "";
+    QTest::newRow("year browse") << QStringList{"Fblowse"} << "";
+    QTest::newRow("graph left open by its year browse")
+        << QStringList{"Fblowse", "FGrapher1"} << "Fblowse";
+    QTest::newRow("switch window") << QStringList{"FUpdate"} << "";
   }
 
   void refusedWhileWindowsAreOpen() {
     QFETCH(QStringList, windows);
+    QFETCH(QString, closedFirst);
     DataDir dir;
     QVERIFY(dir.writeSample());
     ScriptedMessages msgs;
     auto main = startOn(dir, msgs);
     QVERIFY(main != nullptr);
-
-    QVERIFY(click(main.get(), "Command3D1"));  // 収支入力
-    auto* entry = named(main.get(), "Finput");
-    QVERIFY(entry != nullptr);
-    if (windows.contains("jrabaken")) {
-      QVERIFY(choose(entry, "MM", 4));
-      QVERIFY(choose(entry, "DD", 2));
-      QVERIFY(click(entry, "SSCommand1"));  // 詳細入力
-      QVERIFY(named(main.get(), "jrabaken") != nullptr);
+    QWidget* m = main.get();
+    for (const QString& window : windows) {
+      if (window == "Finput") QVERIFY(click(m, "Command3D1"));   // 収支入力
+      if (window == "Fblowse") QVERIFY(click(m, "Blowse"));      // 総合分析
+      if (window == "FUpdate") QVERIFY(click(m, "SSCommand1"));  // ﾃﾞｰﾀ入れ替え
+      if (window == "jrabaken") {
+        QVERIFY(choose(named(m, "Finput"), "MM", 4));
+        QVERIFY(choose(named(m, "Finput"), "DD", 2));
+        QVERIFY(click(named(m, "Finput"), "SSCommand1"));  // 詳細入力
+      }
+      if (window == "FGrapher1") QVERIFY(click(named(m, "Fblowse"), "Command3D2"));  // グラフ表示
+      QVERIFY2(named(m, window.toLatin1().constData()) != nullptr, qPrintable(window));
     }
+    const auto close = [m](const QString& window) {
+      const QByteArray name = window.toLatin1();
+      // 閉じる (取消 in the switch window).
+      const char* button = window == "FUpdate"                          ? "NoCmd"
+                           : window == "Finput" || window == "jrabaken" ? "Command3D1"
+                                                                        : "Close3d1";
+      return click(named(m, name.constData()), button) &&
+             QTest::qWaitFor([&] { return named(m, name.constData()) == nullptr; });
+    };
+    if (!closedFirst.isEmpty()) QVERIFY(close(closedFirst));
     const std::string ledger = ledgerFileText(main->state().ledger);
     const std::string tickets = ticketFileText(main->state().tickets);
 
-    QVERIFY(click(main.get(), "Command3D2"));
+    QVERIFY(click(m, "Command3D2"));
     QCOMPARE(msgs.texts(), QStringList{kCloseOthers});
     QCOMPARE(msgs.last().title, kErrorTitle);
     QVERIFY(!main->state().DataChanged);
     QCOMPARE(ledgerFileText(main->state().ledger), ledger);
     QCOMPARE(ticketFileText(main->state().tickets), tickets);
-    for (const char* name : kWorkingButtons) QVERIFY2(named(main.get(), name)->isEnabled(), name);
+    for (const char* name : kWorkingButtons) QVERIFY2(named(m, name)->isEnabled(), name);
 
     // Closed again, last opened first, the question comes.
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-      QVERIFY(click(named(main.get(), it->toLatin1().constData()), "Command3D1"));  // 閉じる
-      QTRY_VERIFY(named(main.get(), it->toLatin1().constData()) == nullptr);
+      if (*it != closedFirst) QVERIFY2(close(*it), qPrintable(*it));
     }
     msgs.clear();
     msgs.answer(false);
-    QVERIFY(click(main.get(), "Command3D2"));
+    QVERIFY(click(m, "Command3D2"));
     QCOMPARE(msgs.texts(), QStringList{kInitQuestion});
   }
 
