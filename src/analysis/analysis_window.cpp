@@ -90,6 +90,8 @@ Grid* newGrid(QWidget* parent, const TabEntry& tab) {
   grid->setObjectName(QString::fromLatin1(tab.grid));
   grid->setAccessibleName(QString::fromUtf8(tab.caption) + QStringLiteral("集計表"));
   grid->setTextElideMode(Qt::ElideNone);
+  // Tab leaves the table for the next control rather than walking its cells.
+  grid->setTabKeyNavigation(false);
   // One line of text per row, so the whole table fits the work area.
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
   const std::array<int, kGridCols> twips = columnTwips(*grid);
