@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "analysis/category_totals.h"
 #include "detail/detail_file.h"
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
@@ -175,6 +176,19 @@ void BM_LoadDayTicketsFullMonth(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadDayTicketsFullMonth);
+
+// What loading the analysis window computes: all nine dimensions over
+// 12 x 499 tickets.
+void BM_ComputeAllCategoryTotals(benchmark::State& state) {
+  static const TicketStore store = fullTickets();
+  static CategoryTotals totals;
+  for (auto _ : state) {
+    if (!computeAllCategoryTotals(totals, store)) state.SkipWithError("overflow");
+    benchmark::DoNotOptimize(totals);
+  }
+  state.counters["tickets"] = 12 * kMaxMonthTickets;
+}
+BENCHMARK(BM_ComputeAllCategoryTotals)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -26,18 +26,31 @@ constexpr std::array<std::string_view, 12> kRaceRows{"1ﾚｰｽ", "2ﾚｰｽ",
 constexpr std::array<std::string_view, 4> kDistanceRows{"1600M以下", "2000M以下", "2400M以下",
                                                         "2400M以上"};
 
-using CategoryTable = std::array<std::vector<Category>, kDimensionCount>;
+// Per dimension: its categories in row order, and the category of every
+// character (-1 for a character that is no code of the dimension).
+struct DimensionTable {
+  std::vector<Category> rows;
+  std::array<std::int8_t, 256> categoryOf{};
+  std::size_t column = 0;  // of the code in the record text, from 0
+};
+using CategoryTable = std::array<DimensionTable, kDimensionCount>;
 
 CategoryTable buildCategoryTable() {
   CategoryTable table;
   for (Dimension d : kDimensions) {
     const std::span<const CodeCaption> codes = codeTable(attributeOf(d));
-    std::vector<Category>& rows = table[at(d)];
+    DimensionTable& t = table[at(d)];
+    t.categoryOf.fill(-1);
+    t.column = static_cast<std::size_t>(fieldSpan(fieldOf(d)).column - 1);
     for (std::size_t i = 0; i < codes.size(); ++i) {
       std::string_view caption = codes[i].caption;
       if (d == Dimension::RaceNo) caption = kRaceRows.at(i);
       if (d == Dimension::DistanceBand) caption = kDistanceRows.at(i);
-      rows.push_back({codes[i].code, caption});
+      t.rows.push_back({codes[i].code, caption});
+      // The first equal code decides, and the comparison is exact: "a" is
+      // not "A".
+      auto& slot = t.categoryOf[static_cast<unsigned char>(codes[i].code)];
+      if (slot < 0) slot = static_cast<std::int8_t>(i);
     }
   }
   return table;
@@ -48,67 +61,88 @@ const CategoryTable& categoryTable() {
   return table;
 }
 
-// The category of a code: the first equal code in table order, compared
-// exactly (so "a" is not "A"); -1 when none is equal.
-int categoryOf(std::span<const Category> rows, char code) {
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].code == code) return static_cast<int>(i);
+using Failures = std::array<bool, kDimensionCount>;
+
+// Adds the live tickets of one month into the sums of each dimension of
+// `dims` that has not failed yet; a sum that would leave the 32-bit range
+// (or an amount that does not fit it) fails its dimension, which then takes
+// nothing more. One pass serves every dimension, so each amount is read
+// once per ticket.
+void addMonth(CategoryTotals& totals, std::span<const Dimension> dims, const TicketStore& store,
+              int month, Failures& failed) {
+  const CategoryTable& table = categoryTable();
+  const MonthTickets& tickets = store.month(month);
+  // Slots from count on (the end marker and older text) are never visited.
+  const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
+  for (int i = 0; i < live; ++i) {
+    const TicketRecord& ticket = tickets.slot(i);
+    if (ticket.isBlank()) continue;
+    std::optional<std::int32_t> purchase;
+    std::optional<std::int32_t> payout;
+    bool read = false;
+    for (Dimension d : dims) {
+      if (failed[at(d)]) continue;
+      const DimensionTable& t = table[at(d)];
+      const int category = t.categoryOf[static_cast<unsigned char>(ticket.text[t.column])];
+      if (category < 0) continue;
+      if (!read) {
+        purchase = amountField(ticket, TicketField::Purchase);
+        payout = amountField(ticket, TicketField::Payout);
+        read = true;
+      }
+      CategorySums& s = totals.sums[at(d)][static_cast<std::size_t>(category)];
+      const auto newPurchase = purchase ? checkedAdd(s.purchase, *purchase) : std::nullopt;
+      const auto newPayout = payout ? checkedAdd(s.payout, *payout) : std::nullopt;
+      if (newPurchase && newPayout) {
+        s = {*newPurchase, *newPayout};
+      } else {
+        failed[at(d)] = true;
+      }
+    }
   }
-  return -1;
+}
+
+bool compute(CategoryTotals& totals, std::span<const Dimension> dims, const TicketStore& store) {
+  Failures failed{};
+  for (Dimension d : dims) totals.sums[at(d)].fill(CategorySums{});
+  for (int month = 1; month <= 12; ++month) addMonth(totals, dims, store, month, failed);
+  bool ok = true;
+  for (Dimension d : dims) {
+    auto& sums = totals.sums[at(d)];
+    // A profit that cannot be shown fails the dimension as a total would.
+    for (int i = 0; i < categoryCount(d) && !failed[at(d)]; ++i) {
+      const CategorySums& s = sums[static_cast<std::size_t>(i)];
+      failed[at(d)] = !profit(s.purchase, s.payout).has_value();
+    }
+    if (failed[at(d)]) sums.fill(CategorySums{});
+    totals.failed[at(d)] = failed[at(d)];
+    ok = ok && !failed[at(d)];
+  }
+  return ok;
 }
 
 bool validIndex(Dimension d, int index) { return index >= 0 && index < categoryCount(d); }
 
 }  // namespace
 
-std::span<const Category> categories(Dimension d) { return categoryTable()[at(d)]; }
+std::span<const Category> categories(Dimension d) { return categoryTable()[at(d)].rows; }
 
 int categoryCount(Dimension d) { return static_cast<int>(categories(d).size()); }
 
 TicketField fieldOf(Dimension d) { return fieldOf(attributeOf(d)); }
 
 bool addMonthTickets(CategoryTotals& totals, Dimension d, const TicketStore& store, int month) {
-  const MonthTickets& tickets = store.month(month);
-  const std::span<const Category> rows = categories(d);
-  const TicketField field = fieldOf(d);
-  auto& sums = totals.sums[at(d)];
-  // Slots from count on (the end marker and older text) are never visited.
-  const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
-  for (int i = 0; i < live; ++i) {
-    const TicketRecord& ticket = tickets.slot(i);
-    if (ticket.isBlank()) continue;
-    const int category = categoryOf(rows, ticket.field(field)[0]);
-    if (category < 0) continue;
-    const auto purchase = amountField(ticket, TicketField::Purchase);
-    const auto payout = amountField(ticket, TicketField::Payout);
-    CategorySums& s = sums[static_cast<std::size_t>(category)];
-    const auto newPurchase = purchase ? checkedAdd(s.purchase, *purchase) : std::nullopt;
-    const auto newPayout = payout ? checkedAdd(s.payout, *payout) : std::nullopt;
-    if (!newPurchase || !newPayout) return false;
-    s = {*newPurchase, *newPayout};
-  }
-  return true;
+  Failures failed{};
+  addMonth(totals, std::span(&d, 1), store, month, failed);
+  return !failed[at(d)];
 }
 
 bool computeCategoryTotals(CategoryTotals& totals, Dimension d, const TicketStore& store) {
-  auto& sums = totals.sums[at(d)];
-  sums.fill(CategorySums{});
-  bool ok = true;
-  for (int month = 1; month <= 12 && ok; ++month) ok = addMonthTickets(totals, d, store, month);
-  // A profit that cannot be shown fails the dimension as a total would.
-  for (int i = 0; i < categoryCount(d) && ok; ++i) {
-    const CategorySums& s = sums[static_cast<std::size_t>(i)];
-    ok = profit(s.purchase, s.payout).has_value();
-  }
-  if (!ok) sums.fill(CategorySums{});
-  totals.failed[at(d)] = !ok;
-  return ok;
+  return compute(totals, std::span(&d, 1), store);
 }
 
 bool computeAllCategoryTotals(CategoryTotals& totals, const TicketStore& store) {
-  bool ok = true;
-  for (Dimension d : kDimensions) ok = computeCategoryTotals(totals, d, store) && ok;
-  return ok;
+  return compute(totals, kDimensions, store);
 }
 
 bool dimensionFailed(const CategoryTotals& totals, Dimension d) { return totals.failed[at(d)]; }

@@ -74,6 +74,8 @@ bool computeAllCategoryTotals(CategoryTotals& totals, const TicketStore& store);
 // Adds the live tickets of one month (1..12) into the dimension's sums.
 // Tickets whose code is in no category add nothing. False, with the sums
 // left partly added, when an amount or a sum leaves the 32-bit range.
+// (computeCategoryTotals and computeAllCategoryTotals go through the same
+// pass, the latter for all nine dimensions at once.)
 bool addMonthTickets(CategoryTotals& totals, Dimension d, const TicketStore& store, int month);
 
 bool dimensionFailed(const CategoryTotals& totals, Dimension d);
