@@ -74,6 +74,12 @@ class TestAnalysisWindow : public QObject {
   }
 
   ProfitGraphWindow* graph(CategoryGraph g) { return openCategoryGraph(area(), g); }
+  // グラフ表示 on a tab that has a graph; the graph window it shows.
+  ProfitGraphWindow* graphFromTab(int tab) {
+    clickTab(tab);
+    press("GraphBtn");
+    return graph(graphOfTab(tab).value());
+  }
   int framesNamed(const QString& name) {
     int n = 0;
     for (QMdiSubWindow* f : area().subWindowList()) n += f->widget()->objectName() == name;
@@ -216,9 +222,7 @@ class TestAnalysisWindow : public QObject {
     addTicket(2, "1111191111", 500, 0);
     addTicket(2, "1111111111", 100, 700);
     QVERIFY(openAnalysis() != nullptr);
-    clickTab(5);
-    press("GraphBtn");
-    QPointer<ProfitGraphWindow> shown = graph(CategoryGraph::RaceClass);
+    QPointer<ProfitGraphWindow> shown = graphFromTab(5);
     QVERIFY(shown != nullptr);
     QCOMPARE(state().CategoryGraphKind, 3);
     QCOMPARE(shown->objectName(), QStringLiteral("FGClass"));
@@ -237,9 +241,7 @@ class TestAnalysisWindow : public QObject {
     QTest::mouseClick(child("Command3D1"), Qt::LeftButton);
     QCOMPARE(grid("GridClass")->cell(1, 3), QStringLiteral("9600"));
     area().setActiveSubWindow(window()->subWindow());
-    clickTab(5);
-    press("GraphBtn");
-    QCOMPARE(graph(CategoryGraph::RaceClass), shown.data());
+    QCOMPARE(graphFromTab(5), shown.data());
     QCOMPARE(framesNamed("FGClass"), 1);
     QCOMPARE(shown->graph()->point(8).value, std::optional<std::int32_t>(600));
     QTRY_COMPARE(active(), shown->subWindow());
@@ -294,9 +296,7 @@ class TestAnalysisWindow : public QObject {
     QFETCH(bool, byButton);
     addTicket(1, "3111111111", 100, 0);
     QVERIFY(openAnalysis() != nullptr);
-    clickTab(0);
-    press("GraphBtn");
-    QPointer<ProfitGraphWindow> baba = graph(CategoryGraph::Racecourse);
+    QPointer<ProfitGraphWindow> baba = graphFromTab(0);
     QVERIFY(baba != nullptr);
     QPointer<AnalysisWindow> analysis = window();
     if (byButton) {
@@ -331,11 +331,9 @@ class TestAnalysisWindow : public QObject {
     QFETCH(CategoryGraph, closed);
     QFETCH(bool, byButton);
     QVERIFY(openAnalysis() != nullptr);
-    clickTab(0);
-    press("GraphBtn");
+    QVERIFY(graphFromTab(0) != nullptr);
     QCOMPARE(state().CategoryGraphKind, 1);
-    clickTab(1);
-    press("GraphBtn");
+    QVERIFY(graphFromTab(1) != nullptr);
     QCOMPARE(state().CategoryGraphKind, 2);
     QVERIFY(graph(CategoryGraph::Racecourse) != nullptr);
     QPointer<ProfitGraphWindow> gone = graph(closed);
@@ -390,9 +388,7 @@ class TestAnalysisWindow : public QObject {
     for (int r = 1; r < 15; ++r) QCOMPARE(row("GridBaba", r), (QStringList{"", "", "", "", ""}));
     QCOMPARE(row("GridBaba", 0), kHeaders);
     QCOMPARE(row("GridRace", 1), (QStringList{"1ﾚｰｽ", "100", "300", "200", "300.00%"}));
-    clickTab(0);
-    press("GraphBtn");
-    ProfitGraphWindow* baba = graph(CategoryGraph::Racecourse);
+    ProfitGraphWindow* baba = graphFromTab(0);
     QVERIFY(baba != nullptr);
     QCOMPARE(baba->graph()->pointCount(), 11);
     for (int i = 0; i < 11; ++i) {
