@@ -10,6 +10,7 @@
 #include <string>
 
 #include "analysis/category_totals.h"
+#include "bench_ledger.h"
 #include "detail/detail_file.h"
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
@@ -20,6 +21,7 @@
 namespace {
 
 using namespace tamrel;
+using namespace tamrel::bench;
 namespace fs = std::filesystem;
 
 fs::path benchDir() {
@@ -29,28 +31,6 @@ fs::path benchDir() {
 }
 fs::path ledgerPath() { return benchDir() / "tosidata.dat"; }
 fs::path ticketPath() { return benchDir() / "info.dat"; }
-
-BetAmounts amountsFor(int month, int day) {
-  BetAmounts a;
-  for (int t = 0; t < kBetTypeCount; ++t) {
-    const auto i = static_cast<std::size_t>(t);
-    a.stake[i] = 100 * (month * 37 + day * 11 + t);
-    a.payout[i] = 90 * (month * 41 + day * 7 + t * 3);
-  }
-  return a;
-}
-
-YearLedger fullLedger() {
-  YearLedger ledger;
-  resetLedger(ledger);
-  for (int m = 1; m <= 12; ++m) {
-    for (int d = 1; d <= kSlotsPerMonth; ++d) {
-      BetAmounts baseline;
-      if (postDay(ledger, baseline, m, d, amountsFor(m, d)) != PostResult::Ok) std::abort();
-    }
-  }
-  return ledger;
-}
 
 // 499 tickets of 16 per day in every month.
 TicketStore fullTickets() {

@@ -7,7 +7,10 @@
 //   tab:NAME=I         choose tab I (from 0) of the tab control NAME
 //   type:NAME=TEXT     give NAME the focus and type TEXT key by key
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
+//   dclick:NAME=R      double-click row R (from 1) of the grid NAME
 //   wait:MS            let the program run for MS milliseconds
+// A NAME may be led by the name of its window, WINDOW/NAME, where several
+// windows have a control of that name (every browse window has its Grid1).
 // Messages are printed to stderr and answered with はい/OK, so nothing waits.
 // Nothing is written to DATADIR unless an action ends the program with a save.
 
@@ -17,7 +20,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -54,7 +59,13 @@ void settle(int ms = 0) {
 // Any widget of the program by object name: child windows live inside the
 // main window, their own top-level windows (if any) outside it.
 template <typename T>
-T* findWidget(QWidget& root, const QString& name) {
+T* findWidget(QWidget& root, const QString& path) {
+  const qsizetype slash = path.indexOf(QLatin1Char('/'));
+  if (slash >= 0) {
+    QWidget* window = findWidget<QWidget>(root, path.left(slash));
+    return window != nullptr ? findWidget<T>(*window, path.mid(slash + 1)) : nullptr;
+  }
+  const QString& name = path;
   if (root.objectName() == name) {
     if (auto* self = qobject_cast<T*>(&root)) return self;
   }
@@ -67,6 +78,13 @@ T* findWidget(QWidget& root, const QString& name) {
     if (T* found = top->findChild<T*>(name)) return found;
   }
   return nullptr;
+}
+
+void sendMouse(QWidget* target, QEvent::Type type, const QPoint& at) {
+  QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &event);
 }
 
 void sendKey(QWidget* target, int key, const QString& text) {
@@ -136,6 +154,22 @@ bool run(QWidget& window, const QString& action) {
                          : it->second == Qt::Key_Tab  ? QStringLiteral("\t")
                                                       : QString();
     sendKey(target, it->second, text);
+  } else if (kind == QLatin1String("dclick")) {
+    auto* grid = findWidget<QTableWidget>(window, name);
+    if (grid == nullptr) return fail(action, "no such grid");
+    bool ok = false;
+    const int row = value.toInt(&ok);
+    if (!ok || row < 1 || row > grid->rowCount()) return fail(action, "no such row");
+    // The row is scrolled into view and hit in its first data cell, as the
+    // user would.
+    grid->scrollToItem(grid->item(row - 1, 0));
+    settle();
+    const QPoint at = grid->visualRect(grid->model()->index(row - 1, 0)).center();
+    QWidget* viewport = grid->viewport();
+    sendMouse(viewport, QEvent::MouseButtonPress, at);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at);
+    sendMouse(viewport, QEvent::MouseButtonDblClick, at);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at);
   } else if (kind == QLatin1String("wait")) {
     bool ok = false;
     const int ms = arg.toInt(&ok);

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "analysis/analysis_window.h"
+#include "browse/year_browse.h"
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
 #include "shell/data_files.h"
@@ -192,7 +193,11 @@ void MainWindow::openYearBrowse() {
     messages_.error(kAlreadyOpen);
     return;
   }
-  // The year browse window is not built yet.
+  // A new year browse starts the drill-down afresh.
+  closeMonthAndDayBrowse(*workArea_);
+  state_->OpenWindowCount = 2;
+  state_->YearBrowseOpen = true;
+  openChildWindow(*workArea_, new YearBrowse(*state_, messages_));
 }
 
 void MainWindow::openAnalysis() {
