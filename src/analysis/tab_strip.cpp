@@ -68,9 +68,10 @@ int TabStrip::addTab(QWidget* page, const QString& caption, const QString& acces
   const std::size_t row = static_cast<std::size_t>(index / perRow_);
   QTabBar* bar = row < rows_.size() ? rows_[row] : newRow();
   const QSignalBlocker quiet(bar);
+  // Inserted before the hidden tab: the row's selection stays on the tab it
+  // was on.
   const int place = bar->insertTab(bar->count() - 1, caption);
   bar->setAccessibleTabName(place, accessibleName);
-  bar->setCurrentIndex(bar->count() - 1);
   pages_->addWidget(page);
   ++count_;
   if (current_ < 0) {

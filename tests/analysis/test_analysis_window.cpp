@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
 #include <memory>
@@ -438,6 +439,32 @@ class TestAnalysisWindow : public QObject {
       QPushButton* b = child(name);
       QVERIFY(b->fontMetrics().horizontalAdvance(b->text()) < b->width());
     }
+  }
+
+  void tabStripShowsOneSelectedTab() {
+    TabStrip tabs(3);
+    tabs.setObjectName(QStringLiteral("Tabs"));
+    for (int t = 0; t < 7; ++t) tabs.addTab(new QWidget, QString::number(t), QString::number(t));
+    QCOMPARE(tabs.rows().size(), std::size_t{3});
+    const auto selected = [&tabs] {
+      QList<int> shown;
+      for (QTabBar* bar : tabs.rows()) shown << bar->currentIndex();
+      return shown;
+    };
+    // The first tab added is current; adding the others leaves it so, and
+    // the rows without it show nothing selected (their hidden last tab).
+    QCOMPARE(tabs.currentIndex(), 0);
+    QCOMPARE(selected(), (QList<int>{0, 3, 1}));
+    tabs.setCurrentIndex(6);
+    QCOMPARE(selected(), (QList<int>{3, 3, 0}));
+    QCOMPARE(tabs.findChild<QStackedWidget*>()->currentWidget(), tabs.page(6));
+    // Arrow keys move within the row and never onto the hidden tab.
+    tabs.setCurrentIndex(4);
+    QTest::keyClick(tabs.rows()[1], Qt::Key_Right);
+    QCOMPARE(tabs.currentIndex(), 5);
+    QTest::keyClick(tabs.rows()[1], Qt::Key_Right);
+    QCOMPARE(tabs.currentIndex(), 5);
+    QCOMPARE(tabs.rows()[1]->currentIndex(), 2);
   }
 
   void namedForScreenReadersAndReachedByTab() {
