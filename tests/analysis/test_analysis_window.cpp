@@ -374,7 +374,7 @@ class TestAnalysisWindow : public QObject {
       QCOMPARE(area().subWindowList().size(), 1);
       QCOMPARE(active(), window()->subWindow());
     } else {
-      QTRY_COMPARE(active()->widget()->objectName(), name);
+      QTRY_COMPARE(active() != nullptr ? active()->widget()->objectName() : QString(), name);
       QCOMPARE(active()->pos(), QPoint(0, 0));
       QCOMPARE(framesNamed(name), 1);
     }
