@@ -406,6 +406,7 @@ class TestDataSwitch : public QObject {
     QTest::addColumn<QString>("refusal");
     QTest::newRow("entry window") << "entry" << kCloseOthers;
     QTest::newRow("year browse") << "browse" << kCloseOthers;
+    QTest::newRow("analysis window") << "analysis" << kCloseOthers;
     QTest::newRow("graph left open by its year browse") << "graph" << kCloseOthers;
     QTest::newRow("switch window") << "switch"
                                    << "すでにウィンドウは開かれています";
@@ -421,6 +422,8 @@ class TestDataSwitch : public QObject {
       QVERIFY(click(s.main.get(), "Command3D1"));
     } else if (other == "switch") {
       QVERIFY(s.openSwitch());
+    } else if (other == "analysis") {
+      QVERIFY(click(s.main.get(), "BLOWSENEW"));
     } else {
       QVERIFY(click(s.main.get(), "Blowse"));
       auto* browse = named<ChildWindow>(s.main.get(), "Fblowse");

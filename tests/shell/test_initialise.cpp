@@ -1,6 +1,7 @@
 // ﾃﾞｰﾀ初期化 end to end: refused while a working window is open, and an
 // initialised year saved at exit is what the next start loads.
 
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -59,6 +60,7 @@ class TestInitialise : public QObject {
     QTest::newRow("year browse") << QStringList{"Fblowse"} << "";
     QTest::newRow("graph left open by its year browse")
         << QStringList{"Fblowse", "FGrapher1"} << "Fblowse";
+    QTest::newRow("analysis window") << QStringList{"FSyosai"} << "";
     QTest::newRow("switch window") << QStringList{"FUpdate"} << "";
   }
 
@@ -75,6 +77,7 @@ class TestInitialise : public QObject {
       if (window == "Finput") QVERIFY(click(m, "Command3D1"));   // 収支入力
       if (window == "Fblowse") QVERIFY(click(m, "Blowse"));      // 総合分析
       if (window == "FUpdate") QVERIFY(click(m, "SSCommand1"));  // ﾃﾞｰﾀ入れ替え
+      if (window == "FSyosai") QVERIFY(click(m, "BLOWSENEW"));   // 統計分析
       if (window == "jrabaken") {
         QVERIFY(choose(named(m, "Finput"), "MM", 4));
         QVERIFY(choose(named(m, "Finput"), "DD", 2));
@@ -85,10 +88,11 @@ class TestInitialise : public QObject {
     }
     const auto close = [m](const QString& window) {
       const QByteArray name = window.toLatin1();
-      // 閉じる (取消 in the switch window).
-      const char* button = window == "FUpdate"                          ? "NoCmd"
-                           : window == "Finput" || window == "jrabaken" ? "Command3D1"
-                                                                        : "Close3d1";
+      // Each window's 閉じる (取消 in the switch window).
+      const QMap<QString, const char*> buttons{{"Finput", "Command3D1"}, {"jrabaken", "Command3D1"},
+                                               {"Fblowse", "Close3d1"},  {"FGrapher1", "Close3d1"},
+                                               {"FSyosai", "CancelCmd"}, {"FUpdate", "NoCmd"}};
+      const char* button = buttons.value(window);
       return click(named(m, name.constData()), button) &&
              QTest::qWaitFor([&] { return named(m, name.constData()) == nullptr; });
     };
