@@ -41,6 +41,30 @@ constexpr int kHaraiLength = 9;
 // Only the first four bet types have the digit filter and the Enter chain.
 constexpr int kFilteredTypes = 4;
 
+// Whether a key opens a drop-down list or changes its choice: the keys that
+// move through the list or open it, and a printable character, which picks
+// the next item starting with it.
+bool opensOrChooses(const QKeyEvent& event) {
+  switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_F4:
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      return false;
+    default:
+      return !event.text().isEmpty() && event.text().front().isPrint();
+  }
+}
+
 // A drop-down whose opening (by mouse, key or wheel) a guard may refuse, and
 // which the guard may also refuse to hold the focus.
 class GuardedList : public QComboBox {
@@ -66,8 +90,9 @@ class GuardedList : public QComboBox {
   }
   void keyPressEvent(QKeyEvent* event) override {
     // Arrow keys and type-ahead change the choice without the popup; they
-    // are held to the same rule as opening it.
-    if (mayOpen && !mayOpen()) {
+    // are held to the same rule as opening it. Other keys (the Shift of a
+    // Shift+Tab, a bare Ctrl) change nothing and are let through unasked.
+    if (opensOrChooses(*event) && mayOpen && !mayOpen()) {
       event->accept();
       return;
     }
@@ -468,8 +493,8 @@ bool EntryWindow::dateChosen() {
 std::optional<BetAmounts> EntryWindow::typedAmounts() const {
   BetAmounts amounts;
   for (std::size_t t = 0; t < tosi_.size(); ++t) {
-    const std::optional<std::int32_t> stake = parseAmount(tosi_[t]->text().toStdString());
-    const std::optional<std::int32_t> payout = parseAmount(harai_[t]->text().toStdString());
+    const std::optional<std::int32_t> stake = boxAmount(tosi_[t]->text());
+    const std::optional<std::int32_t> payout = boxAmount(harai_[t]->text());
     if (!stake || !payout) return std::nullopt;
     amounts.stake[t] = *stake;
     amounts.payout[t] = *payout;

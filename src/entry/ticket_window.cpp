@@ -36,9 +36,8 @@ constexpr int kGridRows = kMaxDayTickets + 1;  // header row and 200 ticket rows
 constexpr int kGridCols = 15;
 constexpr int kClientWidth = 9255;
 constexpr int kClientHeight = 6030;
-// Typed payouts are short; a computed one may need all ten digits.
+// Typed payouts are short; a computed one is shown whole all the same.
 constexpr int kHaitoTypedLength = 6;
-constexpr int kHaitoComputedLength = 11;
 
 constexpr int kRowTwips = 270;
 constexpr std::array<int, kGridCols> kColumnTwips{500, 700, 700,  700,  500,  1000, 700, 700,
@@ -315,8 +314,6 @@ void TicketWindow::buildLayout() {
   for (AmountBox* amount : {konyu_, knyKin_, haiKin_, haito_}) {
     connect(amount, &AmountBox::focusReceived, amount, &QLineEdit::clear);
   }
-  connect(haito_, &AmountBox::focusReceived, this,
-          [this] { haito_->setMaxLength(kHaitoTypedLength); });
   connect(konyu_, &AmountBox::enterPressed, this, [this] { haito_->setFocus(); });
   connect(haito_, &AmountBox::enterPressed, this, [this] { okButton_->setFocus(); });
 
@@ -406,13 +403,6 @@ char TicketWindow::selectedCode(QButtonGroup* group) const {
   return static_cast<char>(group->checkedId());
 }
 
-char TicketWindow::conditionCode() const {
-  char code = '0';
-  if (findChild<QRadioButton*>(QStringLiteral("Hinba"))->isChecked()) code = '1';
-  if (findChild<QRadioButton*>(QStringLiteral("Hande"))->isChecked()) code = '2';
-  return code;
-}
-
 void TicketWindow::addTicket() {
   const struct {
     QComboBox* list;
@@ -432,9 +422,9 @@ void TicketWindow::addTicket() {
     konyu_->setFocus();
     return;
   }
-  const auto purchase = parseAmount(utf8(konyu_->text()));
+  const auto purchase = boxAmount(konyu_->text());
   const auto payout =
-      haito_->text().isEmpty() ? std::optional<std::int32_t>(0) : parseAmount(utf8(haito_->text()));
+      haito_->text().isEmpty() ? std::optional<std::int32_t>(0) : boxAmount(haito_->text());
   if (nextRow_ > kMaxDayTickets || state_.dayTickets.count >= kMaxDayTickets) {
     messages_.error(kListFull);
     return;
@@ -457,7 +447,7 @@ void TicketWindow::addTicket() {
   const char betCode = selectedCode(betType_);
   setCode(TicketField::BetType, betCode);
   setCode(TicketField::AgeGroup, selectedCode(age_));
-  setCode(TicketField::Condition, conditionCode());
+  setCode(TicketField::Condition, selectedCode(condition_));
   setCode(TicketField::RunnersBand, selectedCode(runners_));
 
   DayBetTotals totals = state_.dayBetTotals;
@@ -515,17 +505,14 @@ void TicketWindow::computePayout() {
     haiKin_->setFocus();
     return;
   }
-  const auto purchase = parseAmount(utf8(knyKin_->text()));
-  const double dividend = parseDecimal(utf8(haiKin_->text()));
+  const auto purchase = boxAmount(knyKin_->text());
+  const double dividend = boxDecimal(haiKin_->text());
   const auto payout =
       purchase ? roundToAmount(dividend / 100.0 * static_cast<double>(*purchase)) : std::nullopt;
   if (!payout) {
     messages_.error(kAmountOutOfRange);
     return;
   }
-  // A computed payout may be longer than a typed one; the limit comes back
-  // when the box is entered (and emptied) again.
-  haito_->setMaxLength(kHaitoComputedLength);
   haito_->setText(fromCore(formatAmount(*payout)));
 }
 

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -12,6 +14,7 @@
 #include <memory>
 
 #include "detail/ticket_records.h"
+#include "entry/amount_box.h"
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
 #include "state/app_state.h"
@@ -83,11 +86,17 @@ struct Harness {
   void click(const char* name) const { QTest::mouseClick(get<QWidget>(name), Qt::LeftButton); }
 
   // Types into an amount box the way the user does: click into it (which
-  // empties it) and type the keys.
+  // empties it) and type the keys. Text beyond ASCII (full-width digits)
+  // cannot be typed key by key: it is pasted.
   void type(const char* name, const QString& text) const {
     QLineEdit* b = box(name);
     b->setFocus();
-    QTest::keyClicks(b, text);
+    if (text.toLatin1() == text.toUtf8()) {
+      QTest::keyClicks(b, text);
+    } else {
+      QApplication::clipboard()->setText(text);
+      b->paste();
+    }
   }
 
   // One ticket on 小倉 10R Sunday with the given bet option and amounts.
@@ -228,6 +237,9 @@ class TestTicketWindow : public QObject {
   void onlyTheCloseButtonCloses();
   void roundTripThroughTheDailyEntry();
   void closingWithoutTicketsGivesZeros();
+  void nineDigitSumsPostedWhole();
+  void inputMethodDigitsInPurchase();
+  void conditionCodeByGroup();
 };
 
 void TestTicketWindow::layoutAndStartingState() {
@@ -278,9 +290,9 @@ void TestTicketWindow::layoutAndStartingState() {
   const std::pair<const char*, int> boxes[] = {
       {"KONYU", 7}, {"KnyKin", 6}, {"HaiKin", 6}, {"HAITO", 6}};
   for (const auto& [name, length] : boxes) {
-    QLineEdit* b = h.box(name);
+    auto* b = h.get<AmountBox>(name);
     QVERIFY(b);
-    QCOMPARE(b->maxLength(), length);
+    QCOMPARE(b->typedLength(), length);
     QVERIFY(b->alignment() & Qt::AlignRight);
     QVERIFY(b->text().isEmpty());
   }
@@ -627,6 +639,16 @@ void TestTicketWindow::computePayout_data() {
   QTest::newRow("seven digits") << "10000"
                                 << "12300"
                                 << "1230000";
+  QTest::newRow("blanks inside numbers") << "1 000"
+                                         << "1 50"
+                                         << "1500";
+  // Full-width forms, as an input method or a paste gives them.
+  QTest::newRow("full-width") << "３００"
+                              << "１２３０"
+                              << "3690";
+  QTest::newRow("full-width point and blank") << "１　０００"
+                                              << "１２．５"
+                                              << "125";
 }
 
 void TestTicketWindow::computePayout() {
@@ -637,6 +659,8 @@ void TestTicketWindow::computePayout() {
   h.open();
   h.type("KnyKin", purchase);
   h.type("HaiKin", dividend);
+  QCOMPARE(h.box("KnyKin")->text(), purchase);
+  QCOMPARE(h.box("HaiKin")->text(), dividend);
   h.click("SSCommand1");
   QCOMPARE(h.messages.count(), 0);
   QCOMPARE(h.box("HAITO")->text(), payout);
@@ -1001,6 +1025,81 @@ void TestTicketWindow::closingWithoutTicketsGivesZeros() {
   QTRY_VERIFY(h.tickets.isNull());
   QTRY_COMPARE(h.entryBoxes(), QStringList(14, QStringLiteral("0")));
   QCOMPARE(h.messages.count(), 0);
+}
+
+// Ticket stakes summing to nine digits (and payouts to ten) reach the
+// eight- and nine-character boxes of the daily entry window whole, and are
+// posted whole.
+void TestTicketWindow::nineDigitSumsPostedWhole() {
+  EntryHarness h;
+  putMonth(h.state, 5, {ticket(11, "1111111101", 120000000, 1230000000)});
+  h.choose("MM", 4);   // ５月
+  h.choose("DD", 10);  // １１日
+  QVERIFY(h.openTickets());
+  h.addTicket("TanBtn", "3456789", "456789");
+  QCOMPARE(h.messages.count(), 0);
+  h.clickTicket("Command3D1");
+  QTRY_VERIFY(h.tickets.isNull());
+  QTRY_COMPARE(h.entryBoxes().mid(0, 2), (QStringList{"123456789", "1230456789"}));
+
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "ChkCmd"), Qt::LeftButton);
+  QCOMPARE(h.in<QLineEdit>(h.entry, "TosiTan")->text(), QStringLiteral("123456789"));
+  QCOMPARE(h.in<QLineEdit>(h.entry, "GokeiRieki")->text(), QStringLiteral("1107000000"));
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "YesCmd"), Qt::LeftButton);
+  QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("データは一時保存されました")});
+  const LedgerRecord& day = daySlot(h.state.ledger, 5, 11);
+  QCOMPARE(amount(day, Quantity::Stake, BetType::Tan), 123456789);
+  QCOMPARE(amount(day, Quantity::Payout, BetType::Tan), 1230456789);
+  QCOMPARE(amount(h.state.ledger.year, Quantity::Stake, BetType::Tan), 123456789);
+  QCOMPARE(h.state.tickets.month(5).count, 2);
+}
+
+// Text an input method commits into "購入金額" is taken as ASCII digits and
+// held to its filter.
+void TestTicketWindow::inputMethodDigitsInPurchase() {
+  Harness h;
+  h.open();
+  for (const char* name : {"KONYU", "KnyKin", "HaiKin", "HAITO"}) {
+    QVERIFY2(!h.box(name)->testAttribute(Qt::WA_InputMethodEnabled), name);
+  }
+  h.combo("BABA")->setCurrentIndex(0);
+  h.combo("RACE")->setCurrentIndex(0);
+  h.combo("WEEK")->setCurrentIndex(0);
+  QLineEdit* konyu = h.box("KONYU");
+  konyu->setFocus();
+  QInputMethodEvent letters;
+  letters.setCommitString(QStringLiteral("１ｘ"));
+  QApplication::sendEvent(konyu, &letters);
+  QVERIFY(konyu->text().isEmpty());
+  QInputMethodEvent digits;
+  digits.setCommitString(QStringLiteral("－１５００"));
+  QApplication::sendEvent(konyu, &digits);
+  QCOMPARE(konyu->text(), QStringLiteral("-1500"));
+  h.click("Command3D3");
+  QCOMPARE(h.messages.count(), 0);
+  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Purchase), "-000001500");
+}
+
+// The condition code comes from the option group, whatever the buttons are
+// called.
+void TestTicketWindow::conditionCodeByGroup() {
+  Harness h;
+  h.open();
+  for (QRadioButton* r : h.window->findChildren<QRadioButton*>()) r->setObjectName(QString());
+  auto* hande = h.window->findChildren<QRadioButton*>().at(0);
+  for (QRadioButton* r : h.window->findChildren<QRadioButton*>()) {
+    if (r->text() == QStringLiteral("ﾊﾝﾃﾞ戦")) hande = r;
+  }
+  QTest::mouseClick(hande, Qt::LeftButton);
+  QVERIFY(hande->isChecked());
+  h.combo("BABA")->setCurrentIndex(0);
+  h.combo("RACE")->setCurrentIndex(0);
+  h.combo("WEEK")->setCurrentIndex(0);
+  h.type("KONYU", "100");
+  h.click("Command3D3");
+  QCOMPARE(h.state.dayTickets.count, 1);
+  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Condition), "2");
+  QCOMPARE(h.grid()->cell(1, 8), QStringLiteral("ﾊﾝﾃﾞ"));
 }
 
 QTEST_MAIN(TestTicketWindow)
