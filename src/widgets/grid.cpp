@@ -77,6 +77,9 @@ Grid::Grid(int rows, int cols, int fixedCols, QWidget* parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSortingEnabled(false);
   setFocusPolicy(Qt::StrongFocus);
+  // Tab leaves the grid for the window's next control, as it leaves any
+  // other control; the arrow keys move within the grid.
+  setTabKeyNavigation(false);
   setWordWrap(false);
   setCornerButtonEnabled(false);
   if (auto* corner = findChild<QAbstractButton*>()) {

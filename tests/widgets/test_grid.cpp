@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "widgets/grid.h"
 
@@ -54,6 +55,7 @@ class TestGrid : public QObject {
   void doubleClickReportsRow();
   void doubleClickOnHeaderReportsNothing();
   void noEditing();
+  void tabLeavesTheGrid();
   void headerStaysWhenScrolling();
   void headerColumnStaysWhenScrollingSideways();
 };
@@ -253,6 +255,28 @@ void TestGrid::noEditing() {
   QTest::keyClick(grid.viewport(), Qt::Key_Return);
   QVERIFY(grid.findChild<QLineEdit*>() == nullptr);
   QCOMPARE(grid.cell(2, 2), QStringLiteral("2,2"));
+}
+
+// Tab moves on to the next control, as from any other control; the arrow
+// keys still move the current cell.
+void TestGrid::tabLeavesTheGrid() {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* grid = new Grid(5, 4, 1);
+  auto* after = new QLineEdit;
+  layout->addWidget(grid);
+  layout->addWidget(after);
+  fill(*grid);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  grid->setFocus();
+  grid->setCurrentRow(1);
+  QTRY_VERIFY(grid->hasFocus());
+  QTest::keyClick(grid, Qt::Key_Down);
+  QCOMPARE(grid->selectedRow(), 2);
+  QTest::keyClick(grid, Qt::Key_Tab);
+  QTRY_VERIFY(after->hasFocus());
+  QCOMPARE(grid->selectedRow(), 2);
 }
 
 void TestGrid::headerStaysWhenScrolling() {
