@@ -315,6 +315,9 @@ void EntryWindow::buildControls() {
   auto* editing = new QWidget(buttons);
   auto* editingRow = new QHBoxLayout(editing);
   editingRow->setContentsMargins(0, 0, 0, 0);
+  // The panel is as wide as the question; the two commands keep their width
+  // at its right end.
+  editingRow->addStretch(1);
   editingRow->addWidget(chkCmd_);
   editingRow->addWidget(closeCmd_);
   kakunin_ = new QLabel(QStringLiteral("確定しますか？"), buttons);
