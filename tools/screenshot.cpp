@@ -3,6 +3,7 @@
 // Starts the real main window on the data files of DATADIR, plays the given
 // actions as a user would, and saves a picture of the main window. Actions:
 //   click:NAME         press the button with that object name
+// (NAME may be WINDOW/NAME to pick the control of one window.)
 //   select:NAME=I      choose entry I of the drop-down list NAME
 //   type:NAME=TEXT     give NAME the focus and type TEXT key by key
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
@@ -51,9 +52,15 @@ void settle(int ms = 0) {
 }
 
 // Any widget of the program by object name: child windows live inside the
-// main window, their own top-level windows (if any) outside it.
+// main window, their own top-level windows (if any) outside it. A name of
+// the form WINDOW/NAME looks only inside the widget named WINDOW, for names
+// that several windows use ("Finput/SSCommand1").
 template <typename T>
 T* findWidget(QWidget& root, const QString& name) {
+  if (const qsizetype slash = name.indexOf(QLatin1Char('/')); slash >= 0) {
+    QWidget* window = findWidget<QWidget>(root, name.left(slash));
+    return window != nullptr ? findWidget<T>(*window, name.mid(slash + 1)) : nullptr;
+  }
   if (root.objectName() == name) {
     if (auto* self = qobject_cast<T*>(&root)) return self;
   }
