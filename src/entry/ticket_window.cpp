@@ -13,11 +13,9 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -117,11 +115,9 @@ QButtonGroup* optionPanel(QBoxLayout* row, const QString& caption,
   return group;
 }
 
-// The widest text each grid column can show: its header and every caption
-// or amount that can stand in it.
+// Every caption or amount that can stand in a grid column.
 QStringList columnTexts(int column) {
   QStringList texts;
-  if (column >= ColRacecourse && column <= ColRunners) texts << kHeaders[column - 1];
   const auto captions = [&texts](Attribute attribute) {
     for (const CodeCaption& entry : codeTable(attribute)) texts << fromCore(entry.caption);
   };
@@ -168,26 +164,6 @@ QStringList columnTexts(int column) {
       break;
   }
   return texts;
-}
-
-// One factor for all column widths of the twips table, so that every text a
-// column can show fits in it; 1 when the table's widths suffice.
-double columnScale(const Grid& grid) {
-  const QFontMetrics fm(grid.font());
-  const QStyle* style = grid.style();
-  // Cells keep a margin either side of their text, headers theirs.
-  const int cellMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
-  const int headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &grid);
-  const int margin = std::max(cellMargin, headerMargin) + 2;
-  double scale = 1.0;
-  for (int c = 0; c < kGridCols; ++c) {
-    const int available = twipsToPixels(kColumnTwips[static_cast<std::size_t>(c)], &grid);
-    for (const QString& text : columnTexts(c)) {
-      scale = std::max(
-          scale, static_cast<double>(fm.horizontalAdvance(text) + margin) / std::max(available, 1));
-    }
-  }
-  return scale;
 }
 
 // Whether the working list is the current copy of the chosen day and is kept
@@ -494,16 +470,14 @@ void TicketWindow::setUpGrid() {
   grid_->verticalHeader()->setDefaultSectionSize(
       std::max(twipsToPixels(kRowTwips, grid_), grid_->fontMetrics().height() + 2));
   grid_->setTextElideMode(Qt::ElideNone);
-  // The twips table, widened in proportion where the font needs more room.
-  const double scale = columnScale(*grid_);
-  int width = 0;
-  for (int c = 0; c < kGridCols; ++c) {
-    grid_->setColumnWidthTwips(
-        c, static_cast<int>(std::ceil(kColumnTwips[static_cast<std::size_t>(c)] * scale)));
-    width += grid_->columnWidthPixels(c);
-  }
   for (int r = 1; r < kGridRows; ++r) grid_->setCell(r, 0, QStringLiteral(" %1").arg(r));
   for (int c = 1; c <= ColRunners; ++c) grid_->setCell(0, c, kHeaders[c - 1]);
+  // The twips table, widened in proportion where the font needs more room.
+  std::array<QStringList, kGridCols> texts;
+  for (int c = 0; c < kGridCols; ++c) texts[static_cast<std::size_t>(c)] = columnTexts(c);
+  grid_->setColumnWidthsTwips(kColumnTwips, texts);
+  int width = 0;
+  for (int c = 0; c < kGridCols; ++c) width += grid_->columnWidthPixels(c);
 
   // All fifteen columns in view, never scrolled sideways; the rows scroll.
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
