@@ -99,6 +99,18 @@ struct Harness {
     }
   }
 
+  // The lists set to their first entries.
+  void chooseFirstEntries() const {
+    for (const char* name : {"BABA", "RACE", "WEEK"}) combo(name)->setCurrentIndex(0);
+  }
+
+  // One ticket on the first entry of each list, the options as they are.
+  void addWithTheOptionsAsTheyAre(const QString& purchase) const {
+    chooseFirstEntries();
+    type("KONYU", purchase);
+    click("Command3D3");
+  }
+
   // One ticket on 小倉 10R Sunday with the given bet option and amounts.
   void addTicket(const char* betOption, const QString& purchase, const QString& payout = {}) {
     combo("BABA")->setCurrentIndex(9);
@@ -475,11 +487,7 @@ void TestTicketWindow::optionCodes() {
   Harness h;
   h.open();
   for (const QString& name : clicks) h.click(name.toLatin1().constData());
-  h.combo("BABA")->setCurrentIndex(0);
-  h.combo("RACE")->setCurrentIndex(0);
-  h.combo("WEEK")->setCurrentIndex(0);
-  h.type("KONYU", "100");
-  h.click("Command3D3");
+  h.addWithTheOptionsAsTheyAre("100");
   QCOMPARE(h.state.dayTickets.count, 1);
   const TicketRecord& r = h.state.dayTickets.entries[0];
   const TicketField fields[] = {TicketField::Surface,    TicketField::DistanceBand,
@@ -630,11 +638,7 @@ void TestTicketWindow::computePayout() {
   QCOMPARE(h.messages.count(), 0);
   QCOMPARE(h.box("HAITO")->text(), payout);
   // The computed payout is the one a following "ＯＫ" takes.
-  h.combo("BABA")->setCurrentIndex(0);
-  h.combo("RACE")->setCurrentIndex(0);
-  h.combo("WEEK")->setCurrentIndex(0);
-  h.type("KONYU", "100");
-  h.click("Command3D3");
+  h.addWithTheOptionsAsTheyAre("100");
   QCOMPARE(h.grid()->cell(1, 11), payout);
   QCOMPARE(h.state.dayBetTotals.payout[0], payout.toInt());
 }
@@ -1027,9 +1031,7 @@ void TestTicketWindow::inputMethodDigitsInPurchase() {
   for (const char* name : {"KONYU", "KnyKin", "HaiKin", "HAITO"}) {
     QVERIFY2(!h.box(name)->testAttribute(Qt::WA_InputMethodEnabled), name);
   }
-  h.combo("BABA")->setCurrentIndex(0);
-  h.combo("RACE")->setCurrentIndex(0);
-  h.combo("WEEK")->setCurrentIndex(0);
+  h.chooseFirstEntries();
   QLineEdit* konyu = h.box("KONYU");
   konyu->setFocus();
   QInputMethodEvent letters;
@@ -1057,11 +1059,7 @@ void TestTicketWindow::conditionCodeByGroup() {
   }
   QTest::mouseClick(hande, Qt::LeftButton);
   QVERIFY(hande->isChecked());
-  h.combo("BABA")->setCurrentIndex(0);
-  h.combo("RACE")->setCurrentIndex(0);
-  h.combo("WEEK")->setCurrentIndex(0);
-  h.type("KONYU", "100");
-  h.click("Command3D3");
+  h.addWithTheOptionsAsTheyAre("100");
   QCOMPARE(h.state.dayTickets.count, 1);
   QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Condition), "2");
   QCOMPARE(h.grid()->cell(1, 8), QStringLiteral("ﾊﾝﾃﾞ"));

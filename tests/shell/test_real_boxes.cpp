@@ -28,6 +28,34 @@ void click(MainWindow& w, const char* name) {
   QTest::mouseClick(w.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
 }
 
+// The main window on a data directory, shown and active, with the real
+// boxes.
+struct Program {
+  DataDir dir;
+  BoxMessages messages{nullptr};
+  std::unique_ptr<MainWindow> window;
+
+  bool start() {
+    if (!dir.writeSample()) return false;
+    window = std::make_unique<MainWindow>(messages, dir.path());
+    window->show();
+    return QTest::qWaitForWindowActive(window.get());
+  }
+};
+
+// The one box that came up: its caption, text and buttons.
+void oneBox(const BoxAnswerer& boxes, const QString& title, const QString& text,
+            const QStringList& buttons) {
+  QCOMPARE(boxes.faults(), QStringList{});
+  QCOMPARE(boxes.seen().size(), 1);
+  const BoxAnswerer::Seen& seen = boxes.seen().front();
+  QCOMPARE(seen.title, title);
+  QCOMPARE(seen.text, text);
+  QCOMPARE(seen.buttons, buttons);
+  QCOMPARE(seen.defaultButton, buttons.front());
+  QVERIFY(seen.modal);
+}
+
 }  // namespace
 
 class TestRealBoxes : public QObject {
@@ -57,12 +85,8 @@ void TestRealBoxes::loadFailureReportedOnce() {
   boxes.expect(key);
   w.show();
   QTRY_COMPARE(boxes.seen().size(), 1);
-  const BoxAnswerer::Seen& seen = boxes.seen().front();
-  QCOMPARE(seen.title, kErrorTitle);
-  QCOMPARE(seen.text, QStringLiteral("データファイルが存在しません"));
-  QCOMPARE(seen.buttons, kOk);
-  QCOMPARE(seen.defaultButton, QStringLiteral("OK"));
-  QVERIFY(seen.modal);
+  oneBox(boxes, kErrorTitle, QStringLiteral("データファイルが存在しません"), kOk);
+  if (QTest::currentTestFailed()) return;
   QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("Command3D1"))->isEnabled());
 
   // Back in the main window after another window: reported once only.
@@ -89,47 +113,35 @@ void TestRealBoxes::finish() {
   QFETCH(BoxAnswerer::Key, key);
   QFETCH(QString, pressed);
   QFETCH(bool, ends);
-  DataDir dir;
-  QVERIFY(dir.writeSample());
-  BoxMessages messages(nullptr);
-  MainWindow w(messages, dir.path());
-  w.show();
-  QVERIFY(QTest::qWaitForWindowActive(&w));
+  Program p;
+  QVERIFY(p.start());
   BoxAnswerer boxes;
   boxes.expect(key);
-  click(w, "Finish");
-  QCOMPARE(boxes.faults(), QStringList{});
-  QCOMPARE(boxes.seen().size(), 1);
-  const BoxAnswerer::Seen& seen = boxes.seen().front();
-  QCOMPARE(seen.title, kConfirmTitle);
-  QCOMPARE(seen.text, QStringLiteral("終了しますか？"));
-  QCOMPARE(seen.buttons, kYesNo);
-  QCOMPARE(seen.defaultButton, QStringLiteral("はい"));
-  QCOMPARE(seen.focused, QStringLiteral("はい"));
-  QCOMPARE(seen.pressed, pressed);
+  click(*p.window, "Finish");
+  oneBox(boxes, kConfirmTitle, QStringLiteral("終了しますか？"), kYesNo);
+  if (QTest::currentTestFailed()) return;
+  QCOMPARE(boxes.seen().front().focused, QStringLiteral("はい"));
+  QCOMPARE(boxes.seen().front().pressed, pressed);
   // Nothing was changed: no save question follows.
-  QTRY_COMPARE(w.isVisible(), !ends);
+  QTRY_COMPARE(p.window->isVisible(), !ends);
   QVERIFY(boxes.allAnswered());
 }
 
 // 終了 → はい, then データ更新しますか？ → いいえ: the program ends and
 // writes nothing.
 void TestRealBoxes::saveQuestionAnsweredNo() {
-  DataDir dir;
-  QVERIFY(dir.writeSample());
+  Program p;
+  QVERIFY(p.start());
+  const DataDir& dir = p.dir;
   QVERIFY(dir.backdate());
   const QDateTime ledgerTime = dir.modified(QStringLiteral("tosidata.dat"));
   const QDateTime ticketTime = dir.modified(QStringLiteral("info.dat"));
-  BoxMessages messages(nullptr);
-  MainWindow w(messages, dir.path());
-  w.show();
-  QVERIFY(QTest::qWaitForWindowActive(&w));
-  w.state().DataChanged = true;
+  p.window->state().DataChanged = true;
   BoxAnswerer boxes;
   boxes.expect(BoxAnswerer::Key::Return);
   boxes.expect(BoxAnswerer::Key::TabSpace);
-  click(w, "Finish");
-  QTRY_VERIFY(!w.isVisible());
+  click(*p.window, "Finish");
+  QTRY_VERIFY(!p.window->isVisible());
   QCOMPARE(boxes.faults(), QStringList{});
   QCOMPARE(boxes.seen().size(), 2);
   const BoxAnswerer::Seen& save = boxes.seen().back();
@@ -142,24 +154,17 @@ void TestRealBoxes::saveQuestionAnsweredNo() {
 }
 
 void TestRealBoxes::secondEntryWindowRefused() {
-  DataDir dir;
-  QVERIFY(dir.writeSample());
-  BoxMessages messages(nullptr);
-  MainWindow w(messages, dir.path());
-  w.show();
-  QVERIFY(QTest::qWaitForWindowActive(&w));
+  Program p;
+  QVERIFY(p.start());
+  MainWindow& w = *p.window;
   BoxAnswerer boxes;
   click(w, "Command3D1");
   QCOMPARE(w.workArea()->subWindowList().size(), 1);
   boxes.expect(BoxAnswerer::Key::Space);
   click(w, "Command3D1");
-  QCOMPARE(boxes.faults(), QStringList{});
-  QCOMPARE(boxes.seen().size(), 1);
-  const BoxAnswerer::Seen& seen = boxes.seen().front();
-  QCOMPARE(seen.title, kErrorTitle);
-  QCOMPARE(seen.text, QStringLiteral("すでにウィンドウは開かれています"));
-  QCOMPARE(seen.buttons, kOk);
-  QCOMPARE(seen.pressed, QStringLiteral("OK"));
+  oneBox(boxes, kErrorTitle, QStringLiteral("すでにウィンドウは開かれています"), kOk);
+  if (QTest::currentTestFailed()) return;
+  QCOMPARE(boxes.seen().front().pressed, QStringLiteral("OK"));
   QCOMPARE(w.workArea()->subWindowList().size(), 1);
   QVERIFY(w.isVisible());
 }
