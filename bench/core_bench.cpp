@@ -1,24 +1,41 @@
 // Timings of the core's heavy paths on files of the largest size the program
 // produces: the 385-line ledger with every slot filled and the 5,989-line
-// ticket file (header and 499 tickets in each month).
+// ticket file (header and 499 tickets in each month). After the timings it
+// prints how far loading both files is from reading their bytes raw, and the
+// peak memory of a start-up on the largest files against smaller ones.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+#include "bench_ledger.h"
 #include "detail/detail_file.h"
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
+#include "shell/data_files.h"
+#include "state/app_state.h"
+
+extern char** environ;
 
 namespace {
 
 using namespace tamrel;
+using namespace tamrel::bench;
 namespace fs = std::filesystem;
 
 fs::path benchDir() {
@@ -28,28 +45,6 @@ fs::path benchDir() {
 }
 fs::path ledgerPath() { return benchDir() / "tosidata.dat"; }
 fs::path ticketPath() { return benchDir() / "info.dat"; }
-
-BetAmounts amountsFor(int month, int day) {
-  BetAmounts a;
-  for (int t = 0; t < kBetTypeCount; ++t) {
-    const auto i = static_cast<std::size_t>(t);
-    a.stake[i] = 100 * (month * 37 + day * 11 + t);
-    a.payout[i] = 90 * (month * 41 + day * 7 + t * 3);
-  }
-  return a;
-}
-
-YearLedger fullLedger() {
-  YearLedger ledger;
-  resetLedger(ledger);
-  for (int m = 1; m <= 12; ++m) {
-    for (int d = 1; d <= kSlotsPerMonth; ++d) {
-      BetAmounts baseline;
-      if (postDay(ledger, baseline, m, d, amountsFor(m, d)) != PostResult::Ok) std::abort();
-    }
-  }
-  return ledger;
-}
 
 // 499 tickets of 16 per day in every month.
 TicketStore fullTickets() {
@@ -112,6 +107,32 @@ void BM_LoadBoth(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadBoth)->Unit(benchmark::kMicrosecond);
+
+// The same bytes with nothing done to them: open, read into memory already
+// there, close. No loader can beat this, so it is the yardstick for
+// BM_LoadBoth.
+void readRaw(const fs::path& path, std::vector<char>& buffer) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  std::size_t total = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.data() + total, buffer.size() - total);
+    if (n <= 0) break;
+    total += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+}
+
+void BM_ReadRawBoth(benchmark::State& state) {
+  std::vector<char> ledgerBytes(fs::file_size(ledgerPath()) + 1);
+  std::vector<char> ticketBytes(fs::file_size(ticketPath()) + 1);
+  for (auto _ : state) {
+    readRaw(ledgerPath(), ledgerBytes);
+    readRaw(ticketPath(), ticketBytes);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_ReadRawBoth)->Unit(benchmark::kMicrosecond);
 
 void BM_TicketFileText(benchmark::State& state) {
   static const TicketStore store = fullTickets();
@@ -176,6 +197,102 @@ void BM_LoadDayTicketsFullMonth(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadDayTicketsFullMonth);
 
+// Keeps the mean wall-clock and CPU time per iteration of every benchmark
+// while the console reporter prints them, for the figures that compare two
+// benchmarks.
+class TimeKeeper : public benchmark::ConsoleReporter {
+ public:
+  struct Times {
+    double real = -1;
+    double cpu = -1;
+  };
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+        times_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  // Times of `name` in its own unit; negative if it did not run.
+  Times times(const std::string& name) const {
+    const auto it = times_.find(name);
+    return it == times_.end() ? Times{} : it->second;
+  }
+
+ private:
+  std::map<std::string, Times> times_;
+};
+
+void printLoadRatio(const TimeKeeper& keeper) {
+  const TimeKeeper::Times load = keeper.times("BM_LoadBoth");
+  const TimeKeeper::Times raw = keeper.times("BM_ReadRawBoth");
+  if (load.real <= 0 || raw.real <= 0) return;  // filtered out on the command line
+  std::printf("\nloading both files against reading their bytes raw:\n");
+  std::printf("  wall clock %7.1f us against %6.1f us: ratio %.2f\n", load.real, raw.real,
+              load.real / raw.real);
+  std::printf("  CPU time   %7.1f us against %6.1f us: ratio %.2f\n", load.cpu, raw.cpu,
+              load.cpu / raw.cpu);
+}
+
+// Peak resident memory in KiB of the start-up probe (a main window built
+// on `dir` as the program builds it at start-up), or -1 if it failed.
+long startupPeakKiB(const fs::path& dir) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::string_view(*e).substr(0, 16) != "QT_QPA_PLATFORM=") env.emplace_back(*e);
+  }
+  env.emplace_back("QT_QPA_PLATFORM=offscreen");
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string probe = TAMREL_STARTUP_PROBE;
+  std::string dirArg = dir.string();
+  char* argv[] = {probe.data(), dirArg.data(), nullptr};
+
+  // Qt's notes about the offscreen platform would only clutter the figures.
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = ::posix_spawn(&pid, probe.c_str(), &actions, nullptr, argv, envp.data());
+  ::posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(pid, &status, 0, &usage) != pid) return -1;
+  // The probe's exit code is the load's: an empty directory fails to load.
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == 100) return -1;
+  return usage.ru_maxrss;  // KiB on Linux
+}
+
+void printStartupMemory() {
+  const fs::path fresh = benchDir() / "fresh";
+  const fs::path empty = benchDir() / "empty";
+  fs::create_directories(fresh);
+  fs::create_directories(empty);
+  auto state = std::make_unique<AppState>();
+  state->DataDirSwitched = true;
+  state->DataDir = fresh.string();
+  resetYear(state->ledger, state->tickets);
+  if (saveData(*state) != SaveResult::Ok) return;
+
+  std::printf("\npeak memory of a start-up (offscreen, main window shown):\n");
+  const std::pair<const char*, fs::path> cases[] = {
+      {"largest files", benchDir()},
+      {"fresh empty year", fresh},
+      {"empty directory", empty},
+  };
+  for (const auto& [what, dir] : cases) {
+    const long kib = startupPeakKiB(dir);
+    if (kib < 0) {
+      std::printf("  %-18s failed\n", what);
+    } else {
+      std::printf("  %-18s %6ld KiB (%.1f MiB)\n", what, kib, static_cast<double>(kib) / 1024.0);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,7 +311,10 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     status = 1;
   } else {
-    benchmark::RunSpecifiedBenchmarks();
+    TimeKeeper keeper;
+    benchmark::RunSpecifiedBenchmarks(&keeper);
+    printLoadRatio(keeper);
+    printStartupMemory();
   }
   benchmark::Shutdown();
   std::error_code ec;

@@ -1,6 +1,9 @@
-// tamrel_demo_data <dir>: writes a made-up but plausible year of betting
-// ("tosidata.dat" and "info.dat") into <dir>, so the program has something to
-// show on a first run. The same year comes out every time, on every system.
+// tamrel_demo_data [--empty] <dir>: writes a made-up but plausible year of
+// betting ("tosidata.dat" and "info.dat") into <dir>, so the program has
+// something to show on a first run. The same year comes out every time, on
+// every system. With --empty it writes a fresh empty year instead, exactly
+// the files that "ﾃﾞｰﾀ初期化" and the save at exit would write: this is how a
+// new ledger begins (the installed launcher and scripts/run.sh call it).
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +18,8 @@
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
+#include "shell/data_files.h"
+#include "state/app_state.h"
 
 namespace {
 
@@ -115,8 +120,7 @@ bool fail(const char* what) {
 
 bool buildYear(YearLedger& ledger, TicketStore& store, int& dayCount, int& ticketCount) {
   using namespace std::chrono;
-  resetLedger(ledger);
-  clearTickets(store);
+  resetYear(ledger, store);
   Lcg rng(20230107);
   // Two racecourses run on most weekends; the pair changes with the season.
   constexpr char kVenuePairs[12][3] = {"5A", "69", "59", "58", "68", "39",
@@ -162,39 +166,47 @@ bool buildYear(YearLedger& ledger, TicketStore& store, int& dayCount, int& ticke
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: tamrel_demo_data <dir>\n");
+  const bool empty = argc == 3 && std::string_view(argv[1]) == "--empty";
+  if (argc != 2 && !empty) {
+    std::fprintf(stderr, "usage: tamrel_demo_data [--empty] <dir>\n");
     return 2;
   }
-  const std::filesystem::path dir = argv[1];
-  const std::filesystem::path ledgerPath = dir / std::string(kLedgerFileName);
-  const std::filesystem::path ticketPath = dir / std::string(kTicketFileName);
+  const char* const dirArg = argv[argc - 1];
+  const std::filesystem::path dir = dirArg;
   std::error_code ec;
-  // Never overwrite a real ledger with made-up figures.
-  if (std::filesystem::exists(ledgerPath, ec) || std::filesystem::exists(ticketPath, ec)) {
-    std::fprintf(stderr, "tamrel_demo_data: %s already holds data files\n", argv[1]);
+  // Never overwrite a real ledger, whether with made-up figures or with an
+  // empty year.
+  if (std::filesystem::exists(dir / std::string(kLedgerFileName), ec) ||
+      std::filesystem::exists(dir / std::string(kTicketFileName), ec)) {
+    std::fprintf(stderr, "tamrel_demo_data: %s already holds data files\n", dirArg);
     return 1;
   }
   std::filesystem::create_directories(dir, ec);
   if (ec) {
-    std::fprintf(stderr, "tamrel_demo_data: cannot create %s\n", argv[1]);
+    std::fprintf(stderr, "tamrel_demo_data: cannot create %s\n", dirArg);
     return 1;
   }
 
-  // Both stores are large: keep them off the stack.
-  static YearLedger ledger;
-  static TicketStore store;
+  // Both stores are large: keep them off the stack. Saved as the program
+  // saves them, into the directory it would have switched to.
+  static AppState state;
+  state.DataDirSwitched = true;
+  state.DataDir = dir.string();
   int days = 0;
   int tickets = 0;
-  if (!buildYear(ledger, store, days, tickets)) return 1;
-  if (saveLedger(ledger, ledgerPath) != SaveResult::Ok) {
-    std::fprintf(stderr, "tamrel_demo_data: cannot write %s\n", ledgerPath.c_str());
+  if (empty) {
+    resetYear(state.ledger, state.tickets);
+  } else if (!buildYear(state.ledger, state.tickets, days, tickets)) {
     return 1;
   }
-  if (saveTickets(store, ticketPath) != SaveResult::Ok) {
-    std::fprintf(stderr, "tamrel_demo_data: cannot write %s\n", ticketPath.c_str());
+  if (saveData(state) != SaveResult::Ok) {
+    std::fprintf(stderr, "tamrel_demo_data: cannot write the data files in %s\n", dirArg);
     return 1;
   }
-  std::printf("%d racing days, %d tickets written to %s\n", days, tickets, argv[1]);
+  if (empty) {
+    std::printf("a fresh empty year written to %s\n", dirArg);
+  } else {
+    std::printf("%d racing days, %d tickets written to %s\n", days, tickets, dirArg);
+  }
   return 0;
 }

@@ -3,11 +3,13 @@
 // Starts the real main window on the data files of DATADIR, plays the given
 // actions as a user would, and saves a picture of the main window. Actions:
 //   click:NAME         press the button with that object name
-// (NAME may be WINDOW/NAME to pick the control of one window.)
 //   select:NAME=I      choose entry I of the drop-down list NAME
 //   type:NAME=TEXT     give NAME the focus and type TEXT key by key
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
+//   dclick:NAME=R      double-click row R (from 1) of the grid NAME
 //   wait:MS            let the program run for MS milliseconds
+// A NAME may be led by the name of its window, WINDOW/NAME, where several
+// windows have a control of that name (every browse window has its Grid1).
 // Messages are printed to stderr and answered with はい/OK, so nothing waits.
 // Nothing is written to DATADIR unless an action ends the program with a save.
 
@@ -17,32 +19,19 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 
+#include "printed_messages.h"
 #include "shell/main_window.h"
 #include "widgets/look.h"
-#include "widgets/messages.h"
 
 namespace {
-
-class PrintedMessages final : public tamrel::Messages {
- public:
-  void error(const QString& text) override { print(tamrel::kErrorTitle, text); }
-  void notice(const QString& text) override { print(tamrel::kConfirmTitle, text); }
-  bool ask(const QString& text) override {
-    print(tamrel::kConfirmTitle, text + QStringLiteral(" → はい"));
-    return true;
-  }
-
- private:
-  static void print(const QString& title, const QString& text) {
-    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(title), qUtf8Printable(text));
-  }
-};
 
 void settle(int ms = 0) {
   QEventLoop loop;
@@ -52,15 +41,15 @@ void settle(int ms = 0) {
 }
 
 // Any widget of the program by object name: child windows live inside the
-// main window, their own top-level windows (if any) outside it. A name of
-// the form WINDOW/NAME looks only inside the widget named WINDOW, for names
-// that several windows use ("Finput/SSCommand1").
+// main window, their own top-level windows (if any) outside it.
 template <typename T>
-T* findWidget(QWidget& root, const QString& name) {
-  if (const qsizetype slash = name.indexOf(QLatin1Char('/')); slash >= 0) {
-    QWidget* window = findWidget<QWidget>(root, name.left(slash));
-    return window != nullptr ? findWidget<T>(*window, name.mid(slash + 1)) : nullptr;
+T* findWidget(QWidget& root, const QString& path) {
+  const qsizetype slash = path.indexOf(QLatin1Char('/'));
+  if (slash >= 0) {
+    QWidget* window = findWidget<QWidget>(root, path.left(slash));
+    return window != nullptr ? findWidget<T>(*window, path.mid(slash + 1)) : nullptr;
   }
+  const QString& name = path;
   if (root.objectName() == name) {
     if (auto* self = qobject_cast<T*>(&root)) return self;
   }
@@ -73,6 +62,13 @@ T* findWidget(QWidget& root, const QString& name) {
     if (T* found = top->findChild<T*>(name)) return found;
   }
   return nullptr;
+}
+
+void sendMouse(QWidget* target, QEvent::Type type, const QPoint& at) {
+  QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &event);
 }
 
 void sendKey(QWidget* target, int key, const QString& text) {
@@ -134,6 +130,22 @@ bool run(QWidget& window, const QString& action) {
                          : it->second == Qt::Key_Tab  ? QStringLiteral("\t")
                                                       : QString();
     sendKey(target, it->second, text);
+  } else if (kind == QLatin1String("dclick")) {
+    auto* grid = findWidget<QTableWidget>(window, name);
+    if (grid == nullptr) return fail(action, "no such grid");
+    bool ok = false;
+    const int row = value.toInt(&ok);
+    if (!ok || row < 1 || row > grid->rowCount()) return fail(action, "no such row");
+    // The row is scrolled into view and hit in its first data cell, as the
+    // user would.
+    grid->scrollToItem(grid->item(row - 1, 0));
+    settle();
+    const QPoint at = grid->visualRect(grid->model()->index(row - 1, 0)).center();
+    QWidget* viewport = grid->viewport();
+    sendMouse(viewport, QEvent::MouseButtonPress, at);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at);
+    sendMouse(viewport, QEvent::MouseButtonDblClick, at);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at);
   } else if (kind == QLatin1String("wait")) {
     bool ok = false;
     const int ms = arg.toInt(&ok);
@@ -163,8 +175,9 @@ int main(int argc, char* argv[]) {
   }
 
   tamrel::setUpJapaneseApplication(app);
+  tamrel::setUpDesktopIdentity();
 
-  PrintedMessages messages;
+  tamrel::PrintedMessages messages;
   tamrel::MainWindow window(messages);
   window.show();
   window.activateWindow();

@@ -10,6 +10,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   tamrel::setUpJapaneseApplication(app);
+  tamrel::setUpDesktopIdentity();
 
   // The boxes are parented to nothing: they must work before the main window
   // exists (the start-up notice) and after it has begun to close.

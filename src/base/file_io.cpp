@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
+#include <utility>
 
 namespace tamrel {
 
@@ -53,22 +55,32 @@ std::optional<FileContent> readWholeFile(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   FileContent file;
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!ec) file.bytes.reserve(static_cast<std::size_t>(size));
-  char buffer[65536];
+  // One byte more than the file holds, so that its end is seen without
+  // growing the buffer; a file that grows meanwhile, or one whose size is
+  // not known, grows it.
+  struct stat st {};
+  std::size_t capacity = 65536;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    capacity = static_cast<std::size_t>(st.st_size) + 1;
+  file.buffer = std::make_unique_for_overwrite<char[]>(capacity);
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (file.size == capacity) {
+      capacity *= 2;
+      auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+      std::memcpy(larger.get(), file.buffer.get(), file.size);
+      file.buffer = std::move(larger);
+    }
+    const ssize_t n = ::read(fd, file.buffer.get() + file.size, capacity - file.size);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       // Only whole lines count as read; a cut-off tail is dropped.
       file.complete = false;
-      const std::size_t lastLf = file.bytes.rfind('\n');
-      file.bytes.resize(lastLf == std::string::npos ? 0 : lastLf + 1);
+      const std::size_t lastLf = file.bytes().rfind('\n');
+      file.size = lastLf == std::string_view::npos ? 0 : lastLf + 1;
       break;
     }
     if (n == 0) break;
-    file.bytes.append(buffer, static_cast<std::size_t>(n));
+    file.size += static_cast<std::size_t>(n);
   }
   ::close(fd);
   return file;

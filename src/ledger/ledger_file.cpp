@@ -13,9 +13,13 @@ constexpr std::string_view kCorrupt = "データファイルが破損してい�
 // A line becomes a record as it stands: columns beyond the record are
 // dropped, missing ones stay blank (a blank amount reads as 0).
 void copyLine(LedgerRecord& record, std::string_view line) {
+  // Nearly every line is full width: then there is nothing to blank.
+  if (line.size() >= LedgerRecord::kWidth) {
+    std::copy_n(line.begin(), LedgerRecord::kWidth, record.text.begin());
+    return;
+  }
   record.text.fill(' ');
-  const std::size_t n = std::min(line.size(), LedgerRecord::kWidth);
-  std::copy_n(line.begin(), n, record.text.begin());
+  std::copy_n(line.begin(), line.size(), record.text.begin());
 }
 
 void appendLine(std::string& out, const LedgerRecord& record) {
@@ -61,7 +65,7 @@ LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path) {
   int secondHalfLines = 0;
   std::optional<LoadCode> stopped;
 
-  forEachLine(file->bytes, [&](std::string_view line) {
+  forEachLine(file->bytes(), [&](std::string_view line) {
     if (line.empty()) return true;
     switch (line.front()) {
       case 'S':

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "browse/year_browse.h"
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
 #include "shell/data_files.h"
@@ -46,6 +47,7 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
 
   workArea_ = new QMdiArea(this);
   workArea_->setObjectName(QStringLiteral("workArea"));
+  workArea_->setAccessibleName(QStringLiteral("作業領域"));
   setCentralWidget(workArea_);
   resize(1024, 740);
 
@@ -76,6 +78,9 @@ QWidget* MainWindow::buildButtonStrip() {
   auto makeButton = [&](const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, row);
     button->setObjectName(QString::fromLatin1(name));
+    // Spoken in full-width kana (NFKC turns ﾃﾞｰﾀ into データ): a screen
+    // reader may spell half-width kana out sign by sign.
+    button->setAccessibleName(caption.normalized(QString::NormalizationForm_KC));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
   };
@@ -191,7 +196,11 @@ void MainWindow::openYearBrowse() {
     messages_.error(kAlreadyOpen);
     return;
   }
-  // The year browse window is not built yet.
+  // A new year browse starts the drill-down afresh.
+  closeMonthAndDayBrowse(*workArea_);
+  state_->OpenWindowCount = 2;
+  state_->YearBrowseOpen = true;
+  openChildWindow(*workArea_, new YearBrowse(*state_, messages_));
 }
 
 void MainWindow::openAnalysis() {

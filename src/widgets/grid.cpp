@@ -90,6 +90,10 @@ Grid::Grid(int rows, int cols, int fixedCols, QWidget* parent)
 
   connect(this, &QTableWidget::cellDoubleClicked, this,
           [this](int row, int /*col*/) { emit rowDoubleClicked(row + 1); });
+  // The row's label is what the user reads, so it is what the user clicks:
+  // a double-click there counts for the row (its first click selected it).
+  connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+          [this](int section) { emit rowDoubleClicked(section + 1); });
 }
 
 void Grid::setColumnWidthTwips(int col, int twips) {

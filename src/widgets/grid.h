@@ -39,7 +39,8 @@ class Grid : public QTableWidget {
   void setCurrentRow(int r);
 
  signals:
-  // A data cell was double-clicked; `row` counts the header row.
+  // A data cell or the row's label in the fixed column was double-clicked;
+  // `row` counts the header row.
   void rowDoubleClicked(int row);
 
  private:

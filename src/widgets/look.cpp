@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
@@ -57,6 +58,11 @@ void setUpJapaneseApplication(QApplication& app) {
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(qtTexts);
   }
+}
+
+void setUpDesktopIdentity() {
+  QGuiApplication::setDesktopFileName(QStringLiteral(TAMREL_APP_ID));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/" TAMREL_APP_ID "-48.png")));
 }
 
 int twipsToPixels(int twips, const QWidget* widget) {

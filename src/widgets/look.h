@@ -18,6 +18,11 @@ QFont minchoFont();
 // the Japanese locale and Qt's own Japanese texts for standard dialogs.
 void setUpJapaneseApplication(QApplication& app);
 
+// The name the desktop knows the program by (the id of its menu entry), and
+// the program's own icon on every window, the work area's frames included.
+// Called before the first window is built.
+void setUpDesktopIdentity();
+
 // Twips (1/1440 inch) to pixels at the widget's logical DPI.
 int twipsToPixels(int twips, const QWidget* widget);
 QRect twipsRect(int left, int top, int width, int height, const QWidget* widget);

@@ -17,10 +17,12 @@
 #include "shell/data_files.h"
 #include "shell/main_window.h"
 #include "state/app_state.h"
+#include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 
 using namespace tamrel;
+using gui::choose;
 using testdata::DataDir;
 
 namespace {
@@ -35,18 +37,6 @@ bool click(QWidget* parent, const char* name) {
   if (w == nullptr) return false;
   QTest::mouseClick(w, Qt::LeftButton);
   return true;
-}
-
-// Clicks the list open and picks the item in it with the keyboard.
-bool choose(QWidget* parent, const char* name, int index) {
-  auto* list = named<QComboBox>(parent, name);
-  if (list == nullptr) return false;
-  QTest::mouseClick(list, Qt::LeftButton);
-  QAbstractItemView* view = list->view();
-  if (!QTest::qWaitFor([&] { return view->isVisible(); })) return false;
-  view->setCurrentIndex(view->model()->index(index, 0));
-  QTest::keyClick(view, Qt::Key_Return);
-  return QTest::qWaitFor([&] { return !view->isVisible(); }) && list->currentIndex() == index;
 }
 
 bool type(QWidget* parent, const char* name, const QString& keys) {

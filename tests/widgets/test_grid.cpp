@@ -7,10 +7,12 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "support/gui_actions.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"
 
 using tamrel::Grid;
+using tamrel::gui::doubleClick;
 
 namespace {
 
@@ -28,15 +30,6 @@ void fill(Grid& grid) {
       grid.setCell(r, c, QStringLiteral("%1,%2").arg(r).arg(c));
     }
   }
-}
-
-// The event sequence of a real double-click: QTest::mouseDClick alone sends
-// only the double-click event, which item views ignore without the press.
-void doubleClick(QWidget* widget, QPoint pos) {
-  QTest::mousePress(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
-  QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
 }
 
 }  // namespace
@@ -212,13 +205,17 @@ void TestGrid::clickSelectsRow() {
 
 void TestGrid::doubleClickReportsRow_data() {
   QTest::addColumn<int>("row");
-  QTest::newRow("row 1") << 1;
-  QTest::newRow("row 7") << 7;
-  QTest::newRow("row 150, scrolled to") << 150;
+  QTest::addColumn<bool>("onLabel");  // on the row's label in the fixed column
+  QTest::newRow("row 1") << 1 << false;
+  QTest::newRow("row 7") << 7 << false;
+  QTest::newRow("row 150, scrolled to") << 150 << false;
+  QTest::newRow("label of row 1") << 1 << true;
+  QTest::newRow("label of row 150, scrolled to") << 150 << true;
 }
 
 void TestGrid::doubleClickReportsRow() {
   QFETCH(int, row);
+  QFETCH(bool, onLabel);
   Grid grid(201, 4, 1);
   fill(grid);
   grid.resize(300, 200);
@@ -227,7 +224,14 @@ void TestGrid::doubleClickReportsRow() {
   grid.setCurrentRow(row);  // scrolls it into view
   grid.clearSelection();
   QSignalSpy spy(&grid, &Grid::rowDoubleClicked);
-  doubleClick(grid.viewport(), cellCentre(grid, row, 2));
+  if (onLabel) {
+    QHeaderView* header = grid.verticalHeader();
+    doubleClick(header->viewport(),
+                QPoint(header->width() / 2, header->sectionViewportPosition(row - 1) +
+                                                header->sectionSize(row - 1) / 2));
+  } else {
+    doubleClick(grid.viewport(), cellCentre(grid, row, 2));
+  }
   QCOMPARE(spy.size(), 1);
   QCOMPARE(spy.at(0).at(0).toInt(), row);
   // The handlers read the selection; it must agree with the reported row.

@@ -1,0 +1,34 @@
+#pragma once
+// "日別統計情報": one day slot per bet type, the last step of the drill-down.
+// Corrections are made in the daily entry window, as its notice says.
+
+#include "browse/browse_window.h"
+
+namespace tamrel {
+
+class ValueBox;
+
+class DayBrowse : public BrowseWindow {
+  Q_OBJECT
+ public:
+  static inline const QString kName = QStringLiteral("DBlowse");
+
+  // Shows the state's current month and day; the opener has already counted
+  // it.
+  DayBrowse(AppState& state, Messages& messages, QWidget* parent = nullptr);
+
+  int month() const { return month_; }
+  int day() const { return day_; }
+
+ protected:
+  bool fillFigures() override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  int month_;
+  int day_;
+  ValueBox* tuk_ = nullptr;
+  ValueBox* hi_ = nullptr;
+};
+
+}  // namespace tamrel
