@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/category_totals.h"
 #include "bench_ledger.h"
 #include "detail/detail_file.h"
 #include "detail/month_transfer.h"
@@ -196,6 +197,19 @@ void BM_LoadDayTicketsFullMonth(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadDayTicketsFullMonth);
+
+// What loading the analysis window computes: all nine dimensions over
+// 12 x 499 tickets.
+void BM_ComputeAllCategoryTotals(benchmark::State& state) {
+  static const TicketStore store = fullTickets();
+  static CategoryTotals totals;
+  for (auto _ : state) {
+    if (!computeAllCategoryTotals(totals, store)) state.SkipWithError("overflow");
+    benchmark::DoNotOptimize(totals);
+  }
+  state.counters["tickets"] = 12 * kMaxMonthTickets;
+}
+BENCHMARK(BM_ComputeAllCategoryTotals)->Unit(benchmark::kMicrosecond);
 
 // Keeps the mean wall-clock and CPU time per iteration of every benchmark
 // while the console reporter prints them, for the figures that compare two

@@ -4,6 +4,7 @@
 // actions as a user would, and saves a picture of the main window. Actions:
 //   click:NAME         press the button with that object name
 //   select:NAME=I      choose entry I of the drop-down list NAME
+//   tab:NAME=I         choose tab I (from 0) of the tab control NAME
 //   type:NAME=TEXT     give NAME the focus and type TEXT key by key
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
 //   dclick:NAME=R      double-click row R (from 1) of the grid NAME
@@ -106,6 +107,14 @@ bool run(QWidget& window, const QString& action) {
     combo->setFocus(Qt::MouseFocusReason);
     combo->setCurrentIndex(i);
     emit combo->activated(i);
+  } else if (kind == QLatin1String("tab")) {
+    // Any tab control with a currentIndex property, whatever its class.
+    auto* tabs = findWidget<QWidget>(window, name);
+    if (tabs == nullptr) return fail(action, "no such tab control");
+    bool ok = false;
+    const int i = value.toInt(&ok);
+    if (!ok || !tabs->setProperty("currentIndex", i) || tabs->property("currentIndex").toInt() != i)
+      return fail(action, "no such tab");
   } else if (kind == QLatin1String("type")) {
     auto* target = findWidget<QWidget>(window, name);
     if (target == nullptr) return fail(action, "no such widget");

@@ -161,18 +161,6 @@ std::string formatPercent(float rate) {
   return text;
 }
 
-std::optional<std::int32_t> checkedAdd(std::int32_t a, std::int32_t b) {
-  std::int32_t result = 0;
-  if (__builtin_add_overflow(a, b, &result)) return std::nullopt;
-  return result;
-}
-
-std::optional<std::int32_t> checkedSub(std::int32_t a, std::int32_t b) {
-  std::int32_t result = 0;
-  if (__builtin_sub_overflow(a, b, &result)) return std::nullopt;
-  return result;
-}
-
 std::optional<std::int32_t> checkedSum(std::span<const std::int32_t> values) {
   std::int32_t sum = 0;
   for (std::int32_t v : values) {

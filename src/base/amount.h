@@ -42,8 +42,18 @@ std::string formatAmount(std::int32_t value);
 std::string formatPercent(float rate);
 
 // Overflow-checked signed 32-bit arithmetic.
-std::optional<std::int32_t> checkedAdd(std::int32_t a, std::int32_t b);
-std::optional<std::int32_t> checkedSub(std::int32_t a, std::int32_t b);
+// Inline: called for every ticket and category when the statistics are
+// computed, and an out-of-line optional return costs more than the addition.
+inline std::optional<std::int32_t> checkedAdd(std::int32_t a, std::int32_t b) {
+  std::int32_t result = 0;
+  if (__builtin_add_overflow(a, b, &result)) return std::nullopt;
+  return result;
+}
+inline std::optional<std::int32_t> checkedSub(std::int32_t a, std::int32_t b) {
+  std::int32_t result = 0;
+  if (__builtin_sub_overflow(a, b, &result)) return std::nullopt;
+  return result;
+}
 std::optional<std::int32_t> checkedSum(std::span<const std::int32_t> values);
 
 // payout / stake in double precision, held as single precision; 0 for a zero

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "analysis/analysis_window.h"
 #include "browse/year_browse.h"
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
@@ -208,7 +209,8 @@ void MainWindow::openAnalysis() {
     messages_.error(kAlreadyOpen);
     return;
   }
-  // The analysis window is not built yet.
+  state_->AnalysisOpen = true;
+  openChildWindow(*workArea_, new AnalysisWindow(*state_, messages_));
 }
 
 void MainWindow::initialiseData() {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "analysis/category_totals.h"
 #include "detail/ticket_records.h"
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_records.h"
@@ -18,6 +19,7 @@ struct AppState {
   TicketStore tickets;
   DayTicketList dayTickets;
   DayBetTotals dayBetTotals;
+  CategoryTotals categoryTotals;  // as the analysis window last computed them
 
   // Data and start-up.
   bool DataChanged = false;

@@ -1,0 +1,256 @@
+#include "analysis/analysis_window.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/category_graphs.h"
+#include "analysis/tab_strip.h"
+#include "state/app_state.h"
+#include "widgets/core_text.h"
+#include "widgets/grid.h"
+#include "widgets/look.h"
+#include "widgets/messages.h"
+
+namespace tamrel {
+
+namespace {
+
+constexpr int kTabsPerRow = 6;
+constexpr int kGridRows = 15;  // the header row and up to 14 categories
+constexpr int kGridCols = 5;
+constexpr std::array<int, kGridCols> kColumnTwips{1000, 1600, 1600, 1600, 1100};
+const std::array<QString, kGridCols> kHeaders{QStringLiteral("内容"), QStringLiteral("投資金額"),
+                                              QStringLiteral("払戻金額"),
+                                              QStringLiteral("利益金額"), QStringLiteral("回収率")};
+// The widest figures a column is made for: the 32-bit extreme and a rate of
+// a thousand times the stake.
+const QString kWidestAmount = QStringLiteral("-2147483648");
+const QString kWidestRate = QStringLiteral("100000.00%");
+// Room beside a cell's text.
+constexpr int kCellPadding = 12;
+
+// Tab i shows dimension i; the last three tabs are blank.
+struct TabEntry {
+  const char* grid;
+  const char* caption;
+};
+constexpr std::array<TabEntry, kDimensionCount> kTabs{{
+    {"GridBaba", "馬場別"},
+    {"GridRace", "ﾚｰｽ別"},
+    {"GridYobi", "曜日別"},
+    {"GridCose", "ｺｰｽ別"},
+    {"GridLong", "距離別"},
+    {"GridClass", "ｸﾗｽ別"},
+    {"GridUmaRei", "馬齢別"},
+    {"GridHinba", "条件別"},
+    {"GridTosu", "頭数別"},
+}};
+
+// The column widths in twips, all scaled by one factor when a caption or
+// figure would not fit, so the columns keep their proportions.
+std::array<int, kGridCols> columnTwips(const Grid& grid) {
+  const QFontMetrics cells(grid.font());
+  const QFontMetrics headers(grid.horizontalHeader()->font());
+  std::array<int, kGridCols> need{};
+  for (int c = 0; c < kGridCols; ++c) {
+    need[c] = headers.horizontalAdvance(kHeaders[c]);
+    const QString widest = c == 0 ? QString() : c == kGridCols - 1 ? kWidestRate : kWidestAmount;
+    need[c] = std::max(need[c], cells.horizontalAdvance(widest));
+  }
+  for (Dimension d : kDimensions) {
+    for (const Category& category : categories(d)) {
+      need[0] = std::max(need[0], cells.horizontalAdvance(fromCore(category.caption)));
+    }
+  }
+  double scale = 1.0;
+  for (int c = 0; c < kGridCols; ++c) {
+    const int pixels = twipsToPixels(kColumnTwips[c], &grid);
+    scale = std::max(scale, static_cast<double>(need[c] + kCellPadding) / pixels);
+  }
+  std::array<int, kGridCols> twips{};
+  for (int c = 0; c < kGridCols; ++c) {
+    twips[c] = static_cast<int>(std::lround(kColumnTwips[c] * scale));
+  }
+  return twips;
+}
+
+Grid* newGrid(QWidget* parent, const TabEntry& tab) {
+  auto* grid = new Grid(kGridRows, kGridCols, 0, parent);
+  grid->setObjectName(QString::fromLatin1(tab.grid));
+  grid->setAccessibleName(QString::fromUtf8(tab.caption) + QStringLiteral("集計表"));
+  grid->setTextElideMode(Qt::ElideNone);
+  // Tab leaves the table for the next control rather than walking its cells.
+  grid->setTabKeyNavigation(false);
+  // One line of text per row, so the whole table fits the work area.
+  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  const std::array<int, kGridCols> twips = columnTwips(*grid);
+  for (int c = 0; c < kGridCols; ++c) {
+    grid->setColumnWidthTwips(c, twips[c]);
+    grid->setCell(0, c, kHeaders[c]);
+  }
+  // Every row and column shows at once: nothing to scroll to.
+  const int frame = 2 * grid->frameWidth();
+  grid->setFixedSize(
+      grid->horizontalHeader()->length() + frame,
+      grid->horizontalHeader()->sizeHint().height() + grid->verticalHeader()->length() + frame);
+  return grid;
+}
+
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, int twips) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAccessibleName(caption);
+  button->setMinimumWidth(twipsToPixels(twips, parent));
+  return button;
+}
+
+}  // namespace
+
+AnalysisWindow::AnalysisWindow(AppState& state, Messages& messages, QWidget* parent)
+    : ChildWindow(parent), state_(state), messages_(messages) {
+  setObjectName(QStringLiteral("FSyosai"));
+  setWindowTitle(QStringLiteral("詳細表示ウィンドウ"));
+  setFont(uiFont());
+  buildLayout();
+  load();
+  tabs_->setCurrentIndex(kFirstTab);
+}
+
+AnalysisWindow::~AnalysisWindow() = default;
+
+void AnalysisWindow::buildLayout() {
+  auto* selection = new QGroupBox(QStringLiteral("分析表示種類選択"), this);
+  tabs_ = new TabStrip(kTabsPerRow, selection);
+  tabs_->setObjectName(QStringLiteral("SSTabS"));
+  tabs_->setAccessibleName(QStringLiteral("分析表示種類選択"));
+  for (std::size_t t = 0; t < kTabs.size(); ++t) {
+    auto* page = new QWidget;
+    grids_[t] = newGrid(page, kTabs[t]);
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(8, 8, 8, 8);
+    pageLayout->addWidget(grids_[t], 0, Qt::AlignLeft | Qt::AlignTop);
+    const QString caption = QString::fromUtf8(kTabs[t].caption);
+    tabs_->addTab(page, caption, caption);
+  }
+  for (int t = kDimensionCount; t < kTabCount; ++t) {
+    tabs_->addTab(new QWidget, QStringLiteral(" "), QStringLiteral("空きタブ%1").arg(t + 1));
+  }
+  for (std::size_t r = 0; r < tabs_->rows().size(); ++r) {
+    tabs_->rows()[r]->setAccessibleName(QStringLiteral("分析表示種類選択 %1段目").arg(r + 1));
+  }
+  auto* selectionLayout = new QVBoxLayout(selection);
+  selectionLayout->addWidget(tabs_);
+
+  auto* buttons = new QFrame(this);
+  buttons->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  graphButton_ = newButton(buttons, "GraphBtn", QStringLiteral("グラフ表示"), 1140);
+  refreshButton_ = newButton(buttons, "Command3D1", QStringLiteral("最新表示"), 1140);
+  closeButton_ = newButton(buttons, "CancelCmd", QStringLiteral("閉じる"), 1215);
+  auto* buttonLayout = new QHBoxLayout(buttons);
+  buttonLayout->setContentsMargins(8, 8, 8, 8);
+  buttonLayout->addStretch(1);
+  buttonLayout->addWidget(graphButton_);
+  buttonLayout->addWidget(refreshButton_);
+  buttonLayout->addWidget(closeButton_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addWidget(selection);
+  layout->addWidget(buttons);
+  // The frame has one size: the one its contents need.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(tabs_, &TabStrip::currentChanged, this, &AnalysisWindow::tabChanged);
+  connect(graphButton_, &QPushButton::clicked, this, &AnalysisWindow::openGraph);
+  connect(refreshButton_, &QPushButton::clicked, this, &AnalysisWindow::refresh);
+  connect(closeButton_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+
+  // Tab order: the tab rows, the shown grid, then the buttons.
+  QWidget* previous = nullptr;
+  const auto chain = [this, &previous](QWidget* next) {
+    if (previous != nullptr) setTabOrder(previous, next);
+    previous = next;
+  };
+  for (QTabBar* row : tabs_->rows()) chain(row);
+  for (Grid* grid : grids_) chain(grid);
+  for (QWidget* button : {graphButton_, refreshButton_, closeButton_}) chain(button);
+}
+
+void AnalysisWindow::load() {
+  // One pass over the tickets serves all nine dimensions.
+  const bool ok = computeAllCategoryTotals(state_.categoryTotals, state_.tickets);
+  for (Dimension d : kDimensions) fillGrid(d);
+  if (!ok) messages_.error(kAmountOutOfRange);
+}
+
+void AnalysisWindow::fillGrid(Dimension d) {
+  Grid* g = grid(d);
+  g->clearSelection();
+  g->scrollToTop();
+  for (int i = 0; i < categoryCount(d); ++i) {
+    const std::optional<RowTexts> texts = categoryRowTexts(state_.categoryTotals, d, i);
+    const int row = i + 1;
+    for (int c = 0; c < kGridCols; ++c) {
+      g->setCell(row, c, texts ? fromCore((*texts)[static_cast<std::size_t>(c)]) : QString());
+      // Figures line up on their last digit.
+      if (QTableWidgetItem* item = c > 0 ? g->item(row - 1, c) : nullptr) {
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      }
+    }
+  }
+}
+
+void AnalysisWindow::tabChanged(int tab) { graphButton_->setEnabled(graphOfTab(tab).has_value()); }
+
+void AnalysisWindow::openGraph() {
+  const std::optional<CategoryGraph> graph = graphOfTab(tabs_->currentIndex());
+  if (!graph) return;
+  state_.CategoryGraphKind = static_cast<int>(*graph);
+  if (QMdiArea* area = workArea()) showCategoryGraph(*area, state_, *graph);
+}
+
+void AnalysisWindow::activated() {
+  const int kind = state_.CategoryGraphKind;
+  if (kind < static_cast<int>(CategoryGraph::Racecourse) ||
+      kind > static_cast<int>(CategoryGraph::RaceClass)) {
+    return;
+  }
+  if (QMdiArea* area = workArea())
+    showCategoryGraph(*area, state_, static_cast<CategoryGraph>(kind));
+}
+
+// The window is rebuilt where it is: it stays open throughout, so
+// AnalysisOpen stays set and ﾃﾞｰﾀ初期化 keeps refusing meanwhile.
+void AnalysisWindow::refresh() {
+  load();
+  tabs_->setCurrentIndex(kFirstTab);
+  tabChanged(tabs_->currentIndex());
+  if (QMdiSubWindow* frame = subWindow()) frame->move(0, 0);
+}
+
+void AnalysisWindow::showEvent(QShowEvent* event) {
+  ChildWindow::showEvent(event);
+  // A fixed frame: a close box and a minimise box, no maximise box.
+  if (QMdiSubWindow* frame = subWindow()) {
+    frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  }
+}
+
+void AnalysisWindow::closeEvent(QCloseEvent* event) {
+  state_.AnalysisOpen = false;
+  event->accept();
+}
+
+}  // namespace tamrel

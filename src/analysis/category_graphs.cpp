@@ -1,0 +1,40 @@
+#include "analysis/category_graphs.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "state/app_state.h"
+#include "widgets/core_text.h"
+#include "widgets/profit_graph.h"
+
+namespace tamrel {
+
+ProfitGraphWindow* openCategoryGraph(const QMdiArea& area, CategoryGraph graph) {
+  const QString name = QString::fromLatin1(categoryGraphInfo(graph).name);
+  for (QMdiSubWindow* frame : area.subWindowList()) {
+    // A closed frame may linger until its deletion; it is no longer open.
+    if (frame->isHidden()) continue;
+    auto* window = qobject_cast<ProfitGraphWindow*>(frame->widget());
+    if (window != nullptr && window->objectName() == name) return window;
+  }
+  return nullptr;
+}
+
+ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, CategoryGraph graph) {
+  if (ProfitGraphWindow* open = openCategoryGraph(area, graph)) {
+    ChildWindow::bringToFront(open);
+    return open;
+  }
+  const CategoryGraphInfo info = categoryGraphInfo(graph);
+  std::vector<ProfitPoint> points;
+  for (const GraphPoint& p : categoryGraphPoints(state.categoryTotals, graph)) {
+    points.push_back({fromCore(p.label), p.value});
+  }
+  auto* window =
+      new ProfitGraphWindow(QString::fromLatin1(info.name), fromCore(info.caption),
+                            std::move(points), [&state] { state.CategoryGraphKind = 0; });
+  openChildWindow(area, window);
+  return window;
+}
+
+}  // namespace tamrel
