@@ -15,35 +15,51 @@ constexpr std::int64_t kMax32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMinStorable = -999'999'999;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kZeroOrBlank = "0 \t";
+bool isBlank(char c) { return kBlanks.find(c) != std::string_view::npos; }
 
-// The leading number of a text, split into its parts. Exponents are not
-// part of an amount: "1e3" reads as 1, as a person typing yen would expect.
+// The leading number of a text, split into its parts. Blanks are skipped
+// wherever they stand ("1 000" is 1000, "- 5" is -5), so the parts may hold
+// blanks between their digits. Exponents are not part of an amount: "1e3"
+// reads as 1, as a person typing yen would expect.
 struct LeadingNumber {
   bool negative = false;
-  std::string_view integer;   // digits before the point
-  std::string_view fraction;  // digits after the point
+  std::string_view integer;   // digits (and blanks) before the point
+  std::string_view fraction;  // digits (and blanks) after the point
   bool found = false;         // at least one digit
 };
 
 LeadingNumber scanNumber(std::string_view text) {
   LeadingNumber n;
   std::size_t i = 0;
-  while (i < text.size() && isBlank(text[i])) ++i;
+  const auto skipBlanks = [&] {
+    while (i < text.size() && isBlank(text[i])) ++i;
+  };
+  // The digits of one part with the blanks among them; true when it held a
+  // digit.
+  const auto digitRun = [&](std::string_view& part) {
+    const std::size_t start = i;
+    bool digits = false;
+    while (i < text.size() && (isDigit(text[i]) || isBlank(text[i]))) {
+      digits = digits || isDigit(text[i]);
+      ++i;
+    }
+    part = text.substr(start, i - start);
+    return digits;
+  };
+  skipBlanks();
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     n.negative = text[i] == '-';
     ++i;
   }
-  const std::size_t intStart = i;
-  while (i < text.size() && isDigit(text[i])) ++i;
-  n.integer = text.substr(intStart, i - intStart);
+  skipBlanks();
+  n.found = digitRun(n.integer);
   if (i < text.size() && text[i] == '.') {
     ++i;
-    const std::size_t fracStart = i;
-    while (i < text.size() && isDigit(text[i])) ++i;
-    n.fraction = text.substr(fracStart, i - fracStart);
+    const bool fractionDigits = digitRun(n.fraction);
+    n.found = n.found || fractionDigits;
   }
-  n.found = !n.integer.empty() || !n.fraction.empty();
   return n;
 }
 
@@ -58,23 +74,20 @@ std::optional<std::int32_t> parseAmount(std::string_view text) {
   constexpr std::int64_t kSaturate = std::int64_t{1} << 40;
   std::int64_t magnitude = 0;
   for (char c : n.integer) {
+    if (isBlank(c)) continue;
     magnitude = magnitude * 10 + (c - '0');
     if (magnitude > kSaturate) return std::nullopt;
   }
 
-  if (!n.fraction.empty()) {
-    const char first = n.fraction.front();
+  const std::size_t firstDigit = n.fraction.find_first_not_of(kBlanks);
+  if (firstDigit != std::string_view::npos) {
+    const char first = n.fraction[firstDigit];
     bool roundUp = false;
     if (first > '5') {
       roundUp = true;
     } else if (first == '5') {
-      bool beyondHalf = false;
-      for (char c : n.fraction.substr(1)) {
-        if (c != '0') {
-          beyondHalf = true;
-          break;
-        }
-      }
+      const bool beyondHalf =
+          n.fraction.find_first_not_of(kZeroOrBlank, firstDigit + 1) != std::string_view::npos;
       roundUp = beyondHalf || (magnitude % 2 == 1);
     }
     if (roundUp) ++magnitude;
@@ -89,12 +102,17 @@ double parseDecimal(std::string_view text) {
   const LeadingNumber n = scanNumber(text);
   if (!n.found) return 0.0;
   std::string digits;
-  digits.reserve(n.integer.size() + n.fraction.size() + 2);
-  digits.append(n.integer.empty() ? std::string_view("0") : n.integer);
-  if (!n.fraction.empty()) {
-    digits.push_back('.');
-    digits.append(n.fraction);
-  }
+  digits.reserve(n.integer.size() + n.fraction.size() + 3);
+  const auto appendDigits = [&digits](std::string_view part) {
+    for (char c : part) {
+      if (!isBlank(c)) digits.push_back(c);
+    }
+  };
+  appendDigits(n.integer);
+  if (digits.empty()) digits.push_back('0');
+  digits.push_back('.');
+  appendDigits(n.fraction);
+  digits.push_back('0');
   double value = 0.0;
   const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   (void)ptr;

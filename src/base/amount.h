@@ -15,11 +15,11 @@ namespace tamrel {
 // Width of every stored amount field ("0000000000").
 inline constexpr std::size_t kAmountWidth = 10;
 
-// The value of the leading decimal number of `text`: leading blanks are
-// skipped, an optional sign and digits with an optional fraction are read up
-// to the first character that cannot continue the number, and the value is
-// rounded half to even. No number gives 0. A value outside the signed 32-bit
-// range gives nullopt: callers treat that as an overflow, never wrap it.
+// The value of the leading decimal number of `text`: an optional sign and
+// digits with an optional fraction are read up to the first character that
+// cannot continue the number, blanks (space, tab) skipped wherever they stand
+// ("1 000" is 1000), and the value is rounded half to even. No number gives 0. A value outside the
+// signed 32-bit range gives nullopt: callers treat that as an overflow, never wrap it.
 std::optional<std::int32_t> parseAmount(std::string_view text);
 
 // Same leading-number rule, unrounded (the dividend of the payout calculator).

@@ -1,42 +1,58 @@
 #include "entry/amount_box.h"
 
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QValidator>
+#include <algorithm>
+
+#include "widgets/core_text.h"
 
 namespace tamrel {
 
 namespace {
 
-bool isModifierKey(int key) {
-  switch (key) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Meta:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_CapsLock:
-    case Qt::Key_NumLock:
-      return true;
-    default:
-      return false;
+// Refuses an edit that would make the text longer than the limit. Unlike
+// QLineEdit's maxLength it leaves setText() alone (validators check edits,
+// not texts the program sets) and it refuses an over-long paste instead of
+// cutting it.
+class TypedLength final : public QValidator {
+ public:
+  TypedLength(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
+  State validate(QString& input, int& /*pos*/) const override {
+    return input.size() <= limit_ ? Acceptable : Invalid;
   }
-}
 
-bool allowed(const QString& text, AmountBox::Filter filter) {
-  // One typed character only; keys without a printable character (Backspace,
-  // arrows, Delete) are rejected just like letters.
-  if (text.size() != 1) return false;
-  const QChar c = text.front();
-  if (c >= u'0' && c <= u'9') return true;
-  return filter == AmountBox::Filter::DigitsAndMinus && c == u'-';
+ private:
+  int limit_;
+};
+
+// Whether a key types a character. Arrows, Home, End, Page keys, function
+// keys and bare modifiers type none, and neither does Delete, although some
+// platforms give it the DEL code. Backspace, Escape and Ctrl+letter type
+// control characters, which count.
+bool typesCharacter(const QKeyEvent& event) {
+  const QString text = event.text();
+  return !text.isEmpty() && event.key() != Qt::Key_Delete && text != QString(QChar(0x7F));
 }
 
 }  // namespace
 
-AmountBox::AmountBox(Filter filter, int maxLength, QWidget* parent)
-    : QLineEdit(parent), filter_(filter) {
+AmountBox::AmountBox(Filter filter, int typedLength, QWidget* parent)
+    : QLineEdit(parent), filter_(filter), typedLength_(typedLength) {
   setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  setMaxLength(maxLength);
+  setValidator(new TypedLength(typedLength, this));
+  // Amounts are digits: no input method composes text here.
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+  setInputMethodHints(filter == Filter::Digits ? Qt::ImhDigitsOnly : Qt::ImhFormattedNumbersOnly);
+}
+
+bool AmountBox::allowed(const QString& text) const {
+  // Control characters (Backspace among them) are no digit and are rejected
+  // like letters.
+  return std::all_of(text.begin(), text.end(), [this](QChar c) {
+    return (c >= u'0' && c <= u'9') || (filter_ == Filter::DigitsAndMinus && c == u'-');
+  });
 }
 
 void AmountBox::focusInEvent(QFocusEvent* event) {
@@ -56,9 +72,9 @@ void AmountBox::keyPressEvent(QKeyEvent* event) {
     emit enterPressed();
     return;
   }
-  // A bare modifier is no key of its own: the character it helps to type
-  // decides.
-  if (!isModifierKey(key)) rejectKey_ = !allowed(event->text(), filter_);
+  // A key without a character (an arrow, a bare Shift) is no entry of its
+  // own and leaves the verdict on the last character as it was.
+  if (typesCharacter(*event)) rejectKey_ = !allowed(event->text());
   QLineEdit::keyPressEvent(event);
 }
 
@@ -67,6 +83,26 @@ void AmountBox::keyReleaseEvent(QKeyEvent* event) {
   if (filter_ == Filter::None || event->isAutoRepeat() || !rejectKey_) return;
   clear();
   setFocus(Qt::OtherFocusReason);
+}
+
+void AmountBox::inputMethodEvent(QInputMethodEvent* event) {
+  // The input method is off for this box, but text may still be committed
+  // to it (a platform that ignores the flag): it is taken in its ASCII form
+  // and held to the key filter, which it would otherwise pass by.
+  const QString committed = asciiForms(event->commitString());
+  if (committed.isEmpty()) {
+    QLineEdit::inputMethodEvent(event);
+    return;
+  }
+  if (filter_ != Filter::None && !allowed(committed)) {
+    event->accept();
+    clear();
+    return;
+  }
+  QInputMethodEvent ascii(event->preeditString(), event->attributes());
+  ascii.setCommitString(committed, event->replacementStart(), event->replacementLength());
+  QLineEdit::inputMethodEvent(&ascii);
+  event->setAccepted(ascii.isAccepted());
 }
 
 }  // namespace tamrel

@@ -2,6 +2,10 @@
 // The amount input box of the two entry windows: right-aligned, an optional
 // key filter that empties the box when a rejected key is released, Enter
 // reported so the window can move the focus along its chain.
+//
+// The length limit holds for what is typed or pasted only: a text the
+// program puts in with setText() (a stored day, a sum, a computed payout) is
+// shown whole, never cut to the limit.
 
 #include <QLineEdit>
 
@@ -16,9 +20,11 @@ class AmountBox : public QLineEdit {
     DigitsAndMinus,  // "0".."9" and "-"
   };
 
-  explicit AmountBox(Filter filter, int maxLength, QWidget* parent = nullptr);
+  AmountBox(Filter filter, int typedLength, QWidget* parent = nullptr);
 
   Filter filter() const { return filter_; }
+  // The most characters the user can type or paste.
+  int typedLength() const { return typedLength_; }
 
  signals:
   // The box received the focus; the window decides whether to empty it or to
@@ -31,10 +37,14 @@ class AmountBox : public QLineEdit {
   void focusInEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
+  bool allowed(const QString& text) const;
+
   Filter filter_;
-  bool rejectKey_ = false;  // the last key typed was not allowed
+  int typedLength_;
+  bool rejectKey_ = false;  // the last key with a character was not allowed
 };
 
 }  // namespace tamrel

@@ -4,11 +4,15 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 #include <functional>
@@ -41,6 +45,30 @@ constexpr int kHaraiLength = 9;
 // Only the first four bet types have the digit filter and the Enter chain.
 constexpr int kFilteredTypes = 4;
 
+// Whether a key opens a drop-down list or changes its choice: the keys that
+// move through the list or open it, and a printable character, which picks
+// the next item starting with it.
+bool opensOrChooses(const QKeyEvent& event) {
+  switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_F4:
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      return false;
+    default:
+      return !event.text().isEmpty() && event.text().front().isPrint();
+  }
+}
+
 // A drop-down whose opening (by mouse, key or wheel) a guard may refuse, and
 // which the guard may also refuse to hold the focus.
 class GuardedList : public QComboBox {
@@ -66,8 +94,9 @@ class GuardedList : public QComboBox {
   }
   void keyPressEvent(QKeyEvent* event) override {
     // Arrow keys and type-ahead change the choice without the popup; they
-    // are held to the same rule as opening it.
-    if (mayOpen && !mayOpen()) {
+    // are held to the same rule as opening it. Other keys (the Shift of a
+    // Shift+Tab, a bare Ctrl) change nothing and are let through unasked.
+    if (opensOrChooses(*event) && mayOpen && !mayOpen()) {
       event->accept();
       return;
     }
@@ -106,6 +135,7 @@ QLabel* panelLabel(const QString& name, const QString& text, QWidget* parent) {
 QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
   b->setObjectName(name);
+  b->setAccessibleName(text);
   // Enter on a focused button presses it, as Space does: the Enter chain of
   // the input boxes ends on "確認".
   b->setAutoDefault(true);
@@ -127,22 +157,25 @@ EntryWindow::~EntryWindow() = default;
 
 void EntryWindow::buildControls() {
   const QFontMetrics fm(font());
-  const int rh = fm.height() + 10;                                          // row height of a box
-  const int gap = 3;                                                        // between rows
-  const int th = fm.height() + 6;                                           // frame caption height
-  const int lw = fm.horizontalAdvance(QStringLiteral("３連複")) + 24;       // row labels
-  const int cw = fm.horizontalAdvance(QStringLiteral("-9999999999")) + 36;  // columns
-  const int comboW = fm.horizontalAdvance(QStringLiteral("１２月")) + 48;
-  const int m = 8;
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(8, 8, 8, 8);
+  outer->setSpacing(6);
+  // The window is as large as its contents and no larger.
+  outer->setSizeConstraint(QLayout::SetFixedSize);
 
-  // 日付
+  // 日付, and the instruction beside it.
+  auto* top = new QHBoxLayout;
+  outer->addLayout(top);
   auto* dateFrame = new QGroupBox(QStringLiteral("日付"), this);
+  auto* dateRow = new QHBoxLayout(dateFrame);
   auto* mm = new GuardedList(dateFrame);
   auto* dd = new GuardedList(dateFrame);
   mm_ = mm;
   dd_ = dd;
   mm->setObjectName(QStringLiteral("MM"));
   dd->setObjectName(QStringLiteral("DD"));
+  mm->setAccessibleName(QStringLiteral("日付 月"));
+  dd->setAccessibleName(QStringLiteral("日付 日"));
   for (int i = 1; i <= 12; ++i) mm->addItem(fullWidthNumber(i) + QStringLiteral("月"));
   for (int i = 1; i <= 31; ++i) dd->addItem(fullWidthNumber(i) + QStringLiteral("日"));
   mm->setCurrentIndex(-1);
@@ -162,33 +195,61 @@ void EntryWindow::buildControls() {
   dd->usable = [this, dd] { return listUsable(dd); };
   connect(mm, &QComboBox::activated, this, &EntryWindow::monthChosen);
   connect(dd, &QComboBox::activated, this, &EntryWindow::dayChosen);
-  mm->setGeometry(10, th + 2, comboW, rh);
-  dd->setGeometry(10 + comboW + 10, th + 2, comboW, rh);
-  dateFrame->setGeometry(m, m, 2 * comboW + 30, th + rh + 12);
+  // Both lists as wide as the widest item of either, arrow included.
+  const int listWidth =
+      std::max(mm->sizeHint().width(), dd->sizeHint().width()) + fm.horizontalAdvance(u'　');
+  mm->setFixedWidth(listWidth);
+  dd->setFixedWidth(listWidth);
+  dateRow->addWidget(mm);
+  dateRow->addWidget(dd);
+  top->addWidget(dateFrame);
 
-  // 投資内容: row labels, four column frames, the totals row.
+  auto* hint = new QLabel(QStringLiteral("簡易入力の場合は直接入力して下さい。"
+                                         "詳細入力は下の詳細入力のﾎﾞﾀﾝをｸﾘｯｸして下さい。"),
+                          this);
+  hint->setObjectName(QStringLiteral("Panel3D6"));
+  hint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  hint->setWordWrap(true);
+  hint->setMargin(4);
+  // The table below sets the window's width; the instruction wraps to
+  // whatever is left beside the date.
+  hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  top->addWidget(hint, 1, Qt::AlignBottom);
+
+  // 投資内容: row labels, four column frames, the totals row. One grid keeps
+  // every box on the line of its row label: each column frame spans the
+  // rows of its column (its caption in row 0), and the boxes sit in the
+  // same cells, inset from the frame's sides.
   auto* table = new QGroupBox(QStringLiteral("投資内容"), this);
-  const int colTop = th;
-  const int colHeight = th + 2 + kBetTypeCount * (rh + gap) - gap + 8;
-  const int firstColX = 8 + lw + 6;
-  const auto colX = [&](int c) { return firstColX + c * (cw + 6); };
-  const auto rowY = [&](int i) { return th + 2 + i * (rh + gap); };  // within a column
-  for (int t = 0; t < kBetTypeCount; ++t) {
-    const auto& bet = kBetTypes[static_cast<std::size_t>(t)];
-    auto* label =
-        panelLabel(QStringLiteral("SSPanel%1").arg(t + 1), fromCore(bet.labelCaption), table);
-    label->setGeometry(8, colTop + rowY(t), lw, rh);
-  }
+  outer->addWidget(table);
+  auto* grid = new QGridLayout(table);
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(3);
+  constexpr int kCaptionRow = 0;
+  constexpr int kFirstBetRow = 1;
+  constexpr int kFrameBottomRow = kFirstBetRow + kBetTypeCount;
+  constexpr int kTotalsRow = kFrameBottomRow + 1;
+  const int boxWidth = fm.horizontalAdvance(QStringLiteral("-2147483648")) + 16;
+  const int inset = 8;
+  grid->setRowMinimumHeight(kCaptionRow, fm.height() + 4);
+  grid->setRowMinimumHeight(kFrameBottomRow, inset);
+
   const QStringList captions{QStringLiteral("投資金額"), QStringLiteral("払戻金額"),
                              QStringLiteral("利益金額"), QStringLiteral("回収率")};
-  std::array<QGroupBox*, 4> columns{};
   for (int c = 0; c < 4; ++c) {
-    columns[static_cast<std::size_t>(c)] = new QGroupBox(captions[c], table);
-    columns[static_cast<std::size_t>(c)]->setGeometry(colX(c), colTop, cw, colHeight);
+    auto* column = new QGroupBox(captions[c], table);
+    grid->addWidget(column, kCaptionRow, c + 1, kFrameBottomRow + 1, 1);
+    grid->setColumnMinimumWidth(c + 1,
+                                std::max(boxWidth + 2 * inset, column->minimumSizeHint().width()));
   }
-  const auto valueBox = [this](const QString& name, QWidget* parent) {
+  const auto place = [&](QWidget* box, int row, int column) {
+    box->setFixedWidth(boxWidth);
+    grid->addWidget(box, row, column, Qt::AlignHCenter);
+  };
+  const auto valueBox = [this](const QString& name, const QString& accessible, QWidget* parent) {
     auto* box = new ValueBox(parent);
     box->setObjectName(name);
+    box->setAccessibleName(accessible);
     // Tab passes the display boxes by; a click still lands on them and is
     // sent on by the focus target.
     box->setFocusPolicy(Qt::ClickFocus);
@@ -197,60 +258,68 @@ void EntryWindow::buildControls() {
   };
   for (int t = 0; t < kBetTypeCount; ++t) {
     const auto i = static_cast<std::size_t>(t);
+    const QString row = fromCore(kBetTypes[i].labelCaption);
+    const int r = kFirstBetRow + t;
+    grid->addWidget(panelLabel(QStringLiteral("SSPanel%1").arg(t + 1), row, table), r, 0);
     const AmountBox::Filter filter =
         t < kFilteredTypes ? AmountBox::Filter::Digits : AmountBox::Filter::None;
-    tosi_[i] = new AmountBox(filter, kTosiLength, columns[0]);
+    tosi_[i] = new AmountBox(filter, kTosiLength, table);
     tosi_[i]->setObjectName(QStringLiteral("Tosi") + suffix(t));
-    harai_[i] = new AmountBox(filter, kHaraiLength, columns[1]);
+    tosi_[i]->setAccessibleName(row + u' ' + captions[0]);
+    harai_[i] = new AmountBox(filter, kHaraiLength, table);
     harai_[i]->setObjectName(QStringLiteral("Harai") + suffix(t));
-    rieki_[i] = valueBox(QStringLiteral("Rieki") + suffix(t), columns[2]);
-    ritu_[i] = valueBox(QStringLiteral("Ritu") + suffix(t), columns[3]);
-    const QRect cell(8, rowY(t), cw - 16, rh);
-    tosi_[i]->setGeometry(cell);
-    harai_[i]->setGeometry(cell);
-    rieki_[i]->setGeometry(cell);
-    ritu_[i]->setGeometry(cell);
+    harai_[i]->setAccessibleName(row + u' ' + captions[1]);
+    rieki_[i] = valueBox(QStringLiteral("Rieki") + suffix(t), row + u' ' + captions[2], table);
+    ritu_[i] = valueBox(QStringLiteral("Ritu") + suffix(t), row + u' ' + captions[3], table);
+    place(tosi_[i], r, 1);
+    place(harai_[i], r, 2);
+    place(rieki_[i], r, 3);
+    place(ritu_[i], r, 4);
     for (AmountBox* box : {tosi_[i], harai_[i]}) {
       connect(box, &AmountBox::focusReceived, this, [this, box] { inputFocused(box); });
       connect(box, &AmountBox::enterPressed, this, [this, box] { moveAlongChain(box); });
     }
   }
-  const int totalsY = colTop + colHeight + 6;
-  panelLabel(QStringLiteral("Panel3D5"), QStringLiteral("合計"), table)
-      ->setGeometry(8, totalsY, lw, rh);
-  gokeiTosi_ = valueBox(QStringLiteral("GokeiTosi"), table);
-  gokeiHarai_ = valueBox(QStringLiteral("GokeiHarai"), table);
-  gokeiRieki_ = valueBox(QStringLiteral("GokeiRieki"), table);
-  gokeiRitu_ = valueBox(QStringLiteral("GokeiRitu"), table);
-  const std::array<ValueBox*, 4> totals{gokeiTosi_, gokeiHarai_, gokeiRieki_, gokeiRitu_};
-  for (int c = 0; c < 4; ++c) {
-    totals[static_cast<std::size_t>(c)]->setGeometry(colX(c) + 8, totalsY, cw - 16, rh);
+  // Row labels as wide as the widest caption with room either side.
+  int labelWidth = 0;
+  for (const BetTypeInfo& bet : kBetTypes) {
+    labelWidth = std::max(labelWidth, fm.horizontalAdvance(fromCore(bet.labelCaption)));
   }
-  const int tableWidth = colX(4) + 2;
-  const int tableTop = dateFrame->geometry().bottom() + 1 + 6;
-  table->setGeometry(m, tableTop, tableWidth, totalsY + rh + 10);
-
-  // The instruction beside the date.
-  auto* hint = new QLabel(QStringLiteral("簡易入力の場合は直接入力して下さい。"
-                                         "詳細入力は下の詳細入力のﾎﾞﾀﾝをｸﾘｯｸして下さい。"),
-                          this);
-  hint->setObjectName(QStringLiteral("Panel3D6"));
-  hint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  hint->setWordWrap(true);
-  hint->setMargin(4);
-  const int hintX = dateFrame->geometry().right() + 1 + 8;
-  hint->setGeometry(hintX, m + th / 2, m + tableWidth - hintX, dateFrame->height() - th / 2);
+  grid->setColumnMinimumWidth(0, labelWidth + 24);
+  const QString total = QStringLiteral("合計");
+  grid->addWidget(panelLabel(QStringLiteral("Panel3D5"), total, table), kTotalsRow, 0);
+  gokeiTosi_ = valueBox(QStringLiteral("GokeiTosi"), total + u' ' + captions[0], table);
+  gokeiHarai_ = valueBox(QStringLiteral("GokeiHarai"), total + u' ' + captions[1], table);
+  gokeiRieki_ = valueBox(QStringLiteral("GokeiRieki"), total + u' ' + captions[2], table);
+  gokeiRitu_ = valueBox(QStringLiteral("GokeiRitu"), total + u' ' + captions[3], table);
+  const std::array<ValueBox*, 4> totals{gokeiTosi_, gokeiHarai_, gokeiRieki_, gokeiRitu_};
+  for (int c = 0; c < 4; ++c) place(totals[static_cast<std::size_t>(c)], kTotalsRow, c + 1);
 
   // Buttons; the confirmation panel takes the place of "確認" and "閉じる".
   auto* buttons = new QFrame(this);
   buttons->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  const int bh = rh + 6;
-  const int bw = fm.horizontalAdvance(QStringLiteral("投資内容ｸﾘｱ")) + 28;
-  const int yw = fm.horizontalAdvance(QStringLiteral("いいえ")) + 28;
+  outer->addWidget(buttons);
+  auto* buttonRow = new QHBoxLayout(buttons);
   chkCmd_ = button(QStringLiteral("ChkCmd"), QStringLiteral("確認"), buttons);
   clearCmd_ = button(QStringLiteral("TosiClearCmd"), QStringLiteral("投資内容ｸﾘｱ"), buttons);
   ticketCmd_ = button(QStringLiteral("SSCommand1"), QStringLiteral("詳細入力"), buttons);
   closeCmd_ = button(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), buttons);
+  // One width for the four, so they read as one row of commands.
+  const int commandWidth = clearCmd_->sizeHint().width() + fm.horizontalAdvance(u'　');
+  for (QPushButton* b : {clearCmd_, ticketCmd_, chkCmd_, closeCmd_})
+    b->setMinimumWidth(commandWidth);
+  buttonRow->addWidget(clearCmd_);
+  buttonRow->addWidget(ticketCmd_);
+  buttonRow->addStretch(1);
+
+  auto* editing = new QWidget(buttons);
+  auto* editingRow = new QHBoxLayout(editing);
+  editingRow->setContentsMargins(0, 0, 0, 0);
+  // The panel is as wide as the question; the two commands keep their width
+  // at its right end.
+  editingRow->addStretch(1);
+  editingRow->addWidget(chkCmd_);
+  editingRow->addWidget(closeCmd_);
   kakunin_ = new QLabel(QStringLiteral("確定しますか？"), buttons);
   kakunin_->setObjectName(QStringLiteral("Kakunin"));
   kakunin_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -258,17 +327,19 @@ void EntryWindow::buildControls() {
   kakunin_->setIndent(8);
   yesCmd_ = button(QStringLiteral("YesCmd"), QStringLiteral("はい"), kakunin_);
   noCmd_ = button(QStringLiteral("NoCmd"), QStringLiteral("いいえ"), kakunin_);
-  const int bw_ = tableWidth;
-  const int by = 8;
-  clearCmd_->setGeometry(10, by, bw, bh);
-  ticketCmd_->setGeometry(10 + bw + 8, by, bw, bh);
-  closeCmd_->setGeometry(bw_ - 10 - bw, by, bw, bh);
-  chkCmd_->setGeometry(bw_ - 10 - 2 * bw - 8, by, bw, bh);
-  const int kakuninW = fm.horizontalAdvance(kakunin_->text()) + 24 + 2 * yw + 16;
-  kakunin_->setGeometry(bw_ - 10 - kakuninW, by - 4, kakuninW, bh + 8);
-  noCmd_->setGeometry(kakuninW - 4 - yw, 4, yw, bh);
-  yesCmd_->setGeometry(kakuninW - 4 - 2 * yw - 4, 4, yw, bh);
-  buttons->setGeometry(m, table->geometry().bottom() + 1 + 6, tableWidth, bh + 16);
+  // The question is the panel's own caption; the two answers sit to its
+  // right inside the panel.
+  auto* answers = new QHBoxLayout(kakunin_);
+  answers->setContentsMargins(kakunin_->indent() + fm.horizontalAdvance(kakunin_->text()) + 12, 3,
+                              3, 3);
+  answers->addWidget(yesCmd_);
+  answers->addWidget(noCmd_);
+  // A label sizes itself by its text alone; the answers need their room too.
+  kakunin_->setMinimumSize(answers->totalSizeHint());
+  confirmStack_ = new QStackedWidget(buttons);
+  confirmStack_->addWidget(editing);
+  confirmStack_->addWidget(kakunin_);
+  buttonRow->addWidget(confirmStack_);
 
   connect(chkCmd_, &QPushButton::clicked, this, &EntryWindow::check);
   connect(yesCmd_, &QPushButton::clicked, this, &EntryWindow::confirm);
@@ -291,8 +362,6 @@ void EntryWindow::buildControls() {
                      static_cast<QWidget*>(ticketCmd_), static_cast<QWidget*>(closeCmd_)}) {
     chain(w);
   }
-
-  setFixedSize(m + tableWidth + m, buttons->geometry().bottom() + 1 + m);
 }
 
 void EntryWindow::activated() {
@@ -468,8 +537,8 @@ bool EntryWindow::dateChosen() {
 std::optional<BetAmounts> EntryWindow::typedAmounts() const {
   BetAmounts amounts;
   for (std::size_t t = 0; t < tosi_.size(); ++t) {
-    const std::optional<std::int32_t> stake = parseAmount(tosi_[t]->text().toStdString());
-    const std::optional<std::int32_t> payout = parseAmount(harai_[t]->text().toStdString());
+    const std::optional<std::int32_t> stake = boxAmount(tosi_[t]->text());
+    const std::optional<std::int32_t> payout = boxAmount(harai_[t]->text());
     if (!stake || !payout) return std::nullopt;
     amounts.stake[t] = *stake;
     amounts.payout[t] = *payout;
@@ -571,15 +640,11 @@ void EntryWindow::openTickets() {
 
 void EntryWindow::setConfirming(bool confirming) {
   ConfirmPending = confirming;
-  kakunin_->setVisible(confirming);
-  yesCmd_->setVisible(confirming);
-  noCmd_->setVisible(confirming);
   clearCmd_->setEnabled(!confirming);
-  // The focus goes to "はい" before "確認" disappears under it, so Qt does not
-  // pass it along the tab chain into an input box on the way.
+  // One panel or the other, in the same place: "確認" and "閉じる", or the
+  // question with はい and いいえ.
+  confirmStack_->setCurrentIndex(confirming ? 1 : 0);
   if (confirming) yesCmd_->setFocus(Qt::OtherFocusReason);
-  chkCmd_->setVisible(!confirming);
-  closeCmd_->setVisible(!confirming);
 }
 
 void EntryWindow::emptyDisplays() {

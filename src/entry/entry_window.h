@@ -11,6 +11,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QStackedWidget;
 
 namespace tamrel {
 
@@ -80,6 +81,7 @@ class EntryWindow : public ChildWindow {
   QPushButton* clearCmd_ = nullptr;
   QPushButton* ticketCmd_ = nullptr;
   QPushButton* closeCmd_ = nullptr;
+  QStackedWidget* confirmStack_ = nullptr;  // 確認/閉じる, or Kakunin
   QLabel* kakunin_ = nullptr;
   QPushButton* yesCmd_ = nullptr;
   QPushButton* noCmd_ = nullptr;

@@ -4,14 +4,20 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "base/amount.h"
@@ -34,13 +40,12 @@ const QString kListFull = QStringLiteral("これ以上入力できません");
 
 constexpr int kGridRows = kMaxDayTickets + 1;  // header row and 200 ticket rows
 constexpr int kGridCols = 15;
-constexpr int kClientWidth = 9255;
-constexpr int kClientHeight = 6030;
-// Typed payouts are short; a computed one may need all ten digits.
+// Typed payouts are short; a computed one is shown whole all the same.
 constexpr int kHaitoTypedLength = 6;
-constexpr int kHaitoComputedLength = 11;
 
 constexpr int kRowTwips = 270;
+// Ticket rows in view at once; the window must still fit the main window.
+constexpr int kVisibleRows = 10;
 constexpr std::array<int, kGridCols> kColumnTwips{500, 700, 700,  700,  500,  1000, 700, 700,
                                                   700, 700, 1100, 1100, 1100, 400,  400};
 
@@ -74,28 +79,91 @@ struct OptionEntry {
   char code;
 };
 
-QGroupBox* panel(QWidget* parent, const QString& caption, int left, int top, int width,
-                 int height) {
-  auto* box = new QGroupBox(caption, parent);
-  box->setGeometry(twipsRect(left, top, width, height, parent));
-  return box;
+// A framed panel with its caption and a layout for its contents, kept
+// tight: the window has many small panels to fit.
+template <typename Layout>
+Layout* panel(const QString& caption, QGroupBox*& box) {
+  box = new QGroupBox(caption);
+  auto* layout = new Layout(box);
+  layout->setContentsMargins(6, 2, 6, 4);
+  layout->setSpacing(2);
+  return layout;
 }
 
-QRadioButton* option(QGroupBox* box, QButtonGroup* group, const OptionEntry& entry, int left,
-                     int top, int width) {
-  auto* button = new QRadioButton(QString::fromUtf8(entry.caption), box);
+QRadioButton* option(QButtonGroup* group, const QString& panelCaption, const OptionEntry& entry) {
+  auto* button = new QRadioButton(QString::fromUtf8(entry.caption));
   button->setObjectName(QString::fromLatin1(entry.name));
-  button->setGeometry(twipsRect(left, top, width, 240, box));
+  button->setAccessibleName(panelCaption + u' ' + button->text());
   group->addButton(button, entry.code);
   return button;
 }
 
-QComboBox* list(QGroupBox* box, const char* name) {
-  auto* combo = new QComboBox(box);
-  combo->setObjectName(QString::fromLatin1(name));
-  combo->setEditable(false);
-  combo->setGeometry(twipsRect(45, 240, 975, 300, box));
-  return combo;
+// A panel of options in `row`, one button group: `place` puts option i
+// into the panel's layout.
+template <typename Layout, typename Place>
+QButtonGroup* optionPanel(QBoxLayout* row, const QString& caption,
+                          std::initializer_list<OptionEntry> entries, Place place) {
+  QGroupBox* box = nullptr;
+  Layout* contents = panel<Layout>(caption, box);
+  auto* group = new QButtonGroup(box);
+  int i = 0;
+  for (const OptionEntry& entry : entries) place(contents, i++, option(group, caption, entry));
+  // A column of options starts at the top of its panel, however tall the
+  // panels beside it make it.
+  if constexpr (std::is_same_v<Layout, QVBoxLayout>) contents->addStretch(1);
+  row->addWidget(box);
+  return group;
+}
+
+// Every caption or amount that can stand in a grid column.
+QStringList columnTexts(int column) {
+  QStringList texts;
+  const auto captions = [&texts](Attribute attribute) {
+    for (const CodeCaption& entry : codeTable(attribute)) texts << fromCore(entry.caption);
+  };
+  switch (column) {
+    case 0:
+      texts << QStringLiteral(" %1").arg(kMaxDayTickets);
+      break;
+    case ColRacecourse:
+      captions(Attribute::Racecourse);
+      break;
+    case ColRace:
+      captions(Attribute::RaceNo);
+      break;
+    case ColWeekday:
+      captions(Attribute::Weekday);
+      break;
+    case ColSurface:
+      captions(Attribute::Surface);
+      break;
+    case ColDistance:
+      captions(Attribute::DistanceBand);
+      break;
+    case ColAge:
+      captions(Attribute::AgeGroup);
+      break;
+    case ColClass:
+      captions(Attribute::RaceClass);
+      break;
+    case ColCondition:
+      captions(Attribute::Condition);
+      break;
+    case ColBetType:
+      captions(Attribute::BetType);
+      break;
+    case ColPurchase:
+    case ColPayout:
+      // The widest amounts a stored ticket can hold.
+      texts << fromCore(formatAmount(-999999999)) << fromCore(formatAmount(2147483647));
+      break;
+    case ColRunners:
+      captions(Attribute::RunnersBand);
+      break;
+    default:
+      break;
+  }
+  return texts;
 }
 
 // Whether the working list is the current copy of the chosen day and is kept
@@ -128,7 +196,6 @@ TicketWindow::TicketWindow(AppState& state, Messages& messages, QWidget* parent)
   setObjectName(QStringLiteral("jrabaken"));
   setWindowTitle(QStringLiteral("詳細入力"));
   setFont(minchoFont());
-  setFixedSize(twipsToPixels(kClientWidth, this), twipsToPixels(kClientHeight, this));
 
   buildLayout();
   setUpGrid();
@@ -191,119 +258,182 @@ bool TicketWindow::prepareList() {
 }
 
 void TicketWindow::buildLayout() {
-  QGroupBox* box = panel(this, QStringLiteral("場名"), 90, 90, 1065, 615);
-  baba_ = list(box, "BABA");
-  box = panel(this, QStringLiteral("レース"), 90, 765, 1065, 615);
-  race_ = list(box, "RACE");
-  box = panel(this, QStringLiteral("曜日"), 90, 1440, 1065, 615);
-  week_ = list(box, "WEEK");
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(6, 4, 6, 6);
+  outer->setSpacing(4);
+  // The window is as large as its contents and no larger.
+  outer->setSizeConstraint(QLayout::SetFixedSize);
+  auto* top = new QHBoxLayout;
+  top->setSpacing(4);
+  outer->addLayout(top);
 
-  auto column = [this](const QString& caption, int left, int top, int width, int height,
-                       std::initializer_list<OptionEntry> entries, int step) {
-    QGroupBox* group = panel(this, caption, left, top, width, height);
-    auto* buttons = new QButtonGroup(group);
-    int y = 240;
-    for (const OptionEntry& entry : entries) {
-      option(group, buttons, entry, 75, y, width - 105);
-      y += step;
-    }
-    return buttons;
+  // Left: the three lists, one above the other.
+  auto* lists = new QVBoxLayout;
+  lists->setSpacing(4);
+  top->addLayout(lists);
+  const auto listPanel = [&](const QString& caption, const char* name) {
+    QGroupBox* box = nullptr;
+    auto* layout = panel<QVBoxLayout>(caption, box);
+    auto* combo = new QComboBox;
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setAccessibleName(caption);
+    combo->setEditable(false);
+    layout->addWidget(combo);
+    lists->addWidget(box);
+    return combo;
   };
+  baba_ = listPanel(QStringLiteral("場名"), "BABA");
+  race_ = listPanel(QStringLiteral("レース"), "RACE");
+  week_ = listPanel(QStringLiteral("曜日"), "WEEK");
+  lists->addStretch(1);
 
-  age_ = column(QStringLiteral("馬齢"), 1200, 0, 1170, 1305,
-                {{"Uma3", "２歳", '1'},
-                 {"Uma4", "３歳", '2'},
-                 {"Uma4Up", "３歳上", '3'},
-                 {"Uma5Up", "４歳上", '4'}},
-                255);
-  surface_ = column(QStringLiteral("コース"), 2640, 0, 975, 1290,
-                    {{"SIBA", "芝", '1'}, {"DART", "ﾀﾞｰﾄ", '2'}, {"Syogai", "障害", '3'}}, 330);
-  distance_ = column(QStringLiteral("距離"), 3960, 0, 1740, 1275,
-                     {{"M1600", "1600m以下", '1'},
-                      {"M2000", "1600m～2000m", '2'},
-                      {"M2500", "2000m～2400m", '3'},
-                      {"M3000", "2400m以上", '4'}},
-                     255);
-
-  box = panel(this, QStringLiteral("クラス"), 1200, 1320, 3225, 975);
-  raceClass_ = new QButtonGroup(box);
-  const OptionEntry classes[] = {
-      {"CLASS1", "Ｇ１", '1'},  {"CLASS2", "Ｇ２", '2'},   {"CLASS3", "Ｇ３", '3'},
-      {"CLASS4", "ｵｰﾌﾟﾝ", '4'}, {"CLASS5", "1600万", '5'}, {"CLASS6", "1000万", '6'},
-      {"CLASS7", "500万", '7'}, {"CLASS8", "未勝利", '8'}, {"CLASS9", "新馬", '9'},
+  // Middle: the race's options, in three rows.
+  auto* options = new QVBoxLayout;
+  options->setSpacing(4);
+  top->addLayout(options);
+  auto* firstRow = new QHBoxLayout;
+  auto* secondRow = new QHBoxLayout;
+  firstRow->setSpacing(4);
+  secondRow->setSpacing(4);
+  options->addLayout(firstRow);
+  options->addLayout(secondRow);
+  const auto downwards = [](QVBoxLayout* contents, int, QRadioButton* b) {
+    contents->addWidget(b);
   };
-  for (int i = 0; i < 9; ++i) {
-    option(box, raceClass_, classes[i], 120 + (i % 3) * 1020, 225 + (i / 3) * 240, 990);
-  }
+  age_ = optionPanel<QVBoxLayout>(firstRow, QStringLiteral("馬齢"),
+                                  {{"Uma3", "２歳", '1'},
+                                   {"Uma4", "３歳", '2'},
+                                   {"Uma4Up", "３歳上", '3'},
+                                   {"Uma5Up", "４歳上", '4'}},
+                                  downwards);
+  surface_ = optionPanel<QVBoxLayout>(
+      firstRow, QStringLiteral("コース"),
+      {{"SIBA", "芝", '1'}, {"DART", "ﾀﾞｰﾄ", '2'}, {"Syogai", "障害", '3'}}, downwards);
+  distance_ = optionPanel<QVBoxLayout>(firstRow, QStringLiteral("距離"),
+                                       {{"M1600", "1600m以下", '1'},
+                                        {"M2000", "1600m～2000m", '2'},
+                                        {"M2500", "2000m～2400m", '3'},
+                                        {"M3000", "2400m以上", '4'}},
+                                       downwards);
+  raceClass_ =
+      optionPanel<QGridLayout>(secondRow, QStringLiteral("クラス"),
+                               {{"CLASS1", "Ｇ１", '1'},
+                                {"CLASS2", "Ｇ２", '2'},
+                                {"CLASS3", "Ｇ３", '3'},
+                                {"CLASS4", "ｵｰﾌﾟﾝ", '4'},
+                                {"CLASS5", "1600万", '5'},
+                                {"CLASS6", "1000万", '6'},
+                                {"CLASS7", "500万", '7'},
+                                {"CLASS8", "未勝利", '8'},
+                                {"CLASS9", "新馬", '9'}},
+                               [](QGridLayout* contents, int i, QRadioButton* b) {
+                                 contents->setHorizontalSpacing(8);
+                                 contents->addWidget(b, i / 3, i % 3);  // three rows of three
+                               });
+  secondRow->setStretchFactor(secondRow->itemAt(0)->widget(), 1);
+  condition_ = optionPanel<QVBoxLayout>(
+      secondRow, QStringLiteral("条件ﾚｰｽ"),
+      {{"NoRace", "指定無し", '0'}, {"Hinba", "牝馬限定", '1'}, {"Hande", "ﾊﾝﾃﾞ戦", '2'}},
+      downwards);
+  auto* thirdRow = new QHBoxLayout;
+  options->addLayout(thirdRow);
+  runners_ = optionPanel<QHBoxLayout>(thirdRow, QStringLiteral("出走頭数"),
+                                      {{"Tosu1", "9以下", '1'},
+                                       {"Tosu2", "10～12", '2'},
+                                       {"Tosu3", "13～15", '3'},
+                                       {"Tosu4", "16以上", '4'}},
+                                      [](QHBoxLayout* contents, int, QRadioButton* b) {
+                                        contents->addWidget(b, 1);  // left to right, evenly
+                                      });
+  options->addStretch(1);
 
-  condition_ = column(
-      QStringLiteral("条件ﾚｰｽ"), 4440, 1320, 1260, 990,
-      {{"NoRace", "指定無し", '0'}, {"Hinba", "牝馬限定", '1'}, {"Hande", "ﾊﾝﾃﾞ戦", '2'}}, 240);
-
-  box = panel(this, QStringLiteral("出走頭数"), 1200, 2280, 4485, 615);
-  runners_ = new QButtonGroup(box);
-  const OptionEntry runners[] = {{"Tosu1", "9以下", '1'},
-                                 {"Tosu2", "10～12", '2'},
-                                 {"Tosu3", "13～15", '3'},
-                                 {"Tosu4", "16以上", '4'}};
-  for (int i = 0; i < 4; ++i) option(box, runners_, runners[i], 120 + i * 1080, 270, 1020);
-
-  box = panel(this, QStringLiteral("馬券種類"), 5760, 120, 1845, 2490);
-  betType_ = new QButtonGroup(box);
-  const OptionEntry bets[] = {{"TanBtn", "単勝", '1'}, {"FukBtn", "複勝", '2'},
-                              {"WakBtn", "枠連", '3'}, {"UmaBtn", "馬連", '4'},
-                              {"KakBtn", "ﾜｲﾄﾞ", '5'}, {"UtanBtn", "馬単", '6'},
-                              {"RenBtn", "3連複", '7'}};
+  // Right of the options: the bet type, and the ticket's purchase in the
+  // lower part of its panel.
+  auto* bets = new QVBoxLayout;
+  top->addLayout(bets);
+  QGroupBox* betBox = nullptr;
+  auto* betLayout = panel<QVBoxLayout>(QStringLiteral("馬券種類"), betBox);
+  auto* betTable = new QGridLayout;
+  betTable->setHorizontalSpacing(8);
+  betTable->setVerticalSpacing(6);
+  betLayout->addLayout(betTable);
+  betType_ = new QButtonGroup(betBox);
+  const OptionEntry betEntries[] = {{"TanBtn", "単勝", '1'}, {"FukBtn", "複勝", '2'},
+                                    {"WakBtn", "枠連", '3'}, {"UmaBtn", "馬連", '4'},
+                                    {"KakBtn", "ﾜｲﾄﾞ", '5'}, {"UtanBtn", "馬単", '6'},
+                                    {"RenBtn", "3連複", '7'}};
   for (int i = 0; i < 7; ++i) {
-    const int col = i < 4 ? 0 : 1;
-    const int rowIndex = i < 4 ? i : i - 4;
-    option(box, betType_, bets[i], 150 + col * 870, 300 + rowIndex * 360, 780);
+    // 単勝 .. 馬連 down the left, ﾜｲﾄﾞ .. 3連複 down the right.
+    betTable->addWidget(option(betType_, betBox->title(), betEntries[i]), i % 4, i / 4);
   }
+  betLayout->addStretch(1);
+  const auto amountPanel = [](const QString& caption, AmountBox* box, const char* name,
+                              const QString& accessible) {
+    QGroupBox* frame = nullptr;
+    panel<QVBoxLayout>(caption, frame)->addWidget(box);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAccessibleName(accessible);
+    return frame;
+  };
+  konyu_ = new AmountBox(AmountBox::Filter::DigitsAndMinus, 7);
+  betLayout->addWidget(
+      amountPanel(QStringLiteral("購入金額"), konyu_, "KONYU", QStringLiteral("購入金額")));
+  bets->addWidget(betBox, 1);
 
-  // "購入金額" sits in the lower part of the bet type panel, drawn over it.
-  box = panel(this, QStringLiteral("購入金額"), 5955, 1920, 1470, 585);
-  konyu_ = new AmountBox(AmountBox::Filter::DigitsAndMinus, 7, box);
-  konyu_->setObjectName(QStringLiteral("KONYU"));
-  konyu_->setGeometry(twipsRect(90, 240, 1290, 285, box));
-  box->raise();
-
-  QGroupBox* hit = panel(this, QStringLiteral("的中情報"), 7680, 90, 1455, 1455);
-  box = panel(hit, QStringLiteral("購入金額"), 60, 210, 1335, 570);
-  knyKin_ = new AmountBox(AmountBox::Filter::None, 6, box);
-  knyKin_->setObjectName(QStringLiteral("KnyKin"));
-  knyKin_->setGeometry(twipsRect(90, 240, 1155, 285, box));
-  box = panel(hit, QStringLiteral("配当金額"), 60, 810, 1335, 570);
-  haiKin_ = new AmountBox(AmountBox::Filter::None, 6, box);
-  haiKin_->setObjectName(QStringLiteral("HaiKin"));
-  haiKin_->setGeometry(twipsRect(90, 240, 1155, 285, box));
-
-  calcButton_ = new QPushButton(QStringLiteral("払戻金額計算"), this);
+  // Right: the payout calculator, the ticket's payout and "ＯＫ".
+  auto* payout = new QVBoxLayout;
+  payout->setSpacing(4);
+  top->addLayout(payout);
+  QGroupBox* hit = nullptr;
+  auto* hitLayout = panel<QVBoxLayout>(QStringLiteral("的中情報"), hit);
+  knyKin_ = new AmountBox(AmountBox::Filter::None, 6);
+  haiKin_ = new AmountBox(AmountBox::Filter::None, 6);
+  hitLayout->addWidget(amountPanel(QStringLiteral("購入金額"), knyKin_, "KnyKin",
+                                   QStringLiteral("的中情報 購入金額")));
+  hitLayout->addWidget(amountPanel(QStringLiteral("配当金額"), haiKin_, "HaiKin",
+                                   QStringLiteral("的中情報 配当金額")));
+  payout->addWidget(hit);
+  calcButton_ = new QPushButton(QStringLiteral("払戻金額計算"));
   calcButton_->setObjectName(QStringLiteral("SSCommand1"));
-  calcButton_->setGeometry(twipsRect(7680, 1572, 1452, 264, this));
-
-  box = panel(this, QStringLiteral("払戻金額"), 7680, 1920, 1470, 615);
-  haito_ = new AmountBox(AmountBox::Filter::DigitsAndMinus, kHaitoTypedLength, box);
-  haito_->setObjectName(QStringLiteral("HAITO"));
-  haito_->setGeometry(twipsRect(90, 240, 1290, 285, box));
-
-  okButton_ = new QPushButton(QStringLiteral("ＯＫ"), this);
+  payout->addWidget(calcButton_);
+  haito_ = new AmountBox(AmountBox::Filter::DigitsAndMinus, kHaitoTypedLength);
+  payout->addWidget(
+      amountPanel(QStringLiteral("払戻金額"), haito_, "HAITO", QStringLiteral("払戻金額")));
+  okButton_ = new QPushButton(QStringLiteral("ＯＫ"));
   okButton_->setObjectName(QStringLiteral("Command3D3"));
-  okButton_->setGeometry(twipsRect(7680, 2592, 1464, 300, this));
+  payout->addWidget(okButton_);
+  payout->addStretch(1);
 
-  grid_ = new Grid(kGridRows, kGridCols, 1, this);
+  // Below: the day's tickets.
+  grid_ = new Grid(kGridRows, kGridCols, 1);
   grid_->setObjectName(QStringLiteral("Grid1"));
-  grid_->setGeometry(twipsRect(90, 2970, 9015, 2295, this));
+  grid_->setAccessibleName(QStringLiteral("馬券一覧"));
+  outer->addWidget(grid_);
 
-  auto* strip = new QFrame(this);
+  // At the bottom: the button strip, its buttons to the right.
+  auto* strip = new QFrame;
   strip->setFrameShape(QFrame::Panel);
   strip->setFrameShadow(QFrame::Raised);
-  strip->setGeometry(twipsRect(105, 5355, 9030, 615, this));
-  deleteButton_ = new QPushButton(QStringLiteral("削除"), strip);
+  auto* stripRow = new QHBoxLayout(strip);
+  stripRow->setContentsMargins(6, 4, 6, 4);
+  stripRow->addStretch(1);
+  deleteButton_ = new QPushButton(QStringLiteral("削除"));
   deleteButton_->setObjectName(QStringLiteral("DelCmd"));
-  deleteButton_->setGeometry(twipsRect(6120, 98, 1215, 420, strip));
-  closeButton_ = new QPushButton(QStringLiteral("閉じる"), strip);
+  closeButton_ = new QPushButton(QStringLiteral("閉じる"));
   closeButton_->setObjectName(QStringLiteral("Command3D1"));
-  closeButton_->setGeometry(twipsRect(7560, 98, 1215, 420, strip));
+  stripRow->addWidget(deleteButton_);
+  stripRow->addWidget(closeButton_);
+  outer->addWidget(strip);
+
+  for (QPushButton* b : {calcButton_, okButton_, deleteButton_, closeButton_}) {
+    b->setAccessibleName(b->text());
+  }
+  // "削除" and "閉じる" of one width, as wide as the longer caption needs.
+  const int stripButtonWidth =
+      std::max(deleteButton_->sizeHint().width(), closeButton_->sizeHint().width()) +
+      fontMetrics().horizontalAdvance(u'　') * 2;
+  deleteButton_->setMinimumWidth(stripButtonWidth);
+  closeButton_->setMinimumWidth(stripButtonWidth);
 
   for (QButtonGroup* group :
        {age_, surface_, distance_, raceClass_, condition_, runners_, betType_}) {
@@ -315,8 +445,6 @@ void TicketWindow::buildLayout() {
   for (AmountBox* amount : {konyu_, knyKin_, haiKin_, haito_}) {
     connect(amount, &AmountBox::focusReceived, amount, &QLineEdit::clear);
   }
-  connect(haito_, &AmountBox::focusReceived, this,
-          [this] { haito_->setMaxLength(kHaitoTypedLength); });
   connect(konyu_, &AmountBox::enterPressed, this, [this] { haito_->setFocus(); });
   connect(haito_, &AmountBox::enterPressed, this, [this] { okButton_->setFocus(); });
 
@@ -339,11 +467,24 @@ void TicketWindow::buildLayout() {
 
 void TicketWindow::setUpGrid() {
   // Rows one line high, so the grid shows as many tickets as it can.
-  grid_->verticalHeader()->setDefaultSectionSize(twipsToPixels(kRowTwips, grid_));
+  grid_->verticalHeader()->setDefaultSectionSize(
+      std::max(twipsToPixels(kRowTwips, grid_), grid_->fontMetrics().height() + 2));
   grid_->setTextElideMode(Qt::ElideNone);
-  for (int c = 0; c < kGridCols; ++c) grid_->setColumnWidthTwips(c, kColumnTwips[c]);
   for (int r = 1; r < kGridRows; ++r) grid_->setCell(r, 0, QStringLiteral(" %1").arg(r));
   for (int c = 1; c <= ColRunners; ++c) grid_->setCell(0, c, kHeaders[c - 1]);
+  // The twips table, widened in proportion where the font needs more room.
+  std::array<QStringList, kGridCols> texts;
+  for (int c = 0; c < kGridCols; ++c) texts[static_cast<std::size_t>(c)] = columnTexts(c);
+  grid_->setColumnWidthsTwips(kColumnTwips, texts);
+  int width = 0;
+  for (int c = 0; c < kGridCols; ++c) width += grid_->columnWidthPixels(c);
+
+  // All fifteen columns in view, never scrolled sideways; the rows scroll.
+  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  const int frame = 2 * grid_->frameWidth();
+  grid_->setFixedWidth(width + grid_->verticalScrollBar()->sizeHint().width() + frame);
+  grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
+                        kVisibleRows * grid_->verticalHeader()->defaultSectionSize() + frame);
 }
 
 // Rows 1.. show the list entries in order and the sums are rebuilt from them.
@@ -406,13 +547,6 @@ char TicketWindow::selectedCode(QButtonGroup* group) const {
   return static_cast<char>(group->checkedId());
 }
 
-char TicketWindow::conditionCode() const {
-  char code = '0';
-  if (findChild<QRadioButton*>(QStringLiteral("Hinba"))->isChecked()) code = '1';
-  if (findChild<QRadioButton*>(QStringLiteral("Hande"))->isChecked()) code = '2';
-  return code;
-}
-
 void TicketWindow::addTicket() {
   const struct {
     QComboBox* list;
@@ -432,9 +566,9 @@ void TicketWindow::addTicket() {
     konyu_->setFocus();
     return;
   }
-  const auto purchase = parseAmount(utf8(konyu_->text()));
+  const auto purchase = boxAmount(konyu_->text());
   const auto payout =
-      haito_->text().isEmpty() ? std::optional<std::int32_t>(0) : parseAmount(utf8(haito_->text()));
+      haito_->text().isEmpty() ? std::optional<std::int32_t>(0) : boxAmount(haito_->text());
   if (nextRow_ > kMaxDayTickets || state_.dayTickets.count >= kMaxDayTickets) {
     messages_.error(kListFull);
     return;
@@ -457,7 +591,7 @@ void TicketWindow::addTicket() {
   const char betCode = selectedCode(betType_);
   setCode(TicketField::BetType, betCode);
   setCode(TicketField::AgeGroup, selectedCode(age_));
-  setCode(TicketField::Condition, conditionCode());
+  setCode(TicketField::Condition, selectedCode(condition_));
   setCode(TicketField::RunnersBand, selectedCode(runners_));
 
   DayBetTotals totals = state_.dayBetTotals;
@@ -515,17 +649,14 @@ void TicketWindow::computePayout() {
     haiKin_->setFocus();
     return;
   }
-  const auto purchase = parseAmount(utf8(knyKin_->text()));
-  const double dividend = parseDecimal(utf8(haiKin_->text()));
+  const auto purchase = boxAmount(knyKin_->text());
+  const double dividend = boxDecimal(haiKin_->text());
   const auto payout =
       purchase ? roundToAmount(dividend / 100.0 * static_cast<double>(*purchase)) : std::nullopt;
   if (!payout) {
     messages_.error(kAmountOutOfRange);
     return;
   }
-  // A computed payout may be longer than a typed one; the limit comes back
-  // when the box is entered (and emptied) again.
-  haito_->setMaxLength(kHaitoComputedLength);
   haito_->setText(fromCore(formatAmount(*payout)));
 }
 

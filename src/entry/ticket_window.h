@@ -69,9 +69,8 @@ class TicketWindow : public ChildWindow {
   void computePayout();
   void closeByButton();
 
-  // Field codes of the current selections.
+  // Field code of the group's selected option (the option's id).
   char selectedCode(QButtonGroup* group) const;
-  char conditionCode() const;
 
   AppState& state_;
   Messages& messages_;

@@ -4,8 +4,10 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QStyleOptionHeader>
 #include <algorithm>
+#include <cmath>
 
 #include "widgets/look.h"
 
@@ -77,6 +79,9 @@ Grid::Grid(int rows, int cols, int fixedCols, QWidget* parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSortingEnabled(false);
   setFocusPolicy(Qt::StrongFocus);
+  // Tab leaves the grid for the window's next control, as it leaves any
+  // other control; the arrow keys move within the grid.
+  setTabKeyNavigation(false);
   setWordWrap(false);
   setCornerButtonEnabled(false);
   if (auto* corner = findChild<QAbstractButton*>()) {
@@ -99,6 +104,39 @@ void Grid::setColumnWidthTwips(int col, int twips) {
   } else {
     setColumnWidth(col - fixedCols_, pixels);
   }
+}
+
+double Grid::setColumnWidthsTwips(std::span<const int> twips, std::span<const QStringList> texts) {
+  // Cells keep a margin either side of their text, headers theirs.
+  const int cellMargin =
+      2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+  const int headerMargin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 2;
+  const QFontMetrics cellMetrics(font());
+  const QFontMetrics headerMetrics(horizontalHeader()->font());
+  const QFontMetrics labelMetrics(verticalHeader()->font());
+  double scale = 1.0;
+  for (std::size_t c = 0; c < twips.size(); ++c) {
+    const int col = static_cast<int>(c);
+    const double available = std::max(twipsToPixels(twips[c], this), 1);
+    const auto fit = [&](const QFontMetrics& metrics, const QString& text, int margin) {
+      scale = std::max(scale, (metrics.horizontalAdvance(text) + margin) / available);
+    };
+    // The header as set, and what the column's cells (or, in the fixed
+    // column, its row labels) can show.
+    fit(headerMetrics, cell(0, col), headerMargin);
+    if (c >= texts.size()) continue;
+    for (const QString& text : texts[c]) {
+      if (col < fixedCols_) {
+        fit(labelMetrics, text, headerMargin);
+      } else {
+        fit(cellMetrics, text, cellMargin);
+      }
+    }
+  }
+  for (std::size_t c = 0; c < twips.size(); ++c) {
+    setColumnWidthTwips(static_cast<int>(c), static_cast<int>(std::ceil(twips[c] * scale)));
+  }
+  return scale;
 }
 
 int Grid::columnWidthPixels(int col) const {

@@ -4,7 +4,9 @@
 // that are drawn as headers and do not scroll. No editing, sorting or
 // formatting of its own.
 
+#include <QStringList>
 #include <QTableWidget>
+#include <span>
 
 namespace tamrel {
 
@@ -18,6 +20,12 @@ class Grid : public QTableWidget {
   int colCountWithHeader() const { return cols_; }
 
   void setColumnWidthTwips(int col, int twips);
+  // Sets the widths of all columns from a twips table (one entry per column,
+  // the fixed one included), all widened by one factor where the fonts need
+  // more room, so that each column's header as set and its `texts` (what
+  // its cells, or the fixed column's row labels, can show) fit whole.
+  // Returns the factor (1 when the table suffices).
+  double setColumnWidthsTwips(std::span<const int> twips, std::span<const QStringList> texts);
   int columnWidthPixels(int col) const;
 
   // Text of a cell, header cells included; an untouched cell reads empty.

@@ -59,14 +59,22 @@ void TestAmount::parseAmount_data() {
   QTest::newRow("blanks only") << "          " << O(0);
   QTest::newRow("letters") << "abc" << O(0);
   QTest::newRow("sign alone") << "-" << O(0);
-  QTest::newRow("sign then blank") << "- 5" << O(0);
+  QTest::newRow("sign then blank") << "- 5" << O(-5);
   QTest::newRow("point alone") << "." << O(0);
   QTest::newRow("fraction only below half") << ".4" << O(0);
   QTest::newRow("fraction only above half") << ".6" << O(1);
   QTest::newRow("exponent is not read") << "1e3" << O(1);
   QTest::newRow("digit grouping stops") << "1,000" << O(1);
   QTest::newRow("second point stops") << "1.2.3" << O(1);
-  QTest::newRow("inner blank stops") << "12 34" << O(12);
+  QTest::newRow("inner blank skipped") << "12 34" << O(1234);
+  QTest::newRow("grouped by blanks") << "1 000" << O(1000);
+  QTest::newRow("tab inside") << "1\t000" << O(1000);
+  QTest::newRow("blanks everywhere") << " - 1 2 . 5 " << O(-12);
+  QTest::newRow("blank after point, half to even up") << "3. 5" << O(4);
+  QTest::newRow("blanks among fraction digits") << "2.5 0 1" << O(3);
+  QTest::newRow("blank then letter stops") << "12 a 34" << O(12);
+  QTest::newRow("blanks then point only") << " . " << O(0);
+  QTest::newRow("blanks in a long number") << "2 147 483 648" << O();
   QTest::newRow("stored zero") << "0000000000" << O(0);
   QTest::newRow("stored amount") << "0000000500" << O(500);
   QTest::newRow("stored negative") << "-000000500" << O(-500);
@@ -98,6 +106,9 @@ void TestAmount::parseDecimal_data() {
   QTest::newRow("plus") << "+3" << 3.0;
   QTest::newRow("point then digits") << ".25" << 0.25;
   QTest::newRow("beyond 32 bits") << "10000000000" << 1e10;
+  QTest::newRow("blanks skipped") << "1 2 . 5 x" << 12.5;
+  QTest::newRow("blank after sign") << "- 0.25" << -0.25;
+  QTest::newRow("integer then point") << "7." << 7.0;
 }
 
 void TestAmount::parseDecimal() {

@@ -8,7 +8,9 @@
 #include "state/app_state.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -171,7 +173,18 @@ class TestEntryWindow : public QObject {
     QTest::newRow("digits after a rejected key") << F::Digits << 8 << "1a45" << 0 << "45";
     QTest::newRow("minus rejected") << F::Digits << 8 << "-5" << 0 << "5";
     QTest::newRow("backspace empties") << F::Digits << 8 << "123" << int(Qt::Key_Backspace) << "";
-    QTest::newRow("arrow empties") << F::Digits << 8 << "123" << int(Qt::Key_Left) << "";
+    QTest::newRow("escape empties") << F::Digits << 8 << "123" << int(Qt::Key_Escape) << "";
+    // Keys that type no character leave the entry as it is.
+    QTest::newRow("left keeps") << F::Digits << 8 << "1500" << int(Qt::Key_Left) << "1500";
+    QTest::newRow("right keeps") << F::Digits << 8 << "1500" << int(Qt::Key_Right) << "1500";
+    QTest::newRow("up keeps") << F::DigitsAndMinus << 7 << "-15" << int(Qt::Key_Up) << "-15";
+    QTest::newRow("home keeps") << F::Digits << 8 << "123" << int(Qt::Key_Home) << "123";
+    QTest::newRow("end keeps") << F::Digits << 8 << "123" << int(Qt::Key_End) << "123";
+    QTest::newRow("delete keeps") << F::Digits << 8 << "123" << int(Qt::Key_Delete) << "123";
+    QTest::newRow("page up keeps") << F::Digits << 8 << "123" << int(Qt::Key_PageUp) << "123";
+    QTest::newRow("page down keeps") << F::Digits << 8 << "123" << int(Qt::Key_PageDown) << "123";
+    QTest::newRow("F2 keeps") << F::DigitsAndMinus << 7 << "123" << int(Qt::Key_F2) << "123";
+    QTest::newRow("shift keeps") << F::Digits << 8 << "123" << int(Qt::Key_Shift) << "123";
     QTest::newRow("max length") << F::Digits << 3 << "12345" << 0 << "123";
     QTest::newRow("minus allowed") << F::DigitsAndMinus << 7 << "-500" << 0 << "-500";
     QTest::newRow("letter with minus filter") << F::DigitsAndMinus << 7 << "-5x" << 0 << "";
@@ -239,6 +252,43 @@ class TestEntryWindow : public QObject {
     QCOMPARE(box->text(), QString("12a"));
   }
 
+  void amountBoxInputMethod_data() {
+    QTest::addColumn<AmountBox::Filter>("filter");
+    QTest::addColumn<QString>("committed");
+    QTest::addColumn<QString>("expected");
+    using F = AmountBox::Filter;
+    QTest::newRow("full-width digits") << F::Digits << "１２３"
+                                       << "123";
+    QTest::newRow("full-width letter rejected") << F::Digits << "１２ａ"
+                                                << "";
+    QTest::newRow("full-width minus") << F::DigitsAndMinus << "－５００"
+                                      << "-500";
+    QTest::newRow("minus not in digits") << F::Digits << "－５"
+                                         << "";
+    QTest::newRow("no filter keeps the rest") << F::None << "１　０００円"
+                                              << "1 000円";
+  }
+
+  // Text an input method commits bypasses the key events: it is taken in
+  // its ASCII form and held to the filter all the same.
+  void amountBoxInputMethod() {
+    QFETCH(AmountBox::Filter, filter);
+    QFETCH(QString, committed);
+    QFETCH(QString, expected);
+    QWidget top;
+    auto* box = new AmountBox(filter, 8, &top);
+    top.show();
+    QVERIFY(QTest::qWaitForWindowActive(&top));
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    QVERIFY(!box->testAttribute(Qt::WA_InputMethodEnabled));
+    QVERIFY(box->inputMethodHints() & (Qt::ImhDigitsOnly | Qt::ImhFormattedNumbersOnly));
+    QInputMethodEvent commit;
+    commit.setCommitString(committed);
+    QApplication::sendEvent(box, &commit);
+    QCOMPARE(box->text(), expected);
+  }
+
   // --- Layout --------------------------------------------------------------
 
   void controlsAndCaptions() {
@@ -259,8 +309,8 @@ class TestEntryWindow : public QObject {
       AmountBox* tosi = host_->box("Tosi" + kSuffixes[t]);
       AmountBox* harai = host_->box("Harai" + kSuffixes[t]);
       QVERIFY(tosi && harai);
-      QCOMPARE(tosi->maxLength(), 8);
-      QCOMPARE(harai->maxLength(), 9);
+      QCOMPARE(tosi->typedLength(), 8);
+      QCOMPARE(harai->typedLength(), 9);
       QCOMPARE(tosi->filter() != AmountBox::Filter::None, filtered);
       QCOMPARE(harai->filter() != AmountBox::Filter::None, filtered);
       for (const QString& prefix : QStringList{"Rieki", "Ritu"}) {
@@ -322,6 +372,35 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->text("GokeiRieki"), QString("150"));
     QCOMPARE(host_->state->dayBaseline, dayAmounts({{BetType::Fuk, 300, 450}}));
     QCOMPARE(host_->messages.count(), 0);
+  }
+
+  // Keys that neither open nor change the list say nothing: the Shift of a
+  // Shift+Tab, a bare Ctrl or Alt.
+  void bareModifierInDayListSaysNothing_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("shift") << int(Qt::Key_Shift);
+    QTest::newRow("control") << int(Qt::Key_Control);
+    QTest::newRow("alt") << int(Qt::Key_Alt);
+  }
+
+  void bareModifierInDayListSaysNothing() {
+    QFETCH(int, key);
+    QComboBox* dd = host_->list("DD");
+    dd->setFocus();
+    QTRY_VERIFY(dd->hasFocus());
+    QTest::keyClick(dd, Qt::Key(key));
+    QCOMPARE(host_->messages.count(), 0);
+    // Shift+Tab as a keyboard sends it: Shift goes down first.
+    QTest::keyPress(dd, Qt::Key_Shift);
+    QTest::keyClick(dd, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Shift);
+    QCOMPARE(host_->messages.count(), 0);
+    QTRY_COMPARE(host_->focusName(), QString("MM"));
+    // A key that would choose a day is still refused.
+    dd->setFocus();
+    QTest::keyClick(dd, Qt::Key_Down);
+    QCOMPARE(host_->messages.texts(), QStringList{"月の指定をして下さい"});
+    QCOMPARE(dd->currentIndex(), -1);
   }
 
   void dayListNeedsMonth() {
@@ -394,6 +473,62 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->text("RiekiKak"), QString("-12"));
   }
 
+  // Blanks inside a number and full-width forms (typed with an input method
+  // or pasted) read as the number they show, in the boxes without a filter.
+  void unfilteredBoxesReadTheNumber_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("paste");  // else typed key by key
+    QTest::addColumn<QString>("checked");
+    QTest::newRow("blank grouping") << "TosiKak"
+                                    << "1 000" << false << "1000";
+    QTest::newRow("blanks and letters") << "Harai3Ren"
+                                        << "12 345yen" << false << "12345";
+    QTest::newRow("pasted full-width") << "TosiUTan"
+                                       << "１５００" << true << "1500";
+    QTest::newRow("pasted full-width with blank") << "HaraiKak"
+                                                  << "２　５００円" << true << "2500";
+    QTest::newRow("pasted full-width minus") << "Tosi3Ren"
+                                             << "－３００" << true << "-300";
+  }
+
+  void unfilteredBoxesReadTheNumber() {
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(bool, paste);
+    QFETCH(QString, checked);
+    QVERIFY(showDay(3, 5));
+    click(box);
+    if (paste) {
+      QApplication::clipboard()->setText(text);
+      QTest::keyClick(host_->child(box), Qt::Key_V, Qt::ControlModifier);
+    } else {
+      QTest::keyClicks(host_->child(box), text);
+    }
+    QCOMPARE(host_->text(box), text);
+    click("ChkCmd");
+    QVERIFY(confirming());
+    QCOMPARE(host_->text(box), checked);
+    click("YesCmd");
+    const bool stake = box.startsWith("Tosi");
+    const BetType type = static_cast<BetType>(kSuffixes.indexOf(box.mid(stake ? 4 : 5)));
+    const LedgerRecord& day = daySlot(host_->state->ledger, 3, 5);
+    QCOMPARE(stake ? stakeOf(day, type) : payoutOf(day, type), checked.toInt());
+  }
+
+  // A filtered box takes committed input-method text in its ASCII form.
+  void filteredBoxTakesInputMethodDigits() {
+    QVERIFY(showDay(3, 5));
+    click("TosiTan");
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("１２３"));
+    QApplication::sendEvent(host_->child("TosiTan"), &commit);
+    QCOMPARE(host_->text("TosiTan"), QString("123"));
+    click("ChkCmd");
+    click("YesCmd");
+    QCOMPARE(stakeOf(daySlot(host_->state->ledger, 3, 5), BetType::Tan), 123);
+  }
+
   void enterMovesAlongTheChain() {
     QVERIFY(showDay(3, 5));
     const QStringList chain{"TosiTan",  "TosiFuk",  "TosiWak",  "TosiUma", "HaraiTan",
@@ -418,6 +553,31 @@ class TestEntryWindow : public QObject {
   }
 
   // --- Check, confirm, cancel ----------------------------------------------
+
+  // What the program puts into a box is shown whole and posted whole, even
+  // beyond the number of characters that can be typed there.
+  void storedDayWiderThanItsBoxes() {
+    BetAmounts baseline;
+    const BetAmounts wide =
+        dayAmounts({{BetType::Tan, 123456789, 1234567890}, {BetType::Ren3, -99999999, 99999999}});
+    QCOMPARE(postDay(host_->state->ledger, baseline, 6, 7, wide), PostResult::Ok);
+    const LedgerRecord monthBefore = host_->state->ledger.month(6);
+    QVERIFY(showDay(6, 7));
+    QCOMPARE(host_->text("TosiTan"), QString("123456789"));
+    QCOMPARE(host_->text("HaraiTan"), QString("1234567890"));
+    QCOMPARE(host_->text("Tosi3Ren"), QString("-99999999"));
+    click("ChkCmd");
+    QVERIFY(confirming());
+    QCOMPARE(host_->text("TosiTan"), QString("123456789"));
+    QCOMPARE(host_->text("GokeiTosi"), QString("23456790"));
+    click("YesCmd");
+    QCOMPARE(betAmounts(daySlot(host_->state->ledger, 6, 7)), std::optional<BetAmounts>(wide));
+    QCOMPARE(host_->state->ledger.month(6).view(), monthBefore.view());
+    // Entering the box gives the typing limit back.
+    click("TosiTan");
+    QTest::keyClicks(host_->child("TosiTan"), "1234567890");
+    QCOMPARE(host_->text("TosiTan"), QString("12345678"));
+  }
 
   void emptyCheckAndConfirmPostsZeros() {
     QVERIFY(showDay(3, 5));

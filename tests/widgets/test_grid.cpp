@@ -3,10 +3,13 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "support/gui_actions.h"
 #include "widgets/grid.h"
+#include "widgets/look.h"
 
 using tamrel::Grid;
 using tamrel::gui::doubleClick;
@@ -47,6 +50,9 @@ class TestGrid : public QObject {
   void doubleClickReportsRow();
   void doubleClickOnHeaderReportsNothing();
   void noEditing();
+  void tabLeavesTheGrid();
+  void widthsWidenedInProportion_data();
+  void widthsWidenedInProportion();
   void headerStaysWhenScrolling();
   void headerColumnStaysWhenScrollingSideways();
 };
@@ -257,6 +263,68 @@ void TestGrid::noEditing() {
   QTest::keyClick(grid.viewport(), Qt::Key_Return);
   QVERIFY(grid.findChild<QLineEdit*>() == nullptr);
   QCOMPARE(grid.cell(2, 2), QStringLiteral("2,2"));
+}
+
+// Tab moves on to the next control, as from any other control; the arrow
+// keys still move the current cell.
+void TestGrid::tabLeavesTheGrid() {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* grid = new Grid(5, 4, 1);
+  auto* after = new QLineEdit;
+  layout->addWidget(grid);
+  layout->addWidget(after);
+  fill(*grid);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  grid->setFocus();
+  grid->setCurrentRow(1);
+  QTRY_VERIFY(grid->hasFocus());
+  QTest::keyClick(grid, Qt::Key_Down);
+  QCOMPARE(grid->selectedRow(), 2);
+  QTest::keyClick(grid, Qt::Key_Tab);
+  QTRY_VERIFY(after->hasFocus());
+  QCOMPARE(grid->selectedRow(), 2);
+}
+
+void TestGrid::widthsWidenedInProportion_data() {
+  QTest::addColumn<QStringList>("longest");  // the texts of column 2
+  QTest::addColumn<QString>("header");       // the header of column 3
+  QTest::addColumn<bool>("widened");
+  QTest::newRow("texts fit the table") << QStringList{"1", "22"} << "B" << false;
+  QTest::newRow("a long caption") << QStringList{"1", "2400m以下の距離"} << "B" << true;
+  QTest::newRow("a long amount") << QStringList{"-2147483648"} << "B" << true;
+  QTest::newRow("a long header") << QStringList{"1"} << "払戻金額の合計金額" << true;
+}
+
+// A twips table whose columns are too narrow for their texts is widened,
+// every column by the same factor; one wide enough is kept as it is.
+void TestGrid::widthsWidenedInProportion() {
+  QFETCH(QStringList, longest);
+  QFETCH(QString, header);
+  QFETCH(bool, widened);
+  Grid grid(3, 4, 1);
+  grid.setCell(0, 3, header);
+  const int twips[] = {300, 600, 400, 800};
+  const QList<QStringList> texts{{" 2"}, {"A"}, longest, {}};
+  const double scale = grid.setColumnWidthsTwips(twips, texts);
+  QCOMPARE(scale > 1.0, widened);
+  for (int c = 0; c < 4; ++c) {
+    const double expected = tamrel::twipsToPixels(twips[c], &grid) * scale;
+    QVERIFY2(qAbs(grid.columnWidthPixels(c) - expected) <= 1.5, qPrintable(QString::number(c)));
+  }
+  // What was to fit does: the cell's own size as the view would draw it.
+  for (const QString& text : longest) {
+    grid.setCell(1, 2, text);
+    QStyleOptionViewItem option;
+    option.initFrom(grid.viewport());
+    option.widget = &grid;
+    const QModelIndex index = grid.model()->index(0, 1);
+    QVERIFY(grid.itemDelegate()->sizeHint(option, index).width() <= grid.columnWidthPixels(2));
+  }
+  const int headerMargin = grid.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &grid);
+  QVERIFY(grid.horizontalHeader()->fontMetrics().horizontalAdvance(header) + 2 * headerMargin <=
+          grid.columnWidthPixels(3));
 }
 
 void TestGrid::headerStaysWhenScrolling() {

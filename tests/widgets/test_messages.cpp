@@ -4,54 +4,15 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/box_answerer.h"
 #include "support/scripted_messages.h"
 #include "widgets/messages.h"
 
 using namespace tamrel;
 
-namespace {
+Q_DECLARE_METATYPE(tamrel::testdata::BoxAnswerer::Key)
 
-struct SeenBox {
-  QString title;
-  QString text;
-  QStringList buttons;
-  Qt::WindowModality modality = Qt::NonModal;
-};
-
-// Waits (inside the box's own event loop) for the message box to be the
-// active modal widget, records it and presses the button captioned `press`,
-// or Escape when `press` is empty.
-void answerNextBox(SeenBox& seen, const QString& press) {
-  auto* poll = new QTimer;
-  poll->setInterval(10);
-  QObject::connect(poll, &QTimer::timeout, [poll, &seen, press, triesLeft = 500]() mutable {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) {
-      if (--triesLeft <= 0) poll->deleteLater();
-      return;
-    }
-    poll->stop();
-    poll->deleteLater();
-    seen.title = box->windowTitle();
-    seen.text = box->text();
-    seen.modality = box->windowModality();
-    QAbstractButton* target = nullptr;
-    for (QAbstractButton* button : box->buttons()) {
-      seen.buttons.append(button->text());
-      if (button->text() == press) target = button;
-    }
-    if (target != nullptr) {
-      QTest::mouseClick(target, Qt::LeftButton);
-    } else if (press.isEmpty()) {
-      QTest::keyClick(box, Qt::Key_Escape);
-    } else {
-      box->done(0);  // unknown caption: end the box so the test can fail
-    }
-  });
-  poll->start();
-}
-
-}  // namespace
+using testdata::BoxAnswerer;
 
 class TestMessages : public QObject {
   Q_OBJECT
@@ -64,39 +25,42 @@ class TestMessages : public QObject {
   void scriptedClear();
 };
 
+// The real boxes, answered with real keys: the caption, the buttons, which
+// one has the focus and is the default, and what Escape answers.
 void TestMessages::boxes_data() {
   QTest::addColumn<QString>("kind");
-  QTest::addColumn<QString>("press");
+  QTest::addColumn<BoxAnswerer::Key>("key");
   QTest::addColumn<QString>("title");
   QTest::addColumn<QStringList>("buttons");
+  QTest::addColumn<QString>("pressed");  // empty for Escape
   QTest::addColumn<bool>("answer");
+  using K = BoxAnswerer::Key;
   const QStringList ok{QStringLiteral("OK")};
   const QStringList yesNo{QStringLiteral("はい"), QStringLiteral("いいえ")};
-  QTest::newRow("error") << "error"
-                         << "OK" << kErrorTitle << ok << false;
-  QTest::newRow("notice") << "notice"
-                          << "OK" << kConfirmTitle << ok << false;
-  QTest::newRow("ask, はい") << "ask"
-                             << "はい" << kConfirmTitle << yesNo << true;
-  QTest::newRow("ask, いいえ") << "ask"
-                               << "いいえ" << kConfirmTitle << yesNo << false;
-  QTest::newRow("ask, Escape") << "ask"
-                               << "" << kConfirmTitle << yesNo << false;
+  QTest::newRow("error, Return") << "error" << K::Return << kErrorTitle << ok << "OK" << false;
+  QTest::newRow("error, Escape") << "error" << K::Escape << kErrorTitle << ok << "" << false;
+  QTest::newRow("notice, Space") << "notice" << K::Space << kConfirmTitle << ok << "OK" << false;
+  QTest::newRow("notice, Escape") << "notice" << K::Escape << kConfirmTitle << ok << "" << false;
+  QTest::newRow("ask, Return") << "ask" << K::Return << kConfirmTitle << yesNo << "はい" << true;
+  QTest::newRow("ask, Tab and Space")
+      << "ask" << K::TabSpace << kConfirmTitle << yesNo << "いいえ" << false;
+  QTest::newRow("ask, Escape") << "ask" << K::Escape << kConfirmTitle << yesNo << "" << false;
 }
 
 void TestMessages::boxes() {
   QFETCH(QString, kind);
-  QFETCH(QString, press);
+  QFETCH(BoxAnswerer::Key, key);
   QFETCH(QString, title);
   QFETCH(QStringList, buttons);
+  QFETCH(QString, pressed);
   QFETCH(bool, answer);
   QWidget parent;
   parent.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&parent));
+  QVERIFY(QTest::qWaitForWindowActive(&parent));
   BoxMessages messages(&parent);
   const QString text = QStringLiteral("終了しますか？");
-  SeenBox seen;
-  answerNextBox(seen, press);
+  BoxAnswerer boxes;
+  boxes.expect(key);
   bool result = false;
   if (kind == "error") {
     messages.error(text);
@@ -105,14 +69,17 @@ void TestMessages::boxes() {
   } else {
     result = messages.ask(text);
   }
+  QCOMPARE(boxes.faults(), QStringList{});
+  QCOMPARE(boxes.seen().size(), 1);
+  const BoxAnswerer::Seen& seen = boxes.seen().front();
   QCOMPARE(seen.title, title);
   QCOMPARE(seen.text, text);
-  QStringList sortedSeen = seen.buttons;
-  QStringList sortedExpected = buttons;
-  sortedSeen.sort();
-  sortedExpected.sort();
-  QCOMPARE(sortedSeen, sortedExpected);
-  QCOMPARE(seen.modality, Qt::ApplicationModal);
+  QCOMPARE(seen.buttons, buttons);
+  QVERIFY(seen.modal);
+  // The first button is the default and holds the focus: Return answers it.
+  QCOMPARE(seen.defaultButton, buttons.front());
+  QCOMPARE(seen.focused, buttons.front());
+  QCOMPARE(seen.pressed, pressed);
   QCOMPARE(result, answer);
 }
 
