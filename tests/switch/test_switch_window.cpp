@@ -15,6 +15,7 @@
 #include <QTreeView>
 
 #include "support/dir_tree.h"
+#include "support/window_fit.h"
 #include "switch/switch_window.h"
 #include "widgets/child_window.h"
 
@@ -80,8 +81,10 @@ class TestSwitchWindow : public QObject {
     QCOMPARE(h.text1(), native(h.root.path()));
     QCOMPARE(pathOf(h.tree()->currentIndex()), QDir::cleanPath(h.root.path()));
     QVERIFY(h.tree()->isExpanded(h.tree()->currentIndex()));
-    // The whole window fits in the main window's work area.
+    // The whole window fits in the main window's work area, every caption
+    // whole.
     QVERIFY(h.frame->width() <= 1000 && h.frame->height() <= 650);
+    QCOMPARE(testdata::layoutFaults(h.window), QStringList{});
   }
 
   void listsDirectoriesOnly() {
