@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
@@ -19,6 +21,7 @@
 #include "ledger/ledger_init.h"
 #include "shell/data_files.h"
 #include "state/app_state.h"
+#include "switch/switch_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
@@ -28,6 +31,13 @@ namespace tamrel {
 namespace {
 
 const QString kAlreadyOpen = QStringLiteral("すでにウィンドウは開かれています");
+const QString kCloseOthers = QStringLiteral("他のウィンドウを全て閉じて下さい");
+const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
+
+bool isShown(const QMdiSubWindow* frame) {
+  // A closed frame lingers, hidden, until its deferred deletion.
+  return frame != nullptr && !frame->isHidden();
+}
 
 }  // namespace
 
@@ -118,7 +128,7 @@ QWidget* MainWindow::buildButtonStrip() {
   connect(entryButton_, &QPushButton::clicked, this, &MainWindow::openEntry);
   connect(yearBrowseButton_, &QPushButton::clicked, this, &MainWindow::openYearBrowse);
   connect(analysisButton_, &QPushButton::clicked, this, &MainWindow::openAnalysis);
-  // ﾃﾞｰﾀ入れ替え: the directory switch is not built yet.
+  connect(switchButton_, &QPushButton::clicked, this, &MainWindow::switchData);
   connect(initButton_, &QPushButton::clicked, this, &MainWindow::initialiseData);
   connect(finishButton_, &QPushButton::clicked, this, &MainWindow::confirmFinish);
   return row;
@@ -151,11 +161,12 @@ void MainWindow::showWaitingNotice() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void MainWindow::load() {
+LoadOutcome MainWindow::load() {
   const LoadOutcome outcome = loadData(*state_);
   // Either file failing leaves the data unusable for the working windows.
   if (!outcome.ok()) disableWorkingButtons();
   state_->LoadResult = outcome.combined();
+  return outcome;
 }
 
 void MainWindow::disableWorkingButtons() {
@@ -213,9 +224,71 @@ void MainWindow::openAnalysis() {
   openChildWindow(*workArea_, new AnalysisWindow(*state_, messages_));
 }
 
+bool MainWindow::windowOpenBesides(const ChildWindow* except) const {
+  const QMdiSubWindow* exceptFrame = except != nullptr ? except->subWindow() : nullptr;
+  const QList<QMdiSubWindow*> frames = workArea_->subWindowList();
+  return std::any_of(frames.begin(), frames.end(), [exceptFrame](const QMdiSubWindow* frame) {
+    return frame != exceptFrame && isShown(frame);
+  });
+}
+
+void MainWindow::switchData() {
+  if (switchWindow_ && isShown(switchWindow_->subWindow())) {
+    messages_.error(kAlreadyOpen);
+    return;
+  }
+  // An open window would go on showing, or posting into, the old data.
+  if (windowOpenBesides(switchWindow_)) {
+    messages_.error(kCloseOthers);
+    return;
+  }
+  if (state_->DataChanged && messages_.ask(QStringLiteral("元のデータを更新しますか？"))) {
+    if (saveData(*state_) != SaveResult::Ok) {
+      // The program stays on the old directory with its data in memory.
+      messages_.error(kWriteError);
+      return;
+    }
+    state_->DataChanged = false;
+  }
+  const QString startDir =
+      state_->DataDirSwitched ? QString::fromStdString(state_->DataDir) : QDir::currentPath();
+  switchWindow_ = new SwitchWindow(startDir);
+  connect(switchWindow_, &SwitchWindow::completed, this, &MainWindow::completeSwitch);
+  openChildWindow(*workArea_, switchWindow_);
+}
+
+void MainWindow::completeSwitch(const QString& dir) {
+  // The switch window is modeless: a window opened meanwhile would go on
+  // with the old data, or post its baseline into the new ledger.
+  if (windowOpenBesides(switchWindow_)) {
+    messages_.error(kCloseOthers);
+    return;
+  }
+  // Taken first, while nothing has changed yet: whatever may refuse a
+  // directory refuses there, and the program stays where it was.
+  adoptDataDir(dir);
+  state_->DataChanged = false;
+  state_->LoadResult = LoadCode::Ok;
+  // Every step runs whatever the one before gave; a failed load has disabled
+  // the working buttons, and nothing enables them again.
+  const LoadOutcome outcome = load();
+  state_->OpenWindowCount = 0;
+  if (outcome.tickets == LoadCode::Ok) {
+    messages_.notice(QStringLiteral("データの読み込みが終了しました"));
+  }
+  if (switchWindow_) switchWindow_->closeWindow();
+}
+
+void MainWindow::adoptDataDir(const QString& dir) {
+  state_->DataDir = dir.toStdString();
+  state_->DataDirSwitched = true;
+}
+
 void MainWindow::initialiseData() {
-  if (state_->OpenWindowCount >= 1 || state_->AnalysisOpen) {
-    messages_.error(QStringLiteral("他のウィンドウを全て閉じて下さい"));
+  // The flags miss a graph left open by its browse window, and the switch
+  // window, which would go on to load over the reset.
+  if (state_->OpenWindowCount >= 1 || state_->AnalysisOpen || windowOpenBesides(nullptr)) {
+    messages_.error(kCloseOthers);
     return;
   }
   if (!messages_.ask(QStringLiteral("データを初期化しますか？"))) return;
@@ -237,7 +310,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (saveData(*state_) != SaveResult::Ok) {
       // Ending now would throw the user's work away: stay open so the
       // cause can be mended and the exit tried again.
-      messages_.error(QStringLiteral("ファイル書き込みエラー"));
+      messages_.error(kWriteError);
       event->ignore();
       return;
     }

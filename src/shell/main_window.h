@@ -3,6 +3,7 @@
 // child window, start-up (loading both files) and exit (the save).
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -13,7 +14,10 @@ class QWidget;
 namespace tamrel {
 
 struct AppState;
+class ChildWindow;
+struct LoadOutcome;
 class Messages;
+class SwitchWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -34,6 +38,7 @@ class MainWindow : public QMainWindow {
   void openEntry();       // 収支入力
   void openYearBrowse();  // 総合分析
   void openAnalysis();    // 統計分析
+  void switchData();      // ﾃﾞｰﾀ入れ替え
   void initialiseData();  // ﾃﾞｰﾀ初期化
   void confirmFinish();   // 終了
 
@@ -44,15 +49,21 @@ class MainWindow : public QMainWindow {
  private:
   QWidget* buildButtonStrip();
   void showWaitingNotice();
-  void load();
+  LoadOutcome load();
   void reportLoadResult();
   void disableWorkingButtons();
+  // Whether a window other than `except` is open in the work area.
+  bool windowOpenBesides(const ChildWindow* except) const;
+  // "完了" in the switch window: load from `dir` and go on there.
+  void completeSwitch(const QString& dir);
+  void adoptDataDir(const QString& dir);
 
   Messages& messages_;
   // Held apart so that this header stays free of the stores' headers.
   std::unique_ptr<AppState> state_;
   QMdiArea* workArea_ = nullptr;
   QWidget* initMsg_ = nullptr;
+  QPointer<SwitchWindow> switchWindow_;
   QPushButton* entryButton_ = nullptr;
   QPushButton* yearBrowseButton_ = nullptr;
   QPushButton* analysisButton_ = nullptr;

@@ -23,21 +23,11 @@
 
 using namespace tamrel;
 using gui::choose;
+using gui::click;
+using gui::named;
 using testdata::DataDir;
 
 namespace {
-
-template <typename T = QWidget>
-T* named(QWidget* parent, const char* name) {
-  return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
-bool click(QWidget* parent, const char* name) {
-  QWidget* w = named(parent, name);
-  if (w == nullptr) return false;
-  QTest::mouseClick(w, Qt::LeftButton);
-  return true;
-}
 
 bool type(QWidget* parent, const char* name, const QString& keys) {
   if (!click(parent, name)) return false;

@@ -1,13 +1,26 @@
 #pragma once
 // What a user does with the mouse and keyboard that takes more than one
-// QTest call: a double-click as item views see it, and picking an entry of a
-// drop-down list.
+// QTest call: clicking a control found by its object name, a double-click as
+// item views see it, and picking an entry of a drop-down list.
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QTest>
 
 namespace tamrel::gui {
+
+template <typename T = QWidget>
+T* named(QWidget* parent, const char* name) {
+  return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+// Clicks the control `name` of `parent`; false when there is none.
+inline bool click(QWidget* parent, const char* name) {
+  QWidget* w = named(parent, name);
+  if (w == nullptr) return false;
+  QTest::mouseClick(w, Qt::LeftButton);
+  return true;
+}
 
 // The event sequence of a real double-click: QTest::mouseDClick alone sends
 // only the double-click event, which item views ignore without the press.
