@@ -98,6 +98,13 @@ void TestAmount::parseDecimal_data() {
   QTest::newRow("plus") << "+3" << 3.0;
   QTest::newRow("point then digits") << ".25" << 0.25;
   QTest::newRow("beyond 32 bits") << "10000000000" << 1e10;
+  const QString zeros323(323, QLatin1Char('0'));
+  QTest::newRow("too small for a double") << "0." + zeros323 + "1" << 0.0;
+  QTest::newRow("too small, negative") << "-00." + zeros323 + "0000001" << 0.0;
+  QTest::newRow("too large for a double")
+      << "1" + QString(400, QLatin1Char('0')) + ".5" << std::numeric_limits<double>::infinity();
+  QTest::newRow("too large, negative")
+      << "-9" + QString(400, QLatin1Char('0')) << -std::numeric_limits<double>::infinity();
 }
 
 void TestAmount::parseDecimal() {
