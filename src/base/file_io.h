@@ -1,12 +1,18 @@
 #pragma once
 // Reading and writing the data files: the one reader and the only writer.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tamrel {
+
+// The largest file the reader takes. The largest valid data file is the
+// ticket file at 1 + 12 x 499 lines of 52 bytes (about 311 KB); anything far
+// beyond that is not a data file, and reading it could exhaust memory.
+inline constexpr std::size_t kMaxDataFileBytes = std::size_t{8} << 20;
 
 struct FileContent {
   std::string bytes;
@@ -15,7 +21,9 @@ struct FileContent {
   bool complete = true;
 };
 
-// The whole file; nullopt when it cannot be opened (missing, a directory).
+// The whole file; nullopt when it cannot be read as a data file: missing,
+// not a regular file (a directory, a FIFO, a device, also behind a link),
+// larger than kMaxDataFileBytes, or no memory to hold it.
 std::optional<FileContent> readWholeFile(const std::filesystem::path& path);
 
 // Calls `onLine` for each line of `text`. A line ends at LF, and a CR just
@@ -31,9 +39,27 @@ void forEachLine(std::string_view text, OnLine&& onLine) {
   }
 }
 
-// Writes `content` to a temporary file in the same directory, flushes and
-// syncs it, then renames it over `path`. Returns false on any failure, in
-// which case `path` is left byte for byte as it was and no temporary remains.
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view content);
+// Whether a record holds a CR or an LF: written out, it would split its line,
+// so the writers refuse it.
+bool breaksLine(std::string_view record);
+
+// The number of previous versions a save keeps beside a data file: "name.1"
+// (newest) to "name.3" (oldest).
+inline constexpr int kKeptGenerations = 3;
+
+// Writes `content` to a temporary file in the file's directory, flushes and
+// syncs it, then renames it over the file. A `path` that is a symbolic link
+// is followed: the file it points at is replaced, in its own directory, and
+// the link stays. With `generations` > 0 the replaced file is first kept as
+// "name.1", the older ones moving up to "name.<generations>" (the oldest is
+// dropped); only renames, no copies.
+//
+// Returns false on any failure: the target is not a regular file, the disk is
+// full, a file-size limit is reached (the write fails as an error instead of
+// the limit's signal ending the process), and so on. `path`, the file it
+// points at and its generations are then as they were, and no temporary
+// remains.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view content,
+                         int generations = 0);
 
 }  // namespace tamrel

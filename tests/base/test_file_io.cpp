@@ -1,0 +1,337 @@
+// The reader and the writer against what users' disks hold: FIFOs, devices,
+// huge sparse files, symbolic links, file-size limits, and the generations a
+// save keeps.
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QtTest>
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/file_io.h"
+#include "detail/detail_file.h"
+#include "ledger/ledger_file.h"
+#include "support/child_process.h"
+
+using namespace tamrel;
+using testsupport::runInChild;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f << bytes;
+  if (!f) qFatal("cannot write test file");
+}
+
+// Every name in `dir` with its content ("<dir>" for a directory, "-> x" for
+// a link), sorted: two listings are equal when nothing in the directory
+// changed.
+std::vector<std::string> listing(const fs::path& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (e.is_symlink()) {
+      out.push_back(name + " -> " + fs::read_symlink(e.path()).string());
+    } else if (e.is_directory()) {
+      out.push_back(name + " <dir>");
+    } else if (e.is_regular_file()) {
+      out.push_back(name + " = " + readFile(e.path()));
+    } else {
+      out.push_back(name + " <special>");
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<std::string> names(const fs::path& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// Lowers the file-size limit of the calling process (a child's) to `bytes`.
+bool limitFileSize(rlim_t bytes) {
+  rlimit r{};
+  if (getrlimit(RLIMIT_FSIZE, &r) != 0) return false;
+  r.rlim_cur = bytes;
+  return setrlimit(RLIMIT_FSIZE, &r) == 0;
+}
+
+}  // namespace
+
+class TestFileIo : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  fs::path dir() const { return fs::path(tmp_.path().toStdString()); }
+
+ private slots:
+  void init();
+  void hostileFilesAreUnreadable_data();
+  void hostileFilesAreUnreadable();
+  void fileAtTheBoundIsRead();
+  void threeGenerationsKept();
+  void failedSaveKeepsFileAndGenerations_data();
+  void failedSaveKeepsFileAndGenerations();
+  void fileSizeLimitFailsInsteadOfKilling();
+  void symlinkedFileIsSavedThroughTheLink_data();
+  void symlinkedFileIsSavedThroughTheLink();
+  void nonFileTargetIsRefused_data();
+  void nonFileTargetIsRefused();
+  void breaksLine_data();
+  void breaksLine();
+};
+
+void TestFileIo::init() {
+  QVERIFY(tmp_.isValid());
+  for (const auto& e : fs::directory_iterator(dir())) fs::remove_all(e.path());
+}
+
+void TestFileIo::hostileFilesAreUnreadable_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::newRow("FIFO") << "fifo";
+  QTest::newRow("link to a FIFO") << "link to fifo";
+  QTest::newRow("sparse 5 GB file") << "sparse 5G";
+  QTest::newRow("sparse 100 GB file") << "sparse 100G";
+  QTest::newRow("one byte over the bound") << "over bound";
+  QTest::newRow("link to /dev/zero") << "link to /dev/zero";
+  QTest::newRow("directory") << "directory";
+}
+
+void TestFileIo::hostileFilesAreUnreadable() {
+  QFETCH(QString, kind);
+  const fs::path data = dir() / "data";
+  const fs::path other = dir() / "other";
+  auto sparse = [&](std::uintmax_t size) {
+    writeFile(data, "S00\r\n");
+    fs::resize_file(data, size);
+  };
+  if (kind == "fifo") {
+    QCOMPARE(mkfifo(data.c_str(), 0600), 0);
+  } else if (kind == "link to fifo") {
+    QCOMPARE(mkfifo(other.c_str(), 0600), 0);
+    fs::create_symlink(other, data);
+  } else if (kind == "sparse 5G") {
+    sparse(std::uintmax_t{5} << 30);
+  } else if (kind == "sparse 100G") {
+    sparse(std::uintmax_t{100} << 30);
+  } else if (kind == "over bound") {
+    sparse(kMaxDataFileBytes + 1);
+  } else if (kind == "link to /dev/zero") {
+    fs::create_symlink("/dev/zero", data);
+  } else {
+    fs::create_directory(data);
+  }
+
+  // In a child: the old reader waited for ever on a FIFO and ended the
+  // program with std::bad_alloc on the big ones.
+  const auto r = runInChild(
+      [&] {
+        auto ledger = std::make_unique<YearLedger>();
+        auto tickets = std::make_unique<TicketStore>();
+        const bool ledgerRefused = loadLedger(*ledger, data) == LoadCode::Unreadable;
+        const bool ticketsRefused = loadTickets(*tickets, data) == LoadCode::Unreadable;
+        const bool readerRefused = !readWholeFile(data).has_value();
+        return ledgerRefused && ticketsRefused && readerRefused ? 0 : 1;
+      },
+      std::chrono::seconds(20));
+  QVERIFY2(r.exitedWith(0), r.describe().constData());
+}
+
+void TestFileIo::fileAtTheBoundIsRead() {
+  const fs::path data = dir() / "data";
+  writeFile(data, "00,00\r\n");
+  fs::resize_file(data, kMaxDataFileBytes);
+  const auto file = readWholeFile(data);
+  QVERIFY(file.has_value());
+  QVERIFY(file->complete);
+  QCOMPARE(file->bytes.size(), kMaxDataFileBytes);
+  auto tickets = std::make_unique<TicketStore>();
+  QCOMPARE(loadTickets(*tickets, data), LoadCode::Ok);
+}
+
+void TestFileIo::threeGenerationsKept() {
+  const fs::path file = dir() / "tosidata.dat";
+  QVERIFY(writeFileAtomically(file, "v1", kKeptGenerations));
+  QCOMPARE(listing(dir()), std::vector<std::string>{"tosidata.dat = v1"});
+  QVERIFY(writeFileAtomically(file, "v2", kKeptGenerations));
+  QCOMPARE(listing(dir()), (std::vector<std::string>{"tosidata.dat = v2", "tosidata.dat.1 = v1"}));
+  QVERIFY(writeFileAtomically(file, "v3", kKeptGenerations));
+  QVERIFY(writeFileAtomically(file, "v4", kKeptGenerations));
+  const std::vector<std::string> three{"tosidata.dat = v4", "tosidata.dat.1 = v3",
+                                       "tosidata.dat.2 = v2", "tosidata.dat.3 = v1"};
+  QCOMPARE(listing(dir()), three);
+  // The oldest is dropped, never a fourth kept.
+  QVERIFY(writeFileAtomically(file, "v5", kKeptGenerations));
+  const std::vector<std::string> moved{"tosidata.dat = v5", "tosidata.dat.1 = v4",
+                                       "tosidata.dat.2 = v3", "tosidata.dat.3 = v2"};
+  QCOMPARE(listing(dir()), moved);
+
+  // A gap in the generations is filled: nothing older than it is dropped.
+  fs::remove(dir() / "tosidata.dat.2");
+  QVERIFY(writeFileAtomically(file, "v6", kKeptGenerations));
+  const std::vector<std::string> gap{"tosidata.dat = v6", "tosidata.dat.1 = v5",
+                                     "tosidata.dat.2 = v4", "tosidata.dat.3 = v2"};
+  QCOMPARE(listing(dir()), gap);
+}
+
+void TestFileIo::failedSaveKeepsFileAndGenerations_data() {
+  QTest::addColumn<QString>("fault");
+  QTest::newRow("file-size limit") << "limit";
+  QTest::newRow("a generation's name taken by a directory") << "directory";
+  QTest::newRow("read-only directory") << "read-only";
+}
+
+void TestFileIo::failedSaveKeepsFileAndGenerations() {
+  QFETCH(QString, fault);
+  const fs::path file = dir() / "info.dat";
+  writeFile(file, "current");
+  writeFile(dir() / "info.dat.1", "one back");
+  writeFile(dir() / "info.dat.3", "three back");
+  const std::string big(8192, 'x');
+  if (fault == "directory") fs::create_directory(dir() / "info.dat.2");
+  const auto before = listing(dir());
+
+  bool saved = true;
+  if (fault == "limit") {
+    const auto r = runInChild([&] {
+      if (!limitFileSize(4096)) return 2;
+      return writeFileAtomically(file, big, kKeptGenerations) ? 1 : 0;
+    });
+    QVERIFY2(r.exitedWith(0), r.describe().constData());
+    saved = false;
+  } else if (fault == "directory") {
+    saved = writeFileAtomically(file, big, kKeptGenerations);
+  } else {
+    if (geteuid() == 0) QSKIP("running as root: directory permissions do not stop root's writes");
+    fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);
+    saved = writeFileAtomically(file, big, kKeptGenerations);
+    fs::permissions(dir(), fs::perms::owner_all);
+  }
+  QVERIFY(!saved);
+  QCOMPARE(listing(dir()), before);
+}
+
+void TestFileIo::fileSizeLimitFailsInsteadOfKilling() {
+  // The signal keeps its default action in the child, as in a program that
+  // never heard of it: the old writer was ended by SIGXFSZ half-way through,
+  // leaving its temporary behind.
+  const fs::path file = dir() / "tosidata.dat";
+  writeFile(file, "old");
+  const auto r = runInChild([&] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    if (!limitFileSize(4096)) return 2;
+    if (writeFileAtomically(file, std::string(10000, 'y'))) return 1;
+    // Nothing left pending or blocked to strike later.
+    sigset_t pending;
+    sigset_t mask;
+    sigpending(&pending);
+    sigprocmask(SIG_BLOCK, nullptr, &mask);
+    if (sigismember(&pending, SIGXFSZ) || sigismember(&mask, SIGXFSZ)) return 3;
+    // A small save within the limit still works.
+    return writeFileAtomically(file, "new") ? 0 : 4;
+  });
+  QVERIFY2(r.exitedWith(0), r.describe().constData());
+  QCOMPARE(names(dir()), std::vector<std::string>{"tosidata.dat"});
+  QCOMPARE(readFile(file), std::string("new"));
+}
+
+void TestFileIo::symlinkedFileIsSavedThroughTheLink_data() {
+  QTest::addColumn<QString>("link");  // what the data file links to
+  QTest::addColumn<bool>("targetExists");
+  QTest::newRow("relative link") << "../synced/ledger.txt" << true;
+  QTest::newRow("absolute link") << "<abs>/synced/ledger.txt" << true;
+  QTest::newRow("link to a link") << "../synced/via" << true;
+  QTest::newRow("link to a file not yet made") << "../synced/ledger.txt" << false;
+}
+
+void TestFileIo::symlinkedFileIsSavedThroughTheLink() {
+  QFETCH(QString, link);
+  QFETCH(bool, targetExists);
+  const fs::path data = dir() / "data";
+  const fs::path synced = dir() / "synced";
+  fs::create_directories(data);
+  fs::create_directories(synced);
+  const std::string linkText =
+      link.replace("<abs>", QString::fromStdString(dir().string())).toStdString();
+  fs::create_symlink(linkText, data / "tosidata.dat");
+  fs::create_symlink("ledger.txt", synced / "via");
+  if (targetExists) writeFile(synced / "ledger.txt", "old");
+
+  QVERIFY(writeFileAtomically(data / "tosidata.dat", "new", kKeptGenerations));
+  // The link is still the same link, and the file it points at was
+  // replaced in its own directory, with its generation beside it.
+  QCOMPARE(listing(data), std::vector<std::string>{"tosidata.dat -> " + linkText});
+  std::vector<std::string> expected{"ledger.txt = new", "via -> ledger.txt"};
+  if (targetExists) expected.insert(expected.begin() + 1, "ledger.txt.1 = old");
+  QCOMPARE(listing(synced), expected);
+  QCOMPARE(readFile(data / "tosidata.dat"), std::string("new"));
+}
+
+void TestFileIo::nonFileTargetIsRefused_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::newRow("FIFO") << "fifo";
+  QTest::newRow("link to a FIFO") << "link to fifo";
+  QTest::newRow("directory") << "directory";
+  QTest::newRow("link to a directory") << "link to directory";
+  QTest::newRow("link into a missing folder") << "dangling";
+  QTest::newRow("link loop") << "loop";
+}
+
+void TestFileIo::nonFileTargetIsRefused() {
+  QFETCH(QString, kind);
+  const fs::path file = dir() / "tosidata.dat";
+  const fs::path other = dir() / "other";
+  if (kind == "fifo") {
+    QCOMPARE(mkfifo(file.c_str(), 0600), 0);
+  } else if (kind == "link to fifo") {
+    QCOMPARE(mkfifo(other.c_str(), 0600), 0);
+    fs::create_symlink("other", file);
+  } else if (kind == "directory") {
+    fs::create_directory(file);
+  } else if (kind == "link to directory") {
+    fs::create_directory(other);
+    fs::create_symlink("other", file);
+  } else if (kind == "dangling") {
+    fs::create_symlink("gone/tosidata.dat", file);
+  } else {
+    fs::create_symlink("other", file);
+    fs::create_symlink("tosidata.dat", other);
+  }
+  const auto before = listing(dir());
+  QVERIFY(!writeFileAtomically(file, "new", kKeptGenerations));
+  QCOMPARE(listing(dir()), before);
+}
+
+void TestFileIo::breaksLine_data() {
+  QTest::addColumn<QByteArray>("record");
+  QTest::addColumn<bool>("breaks");
+  QTest::newRow("plain") << QByteArray("S00,0000000000") << false;
+  QTest::newRow("NUL") << QByteArray("01,02\0", 6) << false;
+  QTest::newRow("CR") << QByteArray("01,\r02") << true;
+  QTest::newRow("LF") << QByteArray("01,02\n") << true;
+}
+
+void TestFileIo::breaksLine() {
+  QFETCH(QByteArray, record);
+  QFETCH(bool, breaks);
+  QCOMPARE(tamrel::breaksLine(std::string_view(record.data(), record.size())), breaks);
+}
+
+QTEST_APPLESS_MAIN(TestFileIo)
+#include "test_file_io.moc"
