@@ -9,8 +9,11 @@
 
 #include <QtTest>
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -64,6 +67,18 @@ std::vector<std::string> names(const fs::path& dir) {
   return out;
 }
 
+// While a ScarceMemory is in scope, every allocation larger than its bound
+// fails with std::bad_alloc, as when memory runs out.
+std::size_t allocationBound = std::numeric_limits<std::size_t>::max();
+
+class ScarceMemory {
+ public:
+  explicit ScarceMemory(std::size_t bound) { allocationBound = bound; }
+  ~ScarceMemory() { allocationBound = std::numeric_limits<std::size_t>::max(); }
+  ScarceMemory(const ScarceMemory&) = delete;
+  ScarceMemory& operator=(const ScarceMemory&) = delete;
+};
+
 // Lowers the file-size limit of the calling process (a child's) to `bytes`.
 bool limitFileSize(rlim_t bytes) {
   rlimit r{};
@@ -73,6 +88,16 @@ bool limitFileSize(rlim_t bytes) {
 }
 
 }  // namespace
+
+// The program's allocations go through these, so ScarceMemory can refuse
+// them; malloc and free underneath keep the sanitizers' books straight.
+void* operator new(std::size_t size) {
+  if (size > allocationBound) throw std::bad_alloc();
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 class TestFileIo : public QObject {
   Q_OBJECT
@@ -85,6 +110,7 @@ class TestFileIo : public QObject {
   void hostileFilesAreUnreadable_data();
   void hostileFilesAreUnreadable();
   void fileAtTheBoundIsRead();
+  void noMemoryIsUnreadableOrWriteError();
   void threeGenerationsKept();
   void failedSaveKeepsFileAndGenerations_data();
   void failedSaveKeepsFileAndGenerations();
@@ -163,6 +189,43 @@ void TestFileIo::fileAtTheBoundIsRead() {
   QCOMPARE(file->bytes.size(), kMaxDataFileBytes);
   auto tickets = std::make_unique<TicketStore>();
   QCOMPARE(loadTickets(*tickets, data), LoadCode::Ok);
+}
+
+void TestFileIo::noMemoryIsUnreadableOrWriteError() {
+  const fs::path data = dir() / "tosidata.dat";
+  writeFile(data, "S00\r\n");
+  fs::resize_file(data, kMaxDataFileBytes - 1024);
+  const std::string old = readFile(data);
+  auto ledger = std::make_unique<YearLedger>();
+  auto tickets = std::make_unique<TicketStore>();
+  auto manyTickets = std::make_unique<TicketStore>();
+  for (MonthTickets& m : manyTickets->months) {
+    for (int i = 0; i < 200; ++i) m.slot(i).text.fill('1');
+    m.count = 200;
+  }
+
+  // Memory running out must read as an unreadable file and save as a write
+  // error, never end the program with std::bad_alloc.
+  std::optional<FileContent> read;
+  LoadCode ledgerCode = LoadCode::Ok;
+  LoadCode ticketCode = LoadCode::Ok;
+  SaveResult ledgerSave = SaveResult::Ok;
+  SaveResult ticketSave = SaveResult::Ok;
+  {
+    const ScarceMemory scarce(64 * 1024);
+    read = readWholeFile(data);
+    ledgerCode = loadLedger(*ledger, data);
+    ticketCode = loadTickets(*tickets, data);
+    ledgerSave = saveLedger(*ledger, data);
+    ticketSave = saveTickets(*manyTickets, dir() / "info.dat");
+  }
+  QVERIFY(!read.has_value());
+  QCOMPARE(ledgerCode, LoadCode::Unreadable);
+  QCOMPARE(ticketCode, LoadCode::Unreadable);
+  QCOMPARE(ledgerSave, SaveResult::WriteError);
+  QCOMPARE(ticketSave, SaveResult::WriteError);
+  QCOMPARE(names(dir()), std::vector<std::string>{"tosidata.dat"});
+  QVERIFY(readFile(data) == old);
 }
 
 void TestFileIo::threeGenerationsKept() {
