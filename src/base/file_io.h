@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,5 +62,18 @@ inline constexpr int kKeptGenerations = 3;
 // remains.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view content,
                          int generations = 0);
+
+// Saves a data file: `makeText()` gives its bytes, or nullopt when they
+// cannot be written; the file is then replaced keeping kKeptGenerations.
+// False on any failure, running out of memory included.
+template <typename MakeText>
+bool saveDataFile(const std::filesystem::path& path, MakeText&& makeText) {
+  try {
+    const std::optional<std::string> text = makeText();
+    return text && writeFileAtomically(path, *text, kKeptGenerations);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
 
 }  // namespace tamrel

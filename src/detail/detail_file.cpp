@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "base/file_io.h"
 
@@ -108,13 +107,8 @@ std::optional<std::string> ticketSaveText(const TicketStore& store) {
 }
 
 SaveResult saveTickets(const TicketStore& store, const std::filesystem::path& path) {
-  try {
-    const std::optional<std::string> text = ticketSaveText(store);
-    return text && writeFileAtomically(path, *text, kKeptGenerations) ? SaveResult::Ok
-                                                                      : SaveResult::WriteError;
-  } catch (const std::bad_alloc&) {
-    return SaveResult::WriteError;
-  }
+  return saveDataFile(path, [&] { return ticketSaveText(store); }) ? SaveResult::Ok
+                                                                   : SaveResult::WriteError;
 }
 
 }  // namespace tamrel

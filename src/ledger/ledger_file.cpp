@@ -1,7 +1,6 @@
 #include "ledger/ledger_file.h"
 
 #include <algorithm>
-#include <new>
 #include <span>
 
 #include "base/file_io.h"
@@ -136,13 +135,8 @@ std::optional<std::string> ledgerSaveText(const YearLedger& ledger) {
 }
 
 SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path) {
-  try {
-    const std::optional<std::string> text = ledgerSaveText(ledger);
-    return text && writeFileAtomically(path, *text, kKeptGenerations) ? SaveResult::Ok
-                                                                      : SaveResult::WriteError;
-  } catch (const std::bad_alloc&) {
-    return SaveResult::WriteError;
-  }
+  return saveDataFile(path, [&] { return ledgerSaveText(ledger); }) ? SaveResult::Ok
+                                                                    : SaveResult::WriteError;
 }
 
 }  // namespace tamrel

@@ -4,13 +4,11 @@
 
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QtTest>
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <new>
@@ -21,44 +19,17 @@
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
 #include "support/child_process.h"
+#include "support/odd_files.h"
 
 using namespace tamrel;
+using testsupport::listing;
+using testsupport::makeOddFile;
+using testsupport::readBytes;
 using testsupport::runInChild;
+using testsupport::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f << bytes;
-  if (!f) qFatal("cannot write test file");
-}
-
-// Every name in `dir` with its content ("<dir>" for a directory, "-> x" for
-// a link), sorted: two listings are equal when nothing in the directory
-// changed.
-std::vector<std::string> listing(const fs::path& dir) {
-  std::vector<std::string> out;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    const std::string name = e.path().filename().string();
-    if (e.is_symlink()) {
-      out.push_back(name + " -> " + fs::read_symlink(e.path()).string());
-    } else if (e.is_directory()) {
-      out.push_back(name + " <dir>");
-    } else if (e.is_regular_file()) {
-      out.push_back(name + " = " + readFile(e.path()));
-    } else {
-      out.push_back(name + " <special>");
-    }
-  }
-  std::sort(out.begin(), out.end());
-  return out;
-}
 
 std::vector<std::string> names(const fs::path& dir) {
   std::vector<std::string> out;
@@ -132,9 +103,9 @@ void TestFileIo::hostileFilesAreUnreadable_data() {
   QTest::addColumn<QString>("kind");
   QTest::newRow("FIFO") << "fifo";
   QTest::newRow("link to a FIFO") << "link to fifo";
-  QTest::newRow("sparse 5 GB file") << "sparse 5G";
-  QTest::newRow("sparse 100 GB file") << "sparse 100G";
-  QTest::newRow("one byte over the bound") << "over bound";
+  QTest::newRow("sparse 5 GB file") << "sparse 5368709120";
+  QTest::newRow("sparse 100 GB file") << "sparse 107374182400";
+  QTest::newRow("one byte over the bound") << "sparse " + QString::number(kMaxDataFileBytes + 1);
   QTest::newRow("link to /dev/zero") << "link to /dev/zero";
   QTest::newRow("directory") << "directory";
 }
@@ -142,27 +113,7 @@ void TestFileIo::hostileFilesAreUnreadable_data() {
 void TestFileIo::hostileFilesAreUnreadable() {
   QFETCH(QString, kind);
   const fs::path data = dir() / "data";
-  const fs::path other = dir() / "other";
-  auto sparse = [&](std::uintmax_t size) {
-    writeFile(data, "S00\r\n");
-    fs::resize_file(data, size);
-  };
-  if (kind == "fifo") {
-    QCOMPARE(mkfifo(data.c_str(), 0600), 0);
-  } else if (kind == "link to fifo") {
-    QCOMPARE(mkfifo(other.c_str(), 0600), 0);
-    fs::create_symlink(other, data);
-  } else if (kind == "sparse 5G") {
-    sparse(std::uintmax_t{5} << 30);
-  } else if (kind == "sparse 100G") {
-    sparse(std::uintmax_t{100} << 30);
-  } else if (kind == "over bound") {
-    sparse(kMaxDataFileBytes + 1);
-  } else if (kind == "link to /dev/zero") {
-    fs::create_symlink("/dev/zero", data);
-  } else {
-    fs::create_directory(data);
-  }
+  QVERIFY(makeOddFile(data, kind.toStdString()));
 
   // In a child: the old reader waited for ever on a FIFO and ended the
   // program with std::bad_alloc on the big ones.
@@ -181,7 +132,7 @@ void TestFileIo::hostileFilesAreUnreadable() {
 
 void TestFileIo::fileAtTheBoundIsRead() {
   const fs::path data = dir() / "data";
-  writeFile(data, "00,00\r\n");
+  QVERIFY(writeBytes(data, "00,00\r\n"));
   fs::resize_file(data, kMaxDataFileBytes);
   const auto file = readWholeFile(data);
   QVERIFY(file.has_value());
@@ -193,9 +144,9 @@ void TestFileIo::fileAtTheBoundIsRead() {
 
 void TestFileIo::noMemoryIsUnreadableOrWriteError() {
   const fs::path data = dir() / "tosidata.dat";
-  writeFile(data, "S00\r\n");
+  QVERIFY(writeBytes(data, "S00\r\n"));
   fs::resize_file(data, kMaxDataFileBytes - 1024);
-  const std::string old = readFile(data);
+  const std::string old = readBytes(data);
   auto ledger = std::make_unique<YearLedger>();
   auto tickets = std::make_unique<TicketStore>();
   auto manyTickets = std::make_unique<TicketStore>();
@@ -225,7 +176,7 @@ void TestFileIo::noMemoryIsUnreadableOrWriteError() {
   QCOMPARE(ledgerSave, SaveResult::WriteError);
   QCOMPARE(ticketSave, SaveResult::WriteError);
   QCOMPARE(names(dir()), std::vector<std::string>{"tosidata.dat"});
-  QVERIFY(readFile(data) == old);
+  QVERIFY(readBytes(data) == old);
 }
 
 void TestFileIo::threeGenerationsKept() {
@@ -263,9 +214,9 @@ void TestFileIo::failedSaveKeepsFileAndGenerations_data() {
 void TestFileIo::failedSaveKeepsFileAndGenerations() {
   QFETCH(QString, fault);
   const fs::path file = dir() / "info.dat";
-  writeFile(file, "current");
-  writeFile(dir() / "info.dat.1", "one back");
-  writeFile(dir() / "info.dat.3", "three back");
+  QVERIFY(writeBytes(file, "current"));
+  QVERIFY(writeBytes(dir() / "info.dat.1", "one back"));
+  QVERIFY(writeBytes(dir() / "info.dat.3", "three back"));
   const std::string big(8192, 'x');
   if (fault == "directory") fs::create_directory(dir() / "info.dat.2");
   const auto before = listing(dir());
@@ -295,7 +246,7 @@ void TestFileIo::fileSizeLimitFailsInsteadOfKilling() {
   // never heard of it: the old writer was ended by SIGXFSZ half-way through,
   // leaving its temporary behind.
   const fs::path file = dir() / "tosidata.dat";
-  writeFile(file, "old");
+  QVERIFY(writeBytes(file, "old"));
   const auto r = runInChild([&] {
     ::signal(SIGXFSZ, SIG_DFL);
     if (!limitFileSize(4096)) return 2;
@@ -311,7 +262,7 @@ void TestFileIo::fileSizeLimitFailsInsteadOfKilling() {
   });
   QVERIFY2(r.exitedWith(0), r.describe().constData());
   QCOMPARE(names(dir()), std::vector<std::string>{"tosidata.dat"});
-  QCOMPARE(readFile(file), std::string("new"));
+  QCOMPARE(readBytes(file), std::string("new"));
 }
 
 void TestFileIo::symlinkedFileIsSavedThroughTheLink_data() {
@@ -334,7 +285,7 @@ void TestFileIo::symlinkedFileIsSavedThroughTheLink() {
       link.replace("<abs>", QString::fromStdString(dir().string())).toStdString();
   fs::create_symlink(linkText, data / "tosidata.dat");
   fs::create_symlink("ledger.txt", synced / "via");
-  if (targetExists) writeFile(synced / "ledger.txt", "old");
+  if (targetExists) QVERIFY(writeBytes(synced / "ledger.txt", "old"));
 
   QVERIFY(writeFileAtomically(data / "tosidata.dat", "new", kKeptGenerations));
   // The link is still the same link, and the file it points at was
@@ -343,7 +294,7 @@ void TestFileIo::symlinkedFileIsSavedThroughTheLink() {
   std::vector<std::string> expected{"ledger.txt = new", "via -> ledger.txt"};
   if (targetExists) expected.insert(expected.begin() + 1, "ledger.txt.1 = old");
   QCOMPARE(listing(synced), expected);
-  QCOMPARE(readFile(data / "tosidata.dat"), std::string("new"));
+  QCOMPARE(readBytes(data / "tosidata.dat"), std::string("new"));
 }
 
 void TestFileIo::nonFileTargetIsRefused_data() {
@@ -352,30 +303,14 @@ void TestFileIo::nonFileTargetIsRefused_data() {
   QTest::newRow("link to a FIFO") << "link to fifo";
   QTest::newRow("directory") << "directory";
   QTest::newRow("link to a directory") << "link to directory";
-  QTest::newRow("link into a missing folder") << "dangling";
-  QTest::newRow("link loop") << "loop";
+  QTest::newRow("link into a missing folder") << "dangling link";
+  QTest::newRow("link loop") << "link loop";
 }
 
 void TestFileIo::nonFileTargetIsRefused() {
   QFETCH(QString, kind);
   const fs::path file = dir() / "tosidata.dat";
-  const fs::path other = dir() / "other";
-  if (kind == "fifo") {
-    QCOMPARE(mkfifo(file.c_str(), 0600), 0);
-  } else if (kind == "link to fifo") {
-    QCOMPARE(mkfifo(other.c_str(), 0600), 0);
-    fs::create_symlink("other", file);
-  } else if (kind == "directory") {
-    fs::create_directory(file);
-  } else if (kind == "link to directory") {
-    fs::create_directory(other);
-    fs::create_symlink("other", file);
-  } else if (kind == "dangling") {
-    fs::create_symlink("gone/tosidata.dat", file);
-  } else {
-    fs::create_symlink("other", file);
-    fs::create_symlink("tosidata.dat", other);
-  }
+  QVERIFY(makeOddFile(file, kind.toStdString()));
   const auto before = listing(dir());
   QVERIFY(!writeFileAtomically(file, "new", kKeptGenerations));
   QCOMPARE(listing(dir()), before);

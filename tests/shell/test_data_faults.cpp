@@ -7,7 +7,6 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -25,10 +24,14 @@
 #include "shell/main_window.h"
 #include "state/app_state.h"
 #include "support/main_window_data_dir.h"
+#include "support/odd_files.h"
 #include "support/scripted_messages.h"
 
 using namespace tamrel;
 namespace fs = std::filesystem;
+using testsupport::listing;
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
 namespace {
 
@@ -39,38 +42,6 @@ const QString kSaveQuestion = QStringLiteral("データ更新しますか？");
 const char* const kWorkingButtons[] = {"Command3D1", "Blowse", "BLOWSENEW", "SSCommand1"};
 
 fs::path fsPath(const QString& p) { return fs::path(p.toStdString()); }
-
-std::string readFile(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-bool writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(f);
-}
-
-// Every entry of `dir` with what it holds, sorted: equal listings mean that
-// nothing in the directory changed, not a byte.
-QStringList listing(const fs::path& dir) {
-  QStringList out;
-  std::error_code ec;
-  for (const auto& e : fs::directory_iterator(dir, ec)) {
-    const QString name = QString::fromStdString(e.path().filename().string());
-    if (e.is_symlink()) {
-      out << name + " -> " + QString::fromStdString(fs::read_symlink(e.path()).string());
-    } else if (e.is_directory()) {
-      out << name + "/";
-    } else {
-      const std::string bytes = readFile(e.path());
-      out << name + " " + QString::number(bytes.size()) + " " +
-                 QString::number(qHash(QByteArray::fromStdString(bytes)));
-    }
-  }
-  out.sort();
-  return out;
-}
 
 // Temporaries a save may have left: hidden files named after a data file.
 QStringList temporaries(const fs::path& dir) {
@@ -157,7 +128,7 @@ void TestDataFaults::hostileFileAtStartUp_data() {
   QTest::newRow("info.dat links to /dev/zero") << "info.dat"
                                                << "link to /dev/zero";
   QTest::newRow("tosidata.dat is a sparse 100 GB file") << "tosidata.dat"
-                                                        << "sparse";
+                                                        << "sparse 107374182400";
 }
 
 void TestDataFaults::hostileFileAtStartUp() {
@@ -167,17 +138,7 @@ void TestDataFaults::hostileFileAtStartUp() {
   QVERIFY(dir.writeSample());
   const fs::path path = fsPath(dir.filePath(file));
   fs::remove(path);
-  if (kind == "fifo") {
-    QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
-  } else if (kind == "link to fifo") {
-    QCOMPARE(::mkfifo(fsPath(dir.filePath("pipe")).c_str(), 0600), 0);
-    fs::create_symlink("pipe", path);
-  } else if (kind == "link to /dev/zero") {
-    fs::create_symlink("/dev/zero", path);
-  } else {
-    QVERIFY(writeFile(path, "S00\r\n"));
-    fs::resize_file(path, std::uintmax_t{100} << 30);
-  }
+  QVERIFY(testsupport::makeOddFile(path, kind.toStdString()));
 
   // The start-up used to wait for ever on a FIFO and end with
   // std::bad_alloc on an endless or huge file; now it is an unreadable file.
@@ -232,8 +193,8 @@ void TestDataFaults::failedSaveChangesNothing() {
     fs::create_symlink("../synced/tosidata.dat", data / "tosidata.dat");
     fs::create_symlink("../synced/info.dat", data / "info.dat");
   }
-  QVERIFY(writeFile(home / "tosidata.dat", files.ledger));
-  QVERIFY(writeFile(home / "info.dat", files.tickets));
+  QVERIFY(writeBytes(home / "tosidata.dat", files.ledger));
+  QVERIFY(writeBytes(home / "info.dat", files.tickets));
 
   ScriptedMessages msgs;
   MainWindow w(msgs, QString::fromStdString(data.string()));
@@ -275,8 +236,8 @@ void TestDataFaults::failedSaveChangesNothing() {
     fs::rename(synced, fsPath(top.path()) / "away");
     mend = [&] { fs::rename(fsPath(top.path()) / "away", synced); };
   }
-  const QStringList before = listing(data);
-  const QStringList homeBefore = listing(home);
+  const auto before = listing(data);
+  const auto homeBefore = listing(home);
 
   msgs.answer(true);
   if (fault == "size limit") {
@@ -310,7 +271,7 @@ void TestDataFaults::failedSaveChangesNothing() {
   QCOMPARE(temporaries(home), QStringList());
   if (fault == "link target gone") QCOMPARE(listing(data), before);
   // The file the save replaced is kept as its newest generation.
-  if (fault != "directory") QCOMPARE(readFile(home / "tosidata.dat.1"), files.ledger);
+  if (fault != "directory") QCOMPARE(readBytes(home / "tosidata.dat.1"), files.ledger);
 }
 
 void TestDataFaults::linkedFilesSavedThroughTheirLinks() {
@@ -323,11 +284,11 @@ void TestDataFaults::linkedFilesSavedThroughTheirLinks() {
   fs::create_directories(data);
   fs::create_directories(synced);
   const testdata::SampleFiles files = testdata::sampleFiles();
-  QVERIFY(writeFile(synced / "tosidata.dat", files.ledger));
-  QVERIFY(writeFile(synced / "info.dat", files.tickets));
+  QVERIFY(writeBytes(synced / "tosidata.dat", files.ledger));
+  QVERIFY(writeBytes(synced / "info.dat", files.tickets));
   fs::create_symlink(synced / "tosidata.dat", data / "tosidata.dat");
   fs::create_symlink("../synced/info.dat", data / "info.dat");
-  const QStringList links = listing(data);
+  const auto links = listing(data);
 
   ScriptedMessages msgs;
   MainWindow w(msgs, QString::fromStdString(data.string()));
@@ -346,8 +307,8 @@ void TestDataFaults::linkedFilesSavedThroughTheirLinks() {
   QCOMPARE(loadTickets(*tickets, synced / "info.dat"), LoadCode::Ok);
   QCOMPARE(tickets->month(5).count, std::int16_t{0});
   // The generations sit beside the files they keep.
-  QCOMPARE(readFile(synced / "tosidata.dat.1"), files.ledger);
-  QCOMPARE(readFile(synced / "info.dat.1"), files.tickets);
+  QCOMPARE(readBytes(synced / "tosidata.dat.1"), files.ledger);
+  QCOMPARE(readBytes(synced / "info.dat.1"), files.tickets);
 }
 
 QTEST_MAIN(TestDataFaults)
