@@ -27,17 +27,17 @@ std::vector<std::string> sortedRecords(const MonthTickets& m) {
   return out;
 }
 
-// One day of one month, chosen by the input, goes to the list and back.
-void transferRoundTrip(TicketStore& store, std::size_t size) {
-  const int month = 1 + static_cast<int>(size % 12);
-  MonthTickets& m = store.month(month);
-  int day = 1 + static_cast<int>(size / 12 % 31);
-  if (m.count > 0) {
-    const std::string_view dd = m.slot(0).field(TicketField::Day);
-    if (dd[0] >= '0' && dd[0] <= '3' && dd[1] >= '0' && dd[1] <= '9') {
-      day = std::clamp((dd[0] - '0') * 10 + (dd[1] - '0'), 1, 31);
-    }
-  }
+// The day of the first ticket of the first month that has one goes to the
+// list and back.
+void transferRoundTrip(TicketStore& store) {
+  const auto first = std::find_if(store.months.begin(), store.months.end(),
+                                  [](const MonthTickets& m) { return m.count > 0; });
+  if (first == store.months.end()) return;
+  const int month = static_cast<int>(first - store.months.begin()) + 1;
+  MonthTickets& m = *first;
+  const std::string_view dd = m.slot(0).field(TicketField::Day);
+  if (dd[0] < '0' || dd[0] > '3' || dd[1] < '0' || dd[1] > '9') return;
+  const int day = (dd[0] - '0') * 10 + (dd[1] - '0');
   auto list = std::make_unique<DayTicketList>();
   if (loadDayTickets(store, month, day, *list) != TransferResult::Ok) return;
   const std::vector<std::string> before = sortedRecords(m);
@@ -75,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_REQUIRE(loadTicketBytes(*again, *saved) == LoadCode::Ok);
   FUZZ_REQUIRE(ticketFileText(*again) == *saved);
 
-  transferRoundTrip(*store, size);
+  transferRoundTrip(*store);
   return 0;
 }
