@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang-format
+  clang libclang-rt-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n
   fonts-noto-cjk
   xvfb xauth

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every
-# test; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs every test once more. Pass --quick to skip the sanitizer run.
+# test and a short run of each fuzz target; then builds again with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once
+# more. Pass --quick to skip the sanitizer run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,9 @@ echo "== build and test"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMREL_WERROR=ON
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test -j "$jobs"
+
+echo "== fuzz: a short run of each target"
+scripts/fuzz.sh 5
 
 if [[ "${1:-}" != "--quick" ]]; then
   echo "== build and test with sanitizers"

@@ -116,7 +116,14 @@ double parseDecimal(std::string_view text) {
   double value = 0.0;
   const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   (void)ptr;
-  if (ec == std::errc::result_out_of_range) value = std::numeric_limits<double>::infinity();
+  if (ec == std::errc::result_out_of_range) {
+    // Out of range either way: too large only when a digit before the point
+    // is not zero; a long run of zeros after it is a value too small for a
+    // double, which is as near to 0 as the dividend can get.
+    const bool tooLarge = n.integer.find_first_not_of('0') != std::string_view::npos;
+    if (!tooLarge) return 0.0;
+    value = std::numeric_limits<double>::infinity();
+  }
   return n.negative ? -value : value;
 }
 

@@ -41,6 +41,20 @@ void emptyMonths(TicketStore& store) {
   }
 }
 
+// Calls `onRecord` for each record a save writes, in file order: the header,
+// then the live records of January to December.
+template <typename OnRecord>
+void forEachWritten(const TicketStore& store, OnRecord&& onRecord) {
+  onRecord(store.header);
+  for (const MonthTickets& m : store.months) {
+    const int count = std::clamp<int>(m.count, 0, kMaxMonthTickets);
+    for (int i = 0; i < count; ++i) {
+      const TicketRecord& record = m.records[static_cast<std::size_t>(i)];
+      if (!record.isBlank()) onRecord(record);
+    }
+  }
+}
+
 void appendLine(std::string& out, const TicketRecord& record) {
   out.append(record.text.data(), record.text.size());
   out.append("\0\0\0\r\n", 5);
@@ -49,13 +63,18 @@ void appendLine(std::string& out, const TicketRecord& record) {
 }  // namespace
 
 LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path) {
-  emptyMonths(store);
-
   const auto file = readWholeFile(path);
-  if (!file) return LoadCode::Unreadable;
+  if (!file) {
+    emptyMonths(store);
+    return LoadCode::Unreadable;
+  }
+  return loadTicketBytes(store, file->bytes(), file->complete);
+}
 
+LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool complete) {
+  emptyMonths(store);
   bool monthFull = false;
-  forEachLine(file->bytes(), [&](std::string_view line) {
+  forEachLine(bytes, [&](std::string_view line) {
     const int prefix = linePrefix(line);
     if (prefix == 0) {
       takeRecord(store.header, line);
@@ -71,29 +90,29 @@ LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path) {
     }
     return true;
   });
-  return monthFull || !file->complete ? LoadCode::Unreadable : LoadCode::Ok;
+  return monthFull || !complete ? LoadCode::Unreadable : LoadCode::Ok;
 }
 
 std::string ticketFileText(const TicketStore& store) {
-  std::size_t lines = 1;
-  for (const MonthTickets& m : store.months) {
-    lines += static_cast<std::size_t>(std::clamp<int>(m.count, 0, kMaxMonthTickets));
-  }
+  std::size_t lines = 0;
+  forEachWritten(store, [&](const TicketRecord&) { ++lines; });
   std::string out;
   out.reserve(lines * kLineBytes);
-  appendLine(out, store.header);
-  for (const MonthTickets& m : store.months) {
-    const int count = std::clamp<int>(m.count, 0, kMaxMonthTickets);
-    for (int i = 0; i < count; ++i) {
-      const TicketRecord& record = m.records[static_cast<std::size_t>(i)];
-      if (!record.isBlank()) appendLine(out, record);
-    }
-  }
+  forEachWritten(store, [&](const TicketRecord& record) { appendLine(out, record); });
   return out;
 }
 
+std::optional<std::string> ticketSaveText(const TicketStore& store) {
+  bool split = false;
+  forEachWritten(store,
+                 [&](const TicketRecord& record) { split = split || breaksLine(record.view()); });
+  if (split) return std::nullopt;
+  return ticketFileText(store);
+}
+
 SaveResult saveTickets(const TicketStore& store, const std::filesystem::path& path) {
-  return writeFileAtomically(path, ticketFileText(store)) ? SaveResult::Ok : SaveResult::WriteError;
+  return saveDataFile(path, [&] { return ticketSaveText(store); }) ? SaveResult::Ok
+                                                                   : SaveResult::WriteError;
 }
 
 }  // namespace tamrel

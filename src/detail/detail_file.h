@@ -2,7 +2,9 @@
 // "info.dat": a header line, then one 50-character line per ticket.
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "detail/ticket_records.h"
 #include "ledger/ledger_file.h"
@@ -14,11 +16,21 @@ namespace tamrel {
 // read before stays).
 LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path);
 
+// The same from the file's bytes; `complete` false when a read error cut them
+// short.
+LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool complete = true);
+
 // The file's bytes: header, then months in calendar order, slot order within
 // a month; each line 47 characters, three NUL bytes, CR LF.
 std::string ticketFileText(const TicketStore& store);
 
-// Replaces the file atomically; on failure the previous file is untouched.
+// What a save writes: ticketFileText, or nullopt when a record written holds
+// a CR or an LF, which would split its line.
+std::optional<std::string> ticketSaveText(const TicketStore& store);
+
+// Replaces the file atomically, keeping the previous one as "info.dat.1"
+// (older ones up to ".3"); on failure the file and its generations are
+// untouched.
 SaveResult saveTickets(const TicketStore& store, const std::filesystem::path& path);
 
 }  // namespace tamrel

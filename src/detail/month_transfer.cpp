@@ -57,16 +57,33 @@ TransferResult loadDayTickets(const TicketStore& store, int month, int day, DayT
   return TransferResult::Ok;
 }
 
-bool canStoreDayTickets(const TicketStore& store, int month, int day, const DayTicketList& list) {
-  if (!validDate(month, day)) return false;
+namespace {
+
+TransferResult checkStore(const TicketStore& store, int month, int day, const DayTicketList& list) {
+  if (!validDate(month, day)) return TransferResult::InvalidDate;
+  const int entries = liveEntries(list);
+  // A day the loader would refuse must not be stored: it could never be
+  // opened for editing again.
+  if (entries > kMaxDayTickets) return TransferResult::TooManyForDay;
   const auto digits = twoDigits(day);
   const std::string_view dd(digits.data(), digits.size());
-  return otherDaysCount(store.month(month), dd) + liveEntries(list) <= kMaxMonthTickets;
+  if (otherDaysCount(store.month(month), dd) + entries > kMaxMonthTickets) {
+    return TransferResult::MonthFull;
+  }
+  return TransferResult::Ok;
+}
+
+}  // namespace
+
+bool canStoreDayTickets(const TicketStore& store, int month, int day, const DayTicketList& list) {
+  return checkStore(store, month, day, list) == TransferResult::Ok;
 }
 
 TransferResult storeDayTickets(TicketStore& store, int month, int day, const DayTicketList& list) {
-  if (!validDate(month, day)) return TransferResult::InvalidDate;
-  if (!canStoreDayTickets(store, month, day, list)) return TransferResult::MonthFull;
+  if (const TransferResult check = checkStore(store, month, day, list);
+      check != TransferResult::Ok) {
+    return check;
+  }
   const auto digits = twoDigits(day);
   const std::string_view dd(digits.data(), digits.size());
   MonthTickets& m = store.month(month);

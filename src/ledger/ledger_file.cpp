@@ -1,6 +1,7 @@
 #include "ledger/ledger_file.h"
 
 #include <algorithm>
+#include <span>
 
 #include "base/file_io.h"
 
@@ -58,14 +59,17 @@ std::filesystem::path dataFilePath(bool dataDirSwitched, const std::string& data
 LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path) {
   const auto file = readWholeFile(path);
   if (!file) return LoadCode::Unreadable;
+  return loadLedgerBytes(ledger, file->bytes(), file->complete);
+}
 
+LoadCode loadLedgerBytes(YearLedger& ledger, std::string_view bytes, bool complete) {
   int totalLines = 0;
   int monthLines = 0;
   int firstHalfLines = 0;
   int secondHalfLines = 0;
   std::optional<LoadCode> stopped;
 
-  forEachLine(file->bytes(), [&](std::string_view line) {
+  forEachLine(bytes, [&](std::string_view line) {
     if (line.empty()) return true;
     switch (line.front()) {
       case 'S':
@@ -104,7 +108,7 @@ LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path) {
   });
 
   if (stopped) return *stopped;
-  if (!file->complete) return LoadCode::Unreadable;
+  if (!complete) return LoadCode::Unreadable;
   if (totalLines == 0) return LoadCode::NoYearTotal;
   if (monthLines != 12) return LoadCode::MonthCount;
   if (firstHalfLines != kSlotsPerHalf) return LoadCode::FirstHalfDays;
@@ -123,9 +127,20 @@ std::string ledgerFileText(const YearLedger& ledger) {
   return out;
 }
 
+std::optional<std::string> ledgerSaveText(const YearLedger& ledger) {
+  const std::span<const LedgerRecord> blocks[] = {
+      {&ledger.year, 1}, ledger.months, ledger.firstHalf, ledger.secondHalf};
+  for (const auto block : blocks) {
+    for (const LedgerRecord& r : block) {
+      if (breaksLine(r.view())) return std::nullopt;
+    }
+  }
+  return ledgerFileText(ledger);
+}
+
 SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path) {
-  return writeFileAtomically(path, ledgerFileText(ledger)) ? SaveResult::Ok
-                                                           : SaveResult::WriteError;
+  return saveDataFile(path, [&] { return ledgerSaveText(ledger); }) ? SaveResult::Ok
+                                                                    : SaveResult::WriteError;
 }
 
 }  // namespace tamrel

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,10 +39,20 @@ std::filesystem::path dataFilePath(bool dataDirSwitched, const std::string& data
 // stops early leaves what it read, and the rest keeps its previous content.
 LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path);
 
+// The same from the file's bytes; `complete` false when a read error cut them
+// short.
+LoadCode loadLedgerBytes(YearLedger& ledger, std::string_view bytes, bool complete = true);
+
 // The file's bytes as loading and saving see them (385 lines, CR LF).
 std::string ledgerFileText(const YearLedger& ledger);
 
-// Replaces the file atomically; on failure the previous file is untouched.
+// What a save writes: ledgerFileText, or nullopt when a record holds a CR or
+// an LF, which would split its line.
+std::optional<std::string> ledgerSaveText(const YearLedger& ledger);
+
+// Replaces the file atomically, keeping the previous one as "tosidata.dat.1"
+// (older ones up to ".3"); on failure the file and its generations are
+// untouched.
 SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path);
 
 }  // namespace tamrel

@@ -109,6 +109,13 @@ void TestAmount::parseDecimal_data() {
   QTest::newRow("blanks skipped") << "1 2 . 5 x" << 12.5;
   QTest::newRow("blank after sign") << "- 0.25" << -0.25;
   QTest::newRow("integer then point") << "7." << 7.0;
+  const QString zeros323(323, QLatin1Char('0'));
+  QTest::newRow("too small for a double") << "0." + zeros323 + "1" << 0.0;
+  QTest::newRow("too small, negative") << "-00." + zeros323 + "0000001" << 0.0;
+  QTest::newRow("too large for a double")
+      << "1" + QString(400, QLatin1Char('0')) + ".5" << std::numeric_limits<double>::infinity();
+  QTest::newRow("too large, negative")
+      << "-9" + QString(400, QLatin1Char('0')) << -std::numeric_limits<double>::infinity();
 }
 
 void TestAmount::parseDecimal() {

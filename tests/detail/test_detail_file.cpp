@@ -89,8 +89,9 @@ class DetailFileTest : public QObject {
 
  private slots:
   void init() {
-    std::error_code ec;
-    fs::remove_all(file(), ec);
+    // Saves leave generations beside the file: every test starts in an empty
+    // directory.
+    for (const auto& e : fs::directory_iterator(file().parent_path())) fs::remove_all(e.path());
   }
 
   void emptyFileLoadsEmpty() {
@@ -320,6 +321,49 @@ class DetailFileTest : public QObject {
     QCOMPARE(saveTickets(prefilledStore(), file()), SaveResult::WriteError);
     QVERIFY(fs::is_directory(file()));
     QCOMPARE(readFile(file() / "inside"), QByteArray("keep"));
+  }
+
+  void lineBreakInRecordRefused_data() {
+    QTest::addColumn<int>("month");  // 0: the header
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("column");  // 1-based
+    QTest::addColumn<char>("breaker");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("LF in a ticket") << 2 << 1 << 30 << '\n' << true;
+    // A CR splits no line for the reader: it is saved and read back as it is.
+    QTest::newRow("CR in the header") << 0 << 0 << 47 << '\r' << false;
+    QTest::newRow("CR in the last ticket of December") << 12 << 2 << 8 << '\r' << false;
+    // A blank record never reaches the file.
+    QTest::newRow("LF in a blank record") << 5 << 0 << 10 << '\n' << false;
+  }
+  void lineBreakInRecordRefused() {
+    QFETCH(int, month);
+    QFETCH(int, slot);
+    QFETCH(int, column);
+    QFETCH(char, breaker);
+    QFETCH(bool, refused);
+    const QByteArray old = savedLine(kHeader) + savedLine(ticketText(6, 6, 6));
+    writeFile(file(), old);
+    TicketStore store;
+    clearTickets(store);
+    for (int m : {2, 5, 12}) {
+      for (int i = 0; i < 3; ++i) store.month(m).slot(i) = recordOf(ticketText(m, 1, i));
+      store.month(m).count = 3;
+    }
+    store.month(5).slot(0).markBlank();
+    TicketRecord& r = month == 0 ? store.header : store.month(month).slot(slot);
+    r.text[static_cast<std::size_t>(column - 1)] = breaker;
+
+    QCOMPARE(ticketSaveText(store).has_value(), !refused);
+    QCOMPARE(saveTickets(store, file()), refused ? SaveResult::WriteError : SaveResult::Ok);
+    if (refused) {
+      QCOMPARE(readFile(file()), old);
+      return;
+    }
+    TicketStore loaded;
+    QCOMPARE(loadTickets(loaded, file()), LoadCode::Ok);
+    QCOMPARE(loaded.month(5).count, std::int16_t{2});
+    QCOMPARE(totalCount(loaded), 8);
   }
 
   void failedWriteLeavesOldFile() {

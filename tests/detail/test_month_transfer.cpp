@@ -257,6 +257,38 @@ class MonthTransferTest : public QObject {
     }
   }
 
+  void dayLimitOnStore_data() {
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("blankEntries");
+    QTest::addColumn<TransferResult>("result");
+    QTest::newRow("200") << 200 << 0 << TransferResult::Ok;
+    QTest::newRow("201") << 201 << 0 << TransferResult::TooManyForDay;
+    QTest::newRow("201, one of them blank") << 201 << 1 << TransferResult::Ok;
+  }
+  void dayLimitOnStore() {
+    QFETCH(int, entries);
+    QFETCH(int, blankEntries);
+    QFETCH(TransferResult, result);
+    TicketStore store;
+    clearTickets(store);
+    fillMonth(store, 6, {1, 2, 3});
+    DayTicketList list;
+    fillList(list, 6, 9, entries, 100);
+    for (int i = 0; i < blankEntries; ++i) blankEntry(list.entries[static_cast<std::size_t>(i)]);
+    const MonthTickets before = store.month(6);
+
+    QCOMPARE(canStoreDayTickets(store, 6, 9, list), result == TransferResult::Ok);
+    QCOMPARE(storeDayTickets(store, 6, 9, list), result);
+    if (result != TransferResult::Ok) {
+      QVERIFY(sameLive(store.month(6), before));
+      return;
+    }
+    // What was stored can be opened for editing again.
+    DayTicketList reloaded;
+    QCOMPARE(loadDayTickets(store, 6, 9, reloaded), TransferResult::Ok);
+    QCOMPARE(int{reloaded.count}, entries - blankEntries);
+  }
+
   void loadThenStoreRestoresTheMonth() {
     TicketStore store;
     clearTickets(store);

@@ -108,6 +108,8 @@ class TestLedgerFile : public QObject {
   void saveFailureLeavesOldFile();
   void saveIntoMissingDirectoryFails();
   void saveOverDirectoryFails();
+  void lineBreakInRecordRefused_data();
+  void lineBreakInRecordRefused();
   void dataFilePaths();
 };
 
@@ -456,7 +458,10 @@ void TestLedgerFile::saveReplacesFile() {
   QVERIFY(setAmount(daySlot(l, 11, 30), Quantity::Payout, BetType::UTan, 4560));
   QCOMPARE(saveLedger(l, file()), SaveResult::Ok);
   QCOMPARE(readFile(file()), ledgerFileText(l));
-  QCOMPARE(entriesOf(dir()), std::vector<std::string>{"tosidata.dat"});
+  // The replaced file is kept as the newest generation.
+  QCOMPARE(entriesOf(dir()), (std::vector<std::string>{"tosidata.dat", "tosidata.dat.1"}));
+  QCOMPARE(readFile(dir() / "tosidata.dat.1"),
+           std::string("old content that is longer than nothing"));
 }
 
 void TestLedgerFile::saveFailureLeavesOldFile() {
@@ -501,6 +506,48 @@ void TestLedgerFile::saveOverDirectoryFails() {
   QCOMPARE(saveLedger(l, file()), SaveResult::WriteError);
   QVERIFY(fs::is_directory(file()));
   QCOMPARE(readFile(file() / "inside"), std::string("keep"));
+  QCOMPARE(entriesOf(dir()), std::vector<std::string>{"tosidata.dat"});
+}
+
+void TestLedgerFile::lineBreakInRecordRefused_data() {
+  QTest::addColumn<int>("month");   // 0: the year record
+  QTest::addColumn<int>("day");     // 0: the month record
+  QTest::addColumn<int>("column");  // 1-based
+  QTest::addColumn<char>("breaker");
+  QTest::addColumn<bool>("refused");
+  QTest::newRow("LF in a day record") << 4 << 12 << 20 << '\n' << true;
+  QTest::newRow("LF in a December day") << 12 << 31 << 1 << '\n' << true;
+  // A CR splits no line for the reader: a file holding one saves and loads
+  // back as it was.
+  QTest::newRow("CR in the year record") << 0 << 0 << 3 << '\r' << false;
+  QTest::newRow("CR at the end of a month record") << 9 << 0 << 267 << '\r' << false;
+}
+
+void TestLedgerFile::lineBreakInRecordRefused() {
+  QFETCH(int, month);
+  QFETCH(int, day);
+  QFETCH(int, column);
+  QFETCH(char, breaker);
+  QFETCH(bool, refused);
+  const std::string old = join(freshLines());
+  writeFile(file(), old);
+  YearLedger l;
+  resetLedger(l);
+  LedgerRecord& r = month == 0 ? l.year : day == 0 ? l.month(month) : daySlot(l, month, day);
+  r.text[static_cast<std::size_t>(column - 1)] = breaker;
+
+  if (!refused) {
+    QCOMPARE(saveLedger(l, file()), SaveResult::Ok);
+    YearLedger loaded;
+    QCOMPARE(loadLedger(loaded, file()), LoadCode::Ok);
+    QCOMPARE(ledgerFileText(loaded), ledgerFileText(l));
+    return;
+  }
+  // Written out, the record would split into two lines and the file would no
+  // longer load as it was saved.
+  QVERIFY(!ledgerSaveText(l).has_value());
+  QCOMPARE(saveLedger(l, file()), SaveResult::WriteError);
+  QCOMPARE(readFile(file()), old);
   QCOMPARE(entriesOf(dir()), std::vector<std::string>{"tosidata.dat"});
 }
 

@@ -1,0 +1,37 @@
+// Any bytes as "tosidata.dat". Whatever loads with code 0 saves to bytes that
+// load again with code 0, to the same records (the saved text holds every
+// column of every record) and so to the same bytes.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "ledger/ledger_file.h"
+#include "ledger/ledger_records.h"
+
+using namespace tamrel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  auto ledger = std::make_unique<YearLedger>();
+  const LoadCode code = loadLedgerBytes(*ledger, bytes);
+
+  // Whatever was read, however broken, can be shown.
+  (void)betAmounts(ledger->year);
+  for (int m = 1; m <= 12; ++m) {
+    (void)betAmounts(ledger->month(m));
+    for (int d = 1; d <= kSlotsPerMonth; ++d) (void)betAmounts(daySlot(*ledger, m, d));
+  }
+  if (code != LoadCode::Ok) return 0;
+
+  const auto saved = ledgerSaveText(*ledger);
+  // A loaded record cannot hold an LF, the one thing a save refuses.
+  FUZZ_REQUIRE(saved.has_value());
+  auto again = std::make_unique<YearLedger>();
+  FUZZ_REQUIRE(loadLedgerBytes(*again, *saved) == LoadCode::Ok);
+  FUZZ_REQUIRE(ledgerFileText(*again) == *saved);
+  return 0;
+}
