@@ -26,6 +26,7 @@ int main(int argc, char* argv[]) {
   tamrel::DataDirLock lock;
   if (!tamrel::lockDataDirAtStart(lock, QDir::currentPath(), messages)) return 1;
   tamrel::MainWindow window(messages);
+  window.holdDataDirLock(lock);
   window.show();
   return QApplication::exec();
 }

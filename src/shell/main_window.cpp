@@ -19,6 +19,7 @@
 #include "browse/year_browse.h"
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
+#include "shell/data_dir_lock.h"
 #include "shell/data_files.h"
 #include "state/app_state.h"
 #include "switch/switch_window.h"
@@ -266,7 +267,7 @@ void MainWindow::completeSwitch(const QString& dir) {
   }
   // Taken first, while nothing has changed yet: whatever may refuse a
   // directory refuses there, and the program stays where it was.
-  adoptDataDir(dir);
+  if (!adoptDataDir(dir)) return;
   state_->DataChanged = false;
   state_->LoadResult = LoadCode::Ok;
   // Every step runs whatever the one before gave; a failed load has disabled
@@ -279,9 +280,24 @@ void MainWindow::completeSwitch(const QString& dir) {
   if (switchWindow_) switchWindow_->closeWindow();
 }
 
-void MainWindow::adoptDataDir(const QString& dir) {
+bool MainWindow::adoptDataDir(const QString& dir) {
+  if (lock_ != nullptr) {
+    switch (lock_->tryLock(dir)) {
+      case DataDirLock::Result::Locked:
+        break;
+      case DataDirLock::Result::HeldByOther:
+        messages_.error(dataInUseMessage(lock_->holder()));
+        return false;
+      case DataDirLock::Result::NotLockable:
+        // Nothing can be saved there either; the directory left behind must
+        // not stay locked for a copy that works in it.
+        lock_->unlock();
+        break;
+    }
+  }
   state_->DataDir = dir.toStdString();
   state_->DataDirSwitched = true;
+  return true;
 }
 
 void MainWindow::initialiseData() {

@@ -15,6 +15,7 @@ namespace tamrel {
 
 struct AppState;
 class ChildWindow;
+class DataDirLock;
 struct LoadOutcome;
 class Messages;
 class SwitchWindow;
@@ -34,6 +35,11 @@ class MainWindow : public QMainWindow {
   AppState& state() { return *state_; }
   const AppState& state() const { return *state_; }
   QMdiArea* workArea() const { return workArea_; }
+
+  // The lock of the data directory this window works in, taken before it was
+  // built; a switch moves it to the new directory (or stays where it is when
+  // another copy holds that one). Without a lock nothing is locked.
+  void holdDataDirLock(DataDirLock& lock) { lock_ = &lock; }
 
   void openEntry();       // 収支入力
   void openYearBrowse();  // 総合分析
@@ -56,8 +62,11 @@ class MainWindow : public QMainWindow {
   bool windowOpenBesides(const ChildWindow* except) const;
   // "完了" in the switch window: load from `dir` and go on there.
   void completeSwitch(const QString& dir);
-  void adoptDataDir(const QString& dir);
+  // Makes `dir` the data directory; false (nothing changed, the user told
+  // why) when another copy of the program holds it.
+  bool adoptDataDir(const QString& dir);
 
+  DataDirLock* lock_ = nullptr;
   Messages& messages_;
   // Held apart so that this header stays free of the stores' headers.
   std::unique_ptr<AppState> state_;

@@ -12,8 +12,13 @@
 #include <memory>
 
 #include "shell/data_dir_lock.h"
+#include "shell/main_window.h"
+#include "state/app_state.h"
+#include "support/dir_tree.h"
+#include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "switch/switch_window.h"
 
 using namespace tamrel;
 
@@ -109,6 +114,7 @@ class TestDataDirLock : public QObject {
   void secondCopyRefused_data();
   void secondCopyRefused();
   void refusedSwitchKeepsTheOldDirectory();
+  void switchWindowStaysWhereItWas();
   void sameDirectoryAgain();
   void noLockFileWhereNothingCanBeWritten();
   void refusalText_data();
@@ -179,6 +185,42 @@ void TestDataDirLock::refusedSwitchKeepsTheOldDirectory() {
   QCOMPARE(startSecondCopy(other.path()).exitCode, 0);
 }
 
+// ﾃﾞｰﾀ入れ替え to a directory another copy holds: the program says so and
+// goes on where it was, with its data and its lock; once the other copy has
+// gone, the same 完了 switches and moves the lock along.
+void TestDataDirLock::switchWindowStaysWhereItWas() {
+  testdata::DataDir current;
+  QTemporaryDir other;
+  QVERIFY(current.writeSample() && other.isValid());
+  ScriptedMessages msgs;
+  DataDirLock lock;
+  QCOMPARE(lock.tryLock(current.path()), DataDirLock::Result::Locked);
+  MainWindow main(msgs, current.path());
+  main.holdDataDirLock(lock);
+  main.show();
+  QVERIFY(QTest::qWaitForWindowActive(&main));
+
+  Holder holder;
+  QVERIFY(holder.startDriver(other.path()));
+  QVERIFY(gui::click(&main, "SSCommand1"));
+  auto* window = main.findChild<SwitchWindow*>(QStringLiteral("FUpdate"));
+  QVERIFY(window != nullptr);
+  QVERIFY(testdata::clickInTree(gui::named<QTreeView>(window, "DirList"), other.path()));
+  QVERIFY(gui::click(window, "YesCmd"));
+  QCOMPARE(msgs.texts(), QStringList{refusal(holder.pid()).mid(7).chopped(1)});
+  QCOMPARE(QString::fromStdString(main.state().DataDir), current.path());
+  QVERIFY(main.findChild<SwitchWindow*>(QStringLiteral("FUpdate")) != nullptr);
+  QCOMPARE(startSecondCopy(current.path()).exitCode, 3);
+
+  holder.stop();
+  msgs.clear();
+  QVERIFY(gui::click(window, "YesCmd"));
+  QCOMPARE(QDir(QString::fromStdString(main.state().DataDir)).canonicalPath(),
+           QDir(other.path()).canonicalPath());
+  QCOMPARE(startSecondCopy(current.path()).exitCode, 0);
+  QCOMPARE(startSecondCopy(other.path()).exitCode, 3);
+}
+
 void TestDataDirLock::sameDirectoryAgain() {
   QTemporaryDir dir;
   QVERIFY(dir.isValid());
@@ -221,5 +263,5 @@ void TestDataDirLock::refusalText() {
   QCOMPARE(dataInUseMessage(holder), text);
 }
 
-QTEST_GUILESS_MAIN(TestDataDirLock)
+QTEST_MAIN(TestDataDirLock)
 #include "test_data_dir_lock.moc"
