@@ -147,7 +147,7 @@ void AnalysisWindow::buildLayout() {
     tabs_->addTab(new QWidget, QStringLiteral(" "), QStringLiteral("空きタブ%1").arg(t + 1));
   }
   for (std::size_t r = 0; r < tabs_->rows().size(); ++r) {
-    tabs_->rows()[r]->setAccessibleName(QStringLiteral("分析表示種類選択 %1段目").arg(r + 1));
+    tabs_->setRowAccessibleName(r, QStringLiteral("分析表示種類選択 %1段目").arg(r + 1));
   }
   auto* selectionLayout = new QVBoxLayout(selection);
   selectionLayout->addWidget(tabs_);

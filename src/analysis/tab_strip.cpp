@@ -63,6 +63,13 @@ QTabBar* TabStrip::newRow() {
   return bar;
 }
 
+void TabStrip::setRowAccessibleName(std::size_t row, const QString& name) {
+  if (row >= rows_.size()) return;
+  QTabBar* bar = rows_[row];
+  bar->setAccessibleName(name);
+  bar->setAccessibleTabName(bar->count() - 1, name);
+}
+
 int TabStrip::addTab(QWidget* page, const QString& caption, const QString& accessibleName) {
   const int index = count_;
   const std::size_t row = static_cast<std::size_t>(index / perRow_);

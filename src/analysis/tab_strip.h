@@ -33,6 +33,9 @@ class TabStrip : public QWidget {
   // Where tab `index` is drawn: its row's bar and its place in that bar.
   QTabBar* barOf(int index) const;
   int placeInBar(int index) const;
+  // Names row `row` for a screen reader. A row without the selected tab has
+  // its hidden tab current, which is what a reader speaks for it.
+  void setRowAccessibleName(std::size_t row, const QString& name);
   // The rows, first row first (whatever order they are drawn in).
   const std::vector<QTabBar*>& rows() const { return rows_; }
 

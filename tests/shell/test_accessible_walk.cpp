@@ -1,0 +1,213 @@
+// Every window of the program, opened as a user opens it: each box, list,
+// grid, tab row, graph and button has a name a screen reader can speak in
+// Japanese, and Tab, pressed over and over, reaches every control that takes
+// the focus from the keyboard.
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QSet>
+#include <QTabBar>
+#include <QTest>
+#include <memory>
+
+#include "analysis/tab_strip.h"
+#include "shell/main_window.h"
+#include "support/gui_actions.h"
+#include "support/main_window_data_dir.h"
+#include "support/scripted_messages.h"
+#include "widgets/child_window.h"
+#include "widgets/grid.h"
+
+using namespace tamrel;
+
+namespace {
+
+// The controls a user reaches, as opposed to the parts a control is built
+// of (a table's headers and corner button, a tab row's scroll arrows).
+bool isControl(const QWidget* w) {
+  if (qobject_cast<const QHeaderView*>(w) != nullptr) return false;
+  for (const QWidget* p = w->parentWidget(); p != nullptr; p = p->parentWidget()) {
+    if (qobject_cast<const QAbstractItemView*>(p) || qobject_cast<const QTabBar*>(p) ||
+        qobject_cast<const QComboBox*>(p)) {
+      return false;
+    }
+  }
+  return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+         qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QAbstractButton*>(w) ||
+         qobject_cast<const QTabBar*>(w) || qobject_cast<const QGraphicsView*>(w);
+}
+
+// The controls shown in `window`, leaving out the child windows it hosts.
+QList<QWidget*> controlsOf(QWidget* window) {
+  QList<QWidget*> controls;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(window) || !isControl(w)) continue;
+    bool inChild = false;
+    for (QWidget* p = w->parentWidget(); p != window; p = p->parentWidget()) {
+      inChild = inChild || qobject_cast<QMdiSubWindow*>(p) != nullptr;
+    }
+    if (!inChild) controls.append(w);
+  }
+  return controls;
+}
+
+QString spokenName(QWidget* w) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+  return face != nullptr ? face->text(QAccessible::Name) : QString();
+}
+
+bool japanese(const QString& text) {
+  for (QChar c : text) {
+    if (c.unicode() >= 0x3000) return true;
+  }
+  return false;
+}
+
+QString describe(const QWidget* w) {
+  return QStringLiteral("%1 (%2)").arg(w->objectName(),
+                                       QString::fromLatin1(w->metaObject()->className()));
+}
+
+bool takesTab(const QWidget* w) {
+  return w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
+}
+
+// Options of one group are one Tab stop, as in every desktop program: the
+// arrow keys move between them.
+bool sameStop(const QWidget* a, const QWidget* b) {
+  const auto* ra = qobject_cast<const QRadioButton*>(a);
+  const auto* rb = qobject_cast<const QRadioButton*>(b);
+  if (ra == nullptr || rb == nullptr) return a == b;
+  return ra->group() != nullptr ? ra->group() == rb->group()
+                                : a->parentWidget() == b->parentWidget();
+}
+
+}  // namespace
+
+class TestAccessibleWalk : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<testdata::DataDir> dir_;
+  std::unique_ptr<ScriptedMessages> msgs_;
+  std::unique_ptr<MainWindow> main_;
+
+  QWidget* window(const QString& name) const {
+    for (QMdiSubWindow* frame : main_->workArea()->subWindowList()) {
+      if (frame->widget()->objectName() == name && !frame->isHidden()) return frame->widget();
+    }
+    return name == QStringLiteral("Fmain") ? main_.get() : nullptr;
+  }
+  bool press(QWidget* parent, const char* name) { return parent && gui::click(parent, name); }
+  bool dclickRow(QWidget* parent, int row) {
+    auto* grid = parent != nullptr ? parent->findChild<Grid*>(QStringLiteral("Grid1")) : nullptr;
+    if (grid == nullptr) return false;
+    gui::doubleClick(grid->viewport(), grid->visualItemRect(grid->item(row - 1, 1)).center());
+    return true;
+  }
+  // Opens `name` the way a user gets to it.
+  bool open(const QString& name) {
+    if (name == "Fmain") return true;
+    if (name == "FUpdate") return press(main_.get(), "SSCommand1");
+    if (name == "Finput" || name == "jrabaken") {
+      if (!press(main_.get(), "Command3D1")) return false;
+      QWidget* entry = window(QStringLiteral("Finput"));
+      if (!gui::choose(entry, QStringLiteral("MM"), 4) ||
+          !gui::choose(entry, QStringLiteral("DD"), 2)) {
+        return false;
+      }
+      return name == "Finput" || press(entry, "SSCommand1");
+    }
+    if (name == "Fblowse" || name == "MBlowse" || name == "DBlowse" || name == "FGrapher1") {
+      if (!press(main_.get(), "Blowse")) return false;
+      if (name == "FGrapher1") return press(window(QStringLiteral("Fblowse")), "Command3D2");
+      if (name == "Fblowse") return true;
+      if (!dclickRow(window(QStringLiteral("Fblowse")), 5)) return false;
+      return name == "MBlowse" || dclickRow(window(QStringLiteral("MBlowse")), 3);
+    }
+    if (!press(main_.get(), "BLOWSENEW")) return false;
+    QWidget* analysis = window(QStringLiteral("FSyosai"));
+    const int tab = name == "FGBaba" ? 0 : name == "FGRace" ? 1 : name == "FGClass" ? 5 : -1;
+    if (tab < 0) return true;
+    analysis->findChild<TabStrip*>(QStringLiteral("SSTabS"))->setCurrentIndex(tab);
+    return press(analysis, "GraphBtn");
+  }
+
+  // Presses Tab from the first control until the focus comes round again;
+  // the controls it stopped on.
+  QList<QWidget*> tabWalk(QWidget* w, const QList<QWidget*>& stops) {
+    QList<QWidget*> seen;
+    if (stops.isEmpty()) return seen;
+    stops.front()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 3 * stops.size() + 10; ++i) {
+      QWidget* focus = QApplication::focusWidget();
+      if (focus == nullptr || !w->isAncestorOf(focus)) break;
+      seen.append(focus);
+      QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    return seen;
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<testdata::DataDir>();
+    QVERIFY(dir_->writeSample());
+    msgs_ = std::make_unique<ScriptedMessages>();
+    main_ = std::make_unique<MainWindow>(*msgs_, dir_->path());
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+  }
+  void cleanup() {
+    main_.reset();
+    msgs_.reset();
+    dir_.reset();
+  }
+
+  void everyControlNamedAndReached_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"Fmain", "FUpdate", "Finput", "jrabaken", "Fblowse", "MBlowse",
+                             "DBlowse", "FGrapher1", "FSyosai", "FGBaba", "FGRace", "FGClass"}) {
+      QTest::newRow(name) << QString::fromLatin1(name);
+    }
+  }
+  void everyControlNamedAndReached() {
+    QFETCH(QString, name);
+    QVERIFY(open(name));
+    QWidget* w = window(name);
+    QVERIFY(w != nullptr);
+    if (auto* child = qobject_cast<ChildWindow*>(w)) ChildWindow::bringToFront(child);
+    const QList<QWidget*> controls = controlsOf(w);
+    QVERIFY(!controls.isEmpty());
+
+    QStringList unnamed;
+    for (QWidget* c : controls) {
+      if (!japanese(spokenName(c))) unnamed << describe(c) + QStringLiteral(": ") + spokenName(c);
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
+
+    QList<QWidget*> stops;
+    for (QWidget* c : controls) {
+      if (takesTab(c)) stops.append(c);
+    }
+    const QList<QWidget*> seen = tabWalk(w, stops);
+    QStringList missed;
+    for (QWidget* stop : stops) {
+      const bool reached =
+          std::any_of(seen.begin(), seen.end(), [stop](QWidget* s) { return sameStop(s, stop); });
+      if (!reached) missed << describe(stop);
+    }
+    QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QStringLiteral("; "))));
+  }
+};
+
+QTEST_MAIN(TestAccessibleWalk)
+#include "test_accessible_walk.moc"
