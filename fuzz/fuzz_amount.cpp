@@ -16,14 +16,19 @@ using namespace tamrel;
 namespace {
 
 // Significant digits before the point of the text's leading number, counted
-// independently of the parser.
+// independently of the parser. Blanks are skipped wherever they stand, as the
+// amount rule says.
 std::size_t integerDigits(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
   std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  while (i < text.size() && blank(text[i])) ++i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  while (i < text.size() && text[i] == '0') ++i;
   std::size_t digits = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  for (; i < text.size(); ++i) {
+    if (blank(text[i])) continue;
+    if (text[i] < '0' || text[i] > '9') break;
+    if (digits > 0 || text[i] != '0') ++digits;
+  }
   return digits;
 }
 

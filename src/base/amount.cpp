@@ -120,7 +120,7 @@ double parseDecimal(std::string_view text) {
     // Out of range either way: too large only when a digit before the point
     // is not zero; a long run of zeros after it is a value too small for a
     // double, which is as near to 0 as the dividend can get.
-    const bool tooLarge = n.integer.find_first_not_of('0') != std::string_view::npos;
+    const bool tooLarge = n.integer.find_first_not_of(kZeroOrBlank) != std::string_view::npos;
     if (!tooLarge) return 0.0;
     value = std::numeric_limits<double>::infinity();
   }

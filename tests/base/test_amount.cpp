@@ -111,6 +111,7 @@ void TestAmount::parseDecimal_data() {
   QTest::newRow("integer then point") << "7." << 7.0;
   const QString zeros323(323, QLatin1Char('0'));
   QTest::newRow("too small for a double") << "0." + zeros323 + "1" << 0.0;
+  QTest::newRow("too small, blanks among the zeros") << "00 0." + zeros323 + "1" << 0.0;
   QTest::newRow("too small, negative") << "-00." + zeros323 + "0000001" << 0.0;
   QTest::newRow("too large for a double")
       << "1" + QString(400, QLatin1Char('0')) + ".5" << std::numeric_limits<double>::infinity();
