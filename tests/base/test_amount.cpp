@@ -81,6 +81,7 @@ void TestAmount::parseAmount_data() {
   QTest::newRow("max") << "2147483647" << O(2147483647);
   QTest::newRow("min") << "-2147483648" << O(std::numeric_limits<std::int32_t>::min());
   QTest::newRow("max+1") << "2147483648" << O();
+  QTest::newRow("ten nines") << "9999999999" << O();
   QTest::newRow("min-1") << "-2147483649" << O();
   QTest::newRow("rounds over max") << "2147483647.5" << O();
   QTest::newRow("rounds to even at min")
