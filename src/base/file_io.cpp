@@ -128,7 +128,10 @@ bool isDirectory(const fs::path& path) {
 
 fs::path generationPath(const fs::path& file, int n) {
   fs::path p = file;
-  p += "." + std::to_string(n);
+  // Appended in two steps: GCC 12 warns falsely on "." + std::string when
+  // optimising.
+  p += ".";
+  p += std::to_string(n);
   return p;
 }
 
