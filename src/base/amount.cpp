@@ -169,6 +169,16 @@ std::optional<std::array<char, kAmountWidth>> amountText(std::int32_t value) {
 
 std::string formatAmount(std::int32_t value) { return std::to_string(value); }
 
+std::string fullWidthNumber(int n) {
+  std::string text;
+  for (const char c : std::to_string(n)) {
+    // U+FF10 + digit, in UTF-8: EF BC 90..99.
+    text += "\xEF\xBC";
+    text += static_cast<char>(0x90 + (c - '0'));
+  }
+  return text;
+}
+
 std::string formatPercent(float rate) {
   const double percent = static_cast<double>(rate) * 100.0;
   if (!std::isfinite(percent)) return "0.00%";

@@ -37,6 +37,10 @@ std::optional<std::array<char, kAmountWidth>> amountText(std::int32_t value);
 // Display pattern "#########0": no grouping, leading "-" for negatives.
 std::string formatAmount(std::int32_t value);
 
+// A non-negative number in full-width digits (UTF-8), as list entries and
+// row labels show months and days: 12 -> "１２".
+std::string fullWidthNumber(int n);
+
 // Display format "percent": rate x 100 with two decimals and "%"
 // (1.5 -> "150.00%").
 std::string formatPercent(float rate);

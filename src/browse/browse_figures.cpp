@@ -53,21 +53,11 @@ FigureRow storedTotalsRow(const LedgerRecord& record, bool& overflow) {
                    record.field(LedgerRecord::kPayoutTotalField), overflow);
 }
 
-std::string fullWidthDigits(int n) {
-  std::string text;
-  for (const char c : std::to_string(n)) {
-    // U+FF10 + digit, in UTF-8: EF BC 90..99.
-    text += "\xEF\xBC";
-    text += static_cast<char>(0x90 + (c - '0'));
-  }
-  return text;
-}
-
 // Full-width number with its unit; one-digit numbers are led by U+3000 so the
 // labels line up.
 std::string rowLabel(int n, const char* unit) {
   std::string text = n < 10 ? "\xE3\x80\x80" : "";
-  text += fullWidthDigits(n);
+  text += fullWidthNumber(n);
   text += unit;
   return text;
 }

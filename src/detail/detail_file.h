@@ -25,7 +25,7 @@ LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool comple
 std::string ticketFileText(const TicketStore& store);
 
 // What a save writes: ticketFileText, or nullopt when a record written holds
-// a CR or an LF, which would split its line.
+// an LF, which would split its line.
 std::optional<std::string> ticketSaveText(const TicketStore& store);
 
 // Replaces the file atomically, keeping the previous one as "info.dat.1"

@@ -113,12 +113,6 @@ class GuardedList : public QComboBox {
   }
 };
 
-QString fullWidthNumber(int n) {
-  QString text;
-  for (QChar c : QString::number(n)) text.append(QChar(0xFF10 + (c.unicode() - u'0')));
-  return text;
-}
-
 QString shownAmount(std::int32_t value) { return QString::fromStdString(formatAmount(value)); }
 QString percentText(float rate) { return QString::fromStdString(formatPercent(rate)); }
 
@@ -176,8 +170,8 @@ void EntryWindow::buildControls() {
   dd->setObjectName(QStringLiteral("DD"));
   mm->setAccessibleName(QStringLiteral("日付 月"));
   dd->setAccessibleName(QStringLiteral("日付 日"));
-  for (int i = 1; i <= 12; ++i) mm->addItem(fullWidthNumber(i) + QStringLiteral("月"));
-  for (int i = 1; i <= 31; ++i) dd->addItem(fullWidthNumber(i) + QStringLiteral("日"));
+  for (int i = 1; i <= 12; ++i) mm->addItem(fromCore(fullWidthNumber(i)) + QStringLiteral("月"));
+  for (int i = 1; i <= 31; ++i) dd->addItem(fromCore(fullWidthNumber(i)) + QStringLiteral("日"));
   mm->setCurrentIndex(-1);
   dd->setCurrentIndex(-1);
   mm->setMaxVisibleItems(12);

@@ -46,8 +46,8 @@ LoadCode loadLedgerBytes(YearLedger& ledger, std::string_view bytes, bool comple
 // The file's bytes as loading and saving see them (385 lines, CR LF).
 std::string ledgerFileText(const YearLedger& ledger);
 
-// What a save writes: ledgerFileText, or nullopt when a record holds a CR or
-// an LF, which would split its line.
+// What a save writes: ledgerFileText, or nullopt when a record holds an LF,
+// which would split its line.
 std::optional<std::string> ledgerSaveText(const YearLedger& ledger);
 
 // Replaces the file atomically, keeping the previous one as "tosidata.dat.1"
