@@ -1,7 +1,6 @@
 #include "analysis/category_graphs.h"
 
 #include <QMdiArea>
-#include <QMdiSubWindow>
 
 #include "state/app_state.h"
 #include "widgets/core_text.h"
@@ -10,14 +9,8 @@
 namespace tamrel {
 
 ProfitGraphWindow* openCategoryGraph(const QMdiArea& area, CategoryGraph graph) {
-  const QString name = QString::fromLatin1(categoryGraphInfo(graph).name);
-  for (QMdiSubWindow* frame : area.subWindowList()) {
-    // A closed frame may linger until its deletion; it is no longer open.
-    if (frame->isHidden()) continue;
-    auto* window = qobject_cast<ProfitGraphWindow*>(frame->widget());
-    if (window != nullptr && window->objectName() == name) return window;
-  }
-  return nullptr;
+  return qobject_cast<ProfitGraphWindow*>(
+      findOpenWindow(&area, QString::fromLatin1(categoryGraphInfo(graph).name)));
 }
 
 ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, CategoryGraph graph) {

@@ -224,17 +224,6 @@ void BrowseWindow::countClosed() {
   if (state_.OpenWindowCount == 1) state_.OpenWindowCount = 0;
 }
 
-ChildWindow* findOpenWindow(const QMdiArea* area, const QString& name) {
-  if (area == nullptr) return nullptr;
-  for (QMdiSubWindow* frame : area->subWindowList()) {
-    // A closed frame lingers hidden until it is deleted.
-    if (frame->isHidden()) continue;
-    auto* window = qobject_cast<ChildWindow*>(frame->widget());
-    if (window != nullptr && window->objectName() == name) return window;
-  }
-  return nullptr;
-}
-
 void closeOpenWindow(const QMdiArea* area, const QString& name) {
   if (ChildWindow* window = findOpenWindow(area, name)) window->closeWindow();
 }

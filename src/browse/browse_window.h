@@ -78,8 +78,6 @@ class BrowseWindow : public ChildWindow {
   QPushButton* close_ = nullptr;
 };
 
-// The open child window of `area` with that object name, or nullptr.
-ChildWindow* findOpenWindow(const QMdiArea* area, const QString& name);
 // Closes it if there is one (with its own closing rules).
 void closeOpenWindow(const QMdiArea* area, const QString& name);
 

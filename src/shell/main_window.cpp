@@ -35,11 +35,6 @@ const QString kAlreadyOpen = QStringLiteral("すでにウィンドウは開か�
 const QString kCloseOthers = QStringLiteral("他のウィンドウを全て閉じて下さい");
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 
-bool isShown(const QMdiSubWindow* frame) {
-  // A closed frame lingers, hidden, until its deferred deletion.
-  return frame != nullptr && !frame->isHidden();
-}
-
 }  // namespace
 
 MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* parent)
@@ -229,12 +224,12 @@ bool MainWindow::windowOpenBesides(const ChildWindow* except) const {
   const QMdiSubWindow* exceptFrame = except != nullptr ? except->subWindow() : nullptr;
   const QList<QMdiSubWindow*> frames = workArea_->subWindowList();
   return std::any_of(frames.begin(), frames.end(), [exceptFrame](const QMdiSubWindow* frame) {
-    return frame != exceptFrame && isShown(frame);
+    return frame != exceptFrame && isOpen(frame);
   });
 }
 
 void MainWindow::switchData() {
-  if (switchWindow_ && isShown(switchWindow_->subWindow())) {
+  if (switchWindow_ && isOpen(switchWindow_->subWindow())) {
     messages_.error(kAlreadyOpen);
     return;
   }

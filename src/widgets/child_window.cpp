@@ -59,6 +59,18 @@ void ChildWindow::bringToFront(ChildWindow* window) {
   }
 }
 
+bool isOpen(const QMdiSubWindow* frame) { return frame != nullptr && !frame->isHidden(); }
+
+ChildWindow* findOpenWindow(const QMdiArea* area, const QString& name) {
+  if (area == nullptr) return nullptr;
+  for (QMdiSubWindow* frame : area->subWindowList()) {
+    if (!isOpen(frame)) continue;
+    auto* window = qobject_cast<ChildWindow*>(frame->widget());
+    if (window != nullptr && window->objectName() == name) return window;
+  }
+  return nullptr;
+}
+
 QMdiSubWindow* openChildWindow(QMdiArea& area, ChildWindow* window) {
   // The frame is built here rather than by addSubWindow(widget) so that the
   // activation hook is in place before the first activation.

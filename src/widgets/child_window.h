@@ -33,6 +33,13 @@ class ChildWindow : public QWidget {
   bool event(QEvent* event) override;
 };
 
+// Whether a frame is open: a closed frame lingers, hidden, until its
+// deferred deletion.
+bool isOpen(const QMdiSubWindow* frame);
+
+// The open child window of `area` with that object name, or nullptr.
+ChildWindow* findOpenWindow(const QMdiArea* area, const QString& name);
+
 // Opens `window` modeless at (0, 0) of the work area, deleted when closed;
 // its caption is the window's windowTitle(). Returns the frame.
 QMdiSubWindow* openChildWindow(QMdiArea& area, ChildWindow* window);
