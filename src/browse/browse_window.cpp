@@ -156,10 +156,7 @@ QLabel* BrowseWindow::redLabel(const QString& text) {
 }
 
 QPushButton* BrowseWindow::makeButton(const QString& name, const QString& caption) {
-  auto* button = new QPushButton(caption, this);
-  button->setObjectName(name);
-  button->setAccessibleName(caption);
-  button->setAutoDefault(true);
+  QPushButton* button = commandButton(name, caption, this);
   button->setMinimumWidth(fontMetrics().horizontalAdvance(caption) + 32);
   return button;
 }

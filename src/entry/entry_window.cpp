@@ -126,16 +126,6 @@ QLabel* panelLabel(const QString& name, const QString& text, QWidget* parent) {
   return label;
 }
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(name);
-  b->setAccessibleName(text);
-  // Enter on a focused button presses it, as Space does: the Enter chain of
-  // the input boxes ends on "確認".
-  b->setAutoDefault(true);
-  return b;
-}
-
 }  // namespace
 
 EntryWindow::EntryWindow(AppState& state, Messages& messages, QWidget* parent)
@@ -294,10 +284,12 @@ void EntryWindow::buildControls() {
   buttons->setFrameStyle(QFrame::Panel | QFrame::Raised);
   outer->addWidget(buttons);
   auto* buttonRow = new QHBoxLayout(buttons);
-  chkCmd_ = button(QStringLiteral("ChkCmd"), QStringLiteral("確認"), buttons);
-  clearCmd_ = button(QStringLiteral("TosiClearCmd"), QStringLiteral("投資内容ｸﾘｱ"), buttons);
-  ticketCmd_ = button(QStringLiteral("SSCommand1"), QStringLiteral("詳細入力"), buttons);
-  closeCmd_ = button(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), buttons);
+  // Enter on a focused button presses it: the Enter chain of the input boxes
+  // ends on "確認".
+  chkCmd_ = commandButton(QStringLiteral("ChkCmd"), QStringLiteral("確認"), buttons);
+  clearCmd_ = commandButton(QStringLiteral("TosiClearCmd"), QStringLiteral("投資内容ｸﾘｱ"), buttons);
+  ticketCmd_ = commandButton(QStringLiteral("SSCommand1"), QStringLiteral("詳細入力"), buttons);
+  closeCmd_ = commandButton(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), buttons);
   // One width for the four, so they read as one row of commands.
   const int commandWidth = clearCmd_->sizeHint().width() + fm.horizontalAdvance(u'　');
   for (QPushButton* b : {clearCmd_, ticketCmd_, chkCmd_, closeCmd_})
@@ -319,8 +311,8 @@ void EntryWindow::buildControls() {
   kakunin_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   kakunin_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   kakunin_->setIndent(8);
-  yesCmd_ = button(QStringLiteral("YesCmd"), QStringLiteral("はい"), kakunin_);
-  noCmd_ = button(QStringLiteral("NoCmd"), QStringLiteral("いいえ"), kakunin_);
+  yesCmd_ = commandButton(QStringLiteral("YesCmd"), QStringLiteral("はい"), kakunin_);
+  noCmd_ = commandButton(QStringLiteral("NoCmd"), QStringLiteral("いいえ"), kakunin_);
   // The question is the panel's own caption; the two answers sit to its
   // right inside the panel.
   auto* answers = new QHBoxLayout(kakunin_);

@@ -16,15 +16,6 @@ namespace tamrel {
 
 namespace {
 
-QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setAccessibleName(caption);
-  // Enter on a focused button presses it, as Space does.
-  b->setAutoDefault(true);
-  return b;
-}
-
 // The directory itself, or the nearest of its parents still there when it
 // has gone.
 QString existingDirectory(const QString& dir) {
@@ -83,8 +74,8 @@ SwitchWindow::SwitchWindow(const QString& startDir, QWidget* parent)
   text1_->setFocusTarget([this] { return yesCmd_; });
   text1_->setText(QDir::toNativeSeparators(startDir_));
 
-  yesCmd_ = button("YesCmd", QStringLiteral("完了"), this);
-  noCmd_ = button("NoCmd", QStringLiteral("取消"), this);
+  yesCmd_ = commandButton(QStringLiteral("YesCmd"), QStringLiteral("完了"), this);
+  noCmd_ = commandButton(QStringLiteral("NoCmd"), QStringLiteral("取消"), this);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);

@@ -7,6 +7,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
 #include <QTranslator>
 #include <cmath>
@@ -84,6 +85,14 @@ void setBoxColours(QWidget* box, const QColor& text, const QColor& background) {
   palette.setColor(QPalette::Window, background);
   box->setPalette(palette);
   box->setAutoFillBackground(true);
+}
+
+QPushButton* commandButton(const QString& name, const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setAccessibleName(caption);
+  button->setAutoDefault(true);
+  return button;
 }
 
 ValueBox::ValueBox(QWidget* parent) : QLineEdit(parent) {

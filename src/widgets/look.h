@@ -7,6 +7,7 @@
 #include <functional>
 
 class QApplication;
+class QPushButton;
 
 namespace tamrel {
 
@@ -29,6 +30,10 @@ QRect twipsRect(int left, int top, int width, int height, const QWidget* widget)
 
 // Text and background colours of a box, set through its palette.
 void setBoxColours(QWidget* box, const QColor& text, const QColor& background);
+
+// A command button named `name`, spoken by its caption; Enter on it when it
+// has the focus presses it, as Space does.
+QPushButton* commandButton(const QString& name, const QString& caption, QWidget* parent);
 
 // A right-aligned display box that cannot be edited or hold the caret:
 // whenever it receives the focus, the focus moves to the widget that
