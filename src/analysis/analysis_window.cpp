@@ -12,7 +12,6 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 
 #include "analysis/category_graphs.h"
 #include "analysis/tab_strip.h"
@@ -37,9 +36,6 @@ const std::array<QString, kGridCols> kHeaders{QStringLiteral("内容"), QStringL
 // a thousand times the stake.
 const QString kWidestAmount = QStringLiteral("-2147483648");
 const QString kWidestRate = QStringLiteral("100000.00%");
-// Room beside a cell's text.
-constexpr int kCellPadding = 12;
-
 // Tab i shows dimension i; the last three tabs are blank.
 struct TabEntry {
   const char* grid;
@@ -57,32 +53,14 @@ constexpr std::array<TabEntry, kDimensionCount> kTabs{{
     {"GridTosu", "頭数別"},
 }};
 
-// The column widths in twips, all scaled by one factor when a caption or
-// figure would not fit, so the columns keep their proportions.
-std::array<int, kGridCols> columnTwips(const Grid& grid) {
-  const QFontMetrics cells(grid.font());
-  const QFontMetrics headers(grid.horizontalHeader()->font());
-  std::array<int, kGridCols> need{};
-  for (int c = 0; c < kGridCols; ++c) {
-    need[c] = headers.horizontalAdvance(kHeaders[c]);
-    const QString widest = c == 0 ? QString() : c == kGridCols - 1 ? kWidestRate : kWidestAmount;
-    need[c] = std::max(need[c], cells.horizontalAdvance(widest));
-  }
+// What each column must show whole: the categories' captions, the widest
+// figures.
+std::array<QStringList, kGridCols> widestTexts() {
+  QStringList captions;
   for (Dimension d : kDimensions) {
-    for (const Category& category : categories(d)) {
-      need[0] = std::max(need[0], cells.horizontalAdvance(fromCore(category.caption)));
-    }
+    for (const Category& category : categories(d)) captions << fromCore(category.caption);
   }
-  double scale = 1.0;
-  for (int c = 0; c < kGridCols; ++c) {
-    const int pixels = twipsToPixels(kColumnTwips[c], &grid);
-    scale = std::max(scale, static_cast<double>(need[c] + kCellPadding) / pixels);
-  }
-  std::array<int, kGridCols> twips{};
-  for (int c = 0; c < kGridCols; ++c) {
-    twips[c] = static_cast<int>(std::lround(kColumnTwips[c] * scale));
-  }
-  return twips;
+  return {captions, {kWidestAmount}, {kWidestAmount}, {kWidestAmount}, {kWidestRate}};
 }
 
 Grid* newGrid(QWidget* parent, const TabEntry& tab) {
@@ -90,15 +68,13 @@ Grid* newGrid(QWidget* parent, const TabEntry& tab) {
   grid->setObjectName(QString::fromLatin1(tab.grid));
   grid->setAccessibleName(QString::fromUtf8(tab.caption) + QStringLiteral("集計表"));
   grid->setTextElideMode(Qt::ElideNone);
-  // Tab leaves the table for the next control rather than walking its cells.
-  grid->setTabKeyNavigation(false);
   // One line of text per row, so the whole table fits the work area.
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-  const std::array<int, kGridCols> twips = columnTwips(*grid);
-  for (int c = 0; c < kGridCols; ++c) {
-    grid->setColumnWidthTwips(c, twips[c]);
-    grid->setCell(0, c, kHeaders[c]);
-  }
+  for (int c = 0; c < kGridCols; ++c) grid->setCell(0, c, kHeaders[c]);
+  // The widths keep their proportions, all widened where a caption or a
+  // figure would not fit.
+  static const std::array<QStringList, kGridCols> widest = widestTexts();
+  grid->setColumnWidthsTwips(kColumnTwips, widest);
   // Every row and column shows at once: nothing to scroll to.
   const int frame = 2 * grid->frameWidth();
   grid->setFixedSize(

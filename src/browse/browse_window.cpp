@@ -82,8 +82,6 @@ Grid* BrowseWindow::makeGrid(const QStringList& rowLabels, const QString& access
   grid_ = new Grid(rows + 1, kColumnCount + 1, 1, this);
   grid_->setObjectName(QStringLiteral("Grid1"));
   grid_->setAccessibleName(accessibleName);
-  // Tab leaves the grid for the buttons; the arrow keys move between rows.
-  grid_->setTabKeyNavigation(false);
   const QStringList headers{QStringLiteral("投資金額"), QStringLiteral("払戻金額"),
                             QStringLiteral("利益金額"), QStringLiteral("回収率")};
   for (int c = 0; c < kColumnCount; ++c) grid_->setCell(0, c + 1, headers[c]);
