@@ -65,6 +65,15 @@ enum Column {
   ColRunners,
 };
 
+// The columns that show an attribute's caption, and the attribute.
+constexpr std::pair<int, Attribute> kCaptionColumns[] = {
+    {ColRacecourse, Attribute::Racecourse}, {ColRace, Attribute::RaceNo},
+    {ColWeekday, Attribute::Weekday},       {ColSurface, Attribute::Surface},
+    {ColDistance, Attribute::DistanceBand}, {ColAge, Attribute::AgeGroup},
+    {ColClass, Attribute::RaceClass},       {ColCondition, Attribute::Condition},
+    {ColBetType, Attribute::BetType},       {ColRunners, Attribute::RunnersBand},
+};
+
 const std::array<QString, 12> kHeaders{
     QStringLiteral("場名"),     QStringLiteral("ﾚｰｽ"),      QStringLiteral("曜日"),
     QStringLiteral("ｺｰｽ"),      QStringLiteral("距離"),     QStringLiteral("馬齢"),
@@ -118,50 +127,14 @@ QButtonGroup* optionPanel(QBoxLayout* row, const QString& caption,
 // Every caption or amount that can stand in a grid column.
 QStringList columnTexts(int column) {
   QStringList texts;
-  const auto captions = [&texts](Attribute attribute) {
+  if (column == 0) texts << QStringLiteral(" %1").arg(kMaxDayTickets);
+  if (column == ColPurchase || column == ColPayout) {
+    // The widest amounts a stored ticket can hold.
+    texts << fromCore(formatAmount(-999999999)) << fromCore(formatAmount(2147483647));
+  }
+  for (const auto& [col, attribute] : kCaptionColumns) {
+    if (col != column) continue;
     for (const CodeCaption& entry : codeTable(attribute)) texts << fromCore(entry.caption);
-  };
-  switch (column) {
-    case 0:
-      texts << QStringLiteral(" %1").arg(kMaxDayTickets);
-      break;
-    case ColRacecourse:
-      captions(Attribute::Racecourse);
-      break;
-    case ColRace:
-      captions(Attribute::RaceNo);
-      break;
-    case ColWeekday:
-      captions(Attribute::Weekday);
-      break;
-    case ColSurface:
-      captions(Attribute::Surface);
-      break;
-    case ColDistance:
-      captions(Attribute::DistanceBand);
-      break;
-    case ColAge:
-      captions(Attribute::AgeGroup);
-      break;
-    case ColClass:
-      captions(Attribute::RaceClass);
-      break;
-    case ColCondition:
-      captions(Attribute::Condition);
-      break;
-    case ColBetType:
-      captions(Attribute::BetType);
-      break;
-    case ColPurchase:
-    case ColPayout:
-      // The widest amounts a stored ticket can hold.
-      texts << fromCore(formatAmount(-999999999)) << fromCore(formatAmount(2147483647));
-      break;
-    case ColRunners:
-      captions(Attribute::RunnersBand);
-      break;
-    default:
-      break;
   }
   return texts;
 }
@@ -514,14 +487,7 @@ bool TicketWindow::refreshTicketGrid() {
 
 void TicketWindow::writeRow(int row, int entryIndex) {
   const TicketRecord& entry = state_.dayTickets.entries[static_cast<std::size_t>(entryIndex)];
-  const std::pair<int, Attribute> captions[] = {
-      {ColRacecourse, Attribute::Racecourse}, {ColRace, Attribute::RaceNo},
-      {ColWeekday, Attribute::Weekday},       {ColSurface, Attribute::Surface},
-      {ColDistance, Attribute::DistanceBand}, {ColAge, Attribute::AgeGroup},
-      {ColClass, Attribute::RaceClass},       {ColCondition, Attribute::Condition},
-      {ColBetType, Attribute::BetType},       {ColRunners, Attribute::RunnersBand},
-  };
-  for (const auto& [col, attribute] : captions) {
+  for (const auto& [col, attribute] : kCaptionColumns) {
     const std::string_view caption = captionOf(attribute, entry);
     grid_->setCell(row, col, fromCore(caption));
   }
