@@ -10,7 +10,8 @@
 #include <memory>
 
 #include "analysis/analysis_window.h"
-#include "analysis/category_totals.h"
+#include "bench_data.h"
+#include "silent_messages.h"
 #include "state/app_state.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
@@ -19,38 +20,12 @@ namespace {
 
 using namespace tamrel;
 
-class SilentMessages final : public Messages {
- public:
-  void error(const QString&) override {}
-  void notice(const QString&) override {}
-  bool ask(const QString&) override { return true; }
-};
-
-// Ticket i of a month takes category i of each dimension in turn, so every
-// category of every dimension has tickets.
-void fillYear(TicketStore& store) {
-  for (int m = 1; m <= 12; ++m) {
-    MonthTickets& month = store.month(m);
-    for (int i = 0; i < kMaxMonthTickets; ++i) {
-      TicketRecord r = newTicket(m, i % 31 + 1);
-      for (Dimension d : kDimensions) {
-        const auto rows = categories(d);
-        r.setField(fieldOf(d), std::string_view(&rows[(i + m) % rows.size()].code, 1));
-      }
-      r.setField(TicketField::BetType, std::string_view(&"1234567"[i % 7], 1));
-      setAmountField(r, TicketField::Purchase, 100 * (i % 30 + 1));
-      setAmountField(r, TicketField::Payout, i % 4 == 0 ? 250 * (i % 30 + 1) : 0);
-      month.slot(i) = r;
-    }
-    month.count = kMaxMonthTickets;
-    month.slot(kMaxMonthTickets).markBlank();
-  }
-}
+using bench::SilentMessages;
 
 void BM_OpenAnalysisWindow(benchmark::State& bench, bool full) {
   auto state = std::make_unique<AppState>();
   clearTickets(state->tickets);
-  if (full) fillYear(state->tickets);
+  if (full) bench::fillTickets(state->tickets);
   SilentMessages messages;
   QMdiArea area;
   area.resize(1024, 700);

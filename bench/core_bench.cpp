@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "analysis/category_totals.h"
-#include "bench_ledger.h"
+#include "bench_data.h"
 #include "detail/detail_file.h"
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
@@ -48,33 +48,6 @@ fs::path ledgerPath() { return benchDir() / "tosidata.dat"; }
 fs::path ticketPath() { return benchDir() / "info.dat"; }
 
 // 499 tickets of 16 per day in every month.
-TicketStore fullTickets() {
-  TicketStore store;
-  clearTickets(store);
-  for (int m = 1; m <= 12; ++m) {
-    MonthTickets& month = store.month(m);
-    for (int i = 0; i < kMaxMonthTickets; ++i) {
-      TicketRecord r = newTicket(m, i / 16 + 1);
-      const auto code = [&r](TicketField f, char c) { r.setField(f, std::string_view(&c, 1)); };
-      code(TicketField::Racecourse, static_cast<char>('1' + i % 9));
-      code(TicketField::RaceNo, static_cast<char>('1' + i % 9));
-      code(TicketField::Weekday, static_cast<char>('1' + i % 3));
-      code(TicketField::Surface, static_cast<char>('1' + i % 3));
-      code(TicketField::DistanceBand, static_cast<char>('1' + i % 4));
-      code(TicketField::RaceClass, static_cast<char>('1' + i % 9));
-      setAmountField(r, TicketField::Purchase, 100 * (i % 50 + 1));
-      setAmountField(r, TicketField::Payout, i % 5 == 0 ? 1500 * (i % 7 + 1) : 0);
-      code(TicketField::BetType, static_cast<char>('1' + i % 7));
-      code(TicketField::AgeGroup, static_cast<char>('1' + i % 4));
-      code(TicketField::Condition, static_cast<char>('0' + i % 3));
-      code(TicketField::RunnersBand, static_cast<char>('1' + i % 4));
-      month.slot(i) = r;
-    }
-    month.count = kMaxMonthTickets;
-    month.slot(kMaxMonthTickets).markBlank();
-  }
-  return store;
-}
 
 void BM_LoadLedger(benchmark::State& state) {
   YearLedger ledger;

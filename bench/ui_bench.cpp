@@ -8,8 +8,9 @@
 #include <QString>
 #include <memory>
 
-#include "bench_ledger.h"
+#include "bench_data.h"
 #include "browse/year_browse.h"
+#include "silent_messages.h"
 #include "state/app_state.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
@@ -18,17 +19,7 @@ namespace {
 
 using namespace tamrel;
 
-// Counts what would have been shown; a benchmark never waits on a box.
-class SilentMessages final : public Messages {
- public:
-  void error(const QString&) override { ++shown; }
-  void notice(const QString&) override { ++shown; }
-  bool ask(const QString&) override {
-    ++shown;
-    return true;
-  }
-  int shown = 0;
-};
+using bench::SilentMessages;
 
 std::unique_ptr<AppState> stateFor(const benchmark::State& state) {
   auto app = std::make_unique<AppState>();
