@@ -20,8 +20,9 @@
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
 #include "shell/data_dir_lock.h"
-#include "shell/data_files.h"
 #include "state/app_state.h"
+#include "state/data_files.h"
+#include "state/data_session.h"
 #include "switch/switch_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
@@ -38,7 +39,7 @@ const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 }  // namespace
 
 MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* parent)
-    : QMainWindow(parent), messages_(messages), state_(std::make_unique<AppState>()) {
+    : QMainWindow(parent), messages_(messages), session_(new DataSession(this)) {
   setObjectName(QStringLiteral("Fmain"));
   setWindowTitle(QStringLiteral("Tamrel Ver2.03"));
   setFont(uiFont());
@@ -58,18 +59,18 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
   setCentralWidget(workArea_);
   resize(1024, 740);
 
-  state_->DataChanged = false;
-  state_->LoadResult = LoadCode::Ok;
-  state_->DataDirSwitched = !dataDir.isEmpty();
-  state_->DataDir = dataDir.toStdString();
-  if (!state_->StartupNoticePending) {
-    state_->StartupNoticePending = true;
+  session_->setDataDir(dataDir);
+  if (!state().StartupNoticePending) {
+    state().StartupNoticePending = true;
     showWaitingNotice();
   }
   load();
-  state_->OpenWindowCount = 0;
+  state().OpenWindowCount = 0;
   if (initMsg_ != nullptr) initMsg_->close();
 }
+
+AppState& MainWindow::state() { return session_->legacyState(); }
+const AppState& MainWindow::state() const { return session_->data(); }
 
 MainWindow::~MainWindow() {
   // The child windows refer to the state: they go first.
@@ -158,10 +159,9 @@ void MainWindow::showWaitingNotice() {
 }
 
 LoadOutcome MainWindow::load() {
-  const LoadOutcome outcome = loadData(*state_);
+  const LoadOutcome outcome = session_->load();
   // Either file failing leaves the data unusable for the working windows.
   if (!outcome.ok()) disableWorkingButtons();
-  state_->LoadResult = outcome.combined();
   return outcome;
 }
 
@@ -174,7 +174,7 @@ void MainWindow::disableWorkingButtons() {
 
 bool MainWindow::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
-  if (event->type() == QEvent::WindowActivate && state_->StartupNoticePending) reportLoadResult();
+  if (event->type() == QEvent::WindowActivate && state().StartupNoticePending) reportLoadResult();
   return handled;
 }
 
@@ -182,42 +182,42 @@ void MainWindow::reportLoadResult() {
   if (initMsg_ != nullptr && initMsg_->isVisible()) initMsg_->close();
   // Cleared before the box is shown: closing the box activates this window
   // again, and the start-up load is reported once only.
-  state_->StartupNoticePending = false;
-  if (state_->LoadResult != LoadCode::Ok)
-    messages_.error(QString::fromStdString(loadCodeMessage(state_->LoadResult)));
+  state().StartupNoticePending = false;
+  if (state().LoadResult != LoadCode::Ok)
+    messages_.error(QString::fromStdString(loadCodeMessage(state().LoadResult)));
 }
 
 void MainWindow::openEntry() {
-  if (state_->EntryWindowOpen) {
+  if (state().EntryWindowOpen) {
     messages_.error(kAlreadyOpen);
-  } else if (state_->LoadResult == LoadCode::Ok) {
-    state_->OpenWindowCount = 1;
-    state_->EntryWindowOpen = true;
-    openChildWindow(*workArea_, new EntryWindow(*state_, messages_));
+  } else if (state().LoadResult == LoadCode::Ok) {
+    state().OpenWindowCount = 1;
+    state().EntryWindowOpen = true;
+    openChildWindow(*workArea_, new EntryWindow(state(), messages_));
   } else {
     messages_.error(QStringLiteral("ファイルが破損または存在しません"));
   }
 }
 
 void MainWindow::openYearBrowse() {
-  if (state_->YearBrowseOpen) {
+  if (state().YearBrowseOpen) {
     messages_.error(kAlreadyOpen);
     return;
   }
   // A new year browse starts the drill-down afresh.
   closeMonthAndDayBrowse(*workArea_);
-  state_->OpenWindowCount = 2;
-  state_->YearBrowseOpen = true;
-  openChildWindow(*workArea_, new YearBrowse(*state_, messages_));
+  state().OpenWindowCount = 2;
+  state().YearBrowseOpen = true;
+  openChildWindow(*workArea_, new YearBrowse(state(), messages_));
 }
 
 void MainWindow::openAnalysis() {
-  if (state_->AnalysisOpen) {
+  if (state().AnalysisOpen) {
     messages_.error(kAlreadyOpen);
     return;
   }
-  state_->AnalysisOpen = true;
-  openChildWindow(*workArea_, new AnalysisWindow(*state_, messages_));
+  state().AnalysisOpen = true;
+  openChildWindow(*workArea_, new AnalysisWindow(state(), messages_));
 }
 
 bool MainWindow::windowOpenBesides(const ChildWindow* except) const {
@@ -238,16 +238,15 @@ void MainWindow::switchData() {
     messages_.error(kCloseOthers);
     return;
   }
-  if (state_->DataChanged && messages_.ask(QStringLiteral("元のデータを更新しますか？"))) {
-    if (saveData(*state_) != SaveResult::Ok) {
+  if (session_->isModified() && messages_.ask(QStringLiteral("元のデータを更新しますか？"))) {
+    if (session_->save() != SaveResult::Ok) {
       // The program stays on the old directory with its data in memory.
       messages_.error(kWriteError);
       return;
     }
-    state_->DataChanged = false;
   }
   const QString startDir =
-      state_->DataDirSwitched ? QString::fromStdString(state_->DataDir) : QDir::currentPath();
+      state().DataDirSwitched ? QString::fromStdString(state().DataDir) : QDir::currentPath();
   switchWindow_ = new SwitchWindow(startDir);
   connect(switchWindow_, &SwitchWindow::completed, this, &MainWindow::completeSwitch);
   openChildWindow(*workArea_, switchWindow_);
@@ -263,12 +262,10 @@ void MainWindow::completeSwitch(const QString& dir) {
   // Taken first, while nothing has changed yet: whatever may refuse a
   // directory refuses there, and the program stays where it was.
   if (!adoptDataDir(dir)) return;
-  state_->DataChanged = false;
-  state_->LoadResult = LoadCode::Ok;
   // Every step runs whatever the one before gave; a failed load has disabled
   // the working buttons, and nothing enables them again.
   const LoadOutcome outcome = load();
-  state_->OpenWindowCount = 0;
+  state().OpenWindowCount = 0;
   if (outcome.tickets == LoadCode::Ok) {
     messages_.notice(QStringLiteral("データの読み込みが終了しました"));
   }
@@ -290,21 +287,19 @@ bool MainWindow::adoptDataDir(const QString& dir) {
         break;
     }
   }
-  state_->DataDir = dir.toStdString();
-  state_->DataDirSwitched = true;
+  session_->setDataDir(dir);
   return true;
 }
 
 void MainWindow::initialiseData() {
   // The flags miss a graph left open by its browse window, and the switch
   // window, which would go on to load over the reset.
-  if (state_->OpenWindowCount >= 1 || state_->AnalysisOpen || windowOpenBesides(nullptr)) {
+  if (state().OpenWindowCount >= 1 || state().AnalysisOpen || windowOpenBesides(nullptr)) {
     messages_.error(kCloseOthers);
     return;
   }
   if (!messages_.ask(QStringLiteral("データを初期化しますか？"))) return;
-  state_->DataChanged = true;
-  resetYear(state_->ledger, state_->tickets);
+  session_->resetYear();
   // The reset year is not on disk yet: the working windows stay shut until
   // the next start.
   entryButton_->setEnabled(false);
@@ -317,15 +312,14 @@ void MainWindow::confirmFinish() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (state_->DataChanged && messages_.ask(QStringLiteral("データ更新しますか？"))) {
-    if (saveData(*state_) != SaveResult::Ok) {
+  if (session_->isModified() && messages_.ask(QStringLiteral("データ更新しますか？"))) {
+    if (session_->save() != SaveResult::Ok) {
       // Ending now would throw the user's work away: stay open so the
       // cause can be mended and the exit tried again.
       messages_.error(kWriteError);
       event->ignore();
       return;
     }
-    state_->DataChanged = false;
   }
   event->accept();
 }

@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-#include <memory>
 
 class QMdiArea;
 class QPushButton;
@@ -16,6 +15,7 @@ namespace tamrel {
 struct AppState;
 class ChildWindow;
 class DataDirLock;
+class DataSession;
 struct LoadOutcome;
 class Messages;
 class SwitchWindow;
@@ -32,8 +32,10 @@ class MainWindow : public QMainWindow {
                       QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  AppState& state() { return *state_; }
-  const AppState& state() const { return *state_; }
+  DataSession& session() { return *session_; }
+  const DataSession& session() const { return *session_; }
+  AppState& state();
+  const AppState& state() const;
   QMdiArea* workArea() const { return workArea_; }
 
   // The lock of the data directory this window works in, taken before it was
@@ -68,8 +70,7 @@ class MainWindow : public QMainWindow {
 
   DataDirLock* lock_ = nullptr;
   Messages& messages_;
-  // Held apart so that this header stays free of the stores' headers.
-  std::unique_ptr<AppState> state_;
+  DataSession* session_ = nullptr;
   QMdiArea* workArea_ = nullptr;
   QWidget* initMsg_ = nullptr;
   QPointer<SwitchWindow> switchWindow_;

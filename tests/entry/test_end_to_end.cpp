@@ -14,7 +14,7 @@
 
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
-#include "shell/data_files.h"
+#include "state/data_files.h"
 #include "shell/main_window.h"
 #include "state/app_state.h"
 #include "support/gui_actions.h"

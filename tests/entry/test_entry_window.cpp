@@ -4,7 +4,7 @@
 #include "detail/ticket_records.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "shell/data_files.h"
+#include "state/data_files.h"
 #include "state/app_state.h"
 
 #include <QAbstractItemView>
