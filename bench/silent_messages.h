@@ -10,9 +10,9 @@ namespace tamrel::bench {
 
 class SilentMessages final : public Messages {
  public:
-  void error(const QString&) override { ++shown; }
+  void error(const QString&, const QString& = QString()) override { ++shown; }
   void notice(const QString&) override { ++shown; }
-  bool ask(const QString&) override {
+  bool ask(const QString&, bool = true) override {
     ++shown;
     return true;
   }

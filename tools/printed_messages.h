@@ -11,9 +11,11 @@ namespace tamrel {
 
 class PrintedMessages final : public Messages {
  public:
-  void error(const QString& text) override { print(kErrorTitle, text); }
+  void error(const QString& text, const QString& detail = QString()) override {
+    print(kErrorTitle, detail.isEmpty() ? text : text + QStringLiteral(" (") + detail + u')');
+  }
   void notice(const QString& text) override { print(kConfirmTitle, text); }
-  bool ask(const QString& text) override {
+  bool ask(const QString& text, bool = true) override {
     print(kConfirmTitle, text + QStringLiteral(" → はい"));
     return true;
   }

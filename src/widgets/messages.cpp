@@ -18,10 +18,11 @@ void prepare(QMessageBox& box) {
   box.setTextFormat(Qt::PlainText);
 }
 
-void showWithOk(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                const QString& text) {
+void showWithOk(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                const QString& detail = QString()) {
   QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
   prepare(box);
+  if (!detail.isEmpty()) box.setInformativeText(detail);
   QPushButton* ok = box.addButton(QMessageBox::Ok);
   ok->setText(kOkText);
   box.setDefaultButton(ok);
@@ -31,22 +32,22 @@ void showWithOk(QWidget* parent, QMessageBox::Icon icon, const QString& title,
 
 }  // namespace
 
-void BoxMessages::error(const QString& text) {
-  showWithOk(parent_, QMessageBox::Warning, kErrorTitle, text);
+void BoxMessages::error(const QString& text, const QString& detail) {
+  showWithOk(parent_, QMessageBox::Warning, kErrorTitle, text, detail);
 }
 
 void BoxMessages::notice(const QString& text) {
   showWithOk(parent_, QMessageBox::Information, kConfirmTitle, text);
 }
 
-bool BoxMessages::ask(const QString& text) {
+bool BoxMessages::ask(const QString& text, bool defaultYes) {
   QMessageBox box(QMessageBox::Question, kConfirmTitle, text, QMessageBox::NoButton, parent_);
   prepare(box);
   QPushButton* yes = box.addButton(QMessageBox::Yes);
   yes->setText(kYesText);
   QPushButton* no = box.addButton(QMessageBox::No);
   no->setText(kNoText);
-  box.setDefaultButton(yes);
+  box.setDefaultButton(defaultYes ? yes : no);
   // Escape and the close box answer いいえ: leaving a question unanswered
   // must never run the action it asks about.
   box.setEscapeButton(no);

@@ -17,12 +17,14 @@ inline const QString kAmountOutOfRange = QStringLiteral("金額が範囲を超�
 class Messages {
  public:
   virtual ~Messages() = default;
-  // "ｴﾗｰﾒｯｾｰｼﾞ" with OK: refusals and errors.
-  virtual void error(const QString& text) = 0;
+  // "ｴﾗｰﾒｯｾｰｼﾞ" with OK: refusals and errors. `detail`, when given, is the
+  // box's informative text: which file, and why.
+  virtual void error(const QString& text, const QString& detail = QString()) = 0;
   // "確認ﾒｯｾｰｼﾞ" with OK: notices.
   virtual void notice(const QString& text) = 0;
-  // "確認ﾒｯｾｰｼﾞ" with はい/いいえ; true for はい.
-  virtual bool ask(const QString& text) = 0;
+  // "確認ﾒｯｾｰｼﾞ" with はい/いいえ; true for はい. Enter answers はい unless
+  // `defaultYes` is false (a question whose はい destroys data).
+  virtual bool ask(const QString& text, bool defaultYes = true) = 0;
 };
 
 // The production implementation: application-modal QMessageBox with Japanese
@@ -30,9 +32,9 @@ class Messages {
 class BoxMessages final : public Messages {
  public:
   explicit BoxMessages(QWidget* parent) : parent_(parent) {}
-  void error(const QString& text) override;
+  void error(const QString& text, const QString& detail = QString()) override;
   void notice(const QString& text) override;
-  bool ask(const QString& text) override;
+  bool ask(const QString& text, bool defaultYes = true) override;
 
  private:
   QWidget* parent_;

@@ -18,9 +18,9 @@ namespace {
 
 class PrintedMessages final : public tamrel::Messages {
  public:
-  void error(const QString& text) override { print("error", text); }
+  void error(const QString& text, const QString& = QString()) override { print("error", text); }
   void notice(const QString& text) override { print("notice", text); }
-  bool ask(const QString& text) override {
+  bool ask(const QString& text, bool = true) override {
     print("ask", text);
     return false;
   }

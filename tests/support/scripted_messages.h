@@ -28,11 +28,15 @@ struct ShownMessage {
 
 class ScriptedMessages final : public Messages {
  public:
-  void error(const QString& text) override { shown_.append({kErrorTitle, text}); }
+  void error(const QString& text, const QString& detail = QString()) override {
+    shown_.append({kErrorTitle, text});
+    lastDetail_ = detail;
+  }
   void notice(const QString& text) override { shown_.append({kConfirmTitle, text}); }
-  bool ask(const QString& text) override {
+  bool ask(const QString& text, bool defaultYes = true) override {
     shown_.append({kConfirmTitle, text});
     ++questions_;
+    lastDefaultYes_ = defaultYes;
     if (answers_.isEmpty()) {
       const QByteArray why =
           "ScriptedMessages: unexpected question (no answer queued): " + text.toUtf8();
@@ -58,6 +62,10 @@ class ScriptedMessages final : public Messages {
   int count() const { return static_cast<int>(shown_.size()); }
   // The newest message; an empty one when nothing was shown.
   ShownMessage last() const { return shown_.isEmpty() ? ShownMessage{} : shown_.back(); }
+  // The informative text of the last error (which file, and why).
+  const QString& lastDetail() const { return lastDetail_; }
+  // Whether the last question offered はい as its default answer.
+  bool lastDefaultYes() const { return lastDefaultYes_; }
   // Number of ask() calls so far.
   int questions() const { return questions_; }
 
@@ -76,6 +84,8 @@ class ScriptedMessages final : public Messages {
   QList<ShownMessage> shown_;
   QQueue<bool> answers_;
   int questions_ = 0;
+  bool lastDefaultYes_ = true;
+  QString lastDetail_;
 };
 
 }  // namespace tamrel

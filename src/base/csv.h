@@ -1,0 +1,20 @@
+#pragma once
+// Comma-separated records as spreadsheets read them (RFC 4180): the one
+// place where fields are quoted, for the windows' CSV files and for the
+// report command alike. Text is UTF-8 throughout; the caller chooses the
+// file's encoding.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamrel {
+
+// The field as it stands in a record: quoted only when it holds a comma, a
+// double quote, CR or LF, with each double quote doubled.
+std::string csvField(std::string_view field);
+
+// The fields joined by commas and ended by CR LF.
+std::string csvRecord(const std::vector<std::string>& fields);
+
+}  // namespace tamrel
