@@ -1,0 +1,237 @@
+#include "report/report_command.h"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <variant>
+
+#include "base/file_io.h"
+#include "detail/detail_file.h"
+#include "ledger/ledger_file.h"
+#include "report/reports.h"
+
+namespace tamrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Kind { Months, BetTypes, Tickets };
+
+struct KindInfo {
+  std::string_view name;
+  Kind kind;
+  bool takesPeriod;
+};
+
+constexpr std::array<KindInfo, 3> kKinds{{
+    {"months", Kind::Months, false},
+    {"bettypes", Kind::BetTypes, false},
+    {"tickets", Kind::Tickets, true},
+}};
+
+struct Request {
+  Kind kind = Kind::Months;
+  fs::path dir = ".";
+  Period period;
+  bool periodGiven = false;
+};
+
+// A usage error: what was wrong, for the first line of the message.
+struct UsageError {
+  std::string what;
+};
+
+// "M/D" with a month 1..12 and a day slot 1..31.
+std::optional<std::pair<int, int>> parseMonthDay(std::string_view text) {
+  const std::size_t slash = text.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  const auto number = [](std::string_view part) -> std::optional<int> {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (part.empty() || ec != std::errc{} || end != part.data() + part.size()) return std::nullopt;
+    return value;
+  };
+  const auto month = number(text.substr(0, slash));
+  const auto day = number(text.substr(slash + 1));
+  if (!month || !day || *month < 1 || *month > 12 || *day < 1 || *day > kSlotsPerMonth) {
+    return std::nullopt;
+  }
+  return std::pair{*month, *day};
+}
+
+std::optional<Kind> parseKind(std::string_view text, const KindInfo** info) {
+  for (const KindInfo& k : kKinds) {
+    if (k.name == text) {
+      *info = &k;
+      return k.kind;
+    }
+  }
+  return std::nullopt;
+}
+
+// An option's value: "--opt VALUE" or "--opt=VALUE".
+std::optional<std::string_view> optionValue(std::span<const std::string_view> args, std::size_t& i,
+                                            std::string_view name) {
+  const std::string_view arg = args[i];
+  if (arg == name) {
+    if (i + 1 >= args.size()) return std::nullopt;
+    return args[++i];
+  }
+  return arg.substr(name.size() + 1);
+}
+
+// The options and the kind, or what is wrong with them.
+std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> args) {
+  Request request;
+  const KindInfo* kind = nullptr;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    const auto is = [&arg](std::string_view name) {
+      return arg == name ||
+             (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
+    };
+    if (is("--dir")) {
+      const auto value = optionValue(args, i, "--dir");
+      if (!value || value->empty()) return UsageError{"--dir にフォルダがありません"};
+      request.dir = fs::path(std::string(*value));
+    } else if (is("--from") || is("--to")) {
+      const bool from = is("--from");
+      const auto value = optionValue(args, i, from ? "--from" : "--to");
+      const auto date = value ? parseMonthDay(*value) : std::nullopt;
+      if (!date)
+        return UsageError{std::string(from ? "--from" : "--to") + " は 月/日 で指定します"};
+      (from ? request.period.fromMonth : request.period.toMonth) = date->first;
+      (from ? request.period.fromDay : request.period.toDay) = date->second;
+      request.periodGiven = true;
+    } else if (arg.starts_with("-")) {
+      return UsageError{"知らないオプションです: " + std::string(arg)};
+    } else if (kind) {
+      return UsageError{"種類は一つだけ指定します: " + std::string(arg)};
+    } else if (!parseKind(arg, &kind)) {
+      return UsageError{"知らない種類です: " + std::string(arg)};
+    }
+  }
+  if (!kind) return UsageError{"種類がありません"};
+  request.kind = kind->kind;
+  if (request.periodGiven && !kind->takesPeriod) {
+    return UsageError{"--from と --to は " + std::string(kind->name) + " には使えません"};
+  }
+  if (!request.period.ordered()) return UsageError{"--from が --to より後です"};
+  return request;
+}
+
+// Why a data file did not load, in the user's words.
+std::string loadFailureReason(LoadCode code, const fs::path& path) {
+  switch (code) {
+    case LoadCode::Ok:
+      return {};
+    case LoadCode::DayBeforeMonth:
+      return "月の行より前に日の行があります";
+    case LoadCode::NoYearTotal:
+      return "総合の行がありません";
+    case LoadCode::MonthCount:
+      return "月の行が12行ではありません";
+    case LoadCode::FirstHalfDays:
+      return "1月から6月の日の行が186行ではありません";
+    case LoadCode::SecondHalfDays:
+      return "7月から12月の日の行が186行ではありません";
+    case LoadCode::Unreadable:
+      break;
+  }
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) return "ファイルがありません";
+  if (!fs::is_regular_file(status)) return "通常のファイルではありません";
+  if (fs::file_size(path, ec) > kMaxDataFileBytes) return "データファイルとしては大きすぎます";
+  if (!std::ifstream(path, std::ios::binary)) {
+    return std::string("読み取れません (") + std::strerror(errno) + ")";
+  }
+  return "行が多すぎるか、途中で読めなくなりました";
+}
+
+struct Year {
+  std::unique_ptr<YearLedger> ledger = std::make_unique<YearLedger>();
+  std::unique_ptr<TicketStore> tickets = std::make_unique<TicketStore>();
+};
+
+// Both files of the folder, read without the lock; each one that does not
+// load says so in `err`.
+std::optional<Year> loadYear(const fs::path& dir, std::string& err) {
+  Year year;
+  const fs::path ledgerPath = dir / kLedgerFileName;
+  const fs::path ticketPath = dir / kTicketFileName;
+  const LoadCode codes[] = {loadLedger(*year.ledger, ledgerPath),
+                            loadTickets(*year.tickets, ticketPath)};
+  const fs::path* paths[] = {&ledgerPath, &ticketPath};
+  bool ok = true;
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (codes[i] == LoadCode::Ok) continue;
+    ok = false;
+    err += loadCodeMessage(codes[i]) + ": " + paths[i]->string() + ": " +
+           loadFailureReason(codes[i], *paths[i]) + "\n";
+  }
+  if (!ok) return std::nullopt;
+  return year;
+}
+
+ReportTable buildReport(const Request& request, const Year& year) {
+  switch (request.kind) {
+    case Kind::Months:
+      return monthsReport(*year.ledger);
+    case Kind::BetTypes:
+      return betTypesReport(*year.ledger);
+    case Kind::Tickets:
+      break;
+  }
+  return ticketsReport(*year.tickets, request.period);
+}
+
+}  // namespace
+
+std::string reportUsage() {
+  std::string kinds;
+  for (const KindInfo& k : kKinds) kinds += "  " + std::string(k.name) + "\n";
+  return "使い方: tamrel-report [--dir フォルダ] [--from 月/日] [--to 月/日] 種類\n"
+         "フォルダ (既定は作業フォルダ) の tosidata.dat と info.dat を読み、\n"
+         "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
+         "種類:\n" +
+         kinds +
+         "終了コード: 0 成功, 1 書き出せない, 2 使い方の誤り, 3 読み込めないファイル,\n"
+         "            4 範囲を超えた金額がある (その欄は空)\n";
+}
+
+ReportRun runReport(std::span<const std::string_view> args) {
+  ReportRun run;
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    run.out = reportUsage();
+    return run;
+  }
+  const auto parsed = parseArgs(args);
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    run.status = kReportUsage;
+    run.err = "tamrel-report: " + error->what + "\n" + reportUsage();
+    return run;
+  }
+  const Request& request = std::get<Request>(parsed);
+  const std::optional<Year> year = loadYear(request.dir, run.err);
+  if (!year) {
+    run.status = kReportLoadFailed;
+    return run;
+  }
+  const ReportTable table = buildReport(request, *year);
+  run.out = csvText(table);
+  if (table.overflow) {
+    run.status = kReportOverflow;
+    run.err += "金額が範囲を超えています\n";
+  }
+  return run;
+}
+
+}  // namespace tamrel

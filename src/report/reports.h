@@ -1,0 +1,40 @@
+#pragma once
+// The reports a user takes out of the program: each a header row and rows of
+// texts, the figures computed by the same engines and formatted by the same
+// rules as the windows show them, but plain for a spreadsheet: amounts
+// without grouping, rates as percentages with two decimals and no "%".
+// The command for scripts writes them as CSV; the windows' export can write
+// the same tables in another encoding.
+
+#include <string>
+#include <vector>
+
+#include "analysis/period.h"
+#include "detail/ticket_records.h"
+#include "ledger/ledger_records.h"
+
+namespace tamrel {
+
+struct ReportTable {
+  std::vector<std::string> header;
+  std::vector<std::vector<std::string>> rows;
+  // A figure left the signed 32-bit range; its field is empty.
+  bool overflow = false;
+};
+
+// The table as CSV: UTF-8 as the texts are, header row first, CR LF line ends.
+std::string csvText(const ReportTable& table);
+
+// A rate as the windows show it, without the "%": 1.4116f -> "141.16".
+std::string rateText(float rate);
+
+// Months 1 to 12 as the year browse grid shows them, then the year browse
+// panel's total.
+ReportTable monthsReport(const YearLedger& ledger);
+// The year browse panel: the seven bet types, then the total.
+ReportTable betTypesReport(const YearLedger& ledger);
+// Every ticket of the period, January first, in stored order, with the
+// captions the ticket grid shows.
+ReportTable ticketsReport(const TicketStore& store, const Period& period);
+
+}  // namespace tamrel
