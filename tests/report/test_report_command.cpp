@@ -1,0 +1,154 @@
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/report_command.h"
+
+using namespace tamrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kHandYear = TAMREL_HAND_YEAR_DIR;
+
+ReportRun run(const QStringList& args) {
+  std::vector<std::string> owned;
+  for (const QString& a : args) owned.push_back(a.toStdString());
+  const std::vector<std::string_view> views(owned.begin(), owned.end());
+  return runReport(views);
+}
+
+std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace
+
+class TestReportCommand : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Every refusal: the status, a message naming what was wrong (and the
+  // usage or the file), and nothing on stdout.
+  void refused_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("said");
+
+    const QString usage = QStringLiteral("使い方: tamrel-report");
+    QTest::newRow("unknown kind") << "hand" << QStringList{"month"} << 2
+                                  << QStringList{"知らない種類です: month", usage};
+    QTest::newRow("no kind") << "hand" << QStringList{"--from", "1/1"} << 2
+                             << QStringList{"種類がありません", usage};
+    QTest::newRow("two kinds") << "hand" << QStringList{"months", "tickets"} << 2
+                               << QStringList{"種類は一つだけ", usage};
+    QTest::newRow("unknown option") << "hand" << QStringList{"--form", "1/1", "tickets"} << 2
+                                    << QStringList{"知らないオプションです: --form", usage};
+    QTest::newRow("--dir without a folder")
+        << "hand" << QStringList{"months", "--dir"} << 2 << QStringList{"--dir", usage};
+    QTest::newRow("--from after --to")
+        << "hand" << QStringList{"--from", "4/2", "--to", "4/1", "tickets"} << 2
+        << QStringList{"--from が --to より後です", usage};
+    QTest::newRow("month 13") << "hand" << QStringList{"--to", "13/1", "tickets"} << 2
+                              << QStringList{"--to は 月/日", usage};
+    QTest::newRow("day 32") << "hand" << QStringList{"--from=1/32", "tickets"} << 2
+                            << QStringList{"--from は 月/日", usage};
+    QTest::newRow("not a date") << "hand" << QStringList{"--from", "1-5", "tickets"} << 2
+                                << QStringList{"--from は 月/日", usage};
+    QTest::newRow("period with months") << "hand" << QStringList{"--to", "6/30", "months"} << 2
+                                        << QStringList{"months には使えません", usage};
+    QTest::newRow("period with bettypes") << "hand" << QStringList{"--from", "6/1", "bettypes"} << 2
+                                          << QStringList{"bettypes には使えません", usage};
+    // A usage error is found before any file is read.
+    QTest::newRow("usage before load")
+        << "missing" << QStringList{"nonsense"} << 2 << QStringList{"知らない種類です"};
+    QTest::newRow("missing folder")
+        << "missing" << QStringList{"months"} << 3
+        << QStringList{"データファイルが存在しません: DIR/tosidata.dat: ファイルがありません",
+                       "データファイルが存在しません: DIR/info.dat: ファイルがありません"};
+    QTest::newRow("damaged ledger")
+        << "damaged" << QStringList{"tickets"} << 3
+        << QStringList{
+               "データファイルが破損しています月ﾚｺｰﾄﾞ: DIR/tosidata.dat: "
+               "月の行が12行ではありません"};
+    QTest::newRow("ticket file a folder")
+        << "folder" << QStringList{"months"} << 3
+        << QStringList{"DIR/info.dat: 通常のファイルではありません"};
+  }
+  void refused() {
+    QFETCH(QString, setup);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QStringList, said);
+    QTemporaryDir temp;
+    const fs::path dir = fs::path(temp.path().toStdString()) / "year";
+    if (setup != "missing") {
+      fs::create_directory(dir);
+      fs::copy(kHandYear, dir);
+    }
+    if (setup == "damaged") {
+      // The year line and January only.
+      const std::string ledger = fileText(dir / "tosidata.dat");
+      writeText(dir / "tosidata.dat", ledger.substr(0, ledger.find("M02")));
+    }
+    if (setup == "folder") {
+      fs::remove(dir / "info.dat");
+      fs::create_directory(dir / "info.dat");
+    }
+    const ReportRun result = run(QStringList{"--dir", QString::fromStdString(dir.string())} + args);
+    QCOMPARE(result.status, status);
+    QVERIFY(result.out.empty());
+    const QString err = QString::fromStdString(result.err);
+    for (QString text : said) {
+      text.replace("DIR", QString::fromStdString(dir.string()));
+      QVERIFY2(err.contains(text), qPrintable(err));
+    }
+  }
+
+  // A period without racing gives the header alone, as a success.
+  void periodWithoutRacing() {
+    const ReportRun result = run({"--dir", QString::fromStdString(kHandYear.string()), "--from",
+                                  "5/1", "--to", "12/27", "tickets"});
+    QCOMPARE(result.status, 0);
+    QVERIFY(result.err.empty());
+    QCOMPARE(QString::fromStdString(result.out).count("\r\n"), 1);
+    QVERIFY(result.out.starts_with("月,日,場名,"));
+  }
+
+  // A figure outside the 32-bit range is left empty, and the run says so
+  // with a status of its own rather than pass for a whole report.
+  void overflowIsNoSuccess() {
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    fs::copy(kHandYear, dir);
+    std::string ledger = fileText(dir / "tosidata.dat");
+    // January's stored stake total (the fifth group's first field).
+    const std::size_t january = ledger.find("M01,") + 4 + 12 * 11;
+    ledger.replace(january, 10, "9999999999");
+    writeText(dir / "tosidata.dat", ledger);
+    const ReportRun result = run({"--dir", QString::fromStdString(dir.string()), "months"});
+    QCOMPARE(result.status, 4);
+    QVERIFY(result.out.find("\r\n1,,2650,,\r\n") != std::string::npos);
+    QCOMPARE(QString::fromStdString(result.err), QStringLiteral("金額が範囲を超えています\n"));
+  }
+
+  void help() {
+    const ReportRun result = run({"--help"});
+    QCOMPARE(result.status, 0);
+    QVERIFY(result.out.starts_with("使い方: tamrel-report"));
+    QVERIFY(result.err.empty());
+  }
+};
+
+QTEST_APPLESS_MAIN(TestReportCommand)
+#include "test_report_command.moc"

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Every kind of report of two years, compared byte for byte with the files
+# under expected/: the demo year (as the demo tool writes it) and the
+# hand-made year in hand_year/. Each is run under the C locale and under a
+# Japanese UTF-8 one, which must not change a byte. A changed figure shows
+# as a diff.
+#
+#   test_report_files.sh REPORT DEMO_DATA
+#
+# With TAMREL_UPDATE_REFERENCES=1 the expected files are written instead,
+# for a change of figures that is meant; review the diff before committing.
+set -euo pipefail
+
+report=$(readlink -f "$1")
+demo_data=$(readlink -f "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# A locale that is missing falls back to C without a word, which would make
+# the second run prove nothing.
+japanese=ja_JP.UTF-8
+locale -a | grep -qix 'ja_JP\.utf-\?8' || {
+  echo "FAIL: the $japanese locale is not installed (scripts/setup-deps.sh makes it)" >&2
+  exit 1
+}
+
+"$demo_data" "$work/demo" >/dev/null
+declare -A dirs=([demo]="$work/demo" [hand]="$here/hand_year")
+
+# Reference name, then the arguments.
+cases=(
+  "months|months"
+  "bettypes|bettypes"
+  "tickets|tickets"
+  "tickets_3-31_4-1|--from 3/31 --to 4/1 tickets"
+)
+
+for year in demo hand; do
+  for entry in "${cases[@]}"; do
+    name=${entry%%|*}
+    read -r -a args <<<"${entry#*|}"
+    expected="$here/expected/$year/$name.csv"
+    for loc in C "$japanese"; do
+      out="$work/out.csv"
+      code=0
+      (cd "$work" && env LANG="$loc" LC_ALL="$loc" "$report" --dir "${dirs[$year]}" "${args[@]}" \
+        >"$out" 2>"$work/err") || code=$?
+      [ "$code" -eq 0 ] || fail "$year $name ($loc): exit status $code: $(cat "$work/err")"
+      [ -s "$work/err" ] && fail "$year $name ($loc): messages: $(cat "$work/err")"
+      if [ "${TAMREL_UPDATE_REFERENCES:-}" = 1 ]; then
+        mkdir -p "$(dirname "$expected")"
+        cp "$out" "$expected"
+      elif ! cmp -s "$out" "$expected"; then
+        fail "$year $name ($loc) differs from $expected:"
+        diff "$expected" "$out" >&2 || true
+      fi
+    done
+  done
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)" >&2
+  exit 1
+fi
+echo "every report of both years as expected, in both locales"
