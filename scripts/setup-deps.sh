@@ -10,6 +10,7 @@ packages=(
   fonts-noto-cjk
   xvfb xauth
   desktop-file-utils
+  locales
 )
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libbenchmark-dev)
@@ -21,12 +22,25 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+# The report tests run under a Japanese locale as well as C; a locale that is
+# not generated falls back to C silently.
+japanese_locale_missing() { ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; }
+
+if [[ ${#missing[@]} -eq 0 ]] && ! japanese_locale_missing; then
+  exit 0
+fi
 
 sudo=""
 if [[ $(id -u) -ne 0 ]]; then
   sudo="sudo"
 fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -ne 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if japanese_locale_missing; then
+  echo "Generating the ja_JP.UTF-8 locale"
+  $sudo localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8
+fi

@@ -28,7 +28,7 @@ prefix="$work/prefix with space"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # --- What is installed, where a desktop looks for it.
-for f in bin/tamrel bin/tamrel-start libexec/tamrel/tamrel_demo_data; do
+for f in bin/tamrel bin/tamrel-start bin/tamrel-report libexec/tamrel/tamrel_demo_data; do
   [ -x "$prefix/$f" ] || fail "$f is not installed as a program"
 done
 entry="$prefix/share/applications/$id.desktop"
@@ -41,6 +41,9 @@ grep -q '<svg' "$svg" || fail "the scalable icon is not an SVG"
 # The PNG header: signature, then the IHDR chunk with width and height.
 [ "$(od -An -tx1 -N8 "$png" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "the 48x48 icon is not a PNG"
 [ "$(od -An -tu4 --endian=big -j16 -N8 "$png" | xargs)" = "48 48" ] || fail "the PNG icon is not 48x48"
+
+# The report command needs no display: nothing of Qt is linked in.
+ldd "$prefix/bin/tamrel-report" | grep -q 'libQt' && fail "tamrel-report links Qt: $(ldd "$prefix/bin/tamrel-report" | grep libQt)"
 
 # --- The menu entry: valid, and pointing at what was installed.
 report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $report"
@@ -85,6 +88,11 @@ grep -q '^\[' "$work/err" && fail "first start showed a message: $(grep '^\[' "$
 [ "$(wc -l <"$data/info.dat")" -eq 1 ] || fail "info.dat is not the header line only"
 [ "$(head -c 5 "$data/info.dat")" = "00,00" ] || fail "info.dat does not begin with the header"
 [ "$(wc -c <"$data/info.dat")" -eq 52 ] || fail "info.dat is not one 52-byte line"
+
+# The installed report command reads the fresh year, and writes nothing.
+report=$("$prefix/bin/tamrel-report" --dir "$data" bettypes) || fail "tamrel-report on the fresh year failed"
+[ "$(printf '%s' "$report" | tail -n 1)" = $'合計,0,0,0,0.00\r' ] || fail "tamrel-report on the fresh year: $report"
+[ "$(ls -A "$data" | sort | xargs)" = "info.dat tosidata.dat" ] || fail "tamrel-report left files: $(ls -A "$data" | xargs)"
 
 # A second start uses the ledger as it stands.
 printf 'kept' >>"$data/info.dat"
