@@ -169,6 +169,17 @@ std::optional<std::array<char, kAmountWidth>> amountText(std::int32_t value) {
 
 std::string formatAmount(std::int32_t value) { return std::to_string(value); }
 
+std::string formatYen(std::int32_t value) {
+  const std::string digits = std::to_string(value);
+  const std::size_t first = value < 0 ? 1 : 0;
+  std::string text = digits.substr(0, first);
+  for (std::size_t i = first; i < digits.size(); ++i) {
+    if (i > first && (digits.size() - i) % 3 == 0) text.push_back(',');
+    text.push_back(digits[i]);
+  }
+  return text + "円";
+}
+
 std::string fullWidthNumber(int n) {
   std::string text;
   for (const char c : std::to_string(n)) {
