@@ -1,5 +1,6 @@
 #include "report/report_command.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -10,7 +11,9 @@
 #include <optional>
 #include <system_error>
 #include <variant>
+#include <vector>
 
+#include "analysis/cross_totals.h"
 #include "base/file_io.h"
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
@@ -22,22 +25,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Kind { Months, BetTypes, Tickets };
+enum class Kind { Months, BetTypes, Days, Trend, Tickets, Category, Cross };
 
 struct KindInfo {
   std::string_view name;
   Kind kind;
   bool takesPeriod;
+  int dimensions;  // "name:DIM" or "name:DIM1:DIM2"
 };
 
-constexpr std::array<KindInfo, 3> kKinds{{
-    {"months", Kind::Months, false},
-    {"bettypes", Kind::BetTypes, false},
-    {"tickets", Kind::Tickets, true},
+constexpr std::array<KindInfo, 7> kKinds{{
+    {"months", Kind::Months, false, 0},
+    {"bettypes", Kind::BetTypes, false, 0},
+    {"days", Kind::Days, true, 0},
+    {"trend", Kind::Trend, true, 0},
+    {"tickets", Kind::Tickets, true, 0},
+    {"category", Kind::Category, true, 1},
+    {"cross", Kind::Cross, true, 2},
 }};
 
 struct Request {
-  Kind kind = Kind::Months;
+  const KindInfo* kind = nullptr;
+  std::vector<CrossDimension> dimensions;
   fs::path dir = ".";
   Period period;
   bool periodGiven = false;
@@ -66,12 +75,27 @@ std::optional<std::pair<int, int>> parseMonthDay(std::string_view text) {
   return std::pair{*month, *day};
 }
 
-std::optional<Kind> parseKind(std::string_view text, const KindInfo** info) {
-  for (const KindInfo& k : kKinds) {
-    if (k.name == text) {
-      *info = &k;
-      return k.kind;
-    }
+// "name", "name:DIM" or "name:DIM1:DIM2" into the request; what is wrong
+// otherwise.
+std::optional<UsageError> parseKind(std::string_view text, Request& request) {
+  const std::string_view name = text.substr(0, text.find(':'));
+  const auto found = std::ranges::find(kKinds, name, &KindInfo::name);
+  if (found == kKinds.end()) return UsageError{"知らない種類です: " + std::string(text)};
+  request.kind = &*found;
+  // Each key after a colon, empty ones too.
+  for (std::size_t at = name.size(); at < text.size();) {
+    const std::size_t end = std::min(text.find(':', at + 1), text.size());
+    const std::string_view key = text.substr(at + 1, end - at - 1);
+    const auto dimension = crossDimensionOfKey(key);
+    if (!dimension) return UsageError{"知らない分類です: " + std::string(key)};
+    request.dimensions.push_back(*dimension);
+    at = end;
+  }
+  if (static_cast<int>(request.dimensions.size()) != found->dimensions) {
+    return UsageError{"分類の数が違います: " + std::string(text)};
+  }
+  if (found->dimensions == 2 && request.dimensions[0] == request.dimensions[1]) {
+    return UsageError{"同じ分類は交差できません: " + std::string(text)};
   }
   return std::nullopt;
 }
@@ -90,7 +114,6 @@ std::optional<std::string_view> optionValue(std::span<const std::string_view> ar
 // The options and the kind, or what is wrong with them.
 std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> args) {
   Request request;
-  const KindInfo* kind = nullptr;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const auto is = [&arg](std::string_view name) {
@@ -112,16 +135,15 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
       request.periodGiven = true;
     } else if (arg.starts_with("-")) {
       return UsageError{"知らないオプションです: " + std::string(arg)};
-    } else if (kind) {
+    } else if (request.kind) {
       return UsageError{"種類は一つだけ指定します: " + std::string(arg)};
-    } else if (!parseKind(arg, &kind)) {
-      return UsageError{"知らない種類です: " + std::string(arg)};
+    } else if (auto error = parseKind(arg, request)) {
+      return *error;
     }
   }
-  if (!kind) return UsageError{"種類がありません"};
-  request.kind = kind->kind;
-  if (request.periodGiven && !kind->takesPeriod) {
-    return UsageError{"--from と --to は " + std::string(kind->name) + " には使えません"};
+  if (!request.kind) return UsageError{"種類がありません"};
+  if (request.periodGiven && !request.kind->takesPeriod) {
+    return UsageError{"--from と --to は " + std::string(request.kind->name) + " には使えません"};
   }
   if (!request.period.ordered()) return UsageError{"--from が --to より後です"};
   return request;
@@ -182,27 +204,46 @@ std::optional<Year> loadYear(const fs::path& dir, std::string& err) {
 }
 
 ReportTable buildReport(const Request& request, const Year& year) {
-  switch (request.kind) {
+  const Period& period = request.period;
+  switch (request.kind->kind) {
     case Kind::Months:
       return monthsReport(*year.ledger);
     case Kind::BetTypes:
       return betTypesReport(*year.ledger);
+    case Kind::Days:
+      return daysReport(*year.ledger, period);
+    case Kind::Trend:
+      return trendReport(*year.ledger, period);
     case Kind::Tickets:
+      return ticketsReport(*year.tickets, period);
+    case Kind::Category:
+      return categoryReport(*year.tickets, request.dimensions[0], period);
+    case Kind::Cross:
       break;
   }
-  return ticketsReport(*year.tickets, request.period);
+  return crossReport(*year.tickets, request.dimensions[0], request.dimensions[1], period);
 }
 
 }  // namespace
 
 std::string reportUsage() {
   std::string kinds;
-  for (const KindInfo& k : kKinds) kinds += "  " + std::string(k.name) + "\n";
+  for (const KindInfo& k : kKinds) {
+    kinds += "  " + std::string(k.name);
+    for (int i = 1; i <= k.dimensions; ++i)
+      kinds += ":分類" + (k.dimensions > 1 ? std::to_string(i) : "");
+    kinds += "\n";
+  }
+  std::string keys;
+  for (const CrossDimensionInfo& d : kCrossDimensions) {
+    keys += "  " + std::string(d.key) + " " + std::string(d.name) + "\n";
+  }
   return "使い方: tamrel-report [--dir フォルダ] [--from 月/日] [--to 月/日] 種類\n"
          "フォルダ (既定は作業フォルダ) の tosidata.dat と info.dat を読み、\n"
          "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
+         "--from と --to (その日を含む) は days, trend, tickets, category, cross の期間です。\n"
          "種類:\n" +
-         kinds +
+         kinds + "分類:\n" + keys +
          "終了コード: 0 成功, 1 書き出せない, 2 使い方の誤り, 3 読み込めないファイル,\n"
          "            4 範囲を超えた金額がある (その欄は空)\n";
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "analysis/trend.h"
 #include "base/amount.h"
 #include "base/csv.h"
 #include "browse/browse_figures.h"
@@ -12,6 +13,32 @@ namespace tamrel {
 namespace {
 
 const std::vector<std::string> kAmountColumns{"投資金額", "払戻金額", "利益金額", "回収率"};
+const std::vector<std::string> kCountColumns{"件数", "的中数", "的中率"};
+
+using Amount = std::optional<std::int32_t>;
+
+// A figure that could not be computed is an empty field.
+std::string amountText(Amount value) { return value ? formatAmount(*value) : std::string(); }
+std::string rateOrEmpty(std::optional<float> rate) {
+  return rate ? rateText(*rate) : std::string();
+}
+std::string countText(std::optional<int> count) {
+  return count ? std::to_string(*count) : std::string();
+}
+std::string dateText(const TrendDate& date) {
+  return std::to_string(date.month) + "/" + std::to_string(date.day);
+}
+
+// The amount and count columns of a group of tickets, after `row`'s leads.
+void appendFigures(std::vector<std::string>& row, const CrossFigures& figures) {
+  row.push_back(amountText(figures.purchase));
+  row.push_back(amountText(figures.payout));
+  row.push_back(amountText(figures.profit()));
+  row.push_back(rateOrEmpty(figures.recoveryRate()));
+  row.push_back(std::to_string(figures.count));
+  row.push_back(std::to_string(figures.hits));
+  row.push_back(rateText(figures.hitRate()));
+}
 
 // The header: the leading columns, then `tail`.
 std::vector<std::string> headerOf(std::vector<std::string> lead,
@@ -104,20 +131,91 @@ ReportTable ticketsReport(const TicketStore& store, const Period& period) {
     const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
     for (int i = 0; i < live; ++i) {
       const TicketRecord& ticket = tickets.slot(i);
-      if (ticket.isBlank()) continue;
-      const std::string day = plainNumber(ticket.field(TicketField::Day));
-      int dayNumber = 0;
-      std::from_chars(day.data(), day.data() + day.size(), dayNumber);
-      // A day that is no number (only an edited file has one) is in the whole
-      // year but in no shorter period.
-      if (!period.wholeYear() && !period.contains(m, dayNumber)) continue;
-      std::vector<std::string> row{std::to_string(m), day};
+      if (ticket.isBlank() || !ticketInPeriod(ticket, period)) continue;
+      std::vector<std::string> row{std::to_string(m), plainNumber(ticket.field(TicketField::Day))};
       for (Attribute a : kCaptions) row.emplace_back(captionOf(a, ticket));
       row.push_back(amountCell(ticket, TicketField::Purchase));
       row.push_back(amountCell(ticket, TicketField::Payout));
       table.rows.push_back(std::move(row));
     }
   }
+  return table;
+}
+
+ReportTable daysReport(const YearLedger& ledger, const Period& period) {
+  ReportTable table{headerOf({"月", "日"}, kAmountColumns), {}, false};
+  table.header.push_back("累積利益");
+  const TrendFigures trend = computeTrend(ledger, period);
+  for (const TrendDay& day : trend.days) {
+    std::optional<float> rate;
+    if (day.stake && day.payout) rate = recoveryRate(*day.stake, *day.payout);
+    table.rows.push_back({std::to_string(day.date.month), std::to_string(day.date.day),
+                          amountText(day.stake), amountText(day.payout), amountText(day.profit),
+                          rateOrEmpty(rate), amountText(day.cumulative)});
+  }
+  table.overflow = trend.overflow;
+  return table;
+}
+
+ReportTable trendReport(const YearLedger& ledger, const Period& period) {
+  const TrendFigures trend = computeTrend(ledger, period);
+  const auto& best = trend.bestDay;
+  const auto& worst = trend.worstDay;
+  const auto drawdown = trend.maxDrawdown ? Amount(trend.maxDrawdown->amount) : std::nullopt;
+  const std::pair<const char*, std::string> items[] = {
+      {"開催日数", std::to_string(trend.racingDays)},
+      {"勝ち日数", countText(trend.winningDays)},
+      {"負け日数", countText(trend.losingDays)},
+      {"投資金額", amountText(trend.stake)},
+      {"払戻金額", amountText(trend.payout)},
+      {"年間利益", amountText(trend.profit)},
+      {"回収率", rateOrEmpty(trend.rate)},
+      {"最大ドローダウン", amountText(drawdown)},
+      {"最長連勝", countText(trend.longestWinningRun)},
+      {"最長連敗", countText(trend.longestLosingRun)},
+      {"最高日", best ? dateText(best->date) : std::string()},
+      {"最高日利益", best ? formatAmount(best->profit) : std::string()},
+      {"最低日", worst ? dateText(worst->date) : std::string()},
+      {"最低日利益", worst ? formatAmount(worst->profit) : std::string()},
+  };
+  ReportTable table{{"項目", "値"}, {}, trend.overflow};
+  for (const auto& [caption, value] : items) table.rows.push_back({caption, value});
+  return table;
+}
+
+ReportTable categoryReport(const TicketStore& store, CrossDimension d, const Period& period) {
+  ReportTable table{headerOf(headerOf({"内容"}, kAmountColumns), kCountColumns), {}, false};
+  const CrossSingle single = computeCrossSingle(store, d, period);
+  const std::span<const Category> captions = crossCategories(d);
+  for (std::size_t i = 0; i < single.categories.size(); ++i) {
+    std::vector<std::string> row{std::string(captions[i].caption)};
+    appendFigures(row, single.categories[i]);
+    table.rows.push_back(std::move(row));
+  }
+  table.overflow = single.overflowed;
+  return table;
+}
+
+ReportTable crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
+                        const Period& period) {
+  const std::vector<std::string> lead{std::string(crossDimensionInfo(rows).name),
+                                      std::string(crossDimensionInfo(columns).name)};
+  ReportTable table{headerOf(headerOf(lead, kAmountColumns), kCountColumns), {}, false};
+  const CrossTable cross = computeCrossTable(store, rows, columns, period);
+  const std::span<const Category> rowCaptions = crossCategories(rows);
+  const std::span<const Category> columnCaptions = crossCategories(columns);
+  for (int r = 0; r < cross.rowCount; ++r) {
+    for (int c = 0; c < cross.columnCount; ++c) {
+      const CrossFigures& cell = cross.cell(r, c);
+      if (cell.count == 0) continue;
+      std::vector<std::string> row{
+          std::string(rowCaptions[static_cast<std::size_t>(r)].caption),
+          std::string(columnCaptions[static_cast<std::size_t>(c)].caption)};
+      appendFigures(row, cell);
+      table.rows.push_back(std::move(row));
+    }
+  }
+  table.overflow = cross.overflowed;
   return table;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/cross_totals.h"
 #include "analysis/period.h"
 #include "detail/ticket_records.h"
 #include "ledger/ledger_records.h"
@@ -33,6 +34,17 @@ std::string rateText(float rate);
 ReportTable monthsReport(const YearLedger& ledger);
 // The year browse panel: the seven bet types, then the total.
 ReportTable betTypesReport(const YearLedger& ledger);
+// Every racing day of the period in date order, with the running profit.
+ReportTable daysReport(const YearLedger& ledger, const Period& period);
+// The trend figures of the period, one per row: caption and value.
+ReportTable trendReport(const YearLedger& ledger, const Period& period);
+// The rows of a dimension's analysis grid in the window's order, empty
+// categories included, with the ticket and hit counts.
+ReportTable categoryReport(const TicketStore& store, CrossDimension d, const Period& period);
+// Each pair of categories with at least one ticket, in the first
+// dimension's order, then the second's.
+ReportTable crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
+                        const Period& period);
 // Every ticket of the period, January first, in stored order, with the
 // captions the ticket grid shows.
 ReportTable ticketsReport(const TicketStore& store, const Period& period);

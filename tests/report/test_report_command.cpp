@@ -48,6 +48,16 @@ class TestReportCommand : public QObject {
     const QString usage = QStringLiteral("使い方: tamrel-report");
     QTest::newRow("unknown kind") << "hand" << QStringList{"month"} << 2
                                   << QStringList{"知らない種類です: month", usage};
+    QTest::newRow("unknown dimension") << "hand" << QStringList{"category:track"} << 2
+                                       << QStringList{"知らない分類です: track", usage};
+    QTest::newRow("empty dimension")
+        << "hand" << QStringList{"cross:race:"} << 2 << QStringList{"知らない分類です: ", usage};
+    QTest::newRow("one dimension of two")
+        << "hand" << QStringList{"cross:race"} << 2 << QStringList{"分類の数が違います", usage};
+    QTest::newRow("dimension of months")
+        << "hand" << QStringList{"months:race"} << 2 << QStringList{"分類の数が違います", usage};
+    QTest::newRow("one dimension twice") << "hand" << QStringList{"cross:age:age"} << 2
+                                         << QStringList{"同じ分類は交差できません", usage};
     QTest::newRow("no kind") << "hand" << QStringList{"--from", "1/1"} << 2
                              << QStringList{"種類がありません", usage};
     QTest::newRow("two kinds") << "hand" << QStringList{"months", "tickets"} << 2
@@ -116,13 +126,26 @@ class TestReportCommand : public QObject {
   }
 
   // A period without racing gives the header alone, as a success.
+  void periodWithoutRacing_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("header");
+    QTest::newRow("days") << "days"
+                          << "月,日,投資金額,";
+    QTest::newRow("tickets") << "tickets"
+                             << "月,日,場名,";
+    QTest::newRow("cross") << "cross:race:bettype"
+                           << "レース,券種,投資金額,";
+  }
   void periodWithoutRacing() {
+    QFETCH(QString, kind);
+    QFETCH(QString, header);
     const ReportRun result = run({"--dir", QString::fromStdString(kHandYear.string()), "--from",
-                                  "5/1", "--to", "12/27", "tickets"});
+                                  "5/1", "--to", "12/27", kind});
     QCOMPARE(result.status, 0);
     QVERIFY(result.err.empty());
-    QCOMPARE(QString::fromStdString(result.out).count("\r\n"), 1);
-    QVERIFY(result.out.starts_with("月,日,場名,"));
+    const QString out = QString::fromStdString(result.out);
+    QCOMPARE(out.count("\r\n"), 1);
+    QVERIFY2(out.startsWith(header), qPrintable(out));
   }
 
   // A figure outside the 32-bit range is left empty, and the run says so

@@ -38,9 +38,21 @@ declare -A dirs=([demo]="$work/demo" [hand]="$here/hand_year")
 cases=(
   "months|months"
   "bettypes|bettypes"
+  "days|days"
+  "days_3-31_4-1|--from 3/31 --to 4/1 days"
+  "trend|trend"
+  "trend_3-31_4-1|--from 3/31 --to 4/1 trend"
+  "trend_no_racing|--from 5/1 --to 5/31 trend"
   "tickets|tickets"
   "tickets_3-31_4-1|--from 3/31 --to 4/1 tickets"
+  "cross_bettype_racecourse|cross:bettype:racecourse"
+  "cross_racecourse_race|cross:racecourse:race"
+  "cross_class_weekday_3-31_4-1|--from 3/31 --to 4/1 cross:class:weekday"
+  "category_racecourse_3-31_4-1|--from=3/31 --to=4/1 category:racecourse"
 )
+for key in racecourse race weekday surface distance class age condition runners bettype; do
+  cases+=("category_$key|category:$key")
+done
 
 for year in demo hand; do
   for entry in "${cases[@]}"; do
