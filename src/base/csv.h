@@ -16,5 +16,7 @@ std::string csvField(std::string_view field);
 
 // The fields joined by commas and ended by CR LF.
 std::string csvRecord(const std::vector<std::string>& fields);
+// The same appended to `out`, for a file of many records.
+void appendCsvRecord(std::string& out, const std::vector<std::string>& fields);
 
 }  // namespace tamrel
