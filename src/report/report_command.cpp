@@ -203,7 +203,7 @@ std::optional<Year> loadYear(const fs::path& dir, std::string& err) {
   return year;
 }
 
-ReportTable buildReport(const Request& request, const Year& year) {
+Report buildReport(const Request& request, const Year& year) {
   const Period& period = request.period;
   switch (request.kind->kind) {
     case Kind::Months:
@@ -266,9 +266,9 @@ ReportRun runReport(std::span<const std::string_view> args) {
     run.status = kReportLoadFailed;
     return run;
   }
-  const ReportTable table = buildReport(request, *year);
-  run.out = csvText(table);
-  if (table.overflow) {
+  Report report = buildReport(request, *year);
+  run.out = std::move(report.csv);
+  if (report.overflow) {
     run.status = kReportOverflow;
     run.err += "金額が範囲を超えています\n";
   }

@@ -80,11 +80,7 @@ std::string amountCell(const TicketRecord& ticket, TicketField field) {
 
 }  // namespace
 
-std::string csvText(const ReportTable& table) {
-  std::string text = csvRecord(table.header);
-  for (const auto& row : table.rows) text += csvRecord(row);
-  return text;
-}
+void Report::add(const std::vector<std::string>& fields) { appendCsvRecord(csv, fields); }
 
 std::string rateText(float rate) {
   std::string text = formatPercent(rate);
@@ -92,72 +88,81 @@ std::string rateText(float rate) {
   return text;
 }
 
-ReportTable monthsReport(const YearLedger& ledger) {
-  ReportTable table{headerOf({"月"}, kAmountColumns), {}, false};
+Report monthsReport(const YearLedger& ledger) {
+  Report table;
+  table.add(headerOf({"月"}, kAmountColumns));
   const GridFigures months = yearGridFigures(ledger);
   for (std::size_t m = 0; m < months.rows.size(); ++m) {
-    table.rows.push_back(figureRow(std::to_string(m + 1), months.rows[m]));
+    table.add(figureRow(std::to_string(m + 1), months.rows[m]));
   }
   const PanelFigures panel = panelFigures(ledger.year);
-  table.rows.push_back(figureRow("合計", panel.total));
+  table.add(figureRow("合計", panel.total));
   table.overflow = months.overflow || panel.overflow;
   return table;
 }
 
-ReportTable betTypesReport(const YearLedger& ledger) {
-  ReportTable table{headerOf({"券種"}, kAmountColumns), {}, false};
+Report betTypesReport(const YearLedger& ledger) {
+  Report table;
+  table.add(headerOf({"券種"}, kAmountColumns));
   const PanelFigures panel = panelFigures(ledger.year);
   for (const BetTypeInfo& bet : kBetTypes) {
     const auto i = static_cast<std::size_t>(index(bet.type));
-    table.rows.push_back(figureRow(std::string(bet.labelCaption), panel.bets[i]));
+    table.add(figureRow(std::string(bet.labelCaption), panel.bets[i]));
   }
-  table.rows.push_back(figureRow("合計", panel.total));
+  table.add(figureRow("合計", panel.total));
   table.overflow = panel.overflow;
   return table;
 }
 
-ReportTable ticketsReport(const TicketStore& store, const Period& period) {
-  ReportTable table{{"月", "日", "場名", "レース", "曜日", "コース", "距離", "馬齢", "クラス",
-                     "条件", "頭数", "券種", "購入金額", "払戻金額"},
-                    {},
-                    false};
+Report ticketsReport(const TicketStore& store, const Period& period) {
+  Report table;
+  table.add({"月", "日", "場名", "レース", "曜日", "コース", "距離", "馬齢", "クラス", "条件",
+             "頭数", "券種", "購入金額", "払戻金額"});
   // The attribute columns in header order.
   constexpr Attribute kCaptions[] = {
       Attribute::Racecourse,   Attribute::RaceNo,   Attribute::Weekday,   Attribute::Surface,
       Attribute::DistanceBand, Attribute::AgeGroup, Attribute::RaceClass, Attribute::Condition,
       Attribute::RunnersBand,  Attribute::BetType};
+  // A full year has thousands of tickets: one row is filled over and over,
+  // and the text is sized once for about as many lines as there are.
+  std::vector<std::string> row;
+  for (int m = 1; m <= 12; ++m) table.csv.reserve(table.csv.size() + store.month(m).count * 110);
   for (int m = 1; m <= 12; ++m) {
     const MonthTickets& tickets = store.month(m);
     const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
     for (int i = 0; i < live; ++i) {
       const TicketRecord& ticket = tickets.slot(i);
       if (ticket.isBlank() || !ticketInPeriod(ticket, period)) continue;
-      std::vector<std::string> row{std::to_string(m), plainNumber(ticket.field(TicketField::Day))};
+      row.clear();
+      row.push_back(std::to_string(m));
+      row.push_back(plainNumber(ticket.field(TicketField::Day)));
       for (Attribute a : kCaptions) row.emplace_back(captionOf(a, ticket));
       row.push_back(amountCell(ticket, TicketField::Purchase));
       row.push_back(amountCell(ticket, TicketField::Payout));
-      table.rows.push_back(std::move(row));
+      table.add(row);
     }
   }
   return table;
 }
 
-ReportTable daysReport(const YearLedger& ledger, const Period& period) {
-  ReportTable table{headerOf({"月", "日"}, kAmountColumns), {}, false};
-  table.header.push_back("累積利益");
+Report daysReport(const YearLedger& ledger, const Period& period) {
+  Report table;
+  std::vector<std::string> header = headerOf({"月", "日"}, kAmountColumns);
+  header.push_back("累積利益");
+  table.add(header);
   const TrendFigures trend = computeTrend(ledger, period);
   for (const TrendDay& day : trend.days) {
     std::optional<float> rate;
     if (day.stake && day.payout) rate = recoveryRate(*day.stake, *day.payout);
-    table.rows.push_back({std::to_string(day.date.month), std::to_string(day.date.day),
-                          amountText(day.stake), amountText(day.payout), amountText(day.profit),
-                          rateOrEmpty(rate), amountText(day.cumulative)});
+    table.add({std::to_string(day.date.month), std::to_string(day.date.day), amountText(day.stake),
+               amountText(day.payout), amountText(day.profit), rateOrEmpty(rate),
+               amountText(day.cumulative)});
   }
   table.overflow = trend.overflow;
   return table;
 }
 
-ReportTable trendReport(const YearLedger& ledger, const Period& period) {
+Report trendReport(const YearLedger& ledger, const Period& period) {
   const TrendFigures trend = computeTrend(ledger, period);
   const auto& best = trend.bestDay;
   const auto& worst = trend.worstDay;
@@ -178,29 +183,33 @@ ReportTable trendReport(const YearLedger& ledger, const Period& period) {
       {"最低日", worst ? dateText(worst->date) : std::string()},
       {"最低日利益", worst ? formatAmount(worst->profit) : std::string()},
   };
-  ReportTable table{{"項目", "値"}, {}, trend.overflow};
-  for (const auto& [caption, value] : items) table.rows.push_back({caption, value});
+  Report table;
+  table.add({"項目", "値"});
+  table.overflow = trend.overflow;
+  for (const auto& [caption, value] : items) table.add({caption, value});
   return table;
 }
 
-ReportTable categoryReport(const TicketStore& store, CrossDimension d, const Period& period) {
-  ReportTable table{headerOf(headerOf({"内容"}, kAmountColumns), kCountColumns), {}, false};
+Report categoryReport(const TicketStore& store, CrossDimension d, const Period& period) {
+  Report table;
+  table.add(headerOf(headerOf({"内容"}, kAmountColumns), kCountColumns));
   const CrossSingle single = computeCrossSingle(store, d, period);
   const std::span<const Category> captions = crossCategories(d);
   for (std::size_t i = 0; i < single.categories.size(); ++i) {
     std::vector<std::string> row{std::string(captions[i].caption)};
     appendFigures(row, single.categories[i]);
-    table.rows.push_back(std::move(row));
+    table.add(std::move(row));
   }
   table.overflow = single.overflowed;
   return table;
 }
 
-ReportTable crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
-                        const Period& period) {
+Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
+                   const Period& period) {
   const std::vector<std::string> lead{std::string(crossDimensionInfo(rows).name),
                                       std::string(crossDimensionInfo(columns).name)};
-  ReportTable table{headerOf(headerOf(lead, kAmountColumns), kCountColumns), {}, false};
+  Report table;
+  table.add(headerOf(headerOf(lead, kAmountColumns), kCountColumns));
   const CrossTable cross = computeCrossTable(store, rows, columns, period);
   const std::span<const Category> rowCaptions = crossCategories(rows);
   const std::span<const Category> columnCaptions = crossCategories(columns);
@@ -212,7 +221,7 @@ ReportTable crossReport(const TicketStore& store, CrossDimension rows, CrossDime
           std::string(rowCaptions[static_cast<std::size_t>(r)].caption),
           std::string(columnCaptions[static_cast<std::size_t>(c)].caption)};
       appendFigures(row, cell);
-      table.rows.push_back(std::move(row));
+      table.add(std::move(row));
     }
   }
   table.overflow = cross.overflowed;

@@ -1,10 +1,9 @@
 #pragma once
-// The reports a user takes out of the program: each a header row and rows of
-// texts, the figures computed by the same engines and formatted by the same
-// rules as the windows show them, but plain for a spreadsheet: amounts
-// without grouping, rates as percentages with two decimals and no "%".
-// The command for scripts writes them as CSV; the windows' export can write
-// the same tables in another encoding.
+// The reports a user takes out of the program, each a header row and rows, the figures computed by
+// the same engines and formatted by the same rules as the windows show them, but plain for a
+// spreadsheet: amounts without grouping, rates as percentages with two decimals and no "%". The
+// command for scripts writes them as they are; the windows' export can write the same text in
+// another encoding.
 
 #include <string>
 #include <vector>
@@ -16,37 +15,38 @@
 
 namespace tamrel {
 
-struct ReportTable {
-  std::vector<std::string> header;
-  std::vector<std::vector<std::string>> rows;
+// A report as CSV: UTF-8 as the texts are, a header row first, fields
+// quoted only where they need it, CR LF line ends.
+struct Report {
+  std::string csv;
   // A figure left the signed 32-bit range; its field is empty.
   bool overflow = false;
-};
 
-// The table as CSV: UTF-8 as the texts are, header row first, CR LF line ends.
-std::string csvText(const ReportTable& table);
+  // Appends one record.
+  void add(const std::vector<std::string>& fields);
+};
 
 // A rate as the windows show it, without the "%": 1.4116f -> "141.16".
 std::string rateText(float rate);
 
 // Months 1 to 12 as the year browse grid shows them, then the year browse
 // panel's total.
-ReportTable monthsReport(const YearLedger& ledger);
+Report monthsReport(const YearLedger& ledger);
 // The year browse panel: the seven bet types, then the total.
-ReportTable betTypesReport(const YearLedger& ledger);
+Report betTypesReport(const YearLedger& ledger);
 // Every racing day of the period in date order, with the running profit.
-ReportTable daysReport(const YearLedger& ledger, const Period& period);
+Report daysReport(const YearLedger& ledger, const Period& period);
 // The trend figures of the period, one per row: caption and value.
-ReportTable trendReport(const YearLedger& ledger, const Period& period);
+Report trendReport(const YearLedger& ledger, const Period& period);
 // The rows of a dimension's analysis grid in the window's order, empty
 // categories included, with the ticket and hit counts.
-ReportTable categoryReport(const TicketStore& store, CrossDimension d, const Period& period);
+Report categoryReport(const TicketStore& store, CrossDimension d, const Period& period);
 // Each pair of categories with at least one ticket, in the first
 // dimension's order, then the second's.
-ReportTable crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
-                        const Period& period);
+Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
+                   const Period& period);
 // Every ticket of the period, January first, in stored order, with the
 // captions the ticket grid shows.
-ReportTable ticketsReport(const TicketStore& store, const Period& period);
+Report ticketsReport(const TicketStore& store, const Period& period);
 
 }  // namespace tamrel
