@@ -3,7 +3,7 @@
 # under expected/: the demo year (as the demo tool writes it) and the
 # hand-made year in hand_year/. Each is run under the C locale and under a
 # Japanese UTF-8 one, which must not change a byte. A changed figure shows
-# as a diff.
+# as a diff. Then the statuses as the process gives them to a shell.
 #
 #   test_report_files.sh REPORT DEMO_DATA
 #
@@ -76,6 +76,21 @@ for year in demo hand; do
     done
   done
 done
+
+# The process's own statuses: what the command decides reaches the shell, and
+# a report that cannot be written out is no success.
+status_of() {
+  local code=0
+  "$report" "$@" >"$work/out" 2>"$work/err" || code=$?
+  echo "$code"
+}
+[ "$(status_of --dir "$work/nowhere" months)" = 3 ] || fail "a missing folder is not status 3"
+[ -s "$work/out" ] && fail "a missing folder wrote to stdout"
+grep -q "$work/nowhere/tosidata.dat" "$work/err" || fail "a missing folder: the path is not said"
+[ "$(status_of --dir "$work/demo" monthly)" = 2 ] || fail "an unknown kind is not status 2"
+code=0
+"$report" --dir "$work/demo" tickets >/dev/full 2>"$work/err" || code=$?
+[ "$code" = 1 ] || fail "a full disk is status $code, not 1"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)" >&2
