@@ -44,8 +44,15 @@ class ProfitGraph : public QChartView {
 
   // What the tooltip of point i reads.
   QString tipText(int i) const;
+  // The point whose column holds `pos` (viewport coordinates); -1 for none.
+  int pointAt(QPoint pos) const;
+
+ protected:
+  bool viewportEvent(QEvent* event) override;
 
  private:
+  QRectF columnRect(int i) const;
+
   std::vector<ProfitPoint> points_;
   QBarSet* profit_ = nullptr;
   QBarSet* loss_ = nullptr;
