@@ -16,6 +16,7 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "widgets/image_export.h"
 #include "widgets/look.h"
 
 namespace tamrel {
@@ -154,9 +155,9 @@ QString ProfitGraph::tipText(int i) const {
   return p.label.trimmed() + QStringLiteral("： ") + value;
 }
 
-ProfitGraphWindow::ProfitGraphWindow(const QString& name, const QString& caption,
-                                     std::vector<ProfitPoint> points, std::function<void()> closed,
-                                     QWidget* parent)
+ProfitGraphWindow::ProfitGraphWindow(Messages& messages, const QString& name,
+                                     const QString& caption, std::vector<ProfitPoint> points,
+                                     std::function<void()> closed, QWidget* parent)
     : ChildWindow(parent), closed_(std::move(closed)) {
   setObjectName(name);
   setWindowTitle(caption);
@@ -165,6 +166,7 @@ ProfitGraphWindow::ProfitGraphWindow(const QString& name, const QString& caption
   graph_ = new ProfitGraph(this);
   graph_->setPoints(std::move(points));
   graph_->setAccessibleName(caption);
+  installImageExport(graph_, messages, caption);
 
   auto* bar = new QFrame(this);
   bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
