@@ -2,6 +2,7 @@
 // of "グラフ表示", the category graphs and which of them stays in front,
 // "最新表示", closing, the overflow refusal and the fit of every control.
 
+#include <QAction>
 #include <QBarSet>
 #include <QHeaderView>
 #include <QMdiArea>
@@ -232,6 +233,7 @@ class TestAnalysisWindow : public QObject {
     QCOMPARE(bars->point(0).value, std::optional<std::int32_t>(-500));
     QCOMPARE(bars->point(8).label, QStringLiteral("Ｇ１"));
     QCOMPARE(bars->point(8).value, std::optional<std::int32_t>(600));
+    QVERIFY(bars->findChild<QAction*>(QStringLiteral("SaveGraphImage")) != nullptr);
 
     // New tickets and a refresh change the totals, not the open graph.
     addTicket(4, "1111111111", 0, 9000);
@@ -520,6 +522,8 @@ class TestAnalysisWindow : public QObject {
       if (qobject_cast<Grid*>(w) || qobject_cast<QPushButton*>(w) || qobject_cast<QTabBar*>(w)) {
         QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
       }
+      // Every grid copies and saves its table.
+      if (qobject_cast<Grid*>(w)) QCOMPARE(w->actions().size(), 2);
     }
     TabStrip* tabs = window()->tabs();
     QCOMPARE(tabs->accessibleName(), QStringLiteral("分析表示種類選択"));
