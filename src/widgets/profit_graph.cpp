@@ -91,10 +91,9 @@ void ProfitGraph::setPoints(std::vector<ProfitPoint> points) {
   axisY_->setRange(static_cast<double>(low), static_cast<double>(high));
   axisY_->applyNiceNumbers();
   // With localised numbers a format needs a precision, or labels stay blank.
-  axisY_->setLabelFormat(QStringLiteral("%.0f"));
+  // Each label carries the unit: an axis title would stand on its side.
+  axisY_->setLabelFormat(QStringLiteral("%.0f円"));
   axisY_->setLabelsFont(uiFont());
-  axisY_->setTitleText(QStringLiteral("円"));
-  axisY_->setTitleFont(uiFont());
   c->addAxis(axisY_, Qt::AlignLeft);
   series->attachAxis(axisY_);
 

@@ -85,8 +85,7 @@ void TestGraphPointer::barTellsItsValue() {
 void TestGraphPointer::valueAxisNamesTheUnit() {
   ProfitGraph graph;
   graph.setPoints({{QStringLiteral("東京"), 5000}});
-  QCOMPARE(graph.valueAxis()->titleText(), QStringLiteral("円"));
-  QVERIFY(graph.valueAxis()->isTitleVisible());
+  QVERIFY(graph.valueAxis()->labelFormat().endsWith(QStringLiteral("円")));
 }
 
 QTEST_MAIN(TestGraphPointer)
