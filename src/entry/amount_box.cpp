@@ -48,6 +48,7 @@ AmountBox::AmountBox(Filter filter, int typedLength, QWidget* parent)
   setInputMethodHints(filter == Filter::Digits ? Qt::ImhDigitsOnly : Qt::ImhFormattedNumbersOnly);
   // Any edit by the user, a rejected key's included, makes the entry new.
   connect(this, &QLineEdit::textEdited, this, [this] { held_.reset(); });
+  connect(this, &QLineEdit::textChanged, this, &AmountBox::amountChanged);
 }
 
 void AmountBox::startEntry() {
@@ -79,11 +80,19 @@ void AmountBox::focusInEvent(QFocusEvent* event) {
 }
 
 void AmountBox::keyPressEvent(QKeyEvent* event) {
+  // A key that types (Backspace and Delete included) makes the entry the
+  // user's, even where it changes no text; Enter and Tab only move on.
+  const int key = event->key();
+  const bool movesOn =
+      key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab;
+  if (held_ && !movesOn && (typesCharacter(*event) || key == Qt::Key_Delete)) {
+    held_.reset();
+    emit amountChanged();
+  }
   if (filter_ == Filter::None) {
     QLineEdit::keyPressEvent(event);
     return;
   }
-  const int key = event->key();
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     rejectKey_ = false;
     event->accept();

@@ -43,6 +43,8 @@ class AmountBox : public QLineEdit {
   void focusReceived();
   // Enter was pressed in a filtered box.
   void enterPressed();
+  // What amountText() gives may have changed.
+  void amountChanged();
 
  protected:
   void focusInEvent(QFocusEvent* event) override;

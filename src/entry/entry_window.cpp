@@ -360,7 +360,7 @@ void EntryWindow::connectControls() {
     for (AmountBox* box : {tosi_[t], harai_[t]}) {
       connect(box, &AmountBox::focusReceived, this, [this, box] { inputFocused(box); });
       connect(box, &AmountBox::enterPressed, this, [this, box] { moveAlongChain(box); });
-      connect(box, &QLineEdit::textChanged, this, &EntryWindow::refreshDerived);
+      connect(box, &AmountBox::amountChanged, this, &EntryWindow::refreshDerived);
     }
   }
   connect(chkCmd_, &QPushButton::clicked, this, &EntryWindow::check);

@@ -545,6 +545,11 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->text("TosiKak"), QString());
     click("HaraiTan");
     QCOMPARE(host_->text("TosiKak"), QString("500"));
+    // Backspace is a key typed: the box stays empty.
+    click("TosiFuk");
+    QTest::keyClick(host_->child("TosiFuk"), Qt::Key_Backspace);
+    click("HaraiTan");
+    QCOMPARE(host_->text("TosiFuk"), QString());
     click("RiekiTan");  // sends the focus on to 確認
     QTRY_COMPARE(host_->focusName(), QString("ChkCmd"));
     QCOMPARE(host_->text("HaraiTan"), QString("2350"));
