@@ -188,12 +188,13 @@ void MainWindow::reportLoadResult() {
 }
 
 void MainWindow::openEntry() {
-  if (state().EntryWindowOpen) {
+  if (findOpenWindow(workArea_, QStringLiteral("Finput")) != nullptr) {
     messages_.error(kAlreadyOpen);
   } else if (state().LoadResult == LoadCode::Ok) {
     state().OpenWindowCount = 1;
-    state().EntryWindowOpen = true;
-    openChildWindow(*workArea_, new EntryWindow(state(), messages_));
+    auto* entry = new EntryWindow(*session_, messages_);
+    connect(entry, &QObject::destroyed, this, [this] { state().OpenWindowCount = 0; });
+    openChildWindow(*workArea_, entry);
   } else {
     messages_.error(QStringLiteral("ファイルが破損または存在しません"));
   }

@@ -34,7 +34,8 @@ std::unique_ptr<AppState> populatedState(const fs::path& dir) {
   BetAmounts v;
   v.stake[0] = 1000;
   v.payout[0] = 2350;
-  if (postDay(s->ledger, s->dayBaseline, 3, 15, v) != PostResult::Ok) qFatal("post failed");
+  BetAmounts baseline;
+  if (postDay(s->ledger, baseline, 3, 15, v) != PostResult::Ok) qFatal("post failed");
   TicketRecord& t = s->tickets.month(3).records[0];
   t.setField(TicketField::Month, "03");
   t.setField(TicketField::Day, "15");

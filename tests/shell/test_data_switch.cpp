@@ -464,7 +464,7 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.chooseInTree(s.path("next")));
     // The switch window is modeless: the entry window can be opened beside it.
     QVERIFY(click(s.main.get(), "Command3D1"));
-    QVERIFY(s.main->state().EntryWindowOpen);
+    QVERIFY(findOpenWindow(s.main->workArea(), "Finput") != nullptr);
     const std::string ledger = ledgerFileText(s.main->state().ledger);
 
     QVERIFY(s.complete());
@@ -476,7 +476,7 @@ class TestDataSwitch : public QObject {
     auto* entry = s.main->findChild<EntryWindow*>();
     QVERIFY(entry != nullptr);
     QVERIFY(click(entry, "Command3D1"));  // 閉じる
-    QTRY_VERIFY(!s.main->state().EntryWindowOpen);
+    QTRY_VERIFY(findOpenWindow(s.main->workArea(), "Finput") == nullptr);
     s.msgs.clear();
     QVERIFY(s.complete());
     QCOMPARE(s.msgs.texts(), QStringList{kLoaded});
