@@ -28,8 +28,8 @@
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "state/data_files.h"
 #include "state/app_state.h"
+#include "state/data_files.h"
 
 extern char** environ;
 
@@ -262,7 +262,7 @@ void printStartupMemory() {
   state->DataDirSwitched = true;
   state->DataDir = fresh.string();
   resetYear(state->ledger, state->tickets);
-  if (saveData(*state) != SaveResult::Ok) return;
+  if (!saveData(*state).ok()) return;
 
   std::printf("\npeak memory of a start-up (offscreen, main window shown):\n");
   const std::pair<const char*, fs::path> cases[] = {
