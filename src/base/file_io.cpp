@@ -357,8 +357,8 @@ SaveResult replaceFile(const fs::path& path, std::string_view content, int gener
   if (rotate) {
     Temporary previous(fresh.path() + std::string(kPreviousSuffix));
     result = keepPrevious(*target, previous.path(), mode, steps);
-    if (result == SaveResult::Ok)
-      result = rotateGenerations(*target, generations, previous.path(), steps);
+    if (result != SaveResult::Ok) return result;
+    result = rotateGenerations(*target, generations, previous.path(), steps);
     if (result != SaveResult::Ok) return result;
     previous.release();
     // On the disk before the file is replaced: after a power cut the file

@@ -109,15 +109,6 @@ int versionAt(const fs::path& path, const std::vector<std::string>& texts) {
   return -2;
 }
 
-bool loads(const fs::path& file) {
-  if (file.filename() == kLedgerFileName) {
-    auto ledger = std::make_unique<YearLedger>();
-    return loadLedger(*ledger, file) == LoadCode::Ok;
-  }
-  auto tickets = std::make_unique<TicketStore>();
-  return loadTickets(*tickets, file) == LoadCode::Ok;
-}
-
 std::vector<std::string> temporaries(const fs::path& dir) {
   std::vector<std::string> out;
   for (const auto& e : fs::directory_iterator(dir)) {
@@ -139,7 +130,6 @@ QStringList afterCrash(const fs::path& file, const std::vector<std::string>& tex
     problems << name + (fileVersion == -1 ? " is missing" : " is neither the old nor the new");
     return problems;
   }
-  if (!loads(file)) problems << name + " does not load";
   int newer = fileVersion;
   std::vector<bool> present(texts.size(), false);
   present[static_cast<std::size_t>(fileVersion)] = true;
@@ -189,6 +179,8 @@ QStringList checkCutShortSave(const fs::path& dir, const Versions& versions) {
   QStringList problems = afterCrash(dir / kLedgerFileName, versions.ledger, ledgerVersion);
   problems += afterCrash(dir / kTicketFileName, versions.tickets, ticketVersion);
   if (!problems.isEmpty()) return problems;
+  auto loaded = stateOf(kOldest, dir);
+  if (!loadData(*loaded).ok()) problems << "the files do not load";
   // The ledger is saved first: tickets newer than their ledger never occur.
   if (ticketVersion > ledgerVersion) problems << "info.dat is newer than tosidata.dat";
 
