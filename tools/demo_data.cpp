@@ -199,7 +199,7 @@ int main(int argc, char* argv[]) {
   } else if (!buildYear(state.ledger, state.tickets, days, tickets)) {
     return 1;
   }
-  if (saveData(state) != SaveResult::Ok) {
+  if (!saveData(state).ok()) {
     std::fprintf(stderr, "tamrel_demo_data: cannot write the data files in %s\n", dirArg);
     return 1;
   }

@@ -240,9 +240,10 @@ void MainWindow::switchData() {
     return;
   }
   if (session_->isModified() && messages_.ask(QStringLiteral("元のデータを更新しますか？"))) {
-    if (session_->save() != SaveResult::Ok) {
+    const SaveOutcome saved = session_->save();
+    if (!saved.ok()) {
       // The program stays on the old directory with its data in memory.
-      messages_.error(kWriteError);
+      messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
       return;
     }
   }
@@ -314,10 +315,11 @@ void MainWindow::confirmFinish() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (session_->isModified() && messages_.ask(QStringLiteral("データ更新しますか？"))) {
-    if (session_->save() != SaveResult::Ok) {
+    const SaveOutcome saved = session_->save();
+    if (!saved.ok()) {
       // Ending now would throw the user's work away: stay open so the
       // cause can be mended and the exit tried again.
-      messages_.error(kWriteError);
+      messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
       event->ignore();
       return;
     }
