@@ -128,8 +128,9 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
       const bool from = is("--from");
       const auto value = optionValue(args, i, from ? "--from" : "--to");
       const auto date = value ? parseMonthDay(*value) : std::nullopt;
-      if (!date)
+      if (!date) {
         return UsageError{std::string(from ? "--from" : "--to") + " は 月/日 で指定します"};
+      }
       (from ? request.period.fromMonth : request.period.toMonth) = date->first;
       (from ? request.period.fromDay : request.period.toDay) = date->second;
       request.periodGiven = true;
