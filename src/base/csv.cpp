@@ -24,6 +24,17 @@ void appendField(std::string& out, std::string_view field) {
   out += '"';
 }
 
+// Reports run to thousands of records: each field goes straight into the
+// text, without a string of its own.
+template <typename Fields>
+void appendRecord(std::string& out, const Fields& fields) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) out += ',';
+    appendField(out, fields[i]);
+  }
+  out += "\r\n";
+}
+
 }  // namespace
 
 std::string csvField(std::string_view field) {
@@ -34,18 +45,16 @@ std::string csvField(std::string_view field) {
 
 std::string csvRecord(const std::vector<std::string>& fields) {
   std::string record;
-  appendCsvRecord(record, fields);
+  appendRecord(record, fields);
   return record;
 }
 
-// Reports run to thousands of records: each field goes straight into the
-// text, without a string of its own.
 void appendCsvRecord(std::string& out, const std::vector<std::string>& fields) {
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) out += ',';
-    appendField(out, fields[i]);
-  }
-  out += "\r\n";
+  appendRecord(out, fields);
+}
+
+void appendCsvRecord(std::string& out, std::span<const std::string_view> fields) {
+  appendRecord(out, fields);
 }
 
 }  // namespace tamrel

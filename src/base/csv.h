@@ -4,6 +4,7 @@
 // report command alike. Text is UTF-8 throughout; the caller chooses the
 // file's encoding.
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,5 +19,6 @@ std::string csvField(std::string_view field);
 std::string csvRecord(const std::vector<std::string>& fields);
 // The same appended to `out`, for a file of many records.
 void appendCsvRecord(std::string& out, const std::vector<std::string>& fields);
+void appendCsvRecord(std::string& out, std::span<const std::string_view> fields);
 
 }  // namespace tamrel

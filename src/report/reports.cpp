@@ -1,6 +1,7 @@
 #include "report/reports.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 #include "analysis/trend.h"
@@ -81,6 +82,7 @@ std::string amountCell(const TicketRecord& ticket, TicketField field) {
 }  // namespace
 
 void Report::add(const std::vector<std::string>& fields) { appendCsvRecord(csv, fields); }
+void Report::add(std::span<const std::string_view> fields) { appendCsvRecord(csv, fields); }
 
 std::string rateText(float rate) {
   std::string text = formatPercent(rate);
@@ -123,22 +125,36 @@ Report ticketsReport(const TicketStore& store, const Period& period) {
       Attribute::Racecourse,   Attribute::RaceNo,   Attribute::Weekday,   Attribute::Surface,
       Attribute::DistanceBand, Attribute::AgeGroup, Attribute::RaceClass, Attribute::Condition,
       Attribute::RunnersBand,  Attribute::BetType};
-  // A full year has thousands of tickets: one row is filled over and over,
-  // and the text is sized once for about as many lines as there are.
-  std::vector<std::string> row;
-  for (int m = 1; m <= 12; ++m) table.csv.reserve(table.csv.size() + store.month(m).count * 110);
+  // A full year has thousands of tickets: a row is made of views of the
+  // captions and of three texts, and the text is sized once for about as many
+  // lines as there are.
+  constexpr std::array<std::string_view, 13> kMonths{"",  "1", "2", "3",  "4",  "5", "6",
+                                                     "7", "8", "9", "10", "11", "12"};
+  std::array<std::string_view, 14> row;
+  std::string day;
+  std::string purchase;
+  std::string payout;
+  std::size_t ticketCount = 0;
+  for (const MonthTickets& month : store.months) {
+    ticketCount += std::clamp<int>(month.count, 0, kMaxMonthTickets);
+  }
+  table.csv.reserve(table.csv.size() + ticketCount * 110);
   for (int m = 1; m <= 12; ++m) {
     const MonthTickets& tickets = store.month(m);
     const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
     for (int i = 0; i < live; ++i) {
       const TicketRecord& ticket = tickets.slot(i);
       if (ticket.isBlank() || !ticketInPeriod(ticket, period)) continue;
-      row.clear();
-      row.push_back(std::to_string(m));
-      row.push_back(plainNumber(ticket.field(TicketField::Day)));
-      for (Attribute a : kCaptions) row.emplace_back(captionOf(a, ticket));
-      row.push_back(amountCell(ticket, TicketField::Purchase));
-      row.push_back(amountCell(ticket, TicketField::Payout));
+      day = plainNumber(ticket.field(TicketField::Day));
+      purchase = amountCell(ticket, TicketField::Purchase);
+      payout = amountCell(ticket, TicketField::Payout);
+      row[0] = kMonths[static_cast<std::size_t>(m)];
+      row[1] = day;
+      for (std::size_t a = 0; a < std::size(kCaptions); ++a) {
+        row[a + 2] = captionOf(kCaptions[a], ticket);
+      }
+      row[12] = purchase;
+      row[13] = payout;
       table.add(row);
     }
   }

@@ -5,7 +5,9 @@
 // command for scripts writes them as they are; the windows' export can write the same text in
 // another encoding.
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/cross_totals.h"
@@ -24,6 +26,7 @@ struct Report {
 
   // Appends one record.
   void add(const std::vector<std::string>& fields);
+  void add(std::span<const std::string_view> fields);
 };
 
 // A rate as the windows show it, without the "%": 1.4116f -> "141.16".
