@@ -2,6 +2,9 @@
 // Both stores together: loading and saving the two data files in the order
 // the program relies on, and resetting the year.
 
+#include <string>
+#include <vector>
+
 #include "state/app_state.h"
 
 namespace tamrel {
@@ -12,6 +15,11 @@ struct LoadOutcome {
   // The ledger's code if it failed, otherwise the ticket file's.
   LoadCode combined() const { return ledger != LoadCode::Ok ? ledger : tickets; }
   bool ok() const { return combined() == LoadCode::Ok; }
+  // Each file that did not load, the ledger first: its path and why.
+  std::vector<LoadReport> refused;
+  // The informative text of the message of a failed load: the full path and
+  // the reason of each refused file; empty when both loaded.
+  std::string detail() const;
 };
 
 // Loads the ledger, then the tickets, from the state's data location; the
