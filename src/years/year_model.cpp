@@ -126,7 +126,7 @@ QVariant YearTableModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       if (column == Folder) return QString::fromStdString(y.name);
       if (column == State) {
-        if (y.current) return QStringLiteral("使用中（未保存の入力を含む）");
+        if (y.current) return QStringLiteral("使用中（メモリ上の値）");
         if (!y.refused.empty()) return fromCore(refusalText(y));
         return y.figures ? QString() : pendingText_;
       }

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -64,15 +63,12 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   graph_->setObjectName(QStringLiteral("YearsGraph"));
   graph_->setAccessibleName(QStringLiteral("年別の利益のグラフ"));
 
-  auto* split = new QSplitter(Qt::Vertical, this);
-  split->addWidget(table_);
-  split->addWidget(graph_);
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 1);
-
+  // A year is a row: the table needs little height, the bars more.
+  graph_->setMinimumHeight(260);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(buildFolderRow());
-  layout->addWidget(split, 1);
+  layout->addWidget(table_, 2);
+  layout->addWidget(graph_, 3);
   layout->addWidget(buildBottomRow());
 
   progressDelay_ = new QTimer(this);

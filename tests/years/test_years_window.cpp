@@ -95,7 +95,7 @@ void TestYearsWindow::foldersWithCurrentFromMemory() {
   QCOMPARE(column(table, YearTableModel::MaxDrawdown),
            (QStringList{"1,000", "0", "100", "", "", "1,000"}));
   const QStringList state = column(table, YearTableModel::State);
-  QCOMPARE(state[2], QStringLiteral("使用中（未保存の入力を含む）"));
+  QCOMPARE(state[2], QStringLiteral("使用中（メモリ上の値）"));
   QCOMPARE(state[3], QStringLiteral("tosidata.dat: 月の行が0行です（12行のはずです）"));
   QVERIFY2(state[4].startsWith(QStringLiteral("info.dat: 通常のファイルではありません")),
            qPrintable(state[4]));
