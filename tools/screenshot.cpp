@@ -9,6 +9,7 @@
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
 //   dclick:NAME=R      double-click row R (from 1) of the grid NAME
 //   wait:MS            let the program run for MS milliseconds
+//   open:Years         open the 年別比較 window in the work area
 // A NAME may be led by the name of its window, WINDOW/NAME, where several
 // windows have a control of that name (every browse window has its Grid1).
 // Messages are printed to stderr and answered with はい/OK, so nothing waits.
@@ -30,7 +31,9 @@
 
 #include "printed_messages.h"
 #include "shell/main_window.h"
+#include "widgets/child_window.h"
 #include "widgets/look.h"
+#include "years/years_window.h"
 
 namespace {
 
@@ -196,6 +199,12 @@ int main(int argc, char* argv[]) {
     if (!window.isVisible()) {
       std::fprintf(stderr, "tamrel_screenshot: the main window has closed\n");
       return 1;
+    }
+    if (args.at(i) == QLatin1String("open:Years")) {
+      tamrel::openChildWindow(*window.workArea(),
+                              new tamrel::YearsWindow(window.session(), messages));
+      settle(100);
+      continue;
     }
     if (!run(window, args.at(i))) return 1;
   }

@@ -36,6 +36,13 @@ const QString kAlreadyOpen = QStringLiteral("すでにウィンドウは開か�
 const QString kCloseOthers = QStringLiteral("他のウィンドウを全て閉じて下さい");
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 
+// A failed load's message: the code's text, and as its informative text
+// which file was refused and why, so that the user knows what to mend.
+void reportFailedLoad(Messages& messages, LoadCode code, const LoadOutcome& outcome) {
+  messages.error(QString::fromStdString(loadCodeMessage(code)),
+                 QString::fromStdString(outcome.detail()));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* parent)
@@ -183,8 +190,9 @@ void MainWindow::reportLoadResult() {
   // Cleared before the box is shown: closing the box activates this window
   // again, and the start-up load is reported once only.
   state().StartupNoticePending = false;
-  if (state().LoadResult != LoadCode::Ok)
-    messages_.error(QString::fromStdString(loadCodeMessage(state().LoadResult)));
+  if (state().LoadResult != LoadCode::Ok) {
+    reportFailedLoad(messages_, state().LoadResult, session_->lastLoad());
+  }
 }
 
 void MainWindow::openEntry() {
@@ -264,12 +272,14 @@ void MainWindow::completeSwitch(const QString& dir) {
   // Taken first, while nothing has changed yet: whatever may refuse a
   // directory refuses there, and the program stays where it was.
   if (!adoptDataDir(dir)) return;
-  // Every step runs whatever the one before gave; a failed load has disabled
-  // the working buttons, and nothing enables them again.
+  // Reported as at start-up: a failed load has disabled the working
+  // buttons, and the user is told which file failed and why.
   const LoadOutcome outcome = load();
   state().OpenWindowCount = 0;
-  if (outcome.tickets == LoadCode::Ok) {
+  if (outcome.ok()) {
     messages_.notice(QStringLiteral("データの読み込みが終了しました"));
+  } else {
+    reportFailedLoad(messages_, outcome.combined(), outcome);
   }
   if (switchWindow_) switchWindow_->closeWindow();
 }

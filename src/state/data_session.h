@@ -35,6 +35,8 @@ class DataSession : public QObject {
   // Loads both files from the data directory; announces dataLoaded() and
   // leaves nothing modified.
   LoadOutcome load();
+  // What the last load gave, the files refused and why included.
+  const LoadOutcome& lastLoad() const { return lastLoad_; }
   // Saves both files; on success nothing is modified any more. On failure
   // saveFailureText() of the outcome says why.
   SaveOutcome save();
@@ -61,6 +63,7 @@ class DataSession : public QObject {
   void setModified(bool modified);
 
   std::unique_ptr<AppState> state_;
+  LoadOutcome lastLoad_;
 };
 
 }  // namespace tamrel

@@ -33,6 +33,8 @@ namespace {
 
 const QString kUpdateQuestion = QStringLiteral("元のデータを更新しますか？");
 const QString kLoaded = QStringLiteral("データの読み込みが終了しました");
+const QString kMissing = QStringLiteral("データファイルが存在しません");
+const QString kDamagedMonths = QStringLiteral("データファイルが破損しています月ﾚｺｰﾄﾞ");
 const QString kCloseOthers = QStringLiteral("他のウィンドウを全て閉じて下さい");
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 const QString kFinishQuestion = QStringLiteral("終了しますか？");
@@ -318,23 +320,31 @@ class TestDataSwitch : public QObject {
     QCOMPARE(s.dir.modified("tosidata.dat"), oldLedgerTime);
   }
 
+  // A switch whose files do not load says so as start-up does: the code's
+  // message, with each refused file's full path and reason.
   void switchToUnusableDirectory_data() {
     QTest::addColumn<QString>("ledger");   // "good", "eleven" or "" (absent)
     QTest::addColumn<QString>("tickets");  // "good" or "" (absent)
     QTest::addColumn<bool>("vanishes");    // removed after it was chosen
     QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("notice");  // the ticket file loaded
+    QTest::addColumn<QStringList>("refused");  // file name, reason, ...
 
+    const QString missing = QStringLiteral("ファイルがありません");
+    const QStringList both{"tosidata.dat", missing, "info.dat", missing};
     QTest::newRow("empty directory") << ""
-                                     << "" << false << 7 << false;
-    QTest::newRow("ledger without info.dat") << "good"
-                                             << "" << false << 7 << false;
-    QTest::newRow("info.dat without ledger") << ""
-                                             << "good" << false << 7 << true;
-    QTest::newRow("eleven month lines") << "eleven"
-                                        << "good" << false << 3 << true;
+                                     << "" << false << 7 << both;
+    QTest::newRow("ledger without info.dat")
+        << "good"
+        << "" << false << 7 << QStringList{"info.dat", missing};
+    QTest::newRow("info.dat without ledger")
+        << ""
+        << "good" << false << 7 << QStringList{"tosidata.dat", missing};
+    QTest::newRow("eleven month lines")
+        << "eleven"
+        << "good" << false << 3
+        << QStringList{"tosidata.dat", QStringLiteral("月の行が11行です（12行のはずです）")};
     QTest::newRow("vanished after it was chosen") << "good"
-                                                  << "good" << true << 7 << false;
+                                                  << "good" << true << 7 << both;
   }
 
   void switchToUnusableDirectory() {
@@ -342,7 +352,7 @@ class TestDataSwitch : public QObject {
     QFETCH(QString, tickets);
     QFETCH(bool, vanishes);
     QFETCH(int, code);
-    QFETCH(bool, notice);
+    QFETCH(QStringList, refused);
 
     Session s;
     QVERIFY(s.start());
@@ -360,7 +370,14 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.chooseInTree(target));
     if (vanishes) QVERIFY(QDir(target).removeRecursively());
     QVERIFY(s.complete());
-    QCOMPARE(s.msgs.texts(), notice ? QStringList{kLoaded} : QStringList{});
+    QCOMPARE(s.msgs.shown(),
+             (QList<ShownMessage>{{kErrorTitle, code == 3 ? kDamagedMonths : kMissing}}));
+    QStringList detail;
+    for (qsizetype i = 0; i + 1 < refused.size(); i += 2) {
+      detail << QStringLiteral("ファイル: %1\n理由: %2")
+                    .arg(target + '/' + refused[i], refused[i + 1]);
+    }
+    QCOMPARE(s.msgs.lastDetail(), detail.join(QStringLiteral("\n\n")));
     QVERIFY(s.switchClosed());
 
     AppState& state = s.main->state();
