@@ -1,8 +1,10 @@
 #pragma once
 // The racecourse, race-number and class profit graphs (`FGBaba`, `FGRace`,
-// `FGClass`). Each is built from AppState::categoryTotals when it is first
-// shown and keeps those figures while it stays open; however it is closed,
-// CategoryGraphKind goes back to 0.
+// `FGClass`). Each is built from the category totals when it is first shown
+// and keeps those figures while it stays open.
+
+#include <functional>
+#include <optional>
 
 #include "analysis/category_totals.h"
 
@@ -10,13 +12,17 @@ class QMdiArea;
 
 namespace tamrel {
 
-struct AppState;
 class ProfitGraphWindow;
 
 // The graph's window when it is open in `area`, else nullptr.
 ProfitGraphWindow* openCategoryGraph(const QMdiArea& area, CategoryGraph graph);
 
-// Brings the open graph to the front, or builds and opens it at (0, 0).
-ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, CategoryGraph graph);
+// The open category graph nearest the front of `area`, if any.
+std::optional<CategoryGraph> frontCategoryGraph(const QMdiArea& area);
+
+// Brings the open graph to the front, or builds it from `totals` and opens it
+// at (0, 0); `closed` runs when a graph built here closes, however.
+ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& totals,
+                                     CategoryGraph graph, std::function<void()> closed);
 
 }  // namespace tamrel

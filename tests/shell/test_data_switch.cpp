@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "support/window_host.h"
 #include "switch/switch_window.h"
 #include "widgets/child_window.h"
 
@@ -69,14 +71,13 @@ QMap<QString, QByteArray> snapshot(const QString& path) {
 
 // What confirming a day in the entry window does: 3 May gets 複勝 600 on
 // top of the sample, its ticket is replaced by none, the data is changed.
-BetAmounts postChange(AppState& s) {
+BetAmounts postChange(DataSession& s) {
   BetAmounts baseline;
-  (void)showDay(s.ledger, baseline, 5, 3);
+  (void)showDay(s.ledger(), baseline, 5, 3);
   BetAmounts values = baseline;
   values.stake[index(BetType::Fuk)] += 600;
-  if (postDay(s.ledger, baseline, 5, 3, values) != PostResult::Ok) return {};
-  (void)storeDayTickets(s.tickets, 5, 3, DayTicketList{});
-  s.DataChanged = true;
+  if (s.postDay(5, 3, baseline, values) != PostResult::Ok) return {};
+  (void)s.storeDayTickets(5, 3, DayTicketList{});
   return values;
 }
 
@@ -100,10 +101,8 @@ class WorkingDirectory {
 
 // The program started on the sample files of a temporary directory, whose
 // subdirectory "next" holds another year.
-struct Session {
-  DataDir dir;
-  ScriptedMessages msgs;
-  std::unique_ptr<MainWindow> main;
+struct Session : WindowHost {
+  ScriptedMessages& msgs = messages;
 
   // With `fromWorkingDir` the program is started as a user starts it: on
   // the bare file names of the working directory.
@@ -113,7 +112,8 @@ struct Session {
     if (!dir.write("next/tosidata.dat", next.ledger) || !dir.write("next/info.dat", next.tickets)) {
       return false;
     }
-    main = std::make_unique<MainWindow>(msgs, fromWorkingDir ? QString() : dir.path());
+    if (!fromWorkingDir) return WindowHost::start(false);
+    main = std::make_unique<MainWindow>(msgs, QString());
     main->show();
     main->activateWindow();
     return QTest::qWaitForWindowActive(main.get());
@@ -172,7 +172,7 @@ class TestDataSwitch : public QObject {
     Session s;
     QVERIFY(s.start());
     const QMap<QString, QByteArray> before = snapshot(s.dir.path());
-    const BetAmounts posted = postChange(s.main->state());
+    const BetAmounts posted = postChange(s.main->session());
 
     s.msgs.answer(save);
     QVERIFY(s.openSwitch());
@@ -199,8 +199,8 @@ class TestDataSwitch : public QObject {
     QFETCH(QString, blocked);
     Session s;
     QVERIFY(s.start());
-    AppState& state = s.main->state();
-    const BetAmounts posted = postChange(state);
+    const AppState& state = s.main->state();
+    const BetAmounts posted = postChange(s.main->session());
     // A directory in the file's place defeats every writer, root included.
     QVERIFY(QFile::remove(s.path(blocked)));
     QVERIFY(QDir(s.dir.path()).mkdir(blocked));
@@ -227,9 +227,9 @@ class TestDataSwitch : public QObject {
     QFETCH(bool, changed);
     Session s;
     QVERIFY(s.start());
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     if (changed) {
-      (void)postChange(state);
+      (void)postChange(s.main->session());
       s.msgs.answer(false);
     }
     const std::string ledger = ledgerFileText(state.ledger);
@@ -270,14 +270,19 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.dir.backdate());
     const QMap<QString, QByteArray> oldFiles = snapshot(s.dir.path());
     const QDateTime oldLedgerTime = s.dir.modified("tosidata.dat");
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     QCOMPARE(state.DataDirSwitched, !fromWorkingDir);
 
     QVERIFY(s.openSwitch());
     // Not switched yet, the tree starts in the working directory.
     QCOMPARE(named<QLineEdit>(s.switchWindow(), "Text1")->text(), native(s.dir.path()));
     QVERIFY(s.chooseInTree(s.path("next")));
+    // Windows that follow the data hear of the new year once.
+    QSignalSpy loaded(&s.session(), &DataSession::dataLoaded);
+    QSignalSpy reset(&s.session(), &DataSession::yearReset);
     QVERIFY(s.complete());
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(reset.count(), 0);
     QCOMPARE(s.msgs.texts(), QStringList{kLoaded});
     QCOMPARE(s.msgs.last().title, kConfirmTitle);
     QVERIFY(s.switchClosed());
@@ -295,7 +300,7 @@ class TestDataSwitch : public QObject {
     for (const char* name : kWorkingButtons) QVERIFY2(s.button(name)->isEnabled(), name);
 
     // The next exit with changes writes both files there, and only there.
-    const BetAmounts posted = postChange(state);
+    const BetAmounts posted = postChange(s.main->session());
     s.msgs.clear();
     s.msgs.answer({true, true});
     QVERIFY(click(s.main.get(), "Finish"));
@@ -355,7 +360,7 @@ class TestDataSwitch : public QObject {
     QCOMPARE(s.msgs.texts(), notice ? QStringList{kLoaded} : QStringList{});
     QVERIFY(s.switchClosed());
 
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     QCOMPARE(QString::fromStdString(state.DataDir), native(target));
     QCOMPARE(static_cast<int>(state.LoadResult), code);
     QVERIFY(!state.DataChanged);
@@ -417,7 +422,7 @@ class TestDataSwitch : public QObject {
     QFETCH(QString, refusal);
     Session s;
     QVERIFY(s.start());
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     if (other == "entry") {
       QVERIFY(click(s.main.get(), "Command3D1"));
     } else if (other == "switch") {
@@ -437,7 +442,7 @@ class TestDataSwitch : public QObject {
     }
     QCOMPARE(s.main->workArea()->subWindowList().size(), 1);
     // Changed data would have the save offered first: refused, nothing is.
-    (void)postChange(state);
+    (void)postChange(s.main->session());
     const QMap<QString, QByteArray> files = snapshot(s.dir.path());
 
     QVERIFY(click(s.main.get(), "SSCommand1"));
@@ -464,7 +469,7 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.chooseInTree(s.path("next")));
     // The switch window is modeless: the entry window can be opened beside it.
     QVERIFY(click(s.main.get(), "Command3D1"));
-    QVERIFY(s.main->state().EntryWindowOpen);
+    QVERIFY(s.isOpen("Finput"));
     const std::string ledger = ledgerFileText(s.main->state().ledger);
 
     QVERIFY(s.complete());
@@ -476,7 +481,7 @@ class TestDataSwitch : public QObject {
     auto* entry = s.main->findChild<EntryWindow*>();
     QVERIFY(entry != nullptr);
     QVERIFY(click(entry, "Command3D1"));  // 閉じる
-    QTRY_VERIFY(!s.main->state().EntryWindowOpen);
+    QTRY_VERIFY(!s.isOpen("Finput"));
     s.msgs.clear();
     QVERIFY(s.complete());
     QCOMPARE(s.msgs.texts(), QStringList{kLoaded});
