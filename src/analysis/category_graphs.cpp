@@ -32,7 +32,8 @@ std::optional<CategoryGraph> frontCategoryGraph(const QMdiArea& area) {
 }
 
 ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& totals,
-                                     CategoryGraph graph, std::function<void()> closed) {
+                                     Messages& messages, CategoryGraph graph,
+                                     std::function<void()> closed) {
   if (ProfitGraphWindow* open = openCategoryGraph(area, graph)) {
     ChildWindow::bringToFront(open);
     return open;
@@ -42,8 +43,9 @@ ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& total
   for (const GraphPoint& p : categoryGraphPoints(totals, graph)) {
     points.push_back({fromCore(p.label), p.value});
   }
-  auto* window = new ProfitGraphWindow(QString::fromLatin1(info.name), fromCore(info.caption),
-                                       std::move(points), std::move(closed));
+  auto* window =
+      new ProfitGraphWindow(messages, QString::fromLatin1(info.name), fromCore(info.caption),
+                            std::move(points), std::move(closed));
   openChildWindow(area, window);
   return window;
 }

@@ -12,6 +12,7 @@ class QMdiArea;
 
 namespace tamrel {
 
+class Messages;
 class ProfitGraphWindow;
 
 // The graph's window when it is open in `area`, else nullptr.
@@ -21,8 +22,10 @@ ProfitGraphWindow* openCategoryGraph(const QMdiArea& area, CategoryGraph graph);
 std::optional<CategoryGraph> frontCategoryGraph(const QMdiArea& area);
 
 // Brings the open graph to the front, or builds it from `totals` and opens it
-// at (0, 0); `closed` runs when a graph built here closes, however.
+// at (0, 0); `closed` runs when a graph built here closes, however. A
+// picture of it that cannot be saved is told through `messages`.
 ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& totals,
-                                     CategoryGraph graph, std::function<void()> closed);
+                                     Messages& messages, CategoryGraph graph,
+                                     std::function<void()> closed);
 
 }  // namespace tamrel

@@ -62,8 +62,8 @@ void YearBrowse::showMonthGraph() {
     points.push_back(
         {fromCore(graphMonthLabel(m)), profits.values[static_cast<std::size_t>(m - 1)]});
   }
-  openBeside(new ProfitGraphWindow(kGraphName, QStringLiteral("月別利益表示"), std::move(points),
-                                   /*closed=*/{}));
+  openBeside(new ProfitGraphWindow(messages_, kGraphName, QStringLiteral("月別利益表示"),
+                                   std::move(points), /*closed=*/{}));
 }
 
 void YearBrowse::openRow(int row) {
