@@ -14,6 +14,7 @@
 #include <QStatusBar>
 
 #include "shell/main_window.h"
+#include "state/data_files.h"
 #include "state/data_session.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
@@ -195,9 +196,10 @@ void MainWindow::showModified(bool modified) {
 
 void MainWindow::saveNow() {
   if (!session_->isModified()) return;
-  if (session_->save() != SaveResult::Ok) {
+  const SaveOutcome saved = session_->save();
+  if (!saved.ok()) {
     // Everything stays in memory, still marked unsaved, for another try.
-    messages_.error(kWriteError);
+    messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
     return;
   }
   tellStatus(QStringLiteral("保存しました"));

@@ -203,7 +203,7 @@ bool MainWindow::refuseSecondCopy(const QString& name) {
 void MainWindow::openEntry() {
   if (refuseSecondCopy(QStringLiteral("Finput"))) return;
   if (state().LoadResult == LoadCode::Ok) {
-    openChildWindow(*workArea_, new EntryWindow(session_->legacyState(), messages_));
+    openChildWindow(*workArea_, new EntryWindow(*session_, messages_));
   } else {
     messages_.error(QStringLiteral("ファイルが破損または存在しません"));
   }
@@ -240,9 +240,10 @@ void MainWindow::switchData() {
     return;
   }
   if (session_->isModified() && messages_.ask(QStringLiteral("元のデータを更新しますか？"))) {
-    if (session_->save() != SaveResult::Ok) {
+    const SaveOutcome saved = session_->save();
+    if (!saved.ok()) {
       // The program stays on the old directory with its data in memory.
-      messages_.error(kWriteError);
+      messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
       return;
     }
   }
@@ -312,10 +313,11 @@ void MainWindow::confirmFinish() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (session_->isModified() && messages_.ask(QStringLiteral("データ更新しますか？"))) {
-    if (session_->save() != SaveResult::Ok) {
+    const SaveOutcome saved = session_->save();
+    if (!saved.ok()) {
       // Ending now would throw the user's work away: stay open so the
       // cause can be mended and the exit tried again.
-      messages_.error(kWriteError);
+      messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
       event->ignore();
       return;
     }

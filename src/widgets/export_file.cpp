@@ -49,7 +49,9 @@ SaveTarget askSaveTarget(QWidget* parent, const QString& title, const QStringLis
 bool writeExport(Messages& messages, const QString& path, const QByteArray& bytes) {
   errno = 0;
   const std::filesystem::path target(QFile::encodeName(path).toStdString());
-  if (writeFileAtomically(target, std::string_view(bytes.constData(), bytes.size()))) return true;
+  if (writeFileAtomically(target, std::string_view(bytes.constData(), bytes.size())) ==
+      SaveResult::Ok)
+    return true;
   const int error = errno;
   messages.error(QStringLiteral("ファイルを保存できませんでした"),
                  QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + QLatin1Char('\n') +

@@ -191,12 +191,19 @@ class TestDataSwitch : public QObject {
 
   void failedSaveKeepsOldDirectory_data() {
     QTest::addColumn<QString>("blocked");  // the file replaced by a directory
-    QTest::newRow("tosidata.dat") << "tosidata.dat";
-    QTest::newRow("info.dat") << "info.dat";
+    QTest::addColumn<QString>("reason");   // the message's informative text
+    QTest::newRow("tosidata.dat")
+        << "tosidata.dat"
+        << QStringLiteral("tosidata.dat: 通常のファイルではありません(フォルダなど)");
+    QTest::newRow("info.dat") << "info.dat"
+                              << QStringLiteral(
+                                     "info.dat: 通常のファイルではありません(フォルダなど)\n"
+                                     "(tosidata.dat は保存されました)");
   }
 
   void failedSaveKeepsOldDirectory() {
     QFETCH(QString, blocked);
+    QFETCH(QString, reason);
     Session s;
     QVERIFY(s.start());
     const AppState& state = s.main->state();
@@ -209,6 +216,7 @@ class TestDataSwitch : public QObject {
     QVERIFY(click(s.main.get(), "SSCommand1"));
     QCOMPARE(s.msgs.texts(), (QStringList{kUpdateQuestion, kWriteError}));
     QCOMPARE(s.msgs.last().title, kErrorTitle);
+    QCOMPARE(s.msgs.lastDetail(), reason);
     QVERIFY(s.switchWindow() == nullptr);
     QVERIFY(s.main->workArea()->subWindowList().isEmpty());
     QCOMPARE(QString::fromStdString(state.DataDir), s.dir.path());
@@ -293,7 +301,7 @@ class TestDataSwitch : public QObject {
              std::filesystem::path(s.path("next").toStdString()) / "tosidata.dat");
     QCOMPARE(state.LoadResult, LoadCode::Ok);
     QVERIFY(!state.DataChanged);
-    QCOMPARE(state.OpenWindowCount, 0);
+    QTRY_VERIFY(s.openNames().isEmpty());
     const testdata::SampleFiles next = otherYear();
     QCOMPARE(ledgerFileText(state.ledger), next.ledger);
     QCOMPARE(ticketFileText(state.tickets), next.tickets);

@@ -343,7 +343,7 @@ void TestMainWindow::entryOpensOnceAtTopLeft() {
 
   click(w, "Command3D1");
   QCOMPARE(msgs.count(), 0);
-  QVERIFY(findOpenWindow(w.workArea(), QStringLiteral("Finput")) != nullptr);
+  QVERIFY(findOpenWindow(w.workArea(), "Finput") != nullptr);
   const QList<QMdiSubWindow*> frames = w.workArea()->subWindowList();
   QCOMPARE(frames.size(), 1);
   QVERIFY(qobject_cast<EntryWindow*>(frames.front()->widget()) != nullptr);
@@ -357,6 +357,7 @@ void TestMainWindow::entryOpensOnceAtTopLeft() {
   // Closed, it opens again.
   frames.front()->close();
   QTRY_COMPARE(w.workArea()->subWindowList().size(), 0);
+  QVERIFY(findOpenWindow(w.workArea(), "Finput") == nullptr);
   msgs.clear();
   click(w, "Command3D1");
   QCOMPARE(msgs.count(), 0);
@@ -376,6 +377,7 @@ void TestMainWindow::entryRefusedAfterFailedLoad() {
   w.openEntry();
   QCOMPARE(msgs.texts(), QStringList{QStringLiteral("ファイルが破損または存在しません")});
   QCOMPARE(msgs.last().title, kErrorTitle);
+  QVERIFY(findOpenWindow(w.workArea(), "Finput") == nullptr);
   QCOMPARE(w.workArea()->subWindowList().size(), 0);
 }
 
