@@ -131,6 +131,29 @@ class TestMainMenus : public QObject {
     QCOMPARE(host.messages.texts(), QStringList{kFinishQuestion});
   }
 
+  // A day confirmed in the entry window marks the title and the status bar;
+  // 保存 clears both.
+  void entryPostingMarksUnsaved() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    QVERIFY(host.press({}, "Command3D1"));
+    QWidget* entry = host.window("Finput");
+    QVERIFY(gui::choose(entry, QStringLiteral("MM"), 4));
+    QVERIFY(gui::choose(entry, QStringLiteral("DD"), 2));
+    auto* stake = entry->findChild<QWidget*>(QStringLiteral("TosiTan"));
+    QTest::mouseClick(stake, Qt::LeftButton);
+    QTest::keyClicks(stake, QStringLiteral("3000"));
+    QVERIFY(gui::click(entry, "ChkCmd"));
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(gui::click(entry, "YesCmd"));
+    QVERIFY(w.isWindowModified());
+    QVERIFY(unsavedLabel(host)->isVisible());
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(!unsavedLabel(host)->isVisible());
+  }
+
   void failedSaveKeepsDataAndMarker() {
     WindowHost host;
     QVERIFY(host.start());
