@@ -8,6 +8,7 @@
 //   type:NAME=TEXT     give NAME the focus and type TEXT key by key
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
 //   dclick:NAME=R      double-click row R (from 1) of the grid NAME
+//   menu:NAME          open the menu NAME of the menu bar (menuFile, menuView…)
 //   wait:MS            let the program run for MS milliseconds
 //   open:Years         open the 年別比較 window in the work area
 // A NAME may be led by the name of its window, WINDOW/NAME, where several
@@ -21,8 +22,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
@@ -158,6 +163,12 @@ bool run(QWidget& window, const QString& action) {
     sendMouse(viewport, QEvent::MouseButtonRelease, at);
     sendMouse(viewport, QEvent::MouseButtonDblClick, at);
     sendMouse(viewport, QEvent::MouseButtonRelease, at);
+  } else if (kind == QLatin1String("menu")) {
+    auto* menu = findWidget<QMenu>(window, name);
+    auto* main = qobject_cast<QMainWindow*>(&window);
+    if (menu == nullptr || main == nullptr) return fail(action, "no such menu");
+    main->menuBar()->setActiveAction(menu->menuAction());
+    settle(200);
   } else if (kind == QLatin1String("wait")) {
     bool ok = false;
     const int ms = arg.toInt(&ok);
@@ -191,6 +202,8 @@ int main(int argc, char* argv[]) {
 
   tamrel::PrintedMessages messages;
   tamrel::MainWindow window(messages);
+  // Every picture at the same size, whatever size the user left it at.
+  window.resize(1024, 740);
   window.show();
   window.activateWindow();
   settle(100);
@@ -210,7 +223,14 @@ int main(int argc, char* argv[]) {
   }
   settle(100);
 
-  if (!window.grab().save(out, "PNG")) {
+  // An open menu is a window of its own: take it from the screen, with the
+  // main window under it.
+  QWidget* popup = QApplication::activePopupWidget();
+  const QPixmap picture = popup == nullptr ? window.grab()
+                                           : window.screen()->grabWindow(
+                                                 0, window.geometry().x(), window.geometry().y(),
+                                                 window.width(), window.height());
+  if (!picture.save(out, "PNG")) {
     std::fprintf(stderr, "tamrel_screenshot: cannot write %s\n", qUtf8Printable(out));
     return 1;
   }

@@ -1,5 +1,6 @@
 // The program: one main window over the data files of the working
-// directory. It takes no arguments and reads no settings.
+// directory. It takes no arguments; its only setting is where its main
+// window was left.
 
 #include <QApplication>
 #include <QDir>

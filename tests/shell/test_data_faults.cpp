@@ -23,6 +23,7 @@
 
 #include "shell/main_window.h"
 #include "state/app_state.h"
+#include "state/data_session.h"
 #include "support/main_window_data_dir.h"
 #include "support/odd_files.h"
 #include "support/scripted_messages.h"
@@ -63,14 +64,13 @@ bool activate(QWidget& w) {
 }
 
 // What confirming 20 August in the entry window leaves in memory.
-BetAmounts postAugust20(AppState& s) {
+BetAmounts postAugust20(DataSession& s) {
   BetAmounts baseline;
-  if (!showDay(s.ledger, baseline, 8, 20)) return {};
+  if (!showDay(s.ledger(), baseline, 8, 20)) return {};
   BetAmounts values;
   values.stake[index(BetType::Ren3)] = 3000;
   values.payout[index(BetType::Ren3)] = 45000;
-  if (postDay(s.ledger, baseline, 8, 20, values) != PostResult::Ok) return {};
-  s.DataChanged = true;
+  if (s.postDay(8, 20, baseline, values) != PostResult::Ok) return {};
   return values;
 }
 
@@ -235,8 +235,8 @@ void TestDataFaults::failedSaveChangesNothing() {
   MainWindow w(msgs, QString::fromStdString(data.string()));
   QVERIFY(activate(w));
   QCOMPARE(msgs.count(), 0);
-  AppState& s = w.state();
-  const BetAmounts values = postAugust20(s);
+  const AppState& s = w.state();
+  const BetAmounts values = postAugust20(w.session());
   QVERIFY(s.DataChanged);
 
   // The fault, and how the user mends it.
@@ -329,9 +329,8 @@ void TestDataFaults::linkedFilesSavedThroughTheirLinks() {
   ScriptedMessages msgs;
   MainWindow w(msgs, QString::fromStdString(data.string()));
   QVERIFY(activate(w));
-  AppState& s = w.state();
-  const BetAmounts values = postAugust20(s);
-  QVERIFY(storeDayTickets(s.tickets, 5, 3, DayTicketList{}) == TransferResult::Ok);
+  const BetAmounts values = postAugust20(w.session());
+  QVERIFY(w.session().storeDayTickets(5, 3, DayTicketList{}) == TransferResult::Ok);
   msgs.answer(true);
   w.close();
   QCOMPARE(msgs.texts(), QStringList{kSaveQuestion});
