@@ -9,6 +9,8 @@
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
 //   dclick:NAME=R      double-click row R (from 1) of the grid NAME
 //   wait:MS            let the program run for MS milliseconds
+//   pclick:NAME=X,Y    click at (X, Y) in the widget NAME
+//   open:Trend         open the 収支推移 window in the work area
 // A NAME may be led by the name of its window, WINDOW/NAME, where several
 // windows have a control of that name (every browse window has its Grid1).
 // Messages are printed to stderr and answered with はい/OK, so nothing waits.
@@ -30,6 +32,8 @@
 
 #include "printed_messages.h"
 #include "shell/main_window.h"
+#include "trend/trend_window.h"
+#include "widgets/child_window.h"
 #include "widgets/look.h"
 
 namespace {
@@ -155,6 +159,14 @@ bool run(QWidget& window, const QString& action) {
     sendMouse(viewport, QEvent::MouseButtonRelease, at);
     sendMouse(viewport, QEvent::MouseButtonDblClick, at);
     sendMouse(viewport, QEvent::MouseButtonRelease, at);
+  } else if (kind == QLatin1String("pclick")) {
+    auto* target = findWidget<QWidget>(window, name);
+    if (target == nullptr) return fail(action, "no such widget");
+    const QStringList xy = value.split(QLatin1Char(','));
+    if (xy.size() != 2) return fail(action, "expected X,Y");
+    const QPoint at(xy[0].toInt(), xy[1].toInt());
+    sendMouse(target, QEvent::MouseButtonPress, at);
+    sendMouse(target, QEvent::MouseButtonRelease, at);
   } else if (kind == QLatin1String("wait")) {
     bool ok = false;
     const int ms = arg.toInt(&ok);
@@ -196,6 +208,12 @@ int main(int argc, char* argv[]) {
     if (!window.isVisible()) {
       std::fprintf(stderr, "tamrel_screenshot: the main window has closed\n");
       return 1;
+    }
+    if (args.at(i) == QLatin1String("open:Trend")) {
+      tamrel::openChildWindow(*window.workArea(),
+                              new tamrel::TrendWindow(window.session(), messages));
+      settle(100);
+      continue;
     }
     if (!run(window, args.at(i))) return 1;
   }
