@@ -1,5 +1,6 @@
 // The program: one main window over the data files of the working
-// directory. It takes no arguments and reads no settings.
+// directory. It takes no arguments; the one setting it keeps is the year the
+// trend window draws its calendar for, per data directory.
 
 #include <QApplication>
 #include <QDir>

@@ -151,6 +151,11 @@ void TestTrendWindow::clickOnCalendarDayShowsItsBetTypes() {
   QCOMPARE(h.cell(6, 3), QString("466.67%"));  // ３連複 rate
   QCOMPARE(h.cell(7, 0), QString("1,500円"));  // 合計 stake
   QCOMPARE(h.chart()->dayMark()->points(), QList<QPointF>{QPointF(1, 3800)});
+  // The arrow keys move the choice a day or a week through the calendar.
+  QTest::keyClick(calendar, Qt::Key_Up);
+  QCOMPARE(h.get<QLabel>("DayCaption")->text(), QString("2月26日(日)の券種別"));
+  QCOMPARE(h.cell(7, 0), QString("0円"));
+  QVERIFY(h.chart()->dayMark()->points().isEmpty());
   QCOMPARE(calendar->tipText({3, 5}),
            QString("3月5日(日) 投資 1,500円 払戻 4,800円 利益 3,300円 回収率 320.00%"));
 }
