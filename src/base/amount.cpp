@@ -169,16 +169,18 @@ std::optional<std::array<char, kAmountWidth>> amountText(std::int32_t value) {
 
 std::string formatAmount(std::int32_t value) { return std::to_string(value); }
 
-std::string formatYen(std::int32_t value) {
-  const std::string digits = std::to_string(value);
-  const std::size_t first = value < 0 ? 1 : 0;
-  std::string text = digits.substr(0, first);
-  for (std::size_t i = first; i < digits.size(); ++i) {
-    if (i > first && (digits.size() - i) % 3 == 0) text.push_back(',');
-    text.push_back(digits[i]);
+std::string formatGroupedAmount(std::int32_t value) {
+  const std::string plain = formatAmount(value);
+  const std::size_t sign = value < 0 ? 1 : 0;
+  std::string text = plain.substr(0, sign);
+  for (std::size_t i = sign; i < plain.size(); ++i) {
+    if (i > sign && (plain.size() - i) % 3 == 0) text += ',';
+    text += plain[i];
   }
-  return text + "円";
+  return text;
 }
+
+std::string formatYen(std::int32_t value) { return formatGroupedAmount(value) + "円"; }
 
 std::string fullWidthNumber(int n) {
   std::string text;

@@ -36,6 +36,9 @@ std::optional<std::array<char, kAmountWidth>> amountText(std::int32_t value);
 
 // Display pattern "#########0": no grouping, leading "-" for negatives.
 std::string formatAmount(std::int32_t value);
+// The same with a comma between groups of three digits, as tables that
+// compare many amounts show them: -1234567 -> "-1,234,567".
+std::string formatGroupedAmount(std::int32_t value);
 
 // Amounts in the newer views: digits grouped by three and "円"
 // (-1234567 -> "-1,234,567円").

@@ -29,6 +29,7 @@
 #include "widgets/grid.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/table_export.h"
 
 namespace tamrel {
 
@@ -381,6 +382,7 @@ void TicketWindow::buildLayout() {
   grid_ = new Grid(kGridRows, kGridCols, 1);
   grid_->setObjectName(QStringLiteral("Grid1"));
   grid_->setAccessibleName(QStringLiteral("馬券一覧"));
+  installTableExport(grid_, messages_);
   outer->addWidget(grid_);
 
   // At the bottom: the button strip, its buttons to the right.

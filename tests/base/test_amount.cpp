@@ -180,17 +180,31 @@ void TestAmount::storedTextReadsBack() {
 void TestAmount::formatAmount_data() {
   QTest::addColumn<int>("value");
   QTest::addColumn<QString>("expected");
-  QTest::newRow("zero") << 0 << "0";
-  QTest::newRow("no grouping") << 1234567 << "1234567";
-  QTest::newRow("negative") << -1 << "-1";
-  QTest::newRow("max") << 2147483647 << "2147483647";
-  QTest::newRow("min") << std::numeric_limits<int>::min() << "-2147483648";
+  QTest::addColumn<QString>("grouped");
+  QTest::newRow("zero") << 0 << "0"
+                        << "0";
+  QTest::newRow("three digits") << -999 << "-999"
+                                << "-999";
+  QTest::newRow("four digits") << 1000 << "1000"
+                               << "1,000";
+  QTest::newRow("no grouping") << 1234567 << "1234567"
+                               << "1,234,567";
+  QTest::newRow("negative") << -1 << "-1"
+                            << "-1";
+  QTest::newRow("negative six digits") << -123456 << "-123456"
+                                       << "-123,456";
+  QTest::newRow("max") << 2147483647 << "2147483647"
+                       << "2,147,483,647";
+  QTest::newRow("min") << std::numeric_limits<int>::min() << "-2147483648"
+                       << "-2,147,483,648";
 }
 
 void TestAmount::formatAmount() {
   QFETCH(int, value);
   QFETCH(QString, expected);
+  QFETCH(QString, grouped);
   QCOMPARE(QString::fromStdString(tamrel::formatAmount(value)), expected);
+  QCOMPARE(QString::fromStdString(tamrel::formatGroupedAmount(value)), grouped);
 }
 
 void TestAmount::formatYen_data() {

@@ -14,9 +14,9 @@
 
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
-#include "state/data_files.h"
 #include "shell/main_window.h"
 #include "state/app_state.h"
+#include "state/data_files.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"

@@ -1,0 +1,213 @@
+#include "analysis/cross_totals.h"
+
+#include <algorithm>
+
+#include "base/amount.h"
+
+namespace tamrel {
+
+namespace {
+
+std::size_t at(CrossDimension d) { return static_cast<std::size_t>(d); }
+
+// Per dimension: its categories in row order, the category of every code
+// character (-1: none) and the column of the code in the record text.
+struct CrossDimensionTable {
+  std::vector<Category> rows;
+  std::array<std::int8_t, 256> categoryOf{};
+  std::size_t column = 0;
+};
+using CrossCategoryTable = std::array<CrossDimensionTable, kCrossDimensionCount>;
+
+CrossCategoryTable buildTable() {
+  CrossCategoryTable table;
+  for (const CrossDimensionInfo& info : kCrossDimensions) {
+    CrossDimensionTable& t = table[at(info.dimension)];
+    const auto analysis = analysisDimension(info.dimension);
+    if (analysis) {
+      // The analysis window's rows, captions and all.
+      t.rows.assign(categories(*analysis).begin(), categories(*analysis).end());
+    } else {
+      for (const CodeCaption& c : codeTable(Attribute::BetType))
+        t.rows.push_back({c.code, c.caption});
+    }
+    const TicketField field = analysis ? fieldOf(*analysis) : TicketField::BetType;
+    t.column = static_cast<std::size_t>(fieldSpan(field).column - 1);
+    t.categoryOf.fill(-1);
+    for (std::size_t i = 0; i < t.rows.size(); ++i) {
+      // As in the analysis window: the first equal code decides.
+      auto& slot = t.categoryOf[static_cast<unsigned char>(t.rows[i].code)];
+      if (slot < 0) slot = static_cast<std::int8_t>(i);
+    }
+  }
+  return table;
+}
+
+const CrossCategoryTable& crossTable() {
+  static const CrossCategoryTable table = buildTable();
+  return table;
+}
+
+int categoryIndex(CrossDimension d, const TicketRecord& ticket) {
+  const CrossDimensionTable& t = crossTable()[at(d)];
+  return t.categoryOf[static_cast<unsigned char>(ticket.text[t.column])];
+}
+
+// Two digits of a record's month or day; -1 when they are not digits.
+int twoDigitValue(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// Calls `visit` with every live ticket of the period, month by month in slot
+// order.
+template <typename Visit>
+void forEachTicket(const TicketStore& store, const Period& period, Visit&& visit) {
+  const bool all = period.wholeYear();
+  for (int month = 1; month <= 12; ++month) {
+    const MonthTickets& tickets = store.month(month);
+    // Slots from count on (the end marker and older text) are never visited.
+    const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
+    for (int i = 0; i < live; ++i) {
+      const TicketRecord& ticket = tickets.slot(i);
+      if (ticket.isBlank() || (!all && !ticketInPeriod(ticket, period))) continue;
+      visit(ticket);
+    }
+  }
+}
+
+void addTicket(CrossFigures& figures, const TicketRecord& ticket) {
+  figures.add(amountField(ticket, TicketField::Purchase), amountField(ticket, TicketField::Payout));
+}
+
+bool anyIncomplete(std::span<const CrossFigures> figures) {
+  return std::any_of(figures.begin(), figures.end(),
+                     [](const CrossFigures& f) { return !f.complete(); });
+}
+
+}  // namespace
+
+const CrossDimensionInfo& crossDimensionInfo(CrossDimension d) { return kCrossDimensions[at(d)]; }
+
+std::optional<CrossDimension> crossDimensionOfKey(std::string_view key) {
+  for (const CrossDimensionInfo& info : kCrossDimensions) {
+    if (info.key == key) return info.dimension;
+  }
+  return std::nullopt;
+}
+
+std::optional<Dimension> analysisDimension(CrossDimension d) {
+  if (d == CrossDimension::BetType) return std::nullopt;
+  return kDimensions[at(d)];
+}
+
+std::span<const Category> crossCategories(CrossDimension d) { return crossTable()[at(d)].rows; }
+
+int crossCategoryCount(CrossDimension d) { return static_cast<int>(crossCategories(d).size()); }
+
+std::optional<int> categoryOfTicket(CrossDimension d, const TicketRecord& ticket) {
+  const int index = categoryIndex(d, ticket);
+  if (index < 0) return std::nullopt;
+  return index;
+}
+
+void CrossFigures::add(std::optional<std::int32_t> ticketPurchase,
+                       std::optional<std::int32_t> ticketPayout) {
+  ++count;
+  if (ticketPayout && *ticketPayout > 0) ++hits;
+  purchase = purchase && ticketPurchase ? checkedAdd(*purchase, *ticketPurchase) : std::nullopt;
+  payout = payout && ticketPayout ? checkedAdd(*payout, *ticketPayout) : std::nullopt;
+}
+
+std::optional<std::int32_t> CrossFigures::profit() const {
+  if (!purchase || !payout) return std::nullopt;
+  return tamrel::profit(*purchase, *payout);
+}
+
+std::optional<float> CrossFigures::recoveryRate() const {
+  if (!purchase || !payout) return std::nullopt;
+  return tamrel::recoveryRate(*purchase, *payout);
+}
+
+float CrossFigures::hitRate() const {
+  return count == 0 ? 0.0f : static_cast<float>(static_cast<double>(hits) / count);
+}
+
+bool ticketInPeriod(const TicketRecord& ticket, const Period& period) {
+  const int month = twoDigitValue(ticket.field(TicketField::Month));
+  const int day = twoDigitValue(ticket.field(TicketField::Day));
+  if (month < 1 || month > 12 || day < 1 || day > 31) return period.wholeYear();
+  return period.contains(month, day);
+}
+
+CrossTable computeCrossTable(const TicketStore& store, CrossDimension rows, CrossDimension columns,
+                             const Period& period) {
+  CrossTable table;
+  table.rows = rows;
+  table.columns = columns;
+  table.rowCount = crossCategoryCount(rows);
+  table.columnCount = crossCategoryCount(columns);
+  table.cells.resize(static_cast<std::size_t>(table.rowCount * table.columnCount));
+  table.rowTotals.resize(static_cast<std::size_t>(table.rowCount));
+  table.columnTotals.resize(static_cast<std::size_t>(table.columnCount));
+  forEachTicket(store, period, [&](const TicketRecord& ticket) {
+    const int row = categoryIndex(rows, ticket);
+    const int column = categoryIndex(columns, ticket);
+    if (row < 0 || column < 0) return;
+    const auto purchase = amountField(ticket, TicketField::Purchase);
+    const auto payout = amountField(ticket, TicketField::Payout);
+    table.cells[static_cast<std::size_t>(row * table.columnCount + column)].add(purchase, payout);
+    table.rowTotals[static_cast<std::size_t>(row)].add(purchase, payout);
+    table.columnTotals[static_cast<std::size_t>(column)].add(purchase, payout);
+    table.total.add(purchase, payout);
+  });
+  table.overflowed = anyIncomplete(table.cells) || anyIncomplete(table.rowTotals) ||
+                     anyIncomplete(table.columnTotals) || !table.total.complete();
+  return table;
+}
+
+CrossSingle computeCrossSingle(const TicketStore& store, CrossDimension d, const Period& period) {
+  CrossSingle single;
+  single.dimension = d;
+  single.categories.resize(static_cast<std::size_t>(crossCategoryCount(d)));
+  forEachTicket(store, period, [&](const TicketRecord& ticket) {
+    const int index = categoryIndex(d, ticket);
+    if (index < 0) return;
+    const auto purchase = amountField(ticket, TicketField::Purchase);
+    const auto payout = amountField(ticket, TicketField::Payout);
+    single.categories[static_cast<std::size_t>(index)].add(purchase, payout);
+    single.total.add(purchase, payout);
+  });
+  single.overflowed = anyIncomplete(single.categories) || !single.total.complete();
+  return single;
+}
+
+CrossFigures computeCrossTotal(const TicketStore& store, const Period& period) {
+  CrossFigures total;
+  forEachTicket(store, period, [&](const TicketRecord& ticket) { addTicket(total, ticket); });
+  return total;
+}
+
+std::vector<TicketRecord> cellTickets(const TicketStore& store, CrossDimension rows, int row,
+                                      CrossDimension columns, int column, const Period& period) {
+  std::vector<TicketRecord> out;
+  forEachTicket(store, period, [&](const TicketRecord& ticket) {
+    if (categoryIndex(rows, ticket) == row && categoryIndex(columns, ticket) == column) {
+      out.push_back(ticket);
+    }
+  });
+  return out;
+}
+
+RateBand rateBand(float rate) {
+  if (rate < 0.5f) return RateBand::BelowHalf;
+  if (rate < 0.75f) return RateBand::BelowThreeQuarters;
+  if (rate < 1.0f) return RateBand::BelowEven;
+  return RateBand::AtLeastEven;
+}
+
+}  // namespace tamrel
