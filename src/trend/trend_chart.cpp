@@ -85,7 +85,7 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
   c->addAxis(axisX_, Qt::AlignBottom);
   axisY_ = new QValueAxis;
   // With localised numbers a format needs a precision, or labels stay blank.
-  axisY_->setLabelFormat(QStringLiteral("%.0f"));
+  axisY_->setLabelFormat(QStringLiteral("%.0f円"));
   axisY_->setTickType(QValueAxis::TicksDynamic);
   axisY_->setLabelsFont(uiFont());
   c->addAxis(axisY_, Qt::AlignLeft);

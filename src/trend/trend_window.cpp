@@ -21,8 +21,10 @@
 #include "trend/trend_chart.h"
 #include "trend/trend_texts.h"
 #include "widgets/core_text.h"
+#include "widgets/image_export.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/table_export.h"
 
 namespace tamrel {
 
@@ -112,6 +114,7 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   missingDays_->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("12月31日")) + 28);
   missingCaption_->setBuddy(missingDays_);
   chart_ = new TrendChart(this);
+  installImageExport(chart_, messages, QStringLiteral("収支推移"));
 
   auto* missing = new QVBoxLayout;
   missing->addWidget(missingCaption_);
@@ -234,6 +237,7 @@ QWidget* TrendWindow::buildDayPanel() {
                             dayModel_->rowCount() *
                                 dayTable_->verticalHeader()->defaultSectionSize() +
                             2 * dayTable_->frameWidth());
+  installTableExport(dayTable_, messages_);
   dayCaption_->setBuddy(dayTable_);
   column->addWidget(dayCaption_);
   column->addWidget(dayTable_);
