@@ -56,12 +56,15 @@ void TrendCalendar::setDays(const std::vector<TrendDay>& days) {
       largestProfit_ = std::max(largestProfit_, std::abs(std::int64_t{*days_[i].profit}));
     }
   }
+  if (selected_) setAccessibleDescription(tipText(*selected_));
   update();
 }
 
 void TrendCalendar::selectDay(std::optional<TrendDate> date) {
   if (selected_ == date) return;
   selected_ = date;
+  // A screen reader learns the chosen day's figures, as hovering shows them.
+  setAccessibleDescription(date ? tipText(*date) : QString());
   update();
   if (date) emit daySelected(date->month, date->day);
 }

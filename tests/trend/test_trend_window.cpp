@@ -158,6 +158,7 @@ void TestTrendWindow::clickOnCalendarDayShowsItsBetTypes() {
   QVERIFY(h.chart()->dayMark()->points().isEmpty());
   QCOMPARE(calendar->tipText({3, 5}),
            QString("3月5日(日) 投資 1,500円 払戻 4,800円 利益 3,300円 回収率 320.00%"));
+  QCOMPARE(calendar->accessibleDescription(), calendar->tipText({2, 26}));
 }
 
 void TestTrendWindow::daysTheCalendarLacksAreListed() {
