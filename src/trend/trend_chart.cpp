@@ -105,6 +105,8 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
 void TrendChart::setFigures(const TrendFigures& figures, int year) {
   days_ = figures.days;
   year_ = year;
+  // The axes first: a change of range redraws every series already filled.
+  fillAxes();
   fillBars();
   QList<QPointF> line;
   for (std::size_t i = 0; i < days_.size(); ++i) {
@@ -125,7 +127,6 @@ void TrendChart::setFigures(const TrendFigures& figures, int year) {
   }
   drawdown_->replace(marks);
   dayMark_->clear();
-  fillAxes();
 }
 
 // Each bar is a rectangle in the outline of its area; between bars the
