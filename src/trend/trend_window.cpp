@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalBlocker>
-#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -145,8 +144,8 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   connect(&session, &DataSession::dataLoaded, this, [this] {
     // Another data directory: its own year.
     const QSignalBlocker blocker(year_);
-    year_->setValue(defaultYear(session_));
-    calendar_->setYear(year_->value());
+    year_->setCurrentIndex(defaultYear(session_) - kFirstYear);
+    calendar_->setYear(year());
     refresh();
   });
   refresh();
@@ -178,12 +177,14 @@ QWidget* TrendWindow::buildChoosers() {
   auto* bar = new QWidget(this);
   auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(0, 0, 0, 0);
-  year_ = new QSpinBox(bar);
-  year_->setObjectName(QStringLiteral("Year"));
-  year_->setAccessibleName(QStringLiteral("年"));
-  year_->setRange(kFirstYear, kLastYear);
-  year_->setSuffix(QStringLiteral("年"));
-  year_->setValue(calendar_->year());
+  // A list rather than a spin box: typing the digits finds the year, and
+  // the list speaks the year it shows.
+  year_ =
+      chooser(QStringLiteral("Year"), QStringLiteral("年"), "年", kLastYear - kFirstYear + 1, bar);
+  for (int i = 0; i < year_->count(); ++i) {
+    year_->setItemText(i, QStringLiteral("%1年").arg(kFirstYear + i));
+  }
+  year_->setCurrentIndex(calendar_->year() - kFirstYear);
   fromMonth_ = chooser(QStringLiteral("FromMonth"), QStringLiteral("開始月"), "月", 12, bar);
   fromDay_ = chooser(QStringLiteral("FromDay"), QStringLiteral("開始日"), "日", 31, bar);
   toMonth_ = chooser(QStringLiteral("ToMonth"), QStringLiteral("終了月"), "月", 12, bar);
@@ -204,7 +205,7 @@ QWidget* TrendWindow::buildChoosers() {
   row->addStretch(1);
   row->addWidget(close);
 
-  connect(year_, &QSpinBox::valueChanged, this, &TrendWindow::yearChosen);
+  connect(year_, &QComboBox::currentIndexChanged, this, &TrendWindow::yearChosen);
   for (QComboBox* box : {fromMonth_, fromDay_, toMonth_, toDay_}) {
     connect(box, &QComboBox::currentIndexChanged, this, &TrendWindow::refresh);
   }
@@ -269,7 +270,7 @@ void TrendWindow::refresh() {
   overflowShown_ = figures_.overflow;
   showFigures();
   calendar_->setDays(figures_.days);
-  yearChosen(year_->value());
+  yearChosen();
 }
 
 void TrendWindow::showFigures() {
@@ -291,7 +292,10 @@ void TrendWindow::showFigures() {
 
 // The year names the weekdays and decides which recorded days the calendar
 // lacks.
-void TrendWindow::yearChosen(int year) {
+int TrendWindow::year() const { return kFirstYear + year_->currentIndex(); }
+
+void TrendWindow::yearChosen() {
+  const int year = this->year();
   if (year != calendar_->year()) {
     const std::unique_ptr<QSettings> settings(openSettings(nullptr));
     settings->setValue(yearKey(session_.dataDirPath()), year);

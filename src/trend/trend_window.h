@@ -14,7 +14,6 @@
 class QComboBox;
 class QLabel;
 class QListWidget;
-class QSpinBox;
 class QTableView;
 
 namespace tamrel {
@@ -48,7 +47,8 @@ class TrendWindow : public ChildWindow {
   void showFigures();
   void showDay();
   void chooseDay(int month, int day);
-  void yearChosen(int year);
+  void yearChosen();
+  int year() const;
   Period period() const;
 
   const DataSession& session_;
@@ -58,7 +58,7 @@ class TrendWindow : public ChildWindow {
   std::optional<TrendDate> day_;
 
   std::map<QString, ValueBox*> boxes_;  // by caption
-  QSpinBox* year_ = nullptr;
+  QComboBox* year_ = nullptr;           // entry i is the year 2000 + i
   QComboBox* fromMonth_ = nullptr;
   QComboBox* fromDay_ = nullptr;
   QComboBox* toMonth_ = nullptr;

@@ -10,7 +10,6 @@
 #include <QMdiArea>
 #include <QScatterSeries>
 #include <QSettings>
-#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -58,6 +57,12 @@ struct Harness {
     return window->findChild<T*>(QString::fromLatin1(name));
   }
   QString text(const char* name) const { return get(name)->text(); }
+  // The year list's entry, as a user sees it.
+  int year() const { return get<QComboBox>("Year")->currentText().chopped(1).toInt(); }
+  void chooseYear(int year) {
+    auto* list = get<QComboBox>("Year");
+    list->setCurrentIndex(list->findText(QString::number(year) + "年"));
+  }
   TrendCalendar* calendar() const { return get<TrendCalendar>("Calendar"); }
   TrendChart* chart() const { return get<TrendChart>("Curve"); }
   QString cell(int row, int column) const {
@@ -142,7 +147,7 @@ void TestTrendWindow::clickOnCalendarDayShowsItsBetTypes() {
   amounts.payout = {0, 600, 0, 0, 0, 0, 4200};
   QCOMPARE(h.session.postDay(3, 5, baseline, amounts), PostResult::Ok);
   h.open();
-  h.get<QSpinBox>("Year")->setValue(2023);  // 3月5日 is a Sunday
+  h.chooseYear(2023);  // 3月5日 is a Sunday
   TrendCalendar* calendar = h.calendar();
   QTest::mouseClick(calendar, Qt::LeftButton, {}, calendar->dayRect({3, 5}).center());
   QCOMPARE(h.get<QLabel>("DayCaption")->text(), QString("3月5日(日)の券種別"));
@@ -167,10 +172,10 @@ void TestTrendWindow::daysTheCalendarLacksAreListed() {
   post(h.session, 2, 29, 500, 0);
   h.open();
   auto* list = h.get<QListWidget>("MissingDays");
-  h.get<QSpinBox>("Year")->setValue(2023);
+  h.chooseYear(2023);
   QCOMPARE(list->count(), 2);
   QCOMPARE(list->item(0)->text(), QString("2月29日"));
-  h.get<QSpinBox>("Year")->setValue(2024);  // a leap year has 29 February
+  h.chooseYear(2024);  // a leap year has 29 February
   QCOMPARE(list->count(), 1);
   list->setCurrentRow(0);
   QCOMPARE(h.get<QLabel>("DayCaption")->text(), QString("2月30日の券種別"));
@@ -185,13 +190,13 @@ void TestTrendWindow::yearIsGuessedThenRemembered() {
   }
   const int current = QDate::currentDate().year();
   h.open();
-  QCOMPARE(h.get<QSpinBox>("Year")->value(), current - 29 <= 2020 ? 2020 : current);
-  QCOMPARE(h.calendar()->year(), h.get<QSpinBox>("Year")->value());
-  h.get<QSpinBox>("Year")->setValue(2011);
+  QCOMPARE(h.year(), current - 29 <= 2020 ? 2020 : current);
+  QCOMPARE(h.calendar()->year(), h.year());
+  h.chooseYear(2011);
   h.window->closeWindow();
 
   h.open();
-  QCOMPARE(h.get<QSpinBox>("Year")->value(), 2011);
+  QCOMPARE(h.year(), 2011);
   // Another data directory has its own year.
   QTemporaryDir other;
   DataSession elsewhere;
