@@ -86,7 +86,7 @@ class TestEndToEnd : public QObject {
     QVERIFY(type(tickets, "KONYU", "500"));
     QVERIFY(click(tickets, "Command3D3"));
     QCOMPARE(messages.count(), 0);
-    QCOMPARE(main->state().dayTickets.count, 2);
+    QCOMPARE(qobject_cast<TicketWindow*>(tickets)->dayList().count, 2);
     QVERIFY(click(tickets, "Command3D1"));  // 閉じる
 
     // Back in the entry window: the ticket totals are the day's amounts.
