@@ -3,6 +3,7 @@
 #include <QBrush>
 
 #include "trend/trend_texts.h"
+#include "widgets/controls.h"
 #include "widgets/core_text.h"
 
 namespace tamrel {
@@ -44,7 +45,7 @@ QVariant DayBetsModel::data(const QModelIndex& index, int role) const {
           return fromCore(formatPercent(f.rate));
       }
     case Qt::TextAlignmentRole:
-      return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+      return QVariant::fromValue(kAmountAlignment);
     case Qt::ForegroundRole:
       if (index.column() == 2 && f.profit < 0) return QBrush(kTrendLossColour);
       return {};

@@ -19,6 +19,7 @@
 #include "trend/trend_calendar.h"
 #include "trend/trend_chart.h"
 #include "trend/trend_texts.h"
+#include "widgets/controls.h"
 #include "widgets/core_text.h"
 #include "widgets/image_export.h"
 #include "widgets/look.h"
@@ -132,6 +133,19 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   layout->addLayout(calendarRow);
   layout->addLayout(lower, 1);
   layout->addWidget(buildChoosers());
+
+  // Tab reads the window as it is laid out: figures, calendar, the day, the
+  // curve, then the choosers and 閉じる.
+  std::vector<QWidget*> chain;
+  for (const FigureSpec& spec : kFigureSpecs)
+    chain.push_back(boxes_.at(QString::fromUtf8(spec.caption)));
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{calendar_, missingDays_, dayTable_, chart_, year_,
+                                       fromMonth_, fromDay_, toMonth_, toDay_}) {
+    chain.push_back(w);
+  }
+  chain.push_back(findChild<QWidget*>(QStringLiteral("CloseCmd")));
+  setTabChain(chain);
 
   connect(calendar_, &TrendCalendar::daySelected, this, &TrendWindow::chooseDay);
   connect(missingDays_, &QListWidget::currentRowChanged, this, [this](int row) {

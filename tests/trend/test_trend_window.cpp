@@ -105,6 +105,8 @@ void TestTrendWindow::figuresAsComputed() {
   QCOMPARE(h.text("BestDay"), QString("1月4日 500円"));
   QCOMPARE(h.text("WorstDay"), QString("1月5日 -2,000円"));
   QCOMPARE(h.get("WorstDay")->accessibleName(), QString("最低日"));
+  // Tab goes on from the last figure to the calendar.
+  QCOMPARE(h.get("WorstDay")->nextInFocusChain(), h.calendar());
   QCOMPARE(h.chart()->cumulativeLine()->count(), 3);
   QCOMPARE(h.chart()->drawdownMarks()->points(),
            (QList<QPointF>{QPointF(0, 500), QPointF(1, -1500)}));
