@@ -10,7 +10,8 @@
 //   dclick:NAME=R      double-click row R (from 1) of the grid NAME
 //   menu:NAME          open the menu NAME of the menu bar (menuFile, menuView…)
 //   wait:MS            let the program run for MS milliseconds
-//   open:Years         open the 年別比較 window in the work area
+//   pclick:NAME=X,Y    click at (X, Y) in the widget NAME
+//   trigger:ACTION     run the main window's command ACTION (actionTrend…)
 // A NAME may be led by the name of its window, WINDOW/NAME, where several
 // windows have a control of that name (every browse window has its Grid1).
 // Messages are printed to stderr and answered with はい/OK, so nothing waits.
@@ -38,7 +39,6 @@
 #include "shell/main_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
-#include "years/years_window.h"
 
 namespace {
 
@@ -169,6 +169,19 @@ bool run(QWidget& window, const QString& action) {
     if (menu == nullptr || main == nullptr) return fail(action, "no such menu");
     main->menuBar()->setActiveAction(menu->menuAction());
     settle(200);
+  } else if (kind == QLatin1String("trigger")) {
+    auto* command = window.findChild<QAction*>(name);
+    if (command == nullptr) return fail(action, "no such command");
+    command->trigger();
+    settle(200);
+  } else if (kind == QLatin1String("pclick")) {
+    auto* target = findWidget<QWidget>(window, name);
+    if (target == nullptr) return fail(action, "no such widget");
+    const QStringList xy = value.split(QLatin1Char(','));
+    if (xy.size() != 2) return fail(action, "expected X,Y");
+    const QPoint at(xy[0].toInt(), xy[1].toInt());
+    sendMouse(target, QEvent::MouseButtonPress, at);
+    sendMouse(target, QEvent::MouseButtonRelease, at);
   } else if (kind == QLatin1String("wait")) {
     bool ok = false;
     const int ms = arg.toInt(&ok);
@@ -212,12 +225,6 @@ int main(int argc, char* argv[]) {
     if (!window.isVisible()) {
       std::fprintf(stderr, "tamrel_screenshot: the main window has closed\n");
       return 1;
-    }
-    if (args.at(i) == QLatin1String("open:Years")) {
-      tamrel::openChildWindow(*window.workArea(),
-                              new tamrel::YearsWindow(window.session(), messages));
-      settle(100);
-      continue;
     }
     if (!run(window, args.at(i))) return 1;
   }

@@ -1,6 +1,7 @@
 // The program: one main window over the data files of the working
-// directory. It takes no arguments; its only setting is where its main
-// window was left.
+// directory. It takes no arguments; the settings it keeps are where its main
+// window was left and, per data directory, the year the trend window draws
+// its calendar for.
 
 #include <QApplication>
 #include <QDir>
