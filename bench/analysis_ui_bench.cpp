@@ -13,6 +13,8 @@
 #include "bench_data.h"
 #include "silent_messages.h"
 #include "state/app_state.h"
+#include "state/data_session.h"
+#include "support/session_access.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
 
@@ -23,9 +25,10 @@ using namespace tamrel;
 using bench::SilentMessages;
 
 void BM_OpenAnalysisWindow(benchmark::State& bench, bool full) {
-  auto state = std::make_unique<AppState>();
-  clearTickets(state->tickets);
-  if (full) bench::fillTickets(state->tickets);
+  DataSession session;
+  AppState& state = DataSessionTestAccess::state(session);
+  clearTickets(state.tickets);
+  if (full) bench::fillTickets(state.tickets);
   SilentMessages messages;
   QMdiArea area;
   area.resize(1024, 700);
@@ -33,8 +36,7 @@ void BM_OpenAnalysisWindow(benchmark::State& bench, bool full) {
   QCoreApplication::processEvents();
   for (auto _ : bench) {
     // What 統計分析 does, up to the window painted in the work area.
-    state->AnalysisOpen = true;
-    QMdiSubWindow* frame = openChildWindow(area, new AnalysisWindow(*state, messages));
+    QMdiSubWindow* frame = openChildWindow(area, new AnalysisWindow(session, messages));
     QCoreApplication::processEvents();
     frame->repaint();
     bench.PauseTiming();

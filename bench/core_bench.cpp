@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "analysis/category_totals.h"
+#include "analysis/year_summary.h"
 #include "bench_data.h"
 #include "detail/detail_file.h"
 #include "detail/month_transfer.h"
@@ -184,6 +185,34 @@ void BM_ComputeAllCategoryTotals(benchmark::State& state) {
 }
 BENCHMARK(BM_ComputeAllCategoryTotals)->Unit(benchmark::kMicrosecond);
 
+// Twenty year folders of the largest files, as the year comparison reads
+// them: each folder loaded and summarised, against only loading them.
+constexpr int kYearFolders = 20;
+fs::path yearsDir() { return benchDir() / "years"; }
+
+void BM_SummariseTwentyYears(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::vector<YearSummary> years = summariseYears(yearsDir());
+    if (years.size() != kYearFolders || !years.back().figures) state.SkipWithError("not read");
+    benchmark::DoNotOptimize(years);
+  }
+}
+BENCHMARK(BM_SummariseTwentyYears)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadTwentyYears(benchmark::State& state) {
+  const auto data = std::make_unique<YearData>();
+  for (auto _ : state) {
+    for (int i = 0; i < kYearFolders; ++i) {
+      const fs::path folder = yearsDir() / std::to_string(2000 + i);
+      if (loadLedger(data->ledger, folder / "tosidata.dat") != LoadCode::Ok ||
+          loadTickets(data->tickets, folder / "info.dat") != LoadCode::Ok) {
+        state.SkipWithError("load failed");
+      }
+    }
+  }
+}
+BENCHMARK(BM_LoadTwentyYears)->Unit(benchmark::kMicrosecond);
+
 // Keeps the mean wall-clock and CPU time per iteration of every benchmark
 // while the console reporter prints them, for the figures that compare two
 // benchmarks.
@@ -211,11 +240,12 @@ class TimeKeeper : public benchmark::ConsoleReporter {
   std::map<std::string, Times> times_;
 };
 
-void printLoadRatio(const TimeKeeper& keeper) {
-  const TimeKeeper::Times load = keeper.times("BM_LoadBoth");
-  const TimeKeeper::Times raw = keeper.times("BM_ReadRawBoth");
+void printRatio(const TimeKeeper& keeper, const char* what, const char* name,
+                const char* yardstick) {
+  const TimeKeeper::Times load = keeper.times(name);
+  const TimeKeeper::Times raw = keeper.times(yardstick);
   if (load.real <= 0 || raw.real <= 0) return;  // filtered out on the command line
-  std::printf("\nloading both files against reading their bytes raw:\n");
+  std::printf("\n%s:\n", what);
   std::printf("  wall clock %7.1f us against %6.1f us: ratio %.2f\n", load.real, raw.real,
               load.real / raw.real);
   std::printf("  CPU time   %7.1f us against %6.1f us: ratio %.2f\n", load.cpu, raw.cpu,
@@ -289,6 +319,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write the benchmark files in %s\n", benchDir().c_str());
     return 1;
   }
+  for (int i = 0; i < kYearFolders; ++i) {
+    const fs::path folder = yearsDir() / std::to_string(2000 + i);
+    fs::create_directories(folder);
+    fs::copy_file(ledgerPath(), folder / "tosidata.dat");
+    fs::copy_file(ticketPath(), folder / "info.dat");
+  }
   std::printf("ledger file: %ju bytes, ticket file: %ju bytes\n",
               static_cast<std::uintmax_t>(fs::file_size(ledgerPath())),
               static_cast<std::uintmax_t>(fs::file_size(ticketPath())));
@@ -300,7 +336,10 @@ int main(int argc, char** argv) {
   } else {
     TimeKeeper keeper;
     benchmark::RunSpecifiedBenchmarks(&keeper);
-    printLoadRatio(keeper);
+    printRatio(keeper, "loading both files against reading their bytes raw", "BM_LoadBoth",
+               "BM_ReadRawBoth");
+    printRatio(keeper, "summarising 20 year folders against only loading them",
+               "BM_SummariseTwentyYears", "BM_LoadTwentyYears");
     printStartupMemory();
   }
   benchmark::Shutdown();

@@ -12,6 +12,8 @@
 #include "browse/year_browse.h"
 #include "silent_messages.h"
 #include "state/app_state.h"
+#include "state/data_session.h"
+#include "support/session_access.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
 
@@ -21,14 +23,15 @@ using namespace tamrel;
 
 using bench::SilentMessages;
 
-std::unique_ptr<AppState> stateFor(const benchmark::State& state) {
-  auto app = std::make_unique<AppState>();
+std::unique_ptr<DataSession> sessionFor(const benchmark::State& state) {
+  auto session = std::make_unique<DataSession>();
+  YearLedger& ledger = DataSessionTestAccess::state(*session).ledger;
   if (state.range(0) == 1) {
-    bench::fillLedger(app->ledger);
+    bench::fillLedger(ledger);
   } else {
-    resetLedger(app->ledger);
+    resetLedger(ledger);
   }
-  return app;
+  return session;
 }
 
 void label(benchmark::State& state) {
@@ -37,10 +40,10 @@ void label(benchmark::State& state) {
 
 // 総合分析: the window with its panel and month grid built.
 void BM_YearBrowseOpen(benchmark::State& state) {
-  const auto app = stateFor(state);
+  const auto session = sessionFor(state);
   SilentMessages messages;
   for (auto _ : state) {
-    YearBrowse window(*app, messages);
+    YearBrowse window(*session, messages);
     benchmark::DoNotOptimize(&window);
   }
   if (messages.shown != 0) state.SkipWithError("a message was shown");
@@ -50,9 +53,9 @@ BENCHMARK(BM_YearBrowseOpen)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // 最新表示: every figure of an open year browse again.
 void BM_YearBrowseRefresh(benchmark::State& state) {
-  const auto app = stateFor(state);
+  const auto session = sessionFor(state);
   SilentMessages messages;
-  YearBrowse window(*app, messages);
+  YearBrowse window(*session, messages);
   for (auto _ : state) window.refresh();
   if (messages.shown != 0) state.SkipWithError("a message was shown");
   label(state);

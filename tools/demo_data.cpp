@@ -4,10 +4,13 @@
 // every system. With --empty it writes a fresh empty year instead, exactly
 // the files that "ﾃﾞｰﾀ初期化" and the save at exit would write: this is how a
 // new ledger begins (the installed launcher and scripts/run.sh call it).
+// With --year YYYY it writes a different made-up year, on that year's
+// weekends, for a folder of several years side by side.
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -45,7 +48,7 @@ class Lcg {
   std::uint64_t state_;
 };
 
-constexpr int kYear = 2023;
+constexpr int kDemoYear = 2023;
 
 struct BetProfile {
   int hitPercent;
@@ -118,15 +121,17 @@ bool fail(const char* what) {
   return false;
 }
 
-bool buildYear(YearLedger& ledger, TicketStore& store, int& dayCount, int& ticketCount) {
+bool buildYear(YearLedger& ledger, TicketStore& store, int calendarYear, int& dayCount,
+               int& ticketCount) {
   using namespace std::chrono;
   resetYear(ledger, store);
-  Lcg rng(20230107);
+  // The demo year's seed is 20230107; each other year has its own.
+  Lcg rng(static_cast<std::uint64_t>(calendarYear) * 10000 + 107);
   // Two racecourses run on most weekends; the pair changes with the season.
   constexpr char kVenuePairs[12][3] = {"5A", "69", "59", "58", "68", "39",
                                        "12", "3A", "45", "68", "68", "59"};
-  for (sys_days d = sys_days{year{kYear} / January / 1};
-       d < sys_days{year{kYear + 1} / January / 1}; d += days{1}) {
+  for (sys_days d = sys_days{year{calendarYear} / January / 1};
+       d < sys_days{year{calendarYear + 1} / January / 1}; d += days{1}) {
     const weekday wd{d};
     if (wd != Saturday && wd != Sunday) continue;
     const year_month_day ymd{d};
@@ -167,8 +172,11 @@ bool buildYear(YearLedger& ledger, TicketStore& store, int& dayCount, int& ticke
 
 int main(int argc, char* argv[]) {
   const bool empty = argc == 3 && std::string_view(argv[1]) == "--empty";
-  if (argc != 2 && !empty) {
-    std::fprintf(stderr, "usage: tamrel_demo_data [--empty] <dir>\n");
+  const bool chosenYear = argc == 4 && std::string_view(argv[1]) == "--year";
+  int calendarYear = kDemoYear;
+  if (chosenYear) calendarYear = std::atoi(argv[2]);
+  if ((argc != 2 && !empty && !chosenYear) || calendarYear < 2000 || calendarYear > 2100) {
+    std::fprintf(stderr, "usage: tamrel_demo_data [--empty | --year YYYY] <dir>\n");
     return 2;
   }
   const char* const dirArg = argv[argc - 1];
@@ -196,7 +204,7 @@ int main(int argc, char* argv[]) {
   int tickets = 0;
   if (empty) {
     resetYear(state.ledger, state.tickets);
-  } else if (!buildYear(state.ledger, state.tickets, days, tickets)) {
+  } else if (!buildYear(state.ledger, state.tickets, calendarYear, days, tickets)) {
     return 1;
   }
   if (!saveData(state).ok()) {

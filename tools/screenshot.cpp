@@ -8,7 +8,10 @@
 //   type:NAME=TEXT     give NAME the focus and type TEXT key by key
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
 //   dclick:NAME=R      double-click row R (from 1) of the grid NAME
+//   menu:NAME          open the menu NAME of the menu bar (menuFile, menuView…)
 //   wait:MS            let the program run for MS milliseconds
+//   pclick:NAME=X,Y    click at (X, Y) in the widget NAME
+//   trigger:ACTION     run the main window's command ACTION (actionTrend…)
 // A NAME may be led by the name of its window, WINDOW/NAME, where several
 // windows have a control of that name (every browse window has its Grid1).
 // Messages are printed to stderr and answered with はい/OK, so nothing waits.
@@ -20,8 +23,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
@@ -30,6 +37,7 @@
 
 #include "printed_messages.h"
 #include "shell/main_window.h"
+#include "widgets/child_window.h"
 #include "widgets/look.h"
 
 namespace {
@@ -155,6 +163,25 @@ bool run(QWidget& window, const QString& action) {
     sendMouse(viewport, QEvent::MouseButtonRelease, at);
     sendMouse(viewport, QEvent::MouseButtonDblClick, at);
     sendMouse(viewport, QEvent::MouseButtonRelease, at);
+  } else if (kind == QLatin1String("menu")) {
+    auto* menu = findWidget<QMenu>(window, name);
+    auto* main = qobject_cast<QMainWindow*>(&window);
+    if (menu == nullptr || main == nullptr) return fail(action, "no such menu");
+    main->menuBar()->setActiveAction(menu->menuAction());
+    settle(200);
+  } else if (kind == QLatin1String("trigger")) {
+    auto* command = window.findChild<QAction*>(name);
+    if (command == nullptr) return fail(action, "no such command");
+    command->trigger();
+    settle(200);
+  } else if (kind == QLatin1String("pclick")) {
+    auto* target = findWidget<QWidget>(window, name);
+    if (target == nullptr) return fail(action, "no such widget");
+    const QStringList xy = value.split(QLatin1Char(','));
+    if (xy.size() != 2) return fail(action, "expected X,Y");
+    const QPoint at(xy[0].toInt(), xy[1].toInt());
+    sendMouse(target, QEvent::MouseButtonPress, at);
+    sendMouse(target, QEvent::MouseButtonRelease, at);
   } else if (kind == QLatin1String("wait")) {
     bool ok = false;
     const int ms = arg.toInt(&ok);
@@ -188,6 +215,8 @@ int main(int argc, char* argv[]) {
 
   tamrel::PrintedMessages messages;
   tamrel::MainWindow window(messages);
+  // Every picture at the same size, whatever size the user left it at.
+  window.resize(1024, 740);
   window.show();
   window.activateWindow();
   settle(100);
@@ -201,7 +230,14 @@ int main(int argc, char* argv[]) {
   }
   settle(100);
 
-  if (!window.grab().save(out, "PNG")) {
+  // An open menu is a window of its own: take it from the screen, with the
+  // main window under it.
+  QWidget* popup = QApplication::activePopupWidget();
+  const QPixmap picture = popup == nullptr ? window.grab()
+                                           : window.screen()->grabWindow(
+                                                 0, window.geometry().x(), window.geometry().y(),
+                                                 window.width(), window.height());
+  if (!picture.save(out, "PNG")) {
     std::fprintf(stderr, "tamrel_screenshot: cannot write %s\n", qUtf8Printable(out));
     return 1;
   }

@@ -1,12 +1,13 @@
 #include "analysis/analysis_window.h"
 
-#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabBar>
@@ -15,7 +16,7 @@
 
 #include "analysis/category_graphs.h"
 #include "analysis/tab_strip.h"
-#include "state/app_state.h"
+#include "state/data_session.h"
 #include "widgets/core_text.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"
@@ -94,9 +95,9 @@ QPushButton* newButton(QWidget* parent, const char* name, const QString& caption
 
 }  // namespace
 
-AnalysisWindow::AnalysisWindow(AppState& state, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), state_(state), messages_(messages) {
-  setObjectName(QStringLiteral("FSyosai"));
+AnalysisWindow::AnalysisWindow(const DataSession& session, Messages& messages, QWidget* parent)
+    : ChildWindow(parent), session_(session), messages_(messages) {
+  setObjectName(kName);
   setWindowTitle(QStringLiteral("詳細表示ウィンドウ"));
   setFont(uiFont());
   buildLayout();
@@ -167,7 +168,7 @@ void AnalysisWindow::buildLayout() {
 
 void AnalysisWindow::load() {
   // One pass over the tickets serves all nine dimensions.
-  const bool ok = computeAllCategoryTotals(state_.categoryTotals, state_.tickets);
+  const bool ok = computeAllCategoryTotals(totals_, session_.tickets());
   for (Dimension d : kDimensions) fillGrid(d);
   if (!ok) messages_.error(kAmountOutOfRange);
 }
@@ -177,7 +178,7 @@ void AnalysisWindow::fillGrid(Dimension d) {
   g->clearSelection();
   g->scrollToTop();
   for (int i = 0; i < categoryCount(d); ++i) {
-    const std::optional<RowTexts> texts = categoryRowTexts(state_.categoryTotals, d, i);
+    const std::optional<RowTexts> texts = categoryRowTexts(totals_, d, i);
     const int row = i + 1;
     for (int c = 0; c < kGridCols; ++c) {
       g->setCell(row, c, texts ? fromCore((*texts)[static_cast<std::size_t>(c)]) : QString());
@@ -194,22 +195,36 @@ void AnalysisWindow::tabChanged(int tab) { graphButton_->setEnabled(graphOfTab(t
 void AnalysisWindow::openGraph() {
   const std::optional<CategoryGraph> graph = graphOfTab(tabs_->currentIndex());
   if (!graph) return;
-  state_.CategoryGraphKind = static_cast<int>(*graph);
-  if (QMdiArea* area = workArea()) showCategoryGraph(*area, state_, messages_, *graph);
+  setGraphKind(graph);
+  showGraph(*graph);
+}
+
+void AnalysisWindow::setGraphKind(std::optional<CategoryGraph> kind) {
+  graphKind_ = kind;
+  graphKindKnown_ = true;
+}
+
+void AnalysisWindow::showGraph(CategoryGraph graph) {
+  QMdiArea* area = workArea();
+  if (area == nullptr) return;
+  // Closing any category graph forgets the kind of whichever analysis
+  // window is open by then, this one or a later one.
+  const QPointer<QMdiArea> where(area);
+  showCategoryGraph(*area, totals_, messages_, graph, [where] {
+    if (auto* window = qobject_cast<AnalysisWindow*>(findOpenWindow(where, kName)))
+      window->setGraphKind(std::nullopt);
+  });
 }
 
 void AnalysisWindow::activated() {
-  const int kind = state_.CategoryGraphKind;
-  if (kind < static_cast<int>(CategoryGraph::Racecourse) ||
-      kind > static_cast<int>(CategoryGraph::RaceClass)) {
-    return;
+  if (!graphKindKnown_) {
+    if (const QMdiArea* area = workArea()) setGraphKind(frontCategoryGraph(*area));
   }
-  if (QMdiArea* area = workArea())
-    showCategoryGraph(*area, state_, messages_, static_cast<CategoryGraph>(kind));
+  if (graphKind_) showGraph(*graphKind_);
 }
 
-// The window is rebuilt where it is: it stays open throughout, so
-// AnalysisOpen stays set and ﾃﾞｰﾀ初期化 keeps refusing meanwhile.
+// The window is rebuilt where it is: it stays open throughout, so ﾃﾞｰﾀ初期化
+// keeps refusing meanwhile.
 void AnalysisWindow::refresh() {
   load();
   tabs_->setCurrentIndex(kFirstTab);
@@ -224,11 +239,6 @@ void AnalysisWindow::showEvent(QShowEvent* event) {
     frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   }
-}
-
-void AnalysisWindow::closeEvent(QCloseEvent* event) {
-  state_.AnalysisOpen = false;
-  event->accept();
 }
 
 }  // namespace tamrel

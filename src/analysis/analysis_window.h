@@ -3,17 +3,12 @@
 // one table per tab; the racecourse, race-number and class tabs also open a
 // profit graph.
 //
-// How to open it (main window, "統計分析"):
-//
-//   if (state.AnalysisOpen) { messages.error(...already open...); return; }
-//   state.AnalysisOpen = true;
-//   openChildWindow(*workArea, new AnalysisWindow(state, messages));
-//
-// Loading the window recomputes AppState::categoryTotals from every month's
-// tickets. The window clears AnalysisOpen however it is closed; the graphs
-// it opened stay open on their own.
+// Loading the window computes the category totals from every month's
+// tickets; they stay as they are until 最新表示. The graphs it opened stay
+// open on their own when it closes.
 
 #include <array>
+#include <optional>
 
 #include "analysis/category_totals.h"
 #include "widgets/child_window.h"
@@ -22,7 +17,7 @@ class QPushButton;
 
 namespace tamrel {
 
-struct AppState;
+class DataSession;
 class Messages;
 class Grid;
 class TabStrip;
@@ -32,19 +27,25 @@ class AnalysisWindow : public ChildWindow {
  public:
   static constexpr int kTabCount = 12;
   static constexpr int kFirstTab = 1;  // "ﾚｰｽ別"
+  static inline const QString kName = QStringLiteral("FSyosai");
 
-  AnalysisWindow(AppState& state, Messages& messages, QWidget* parent = nullptr);
+  AnalysisWindow(const DataSession& session, Messages& messages, QWidget* parent = nullptr);
   ~AnalysisWindow() override;
 
-  // Shows the graph named by CategoryGraphKind in front of this window.
+  // Shows the graph of graphKind() in front of this window.
   void activated() override;
+
+  // The graph that comes forward whenever this window is activated: the one
+  // last asked for, forgotten when any category graph closes. A new window
+  // takes the category graph in front in the work area, if one is open.
+  std::optional<CategoryGraph> graphKind() const { return graphKind_; }
+  void setGraphKind(std::optional<CategoryGraph> kind);
 
   TabStrip* tabs() const { return tabs_; }
   Grid* grid(Dimension d) const { return grids_[static_cast<std::size_t>(d)]; }
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildLayout();
@@ -54,10 +55,14 @@ class AnalysisWindow : public ChildWindow {
   void fillGrid(Dimension d);
   void tabChanged(int tab);
   void openGraph();
+  void showGraph(CategoryGraph graph);
   void refresh();
 
-  AppState& state_;
+  const DataSession& session_;
   Messages& messages_;
+  CategoryTotals totals_;
+  std::optional<CategoryGraph> graphKind_;
+  bool graphKindKnown_ = false;
   TabStrip* tabs_ = nullptr;
   std::array<Grid*, kDimensionCount> grids_{};
   QPushButton* graphButton_ = nullptr;

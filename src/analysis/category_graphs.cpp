@@ -1,32 +1,51 @@
 #include "analysis/category_graphs.h"
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
-#include "state/app_state.h"
 #include "widgets/core_text.h"
 #include "widgets/profit_graph.h"
 
 namespace tamrel {
+
+namespace {
+
+constexpr CategoryGraph kGraphs[] = {CategoryGraph::Racecourse, CategoryGraph::RaceNo,
+                                     CategoryGraph::RaceClass};
+
+}  // namespace
 
 ProfitGraphWindow* openCategoryGraph(const QMdiArea& area, CategoryGraph graph) {
   return qobject_cast<ProfitGraphWindow*>(
       findOpenWindow(&area, QString::fromLatin1(categoryGraphInfo(graph).name)));
 }
 
-ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, Messages& messages,
-                                     CategoryGraph graph) {
+std::optional<CategoryGraph> frontCategoryGraph(const QMdiArea& area) {
+  const QList<QMdiSubWindow*> frames = area.subWindowList(QMdiArea::StackingOrder);
+  for (auto it = frames.crbegin(); it != frames.crend(); ++it) {
+    if (!isOpen(*it)) continue;
+    for (CategoryGraph graph : kGraphs) {
+      if ((*it)->widget() == openCategoryGraph(area, graph)) return graph;
+    }
+  }
+  return std::nullopt;
+}
+
+ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& totals,
+                                     Messages& messages, CategoryGraph graph,
+                                     std::function<void()> closed) {
   if (ProfitGraphWindow* open = openCategoryGraph(area, graph)) {
     ChildWindow::bringToFront(open);
     return open;
   }
   const CategoryGraphInfo info = categoryGraphInfo(graph);
   std::vector<ProfitPoint> points;
-  for (const GraphPoint& p : categoryGraphPoints(state.categoryTotals, graph)) {
+  for (const GraphPoint& p : categoryGraphPoints(totals, graph)) {
     points.push_back({fromCore(p.label), p.value});
   }
   auto* window =
       new ProfitGraphWindow(messages, QString::fromLatin1(info.name), fromCore(info.caption),
-                            std::move(points), [&state] { state.CategoryGraphKind = 0; });
+                            std::move(points), std::move(closed));
   openChildWindow(area, window);
   return window;
 }

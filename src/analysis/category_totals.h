@@ -92,7 +92,7 @@ std::optional<std::int32_t> categoryProfit(const CategoryTotals& totals, Dimensi
 using RowTexts = std::array<std::string, 5>;
 std::optional<RowTexts> categoryRowTexts(const CategoryTotals& totals, Dimension d, int index);
 
-// The category graphs, numbered as CategoryGraphKind counts them.
+// The category graphs, numbered from 1.
 enum class CategoryGraph { Racecourse = 1, RaceNo = 2, RaceClass = 3 };
 
 struct CategoryGraphInfo {

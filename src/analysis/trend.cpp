@@ -122,14 +122,20 @@ TrendFigures computeTrend(const YearLedger& ledger, const Period& period) {
 
 int guessYear(const YearLedger& ledger, int currentYear) {
   using namespace std::chrono;
-  const TrendFigures figures = computeTrend(ledger);
+  // Only the dates count: no sums are needed.
+  std::vector<TrendDate> dates;
+  for (int m = 1; m <= 12; ++m) {
+    for (int d = 1; d <= kSlotsPerMonth; ++d) {
+      if (isRacingDay(daySlot(ledger, m, d))) dates.push_back({m, d});
+    }
+  }
   int bestYear = currentYear;
   int bestCount = -1;
   for (int y = currentYear - 29; y <= currentYear; ++y) {
     int count = 0;
-    for (const TrendDay& d : figures.days) {
-      const year_month_day date{year{y}, month{static_cast<unsigned>(d.date.month)},
-                                day{static_cast<unsigned>(d.date.day)}};
+    for (const TrendDate& d : dates) {
+      const year_month_day date{year{y}, month{static_cast<unsigned>(d.month)},
+                                day{static_cast<unsigned>(d.day)}};
       if (!date.ok()) continue;
       const weekday w{sys_days{date}};
       count += w == Saturday || w == Sunday;

@@ -1,5 +1,7 @@
 // The program: one main window over the data files of the working
-// directory. It takes no arguments and reads no settings.
+// directory. It takes no arguments; the settings it keeps are where its main
+// window was left and, per data directory, the year the trend window draws
+// its calendar for.
 
 #include <QApplication>
 #include <QDir>

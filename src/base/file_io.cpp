@@ -394,17 +394,26 @@ int removeTemporaries(const fs::path& dir, const std::string& file) {
 
 }  // namespace
 
-std::optional<FileContent> readWholeFile(const fs::path& path) {
+std::optional<FileContent> readWholeFile(const fs::path& path, ReadFailure& why) {
+  why = ReadFailure::Unreadable;
   try {
     // Without O_NONBLOCK, opening a FIFO waits for a writer for ever; on a
     // regular file the flag changes nothing.
     const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) return std::nullopt;
+    if (fd.get() < 0) {
+      if (errno == ENOENT || errno == ENOTDIR) why = ReadFailure::Missing;
+      return std::nullopt;
+    }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    if (::fstat(fd.get(), &st) != 0) return std::nullopt;
+    if (!S_ISREG(st.st_mode)) {
+      why = ReadFailure::NotRegularFile;
+      return std::nullopt;
+    }
     // A file far beyond any data file (a sparse one, say) is refused before
     // a byte of it is read.
     if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > kMaxDataFileBytes) {
+      why = ReadFailure::TooLarge;
       return std::nullopt;
     }
 
@@ -427,10 +436,16 @@ std::optional<FileContent> readWholeFile(const fs::path& path) {
       if (n == 0) break;
       file.size += static_cast<std::size_t>(n);
     }
+    why = ReadFailure::None;
     return file;
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
+}
+
+std::optional<FileContent> readWholeFile(const fs::path& path) {
+  ReadFailure why{};
+  return readWholeFile(path, why);
 }
 
 bool breaksLine(std::string_view record) { return record.find('\n') != std::string_view::npos; }

@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "browse/figures_panel.h"
-#include "state/app_state.h"
+#include "state/data_session.h"
 #include "widgets/core_text.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"
@@ -55,9 +55,9 @@ class EnterOpensRow : public QObject {
 
 }  // namespace
 
-BrowseWindow::BrowseWindow(AppState& state, Messages& messages, const QString& name,
+BrowseWindow::BrowseWindow(const DataSession& session, Messages& messages, const QString& name,
                            const QString& caption, const QString& panelCaption, QWidget* parent)
-    : ChildWindow(parent), state_(state), messages_(messages) {
+    : ChildWindow(parent), session_(session), messages_(messages) {
   setObjectName(name);
   setWindowTitle(caption);
   setFont(uiFont());
@@ -90,7 +90,9 @@ Grid* BrowseWindow::makeGrid(const QStringList& rowLabels, const QString& access
   for (int c = 0; c < kColumnCount; ++c) grid_->setCell(0, c + 1, headers[c]);
   for (int r = 0; r < rows; ++r) grid_->setCell(r + 1, 0, rowLabels[r]);
 
-  const int rowHeight = QFontMetrics(grid_->font()).height() + 6;
+  // Rows as tight as still reads well: the whole year must fit the work
+  // area under the menu bar, the strip and the status bar.
+  const int rowHeight = QFontMetrics(grid_->font()).height() + 4;
   grid_->verticalHeader()->setDefaultSectionSize(rowHeight);
   grid_->setMinimumHeight(2 * grid_->frameWidth() + grid_->horizontalHeader()->sizeHint().height() +
                           std::min(rows, kVisibleRows) * rowHeight);
@@ -216,11 +218,6 @@ void BrowseWindow::openBeside(ChildWindow* window) const {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
   }
-}
-
-void BrowseWindow::countClosed() {
-  state_.OpenWindowCount -= 1;
-  if (state_.OpenWindowCount == 1) state_.OpenWindowCount = 0;
 }
 
 void closeOpenWindow(const QMdiArea* area, const QString& name) {

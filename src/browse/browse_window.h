@@ -17,7 +17,7 @@ class QPushButton;
 
 namespace tamrel {
 
-struct AppState;
+class DataSession;
 class FiguresPanel;
 class Grid;
 class Messages;
@@ -32,8 +32,8 @@ class BrowseWindow : public ChildWindow {
   void refresh();
 
  protected:
-  BrowseWindow(AppState& state, Messages& messages, const QString& name, const QString& caption,
-               const QString& panelCaption, QWidget* parent);
+  BrowseWindow(const DataSession& session, Messages& messages, const QString& name,
+               const QString& caption, const QString& panelCaption, QWidget* parent);
 
   // Fills every figure; true when something could not be computed.
   virtual bool fillFigures() = 0;
@@ -66,11 +66,8 @@ class BrowseWindow : public ChildWindow {
   ChildWindow* openWindow(const QString& name) const;
   // Opens `window` at the top-left corner of the work area hosting this one.
   void openBeside(ChildWindow* window) const;
-  // The closing rule every browse window shares: one window fewer, and a
-  // count that would be left at 1 becomes 0.
-  void countClosed();
 
-  AppState& state_;
+  const DataSession& session_;
   Messages& messages_;
   FiguresPanel* panel_ = nullptr;
   Grid* grid_ = nullptr;

@@ -1,22 +1,20 @@
 #include "browse/day_browse.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <algorithm>
 
 #include "browse/figures_panel.h"
-#include "state/app_state.h"
+#include "state/data_session.h"
 #include "widgets/look.h"
 
 namespace tamrel {
 
-DayBrowse::DayBrowse(AppState& state, Messages& messages, QWidget* parent)
-    : BrowseWindow(state, messages, kName, QStringLiteral("日別統計情報"),
+DayBrowse::DayBrowse(const DataSession& session, Messages& messages, int month, int day,
+                     QWidget* parent)
+    : BrowseWindow(session, messages, kName, QStringLiteral("日別統計情報"),
                    QStringLiteral("日別累積"), parent),
-      // 最新表示 shows the same day again, whatever day another window has
-      // chosen since.
-      month_(std::clamp(state.CurrentMonth, 1, 12)),
-      day_(std::clamp(state.CurrentDay, 1, kSlotsPerMonth)) {
+      month_(std::clamp(month, 1, 12)),
+      day_(std::clamp(day, 1, kSlotsPerMonth)) {
   auto* notice =
       new QLabel(QStringLiteral("上記データを修正するには、収支入力で行って下さい"), this);
   notice->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -31,14 +29,9 @@ DayBrowse::DayBrowse(AppState& state, Messages& messages, QWidget* parent)
 bool DayBrowse::fillFigures() {
   tuk_->setText(QString::number(month_));
   hi_->setText(QString::number(day_));
-  const PanelFigures panel = panelFigures(daySlot(state_.ledger, month_, day_));
+  const PanelFigures panel = panelFigures(daySlot(session_.ledger(), month_, day_));
   panel_->fill(panel);
   return panel.overflow;
-}
-
-void DayBrowse::closeEvent(QCloseEvent* event) {
-  countClosed();
-  event->accept();
 }
 
 }  // namespace tamrel

@@ -13,16 +13,15 @@ class DayBrowse : public BrowseWindow {
  public:
   static inline const QString kName = QStringLiteral("DBlowse");
 
-  // Shows the state's current month and day; the opener has already counted
-  // it.
-  DayBrowse(AppState& state, Messages& messages, QWidget* parent = nullptr);
+  // Shows day `day` of `month` for as long as it stays open.
+  DayBrowse(const DataSession& session, Messages& messages, int month, int day,
+            QWidget* parent = nullptr);
 
   int month() const { return month_; }
   int day() const { return day_; }
 
  protected:
   bool fillFigures() override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   int month_;

@@ -13,15 +13,14 @@ class MonthBrowse : public BrowseWindow {
  public:
   static inline const QString kName = QStringLiteral("MBlowse");
 
-  // Shows the state's current month; the opener has already counted it.
-  MonthBrowse(AppState& state, Messages& messages, QWidget* parent = nullptr);
+  // Shows `month` (1..12) for as long as it stays open.
+  MonthBrowse(const DataSession& session, Messages& messages, int month, QWidget* parent = nullptr);
 
   int month() const { return month_; }
 
  protected:
   bool fillFigures() override;
   void openRow(int row) override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   int month_;

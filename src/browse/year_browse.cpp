@@ -1,6 +1,5 @@
 #include "browse/year_browse.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
@@ -8,7 +7,7 @@
 #include "browse/day_browse.h"
 #include "browse/figures_panel.h"
 #include "browse/month_browse.h"
-#include "state/app_state.h"
+#include "state/data_session.h"
 #include "widgets/core_text.h"
 #include "widgets/grid.h"
 #include "widgets/messages.h"
@@ -26,30 +25,28 @@ QStringList monthLabels() {
 
 }  // namespace
 
-YearBrowse::YearBrowse(AppState& state, Messages& messages, QWidget* parent)
-    : BrowseWindow(state, messages, kName, QStringLiteral("総合統計情報"),
+YearBrowse::YearBrowse(const DataSession& session, Messages& messages, QWidget* parent)
+    : BrowseWindow(session, messages, kName, QStringLiteral("総合統計情報"),
                    QStringLiteral("総合累積"), parent) {
   const QString hint = QStringLiteral("該当月をダブルクリックすると月別詳細が表示されます");
   makeGrid(monthLabels(), QStringLiteral("月別の集計"))->setAccessibleDescription(hint);
   QPushButton* graph = makeButton(QStringLiteral("Command3D2"), QStringLiteral("グラフ表示"));
-  connect(graph, &QPushButton::clicked, this, [this] {
-    state_.MonthGraphOpen = true;
-    showMonthGraph();
-  });
+  connect(graph, &QPushButton::clicked, this, &YearBrowse::showMonthGraph);
   arrange(grid_, {new QLabel(hint)}, {graph});
   build();
 }
 
 bool YearBrowse::fillFigures() {
-  const PanelFigures panel = panelFigures(state_.ledger.year);
+  const PanelFigures panel = panelFigures(session_.ledger().year);
   panel_->fill(panel);
-  const GridFigures months = yearGridFigures(state_.ledger);
+  const GridFigures months = yearGridFigures(session_.ledger());
   fillGrid(months);
   return panel.overflow || months.overflow;
 }
 
 void YearBrowse::activated() {
-  if (state_.MonthGraphOpen) showMonthGraph();
+  // The graph stays in front of the window it belongs to.
+  bringToFront(openWindow(kGraphName));
 }
 
 void YearBrowse::showMonthGraph() {
@@ -58,33 +55,23 @@ void YearBrowse::showMonthGraph() {
     bringToFront(open);
     return;
   }
-  const MonthProfits profits = monthProfits(state_.ledger);
+  const MonthProfits profits = monthProfits(session_.ledger());
   if (profits.overflow) messages_.error(kAmountOutOfRange);
   std::vector<ProfitPoint> points;
   for (int m = 1; m <= 12; ++m) {
     points.push_back(
         {fromCore(graphMonthLabel(m)), profits.values[static_cast<std::size_t>(m - 1)]});
   }
-  AppState& state = state_;
   openBeside(new ProfitGraphWindow(messages_, kGraphName, QStringLiteral("月別利益表示"),
-                                   std::move(points), [&state] { state.MonthGraphOpen = false; }));
+                                   std::move(points), /*closed=*/{}));
 }
 
 void YearBrowse::openRow(int row) {
   if (row < 1 || row > 12) return;
-  state_.CurrentMonth = row;
   // A month browse already open (this month or another) makes way for the
   // one asked for, built afresh.
   if (ChildWindow* open = openWindow(MonthBrowse::kName)) open->closeWindow();
-  state_.MonthBrowseOpen = true;
-  state_.OpenWindowCount += 1;
-  openBeside(new MonthBrowse(state_, messages_));
-}
-
-void YearBrowse::closeEvent(QCloseEvent* event) {
-  countClosed();
-  state_.YearBrowseOpen = false;
-  event->accept();
+  openBeside(new MonthBrowse(session_, messages_, row));
 }
 
 void closeMonthAndDayBrowse(const QMdiArea& area) {

@@ -15,8 +15,7 @@ class YearBrowse : public BrowseWindow {
   static inline const QString kName = QStringLiteral("Fblowse");
   static inline const QString kGraphName = QStringLiteral("FGrapher1");
 
-  // The opener has already set the open flags.
-  YearBrowse(AppState& state, Messages& messages, QWidget* parent = nullptr);
+  YearBrowse(const DataSession& session, Messages& messages, QWidget* parent = nullptr);
 
   // While the monthly graph is open it comes back in front of this window.
   void activated() override;
@@ -24,7 +23,6 @@ class YearBrowse : public BrowseWindow {
  protected:
   bool fillFigures() override;
   void openRow(int row) override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   void showMonthGraph();

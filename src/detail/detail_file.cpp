@@ -62,35 +62,75 @@ void appendLine(std::string& out, const TicketRecord& record) {
 
 }  // namespace
 
-LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path) {
-  const auto file = readWholeFile(path);
-  if (!file) {
+LoadReport loadTicketFile(TicketStore& store, const std::filesystem::path& path) {
+  ReadFailure why{};
+  const auto file = readWholeFile(path, why);
+  LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
+  if (file) {
+    report = loadTicketText(store, file->bytes(), file->complete);
+  } else {
     emptyMonths(store);
-    return LoadCode::Unreadable;
   }
-  return loadTicketBytes(store, file->bytes(), file->complete);
+  report.path = path;
+  return report;
+}
+
+LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path) {
+  return loadTicketFile(store, path).code;
 }
 
 LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool complete) {
+  return loadTicketText(store, bytes, complete).code;
+}
+
+LoadReport loadTicketText(TicketStore& store, std::string_view bytes, bool complete) {
   emptyMonths(store);
-  bool monthFull = false;
-  forEachLine(bytes, [&](std::string_view line) {
-    const int prefix = linePrefix(line);
-    if (prefix == 0) {
-      takeRecord(store.header, line);
-    } else if (prefix > 0) {
-      MonthTickets& month = store.month(prefix);
-      if (month.count >= kMaxMonthTickets) {
-        monthFull = true;
-        return false;
-      }
-      takeRecord(month.records[static_cast<std::size_t>(month.count)], line);
-      ++month.count;
-      month.records[static_cast<std::size_t>(month.count)].markBlank();
-    }
-    return true;
-  });
-  return monthFull || !complete ? LoadCode::Unreadable : LoadCode::Ok;
+  // The month being filled and its count are held here, and stored when
+  // another month's line comes: a count kept in the store would make every
+  // line wait for the previous line's write of it.
+  int current = 0;
+  int count = 0;
+  std::array<char, 2> currentPrefix{};
+  const auto putBack = [&] {
+    if (current > 0) store.month(current).count = static_cast<std::int16_t>(count);
+  };
+  int fullMonth = 0;  // the month whose 500th line came
+  forEachLine(
+      bytes,
+      [&](std::string_view line) {
+        // Nearly every line is of the month before it: two bytes tell.
+        const bool sameMonth = current > 0 && line.size() >= 2 && line[0] == currentPrefix[0] &&
+                               line[1] == currentPrefix[1];
+        const int prefix = sameMonth ? current : linePrefix(line);
+        if (prefix == 0) {
+          takeRecord(store.header, line);
+          return true;
+        }
+        if (prefix < 0) return true;
+        if (prefix != current) {
+          putBack();
+          current = prefix;
+          currentPrefix = twoDigits(current);
+          count = store.month(current).count;
+        }
+        if (count >= kMaxMonthTickets) {
+          fullMonth = current;
+          return false;
+        }
+        takeRecord(store.month(current).slot(count), line);
+        ++count;
+        return true;
+      },
+      kLineBytes);
+  putBack();
+  // The end markers once at the end, not after every line: the slot after a
+  // line is the next line's, written over anyway.
+  for (MonthTickets& month : store.months) month.slot(month.count).markBlank();
+  if (fullMonth > 0) {
+    return refusal(LoadCode::Unreadable, LoadFault::TooManyTickets, fullMonth);
+  }
+  if (!complete) return refusal(LoadCode::Unreadable, LoadFault::CutShort);
+  return {};
 }
 
 std::string ticketFileText(const TicketStore& store) {

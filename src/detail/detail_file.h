@@ -14,10 +14,12 @@ namespace tamrel {
 // Empties the months (header kept), then reads the file: Ok at its end,
 // Unreadable when it cannot be read or a month's 500th line arrives (what was
 // read before stays).
+LoadReport loadTicketFile(TicketStore& store, const std::filesystem::path& path);
 LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path);
 
 // The same from the file's bytes; `complete` false when a read error cut them
-// short.
+// short. The report's path is left empty.
+LoadReport loadTicketText(TicketStore& store, std::string_view bytes, bool complete = true);
 LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool complete = true);
 
 // The file's bytes: header, then months in calendar order, slot order within

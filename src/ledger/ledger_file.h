@@ -29,6 +29,52 @@ enum class LoadCode : std::int16_t {
 // The message the shell shows for a failed load (UTF-8); empty for Ok.
 std::string loadCodeMessage(LoadCode code);
 
+// Why a file was refused, finer than its code: what a user needs to mend it.
+enum class LoadFault : std::int8_t {
+  None,
+  Missing,
+  NotRegularFile,
+  TooLarge,
+  Unreadable,      // no permission, no memory, it changed while read
+  CutShort,        // a read error after some lines
+  DayBeforeMonth,  // ledger: a day line before the first month line
+  NoYearTotal,     // ledger: no year-total line
+  MonthCount,      // ledger: `count` month lines, not 12
+  FirstHalfDays,   // ledger: `count` day lines in months 1..6, not 186
+  SecondHalfDays,  // ledger: `count` day lines in months 7..12, not 186
+  TooManyMonths,   // ledger: a 13th month line
+  TooManyFirstHalfDays,
+  TooManySecondHalfDays,
+  TooManyTickets,  // tickets: month `count` has a 500th ticket
+};
+
+// The result of loading one file: its code for the program's logic, and for
+// the user which file it was and why it was refused.
+struct LoadReport {
+  std::filesystem::path path;
+  LoadCode code = LoadCode::Ok;
+  LoadFault fault = LoadFault::None;
+  int count = 0;  // the lines found, or the month, as the fault says
+  bool ok() const { return code == LoadCode::Ok; }
+};
+
+// A refusal without its path: the loaders of bytes give these.
+inline LoadReport refusal(LoadCode code, LoadFault fault, int count = 0) {
+  LoadReport report;
+  report.code = code;
+  report.fault = fault;
+  report.count = count;
+  return report;
+}
+
+// Why the file was refused, in words (UTF-8), e.g. "月の行が11行です（12行の
+// はずです）"; empty for a file that loaded.
+std::string loadFaultText(const LoadReport& report);
+
+// The file's full path and the reason, two lines, for a message's
+// informative text; empty for a file that loaded.
+std::string loadFailureDetail(const LoadReport& report);
+
 // Where a data file lives: its bare name in the working directory until the
 // user has switched to a data directory, then inside that directory.
 std::filesystem::path dataFilePath(bool dataDirSwitched, const std::string& dataDir,
@@ -36,11 +82,16 @@ std::filesystem::path dataFilePath(bool dataDirSwitched, const std::string& data
 
 // Fills the ledger from the file. Records are not cleared first: a load that
 // stops early leaves what it read, and the rest keeps its previous content.
+LoadReport loadLedgerFile(YearLedger& ledger, const std::filesystem::path& path);
 LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path);
 
 // The same from the file's bytes; `complete` false when a read error cut them
-// short.
+// short. The report's path is left empty.
+LoadReport loadLedgerText(YearLedger& ledger, std::string_view bytes, bool complete = true);
 LoadCode loadLedgerBytes(YearLedger& ledger, std::string_view bytes, bool complete = true);
+
+// The fault of a file that could not be read at all.
+LoadFault faultOf(ReadFailure failure);
 
 // The file's bytes as loading and saving see them (385 lines, CR LF).
 std::string ledgerFileText(const YearLedger& ledger);

@@ -36,16 +36,27 @@ const QString kAlreadyOpen = QStringLiteral("すでにウィンドウは開か�
 const QString kCloseOthers = QStringLiteral("他のウィンドウを全て閉じて下さい");
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 
+// A failed load's message: the code's text, and as its informative text
+// which file was refused and why, so that the user knows what to mend.
+void reportFailedLoad(Messages& messages, LoadCode code, const LoadOutcome& outcome) {
+  messages.error(QString::fromStdString(loadCodeMessage(code)),
+                 QString::fromStdString(outcome.detail()));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* parent)
     : QMainWindow(parent), messages_(messages), session_(new DataSession(this)) {
   setObjectName(QStringLiteral("Fmain"));
-  setWindowTitle(QStringLiteral("Tamrel Ver2.03"));
+  // [*]: Qt's marker of unsaved changes, shown while the data is modified.
+  setWindowTitle(QStringLiteral("Tamrel Ver2.03[*]"));
   setFont(uiFont());
   // The strip must not be hidden through the tool-bar context menu.
   setContextMenuPolicy(Qt::NoContextMenu);
 
+  // The commands first: the menus and the strip buttons both follow them.
+  buildActions();
+  buildMenus();
   auto* strip = new QToolBar(this);
   strip->setObjectName(QStringLiteral("Picture1"));
   strip->setMovable(false);
@@ -57,19 +68,21 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
   workArea_->setObjectName(QStringLiteral("workArea"));
   workArea_->setAccessibleName(QStringLiteral("作業領域"));
   setCentralWidget(workArea_);
+  fillWindowMenu();
+  buildStatusBar();
+
   resize(1024, 740);
+  restoreWindowGeometry();
 
   session_->setDataDir(dataDir);
-  if (!state().StartupNoticePending) {
-    state().StartupNoticePending = true;
+  if (!startupNoticePending_) {
+    startupNoticePending_ = true;
     showWaitingNotice();
   }
   load();
-  state().OpenWindowCount = 0;
   if (initMsg_ != nullptr) initMsg_->close();
 }
 
-AppState& MainWindow::state() { return session_->legacyState(); }
 const AppState& MainWindow::state() const { return session_->data(); }
 
 MainWindow::~MainWindow() {
@@ -122,12 +135,12 @@ QWidget* MainWindow::buildButtonStrip() {
   layout->addWidget(finishButton_);
   layout->addStretch(1);
 
-  connect(entryButton_, &QPushButton::clicked, this, &MainWindow::openEntry);
-  connect(yearBrowseButton_, &QPushButton::clicked, this, &MainWindow::openYearBrowse);
-  connect(analysisButton_, &QPushButton::clicked, this, &MainWindow::openAnalysis);
-  connect(switchButton_, &QPushButton::clicked, this, &MainWindow::switchData);
-  connect(initButton_, &QPushButton::clicked, this, &MainWindow::initialiseData);
-  connect(finishButton_, &QPushButton::clicked, this, &MainWindow::confirmFinish);
+  follow(entryButton_, entryAction_);
+  follow(yearBrowseButton_, yearBrowseAction_);
+  follow(analysisButton_, analysisAction_);
+  follow(switchButton_, switchAction_);
+  follow(initButton_, initAction_);
+  follow(finishButton_, finishAction_);
   return row;
 }
 
@@ -160,21 +173,19 @@ void MainWindow::showWaitingNotice() {
 
 LoadOutcome MainWindow::load() {
   const LoadOutcome outcome = session_->load();
+  dataDirLabel_->setText(QDir::toNativeSeparators(session_->dataDirPath()));
   // Either file failing leaves the data unusable for the working windows.
-  if (!outcome.ok()) disableWorkingButtons();
+  if (outcome.ok()) {
+    tellStatus(QStringLiteral("データを読み込みました"));
+  } else {
+    disableWorkingCommands(/*includingSwitch=*/true);
+  }
   return outcome;
-}
-
-void MainWindow::disableWorkingButtons() {
-  entryButton_->setEnabled(false);
-  yearBrowseButton_->setEnabled(false);
-  analysisButton_->setEnabled(false);
-  switchButton_->setEnabled(false);
 }
 
 bool MainWindow::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
-  if (event->type() == QEvent::WindowActivate && state().StartupNoticePending) reportLoadResult();
+  if (event->type() == QEvent::WindowActivate && startupNoticePending_) reportLoadResult();
   return handled;
 }
 
@@ -182,43 +193,40 @@ void MainWindow::reportLoadResult() {
   if (initMsg_ != nullptr && initMsg_->isVisible()) initMsg_->close();
   // Cleared before the box is shown: closing the box activates this window
   // again, and the start-up load is reported once only.
-  state().StartupNoticePending = false;
-  if (state().LoadResult != LoadCode::Ok)
-    messages_.error(QString::fromStdString(loadCodeMessage(state().LoadResult)));
+  startupNoticePending_ = false;
+  if (state().LoadResult != LoadCode::Ok) {
+    reportFailedLoad(messages_, state().LoadResult, session_->lastLoad());
+  }
+}
+
+bool MainWindow::refuseSecondCopy(const QString& name) {
+  ChildWindow* open = findOpenWindow(workArea_, name);
+  if (open == nullptr) return false;
+  messages_.error(kAlreadyOpen);
+  // Hidden behind others, the user would not find it.
+  ChildWindow::bringToFront(open);
+  return true;
 }
 
 void MainWindow::openEntry() {
-  if (findOpenWindow(workArea_, QStringLiteral("Finput")) != nullptr) {
-    messages_.error(kAlreadyOpen);
-  } else if (state().LoadResult == LoadCode::Ok) {
-    state().OpenWindowCount = 1;
-    auto* entry = new EntryWindow(*session_, messages_);
-    connect(entry, &QObject::destroyed, this, [this] { state().OpenWindowCount = 0; });
-    openChildWindow(*workArea_, entry);
+  if (refuseSecondCopy(QStringLiteral("Finput"))) return;
+  if (state().LoadResult == LoadCode::Ok) {
+    openChildWindow(*workArea_, new EntryWindow(*session_, messages_));
   } else {
     messages_.error(QStringLiteral("ファイルが破損または存在しません"));
   }
 }
 
 void MainWindow::openYearBrowse() {
-  if (state().YearBrowseOpen) {
-    messages_.error(kAlreadyOpen);
-    return;
-  }
+  if (refuseSecondCopy(YearBrowse::kName)) return;
   // A new year browse starts the drill-down afresh.
   closeMonthAndDayBrowse(*workArea_);
-  state().OpenWindowCount = 2;
-  state().YearBrowseOpen = true;
-  openChildWindow(*workArea_, new YearBrowse(state(), messages_));
+  openChildWindow(*workArea_, new YearBrowse(*session_, messages_));
 }
 
 void MainWindow::openAnalysis() {
-  if (state().AnalysisOpen) {
-    messages_.error(kAlreadyOpen);
-    return;
-  }
-  state().AnalysisOpen = true;
-  openChildWindow(*workArea_, new AnalysisWindow(state(), messages_));
+  if (refuseSecondCopy(AnalysisWindow::kName)) return;
+  openChildWindow(*workArea_, new AnalysisWindow(*session_, messages_));
 }
 
 bool MainWindow::windowOpenBesides(const ChildWindow* except) const {
@@ -264,12 +272,13 @@ void MainWindow::completeSwitch(const QString& dir) {
   // Taken first, while nothing has changed yet: whatever may refuse a
   // directory refuses there, and the program stays where it was.
   if (!adoptDataDir(dir)) return;
-  // Every step runs whatever the one before gave; a failed load has disabled
-  // the working buttons, and nothing enables them again.
+  // Reported as at start-up: a failed load has disabled the working
+  // buttons, and the user is told which file failed and why.
   const LoadOutcome outcome = load();
-  state().OpenWindowCount = 0;
-  if (outcome.tickets == LoadCode::Ok) {
+  if (outcome.ok()) {
     messages_.notice(QStringLiteral("データの読み込みが終了しました"));
+  } else {
+    reportFailedLoad(messages_, outcome.combined(), outcome);
   }
   if (switchWindow_) switchWindow_->closeWindow();
 }
@@ -278,6 +287,9 @@ bool MainWindow::adoptDataDir(const QString& dir) {
   if (lock_ != nullptr) {
     switch (lock_->tryLock(dir)) {
       case DataDirLock::Result::Locked:
+        // Ours now: no other copy can be writing there, so what a crashed
+        // save left behind can go, as at start.
+        removeSaveLeftoversIn(dir.toStdString());
         break;
       case DataDirLock::Result::HeldByOther:
         messages_.error(dataInUseMessage(lock_->holder()));
@@ -294,19 +306,18 @@ bool MainWindow::adoptDataDir(const QString& dir) {
 }
 
 void MainWindow::initialiseData() {
-  // The flags miss a graph left open by its browse window, and the switch
-  // window, which would go on to load over the reset.
-  if (state().OpenWindowCount >= 1 || state().AnalysisOpen || windowOpenBesides(nullptr)) {
+  // Any open window would go on showing, or posting into, the old year; the
+  // switch window would go on to load over the reset.
+  if (windowOpenBesides(nullptr)) {
     messages_.error(kCloseOthers);
     return;
   }
-  if (!messages_.ask(QStringLiteral("データを初期化しますか？"))) return;
+  // The whole year is lost on はい: Enter and Escape must not get there.
+  if (!messages_.ask(QStringLiteral("データを初期化しますか？"), /*defaultYes=*/false)) return;
   session_->resetYear();
   // The reset year is not on disk yet: the working windows stay shut until
   // the next start.
-  entryButton_->setEnabled(false);
-  yearBrowseButton_->setEnabled(false);
-  analysisButton_->setEnabled(false);
+  disableWorkingCommands(/*includingSwitch=*/false);
 }
 
 void MainWindow::confirmFinish() {
@@ -324,6 +335,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
       return;
     }
   }
+  storeWindowGeometry();
   event->accept();
 }
 

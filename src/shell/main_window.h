@@ -1,12 +1,18 @@
 #pragma once
-// The frame of the program: the button strip, the work area hosting every
-// child window, start-up (loading both files) and exit (the save).
+// The frame of the program: the menu bar and the button strip, the work
+// area hosting every child window, the status bar, start-up (loading both
+// files), 保存 and exit (the save).
 
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
+class QAction;
+class QLabel;
 class QMdiArea;
+class QMenu;
 class QPushButton;
 class QWidget;
 
@@ -34,9 +40,10 @@ class MainWindow : public QMainWindow {
 
   DataSession& session() { return *session_; }
   const DataSession& session() const { return *session_; }
-  AppState& state();
   const AppState& state() const;
   QMdiArea* workArea() const { return workArea_; }
+  // Until the first activation has reported the start-up load.
+  bool startupNoticePending() const { return startupNoticePending_; }
 
   // The lock of the data directory this window works in, taken before it was
   // built; a switch moves it to the new directory (or stays where it is when
@@ -49,25 +56,60 @@ class MainWindow : public QMainWindow {
   void switchData();      // ﾃﾞｰﾀ入れ替え
   void initialiseData();  // ﾃﾞｰﾀ初期化
   void confirmFinish();   // 終了
+  void saveNow();         // 保存: both files, without a question
+  void showAbout();       // バージョン情報
+
+  // Builds a view over the data; the main window places and owns it.
+  using ViewFactory = std::function<ChildWindow*(const DataSession&, Messages&)>;
+  // Opens the view named `name` built by `make`; when one is open already,
+  // says so and brings it forward.
+  void openView(const QString& name, const ViewFactory& make);
+
+  // The command of that object name (menu item and strip button alike).
+  QAction* action(const QString& name) const;
+  QMenu* windowMenu() const { return windowMenu_; }
+  // Lists the open child windows in ウィンドウ, the active one checked.
+  void fillWindowMenu();
 
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // One command of the menus; `slot` runs when it is triggered.
+  QAction* addCommand(const char* name, const QString& text, void (MainWindow::*slot)());
+  void buildActions();
+  void buildMenus();
+  // 表示's entries below the separator: one per view beyond the seed's.
+  void addViews(QMenu* menu);
+  QAction* addView(QMenu* menu, const char* actionName, const QString& text,
+                   const QString& viewName, ViewFactory make);
+  void buildStatusBar();
+  // The last event, shown for a few seconds.
+  void tellStatus(const QString& text);
+  void showModified(bool modified);
+  void restoreWindowGeometry();
+  void storeWindowGeometry() const;
+  // The strip button follows its command: enabled, and triggering it.
+  static void follow(QPushButton* button, QAction* command);
+  void disableWorkingCommands(bool includingSwitch);
   QWidget* buildButtonStrip();
   void showWaitingNotice();
   LoadOutcome load();
   void reportLoadResult();
-  void disableWorkingButtons();
+
   // Whether a window other than `except` is open in the work area.
   bool windowOpenBesides(const ChildWindow* except) const;
+  // When a window of that name is open: says so and brings it forward.
+  bool refuseSecondCopy(const QString& name);
   // "完了" in the switch window: load from `dir` and go on there.
   void completeSwitch(const QString& dir);
   // Makes `dir` the data directory; false (nothing changed, the user told
   // why) when another copy of the program holds it.
   bool adoptDataDir(const QString& dir);
 
+  // From the waiting notice until the load result has been reported.
+  bool startupNoticePending_ = false;
   DataDirLock* lock_ = nullptr;
   Messages& messages_;
   DataSession* session_ = nullptr;
@@ -80,6 +122,20 @@ class MainWindow : public QMainWindow {
   QPushButton* switchButton_ = nullptr;
   QPushButton* initButton_ = nullptr;
   QPushButton* finishButton_ = nullptr;
+  QAction* entryAction_ = nullptr;
+  QAction* yearBrowseAction_ = nullptr;
+  QAction* analysisAction_ = nullptr;
+  QAction* switchAction_ = nullptr;
+  QAction* initAction_ = nullptr;
+  QAction* finishAction_ = nullptr;
+  QAction* saveAction_ = nullptr;
+  // Every view the working windows' rule covers: shut after a failed load
+  // or an initialisation.
+  QList<QAction*> viewActions_;
+  QMenu* windowMenu_ = nullptr;
+  QList<QAction*> windowCommands_;
+  QLabel* dataDirLabel_ = nullptr;
+  QLabel* unsavedLabel_ = nullptr;
 };
 
 }  // namespace tamrel

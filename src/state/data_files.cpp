@@ -7,11 +7,25 @@ namespace tamrel {
 
 LoadOutcome loadData(AppState& state) {
   LoadOutcome outcome;
-  outcome.ledger = loadLedger(state.ledger, state.ledgerPath());
+  const LoadReport ledger = loadLedgerFile(state.ledger, state.ledgerPath());
   // The ticket file is read even when the ledger failed, so that both
   // stores hold whatever could be read.
-  outcome.tickets = loadTickets(state.tickets, state.ticketPath());
+  const LoadReport tickets = loadTicketFile(state.tickets, state.ticketPath());
+  outcome.ledger = ledger.code;
+  outcome.tickets = tickets.code;
+  for (const LoadReport& report : {ledger, tickets}) {
+    if (!report.ok()) outcome.refused.push_back(report);
+  }
   return outcome;
+}
+
+std::string LoadOutcome::detail() const {
+  std::string text;
+  for (const LoadReport& report : refused) {
+    if (!text.empty()) text += "\n\n";
+    text += loadFailureDetail(report);
+  }
+  return text;
 }
 
 SaveOutcome saveData(const AppState& state, const SaveProbe* probe) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "state/app_state.h"
 
@@ -16,6 +17,11 @@ struct LoadOutcome {
   // The ledger's code if it failed, otherwise the ticket file's.
   LoadCode combined() const { return ledger != LoadCode::Ok ? ledger : tickets; }
   bool ok() const { return combined() == LoadCode::Ok; }
+  // Each file that did not load, the ledger first: its path and why.
+  std::vector<LoadReport> refused;
+  // The informative text of the message of a failed load: the full path and
+  // the reason of each refused file; empty when both loaded.
+  std::string detail() const;
 };
 
 // Loads the ledger, then the tickets, from the state's data location; the

@@ -19,7 +19,8 @@ void DataSession::setDataDir(const QString& dir) {
 }
 
 LoadOutcome DataSession::load() {
-  const LoadOutcome outcome = loadData(*state_);
+  lastLoad_ = loadData(*state_);
+  const LoadOutcome& outcome = lastLoad_;
   state_->LoadResult = outcome.combined();
   setModified(false);
   emit dataLoaded();

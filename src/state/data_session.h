@@ -35,6 +35,8 @@ class DataSession : public QObject {
   // Loads both files from the data directory; announces dataLoaded() and
   // leaves nothing modified.
   LoadOutcome load();
+  // What the last load gave, the files refused and why included.
+  const LoadOutcome& lastLoad() const { return lastLoad_; }
   // Saves both files; on success nothing is modified any more. On failure
   // saveFailureText() of the outcome says why.
   SaveOutcome save();
@@ -46,10 +48,6 @@ class DataSession : public QObject {
   // An empty year in memory; announces yearReset().
   void resetYear();
 
-  // The whole state, writable, for the windows that still keep their
-  // coordination in it. Data changes never go through this.
-  AppState& legacyState() { return *state_; }
-
  signals:
   void dayPosted(int month, int day);
   void ticketsChanged(int month);
@@ -58,9 +56,14 @@ class DataSession : public QObject {
   void modifiedChanged(bool modified);
 
  private:
+  // Tests put figures straight into the stores, as a damaged or edited file
+  // would leave them (tests/support/session_access.h).
+  friend struct DataSessionTestAccess;
+
   void setModified(bool modified);
 
   std::unique_ptr<AppState> state_;
+  LoadOutcome lastLoad_;
 };
 
 }  // namespace tamrel

@@ -3,8 +3,17 @@
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QShortcut>
 
 namespace tamrel {
+
+ChildWindow::ChildWindow(QWidget* parent) : QWidget(parent) {
+  // A shortcut rather than a key handler: a grid or a box holding the focus
+  // would take the key for itself and never pass it on.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QShortcut::activated, this, [this] { escapePressed(); });
+}
 
 void ChildWindow::closeWindow() {
   // Closing the frame closes the content first (QMdiSubWindow::closeEvent

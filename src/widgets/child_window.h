@@ -11,10 +11,14 @@ namespace tamrel {
 class ChildWindow : public QWidget {
   Q_OBJECT
  public:
-  using QWidget::QWidget;
+  explicit ChildWindow(QWidget* parent = nullptr);
 
   // Called each time this window becomes the active child window.
   virtual void activated() {}
+
+  // Escape anywhere in the window: what its 閉じる does, unless a window
+  // gives Escape another meaning while it asks something.
+  virtual void escapePressed() { closeWindow(); }
 
   // Closes the window with its frame (as the title-bar close box would).
   void closeWindow();

@@ -40,6 +40,10 @@ void BoxMessages::notice(const QString& text) {
   showWithOk(parent_, QMessageBox::Information, kConfirmTitle, text);
 }
 
+void BoxMessages::inform(const QString& title, const QString& text) {
+  showWithOk(parent_, QMessageBox::Information, title, text);
+}
+
 bool BoxMessages::ask(const QString& text, bool defaultYes) {
   QMessageBox box(QMessageBox::Question, kConfirmTitle, text, QMessageBox::NoButton, parent_);
   prepare(box);

@@ -25,6 +25,12 @@ class Messages {
   // "確認ﾒｯｾｰｼﾞ" with はい/いいえ; true for はい. Enter answers はい unless
   // `defaultYes` is false (a question whose はい destroys data).
   virtual bool ask(const QString& text, bool defaultYes = true) = 0;
+  // Information the user asked for (バージョン情報), under its own `title`,
+  // with OK. Without a box of its own it is told as a notice.
+  virtual void inform(const QString& title, const QString& text) {
+    (void)title;
+    notice(text);
+  }
 };
 
 // The production implementation: application-modal QMessageBox with Japanese
@@ -35,6 +41,7 @@ class BoxMessages final : public Messages {
   void error(const QString& text, const QString& detail = QString()) override;
   void notice(const QString& text) override;
   bool ask(const QString& text, bool defaultYes = true) override;
+  void inform(const QString& title, const QString& text) override;
 
  private:
   QWidget* parent_;

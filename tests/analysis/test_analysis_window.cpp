@@ -24,6 +24,7 @@
 #include "state/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "support/window_host.h"
 #include "widgets/grid.h"
 #include "widgets/profit_graph.h"
 
@@ -44,12 +45,19 @@ const char* const kGrids[] = {"GridBaba",  "GridRace",   "GridYobi",  "GridCose"
 class TestAnalysisWindow : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<testdata::DataDir> dir_;
-  std::unique_ptr<ScriptedMessages> messages_;
-  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<WindowHost> host_;
+  MainWindow* main_ = nullptr;
+  ScriptedMessages* messages_ = nullptr;
 
-  AppState& state() { return main_->state(); }
-  QMdiArea& area() { return *main_->workArea(); }
+  AppState& state() { return host_->data(); }
+  QMdiArea& area() { return *host_->area(); }
+  // The category graph that comes forward on activation (0: none): the
+  // open analysis window's, or else the one in front in the work area.
+  int graphKind() {
+    const std::optional<CategoryGraph> kind =
+        window() != nullptr ? window()->graphKind() : frontCategoryGraph(area());
+    return kind ? static_cast<int>(*kind) : 0;
+  }
 
   void addTicket(int month, std::string_view codes, std::int32_t purchase, std::int32_t payout) {
     analysisdata::append(state().tickets, month,
@@ -97,26 +105,20 @@ class TestAnalysisWindow : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<testdata::DataDir>();
-    QVERIFY(dir_->writeSample());
-    messages_ = std::make_unique<ScriptedMessages>();
-    main_ = std::make_unique<MainWindow>(*messages_, dir_->path());
-    main_->show();
-    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+    host_ = std::make_unique<WindowHost>();
+    QVERIFY(host_->start());
+    main_ = host_->main.get();
+    messages_ = &host_->messages;
     clearTickets(state().tickets);
   }
-  void cleanup() {
-    main_.reset();
-    messages_.reset();
-    dir_.reset();
-  }
+  void cleanup() { host_.reset(); }
 
   void opensOnTheRaceTabWithTheYearsFigures() {
     addTicket(3, "1A11111111", 3000, 4500);
     addTicket(11, "1111111111", 300, 200);
     QVERIFY(openAnalysis() != nullptr);
     QCOMPARE(messages_->count(), 0);
-    QVERIFY(state().AnalysisOpen);
+    QVERIFY(host_->isOpen(AnalysisWindow::kName));
     QCOMPARE(window()->windowTitle(), QStringLiteral("詳細表示ウィンドウ"));
     QCOMPARE(window()->subWindow()->pos(), QPoint(0, 0));
     QCOMPARE(window()->tabs()->currentIndex(), 1);
@@ -208,7 +210,7 @@ class TestAnalysisWindow : public QObject {
     if (tab < 9) QCOMPARE(shown.front()->objectName(), QString::fromLatin1(kGrids[tab]));
 
     press("GraphBtn");
-    QCOMPARE(state().CategoryGraphKind, enabled ? (tab == 5 ? 3 : tab + 1) : 0);
+    QCOMPARE(graphKind(), enabled ? (tab == 5 ? 3 : tab + 1) : 0);
     QCOMPARE(area().subWindowList().size(), enabled ? 2 : 1);
 
     // Back on tab 0 the button works again.
@@ -222,7 +224,7 @@ class TestAnalysisWindow : public QObject {
     QVERIFY(openAnalysis() != nullptr);
     QPointer<ProfitGraphWindow> shown = graphFromTab(5);
     QVERIFY(shown != nullptr);
-    QCOMPARE(state().CategoryGraphKind, 3);
+    QCOMPARE(graphKind(), 3);
     QCOMPARE(shown->objectName(), QStringLiteral("FGClass"));
     QCOMPARE(shown->windowTitle(), QStringLiteral("クラス別利益表示"));
     QCOMPARE(shown->subWindow()->pos(), QPoint(0, 0));
@@ -263,7 +265,7 @@ class TestAnalysisWindow : public QObject {
     QCOMPARE(window()->subWindow()->pos(), QPoint(0, 0));
     QCOMPARE(messages_->count(), 0);
     // Still open: a second copy and the initialisation are refused.
-    QVERIFY(state().AnalysisOpen);
+    QVERIFY(host_->isOpen(AnalysisWindow::kName));
     QTest::mouseClick(main_->findChild<QPushButton*>(QStringLiteral("BLOWSENEW")), Qt::LeftButton);
     QCOMPARE(messages_->texts(), QStringList{kAlreadyOpen});
     main_->initialiseData();
@@ -279,7 +281,7 @@ class TestAnalysisWindow : public QObject {
     QCOMPARE(framesNamed("FSyosai"), 1);
     press("CancelCmd");
     QTRY_VERIFY(first.isNull());
-    QVERIFY(!state().AnalysisOpen);
+    QVERIFY(!host_->isOpen(AnalysisWindow::kName));
     messages_->clear();
     QVERIFY(openAnalysis() != nullptr);
     QCOMPARE(messages_->count(), 0);
@@ -304,9 +306,9 @@ class TestAnalysisWindow : public QObject {
       analysis->subWindow()->close();
     }
     QTRY_VERIFY(analysis.isNull());
-    QVERIFY(!state().AnalysisOpen);
+    QVERIFY(!host_->isOpen(AnalysisWindow::kName));
     QVERIFY(baba != nullptr && baba->isVisible());
-    QCOMPARE(state().CategoryGraphKind, 1);
+    QCOMPARE(graphKind(), 1);
 
     // A new analysis window brings the open graph forward instead of
     // building a second one.
@@ -331,9 +333,9 @@ class TestAnalysisWindow : public QObject {
     QFETCH(bool, byButton);
     QVERIFY(openAnalysis() != nullptr);
     QVERIFY(graphFromTab(0) != nullptr);
-    QCOMPARE(state().CategoryGraphKind, 1);
+    QCOMPARE(graphKind(), 1);
     QVERIFY(graphFromTab(1) != nullptr);
-    QCOMPARE(state().CategoryGraphKind, 2);
+    QCOMPARE(graphKind(), 2);
     QVERIFY(graph(CategoryGraph::Racecourse) != nullptr);
     QPointer<ProfitGraphWindow> gone = graph(closed);
     QVERIFY(gone != nullptr);
@@ -343,7 +345,7 @@ class TestAnalysisWindow : public QObject {
       gone->subWindow()->close();
     }
     QTRY_VERIFY(gone.isNull());
-    QCOMPARE(state().CategoryGraphKind, 0);
+    QCOMPARE(graphKind(), 0);
     // Neither graph comes forward when the analysis window is activated.
     area().setActiveSubWindow(window()->subWindow());
     QTRY_COMPARE(active(), window()->subWindow());
@@ -365,7 +367,8 @@ class TestAnalysisWindow : public QObject {
     QVERIFY(openAnalysis() != nullptr);
     QTRY_COMPARE(active(), window()->subWindow());
     // As after a graph that was closed in a way that left the kind set.
-    state().CategoryGraphKind = kind;
+    window()->setGraphKind(kind == 0 ? std::nullopt
+                                     : std::optional<CategoryGraph>(CategoryGraph(kind)));
     area().setActiveSubWindow(nullptr);
     area().setActiveSubWindow(window()->subWindow());
     if (name.isEmpty()) {

@@ -29,6 +29,7 @@
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "support/window_host.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"
 #include "widgets/profit_graph.h"
@@ -54,53 +55,14 @@ const QColor kRed(255, 0, 0);
 
 // The main window on the sample files, with its ledger then emptied so each
 // test puts in what it needs.
-struct Host {
-  testdata::DataDir dir;
-  ScriptedMessages messages;
-  std::unique_ptr<MainWindow> main;
-
+struct Host : WindowHost {
   Host() {
-    if (!dir.writeSample()) qFatal("cannot write the sample files");
-    main = std::make_unique<MainWindow>(messages, dir.path());
-    main->show();
-    main->activateWindow();
+    if (!start()) qFatal("the main window did not start");
   }
 
-  AppState& state() { return main->state(); }
-  YearLedger& ledger() { return main->state().ledger; }
-  QMdiArea* area() const { return main->workArea(); }
+  AppState& state() { return data(); }
+  YearLedger& ledger() { return data().ledger; }
 
-  // The open windows of that name (closed ones linger hidden until deleted).
-  QList<QWidget*> windows(const QString& name) const {
-    QList<QWidget*> found;
-    for (QMdiSubWindow* frame : area()->subWindowList()) {
-      if (!frame->isHidden() && frame->widget()->objectName() == name) found << frame->widget();
-    }
-    return found;
-  }
-  QWidget* window(const QString& name) const {
-    const QList<QWidget*> found = windows(name);
-    return found.size() == 1 ? found.front() : nullptr;
-  }
-  // The names of every open window, sorted.
-  QStringList openNames() const {
-    QStringList names;
-    for (QMdiSubWindow* frame : area()->subWindowList()) {
-      if (!frame->isHidden()) names << frame->widget()->objectName();
-    }
-    names.sort();
-    return names;
-  }
-  QString activeName() const {
-    QMdiSubWindow* frame = area()->activeSubWindow();
-    return frame != nullptr ? frame->widget()->objectName() : QString();
-  }
-
-  template <typename T = QWidget>
-  T* child(const QString& windowName, const QString& name) const {
-    QWidget* w = window(windowName);
-    return w != nullptr ? w->findChild<T*>(name) : nullptr;
-  }
   QString text(const QString& windowName, const QString& box) const {
     auto* b = child<QLineEdit>(windowName, box);
     return b != nullptr ? b->text() : QStringLiteral("<no box>");
@@ -114,13 +76,6 @@ struct Host {
     return g != nullptr ? g->cell(row, col) : QStringLiteral("<no grid>");
   }
 
-  bool press(const QString& windowName, const QString& button) {
-    auto* b = windowName.isEmpty() ? main->findChild<QPushButton*>(button)
-                                   : child<QPushButton>(windowName, button);
-    if (b == nullptr) return false;
-    QTest::mouseClick(b, Qt::LeftButton);
-    return true;
-  }
   bool openYear() { return press({}, QStringLiteral("Blowse")) && window(kYear) != nullptr; }
 
   // Double-clicks row `row` of the window's grid, on a data cell or on the
@@ -144,20 +99,16 @@ struct Host {
            doubleClickRow(kMonth, day) && window(kDay) != nullptr;
   }
 
-  void activate(const QString& windowName) {
-    if (QWidget* w = window(windowName)) {
-      area()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w->parentWidget()));
-    }
-  }
-
-  // "count YearBrowseOpen MonthBrowseOpen MonthGraphOpen: open windows"
+  // "count YearBrowseOpen MonthBrowseOpen MonthGraphOpen: open windows",
+  // as the windows used to keep them by hand, now read off the work area:
+  // the count is the open browse windows plus one while any is open.
   QString bookkeeping() const {
-    const AppState& s = main->state();
+    const int browses = int(isOpen(kYear)) + int(isOpen(kMonth)) + int(isOpen(kDay));
     return QStringLiteral("%1 %2 %3 %4: %5")
-        .arg(s.OpenWindowCount)
-        .arg(int(s.YearBrowseOpen))
-        .arg(int(s.MonthBrowseOpen))
-        .arg(int(s.MonthGraphOpen))
+        .arg(browses == 0 ? 0 : browses + 1)
+        .arg(int(isOpen(kYear)))
+        .arg(int(isOpen(kMonth)))
+        .arg(int(isOpen(kGraph)))
         .arg(openNames().join(QLatin1Char(' ')));
   }
 };
@@ -181,7 +132,6 @@ class TestBrowseWindows : public QObject {
  private slots:
   void init() {
     host_ = std::make_unique<Host>();
-    QVERIFY(QTest::qWaitForWindowActive(host_->main.get()));
     resetLedger(host_->ledger());
   }
   void cleanup() { host_.reset(); }
@@ -478,14 +428,12 @@ void TestBrowseWindows::monthShowsItsDaySlots() {
     putTotals(l.firstHalf[i], 10000 + slot, 0);
     putTotals(l.secondHalf[i], 20000 + slot, 0);
   }
-  host_->state().CurrentDay = 9;
   QVERIFY(host_->openYear());
   QVERIFY(host_->doubleClickRow(kYear, month));
-  QCOMPARE(host_->state().CurrentMonth, month);
+  QCOMPARE(qobject_cast<MonthBrowse*>(host_->window(kMonth))->month(), month);
   QCOMPARE(host_->text(kMonth, "Tuk"), QString::number(month));
   QCOMPARE(host_->child<QLineEdit>(kMonth, "Tuk")->palette().color(QPalette::Text),
            QColor(Qt::white));
-  QCOMPARE(host_->state().CurrentDay, 1);  // every build starts at the first day
   auto* grid = host_->child<Grid>(kMonth, "Grid1");
   QCOMPARE(grid->rowCountWithHeader(), 32);
   QCOMPARE(grid->cell(1, 0), QString("\u3000１日"));
@@ -514,7 +462,7 @@ void TestBrowseWindows::dayShowsItsSlot() {
   auto& block = secondHalf ? host_->ledger().secondHalf : host_->ledger().firstHalf;
   putBet(block[static_cast<std::size_t>(slot - 1)], BetType::Fuk, 400, 600);
   QVERIFY(host_->drillDown(month, day));
-  QCOMPARE(host_->state().CurrentDay, day);
+  QCOMPARE(qobject_cast<DayBrowse*>(host_->window(kDay))->day(), day);
   QCOMPARE(host_->text(kDay, "Tuk"), QString::number(month));
   QCOMPARE(host_->text(kDay, "Hi"), QString::number(day));
   QCOMPARE(host_->text(kDay, "TosiFuk"), QString("400"));
@@ -619,7 +567,7 @@ void TestBrowseWindows::graphBroughtForwardNotRebuilt() {
   putTotals(host_->ledger().month(8), 2000, 500);
   QVERIFY(host_->openYear());
   QVERIFY(host_->press(kYear, "Command3D2"));
-  QVERIFY(host_->state().MonthGraphOpen);
+  QVERIFY(host_->isOpen(kGraph));
   QPointer<ProfitGraphWindow> graph = qobject_cast<ProfitGraphWindow*>(host_->window(kGraph));
   QVERIFY(graph != nullptr);
   QCOMPARE(host_->activeName(), kGraph);
@@ -662,7 +610,7 @@ void TestBrowseWindows::closingGraphClearsItsFlag() {
   } else {
     graph->parentWidget()->close();
   }
-  QVERIFY(!host_->state().MonthGraphOpen);
+  QVERIFY(!host_->isOpen(kGraph));
   QTRY_COMPARE(host_->openNames(), QStringList{kYear});
   // No longer shown again when the year browse is activated.
   host_->activate(kYear);

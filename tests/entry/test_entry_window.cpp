@@ -26,6 +26,7 @@
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
 #include "support/scripted_messages.h"
+#include "support/session_access.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
 
@@ -74,7 +75,7 @@ struct Host {
 
   Host() {
     // The stores as a loaded file would leave them: nothing modified.
-    AppState& stored = session.legacyState();
+    AppState& stored = DataSessionTestAccess::state(session);
     resetYear(stored.ledger, stored.tickets);
     BetAmounts baseline;
     // 5 March: 単勝 1000 staked, 2350 paid; ﾜｲﾄﾞ 500 staked, nothing paid.
@@ -611,7 +612,8 @@ class TestEntryWindow : public QObject {
     BetAmounts baseline;
     const BetAmounts wide =
         dayAmounts({{BetType::Tan, 123456789, 1234567890}, {BetType::Ren3, -99999999, 99999999}});
-    QCOMPARE(postDay(host_->session.legacyState().ledger, baseline, 6, 7, wide), PostResult::Ok);
+    QCOMPARE(postDay(DataSessionTestAccess::state(host_->session).ledger, baseline, 6, 7, wide),
+             PostResult::Ok);
     const LedgerRecord monthBefore = host_->state->ledger.month(6);
     QVERIFY(showDay(6, 7));
     QCOMPARE(host_->text("TosiTan"), QString("123456789"));
@@ -913,8 +915,8 @@ class TestEntryWindow : public QObject {
     QVERIFY(showDay(3, 5));
     // The year's 単勝 stake near the top of the range: one more large day
     // cannot be posted.
-    QVERIFY(setAmount(host_->session.legacyState().ledger.year, Quantity::Stake, BetType::Tan,
-                      2147000000));
+    QVERIFY(setAmount(DataSessionTestAccess::state(host_->session).ledger.year, Quantity::Stake,
+                      BetType::Tan, 2147000000));
     const YearLedger before = host_->state->ledger;
     const BetAmounts baseline = host_->window->dayBaseline();
     type("TosiTan", "99999999");
@@ -934,7 +936,7 @@ class TestEntryWindow : public QObject {
   }
 
   void fullMonthRefusesBeforePosting() {
-    AppState& state = host_->session.legacyState();
+    AppState& state = DataSessionTestAccess::state(host_->session);
     // 499 live tickets in March on other days.
     QCOMPARE(storeDayTickets(state.tickets, 3, 1, ticketsOf(3, 1, 200)), TransferResult::Ok);
     QCOMPARE(storeDayTickets(state.tickets, 3, 2, ticketsOf(3, 2, 200)), TransferResult::Ok);
@@ -959,7 +961,7 @@ class TestEntryWindow : public QObject {
   }
 
   void confirmStoresEditedTickets() {
-    AppState& state = host_->session.legacyState();
+    AppState& state = DataSessionTestAccess::state(host_->session);
     QVERIFY(showDay(3, 5));
     host_->window->takeTickets(ticketsOf(3, 5, 3), {});
     click("ChkCmd");
@@ -974,7 +976,7 @@ class TestEntryWindow : public QObject {
   }
 
   void postsToTheDayItShows() {
-    AppState& state = host_->session.legacyState();
+    AppState& state = DataSessionTestAccess::state(host_->session);
     QVERIFY(showDay(3, 5));
     host_->window->takeTickets(ticketsOf(3, 5, 1), {});
     type("TosiTan", "4000");
@@ -1014,7 +1016,7 @@ class TestEntryWindow : public QObject {
   }
 
   void dayWithTooManyTicketsDoesNotOpenTheTicketWindow() {
-    AppState& state = host_->session.legacyState();
+    AppState& state = DataSessionTestAccess::state(host_->session);
     // 201 tickets of 5 March: possible only from an edited file.
     MonthTickets& march = state.tickets.month(3);
     for (int i = 0; i < 201; ++i) march.slot(i) = newTicket(3, 5);

@@ -21,6 +21,7 @@
 #include "state/app_state.h"
 #include "state/data_session.h"
 #include "support/scripted_messages.h"
+#include "support/session_access.h"
 #include "widgets/child_window.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"
@@ -149,7 +150,7 @@ struct Harness {
   }
 
   DataSession session;
-  AppState& state = session.legacyState();
+  AppState& state = DataSessionTestAccess::state(session);
   int month = 5;
   int day = 11;
   std::optional<DayTicketList> kept;
@@ -213,7 +214,7 @@ struct EntryHarness {
   }
 
   DataSession session;
-  AppState& state = session.legacyState();
+  AppState& state = DataSessionTestAccess::state(session);
   ScriptedMessages messages;
   QMdiArea area;
   QPointer<EntryWindow> entry;

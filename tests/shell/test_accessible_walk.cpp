@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QSet>
 #include <QTabBar>
@@ -25,6 +27,7 @@
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "support/window_host.h"
 #include "widgets/child_window.h"
 #include "widgets/grid.h"
 
@@ -97,15 +100,14 @@ bool sameStop(const QWidget* a, const QWidget* b) {
 class TestAccessibleWalk : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<testdata::DataDir> dir_;
-  std::unique_ptr<ScriptedMessages> msgs_;
-  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<WindowHost> host_;
+  MainWindow* main_ = nullptr;
 
   QWidget* window(const QString& name) const {
     for (QMdiSubWindow* frame : main_->workArea()->subWindowList()) {
       if (frame->widget()->objectName() == name && !frame->isHidden()) return frame->widget();
     }
-    return name == QStringLiteral("Fmain") ? main_.get() : nullptr;
+    return name == QStringLiteral("Fmain") ? main_ : nullptr;
   }
   bool press(QWidget* parent, const char* name) { return parent && gui::click(parent, name); }
   bool dclickRow(QWidget* parent, int row) {
@@ -117,9 +119,9 @@ class TestAccessibleWalk : public QObject {
   // Opens `name` the way a user gets to it.
   bool open(const QString& name) {
     if (name == "Fmain") return true;
-    if (name == "FUpdate") return press(main_.get(), "SSCommand1");
+    if (name == "FUpdate") return press(main_, "SSCommand1");
     if (name == "Finput" || name == "jrabaken") {
-      if (!press(main_.get(), "Command3D1")) return false;
+      if (!press(main_, "Command3D1")) return false;
       QWidget* entry = window(QStringLiteral("Finput"));
       if (!gui::choose(entry, QStringLiteral("MM"), 4) ||
           !gui::choose(entry, QStringLiteral("DD"), 2)) {
@@ -128,13 +130,13 @@ class TestAccessibleWalk : public QObject {
       return name == "Finput" || press(entry, "SSCommand1");
     }
     if (name == "Fblowse" || name == "MBlowse" || name == "DBlowse" || name == "FGrapher1") {
-      if (!press(main_.get(), "Blowse")) return false;
+      if (!press(main_, "Blowse")) return false;
       if (name == "FGrapher1") return press(window(QStringLiteral("Fblowse")), "Command3D2");
       if (name == "Fblowse") return true;
       if (!dclickRow(window(QStringLiteral("Fblowse")), 5)) return false;
       return name == "MBlowse" || dclickRow(window(QStringLiteral("MBlowse")), 3);
     }
-    if (!press(main_.get(), "BLOWSENEW")) return false;
+    if (!press(main_, "BLOWSENEW")) return false;
     QWidget* analysis = window(QStringLiteral("FSyosai"));
     const int tab = name == "FGBaba" ? 0 : name == "FGRace" ? 1 : name == "FGClass" ? 5 : -1;
     if (tab < 0) return true;
@@ -159,17 +161,37 @@ class TestAccessibleWalk : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<testdata::DataDir>();
-    QVERIFY(dir_->writeSample());
-    msgs_ = std::make_unique<ScriptedMessages>();
-    main_ = std::make_unique<MainWindow>(*msgs_, dir_->path());
-    main_->show();
-    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+    host_ = std::make_unique<WindowHost>();
+    QVERIFY(host_->start());
+    main_ = host_->main.get();
   }
-  void cleanup() {
-    main_.reset();
-    msgs_.reset();
-    dir_.reset();
+  void cleanup() { host_.reset(); }
+
+  // Every menu of the menu bar and every item in it, the window list too.
+  void menusNamed() {
+    QVERIFY(press(main_, "Blowse"));
+    main_->fillWindowMenu();
+    QStringList unnamed;
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(main_->menuBar());
+    QVERIFY(bar != nullptr && bar->childCount() == 4);
+    for (QAction* entry : main_->menuBar()->actions()) {
+      QMenu* menu = entry->menu();
+      QVERIFY(menu != nullptr);
+      if (!japanese(menu->title())) unnamed << menu->objectName();
+      QAccessibleInterface* face = QAccessible::queryAccessibleInterface(menu);
+      QVERIFY(face != nullptr && face->childCount() > 0);
+      for (int i = 0; i < face->childCount(); ++i) {
+        QAccessibleInterface* item = face->child(i);
+        if (item->role() == QAccessible::Separator) continue;
+        if (!japanese(item->text(QAccessible::Name))) {
+          unnamed << menu->objectName() + QStringLiteral(": ") + item->text(QAccessible::Name);
+        }
+      }
+    }
+    for (int i = 0; i < bar->childCount(); ++i) {
+      if (!japanese(bar->child(i)->text(QAccessible::Name))) unnamed << QStringLiteral("bar item");
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
   }
 
   void everyControlNamedAndReached_data() {

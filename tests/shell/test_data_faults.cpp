@@ -23,6 +23,7 @@
 
 #include "shell/main_window.h"
 #include "state/app_state.h"
+#include "state/data_session.h"
 #include "support/main_window_data_dir.h"
 #include "support/odd_files.h"
 #include "support/scripted_messages.h"
@@ -63,14 +64,13 @@ bool activate(QWidget& w) {
 }
 
 // What confirming 20 August in the entry window leaves in memory.
-BetAmounts postAugust20(AppState& s) {
+BetAmounts postAugust20(DataSession& s) {
   BetAmounts baseline;
-  if (!showDay(s.ledger, baseline, 8, 20)) return {};
+  if (!showDay(s.ledger(), baseline, 8, 20)) return {};
   BetAmounts values;
   values.stake[index(BetType::Ren3)] = 3000;
   values.payout[index(BetType::Ren3)] = 45000;
-  if (postDay(s.ledger, baseline, 8, 20, values) != PostResult::Ok) return {};
-  s.DataChanged = true;
+  if (s.postDay(8, 20, baseline, values) != PostResult::Ok) return {};
   return values;
 }
 
@@ -121,32 +121,56 @@ void TestDataFaults::initTestCase() {
 void TestDataFaults::hostileFileAtStartUp_data() {
   QTest::addColumn<QString>("file");  // which data file is hostile
   QTest::addColumn<QString>("kind");
+  QTest::addColumn<QString>("message");
+  QTest::addColumn<QString>("reason");  // the informative text's second line
+
+  const QString notRegular =
+      QStringLiteral("通常のファイルではありません（フォルダ、FIFO、デバイスなど）");
   QTest::newRow("tosidata.dat is a FIFO") << "tosidata.dat"
-                                          << "fifo";
+                                          << "fifo" << kMissing << notRegular;
   QTest::newRow("info.dat links to a FIFO") << "info.dat"
-                                            << "link to fifo";
+                                            << "link to fifo" << kMissing << notRegular;
   QTest::newRow("info.dat links to /dev/zero") << "info.dat"
-                                               << "link to /dev/zero";
-  QTest::newRow("tosidata.dat is a sparse 100 GB file") << "tosidata.dat"
-                                                        << "sparse 107374182400";
+                                               << "link to /dev/zero" << kMissing << notRegular;
+  QTest::newRow("info.dat is a directory") << "info.dat"
+                                           << "directory" << kMissing << notRegular;
+  QTest::newRow("tosidata.dat is a sparse 100 GB file")
+      << "tosidata.dat"
+      << "sparse 107374182400" << kMissing << QStringLiteral("8MBを超えています");
+  QTest::newRow("tosidata.dat links into a folder that is gone")
+      << "tosidata.dat"
+      << "dangling link" << kMissing << QStringLiteral("ファイルがありません");
+  QTest::newRow("tosidata.dat has eleven month lines")
+      << "tosidata.dat"
+      << "eleven" << QStringLiteral("データファイルが破損しています月ﾚｺｰﾄﾞ")
+      << QStringLiteral("月の行が11行です（12行のはずです）");
 }
 
 void TestDataFaults::hostileFileAtStartUp() {
   QFETCH(QString, file);
   QFETCH(QString, kind);
+  QFETCH(QString, message);
+  QFETCH(QString, reason);
   testdata::DataDir dir;
   QVERIFY(dir.writeSample());
   const fs::path path = fsPath(dir.filePath(file));
   fs::remove(path);
-  QVERIFY(testsupport::makeOddFile(path, kind.toStdString()));
+  if (kind == "eleven") {
+    QVERIFY(writeBytes(path, testdata::elevenMonthLedger()));
+  } else {
+    QVERIFY(testsupport::makeOddFile(path, kind.toStdString()));
+  }
 
   // The start-up used to wait for ever on a FIFO and end with
   // std::bad_alloc on an endless or huge file; now it is an unreadable file.
+  // The message says which file and why, so that the user can mend it.
   ScriptedMessages msgs;
   MainWindow w(msgs, dir.path());
   QVERIFY(activate(w));
-  QCOMPARE(msgs.texts(), QStringList{kMissing});
+  QCOMPARE(msgs.texts(), QStringList{message});
   QCOMPARE(msgs.last().title, kErrorTitle);
+  QCOMPARE(msgs.lastDetail(),
+           QStringLiteral("ファイル: %1\n理由: %2").arg(dir.filePath(file), reason));
   for (const char* name : kWorkingButtons) {
     auto* b = w.findChild<QPushButton*>(QString::fromLatin1(name));
     QVERIFY2(b != nullptr && !b->isEnabled(), name);
@@ -211,8 +235,8 @@ void TestDataFaults::failedSaveChangesNothing() {
   MainWindow w(msgs, QString::fromStdString(data.string()));
   QVERIFY(activate(w));
   QCOMPARE(msgs.count(), 0);
-  AppState& s = w.state();
-  const BetAmounts values = postAugust20(s);
+  const AppState& s = w.state();
+  const BetAmounts values = postAugust20(w.session());
   QVERIFY(s.DataChanged);
 
   // The fault, and how the user mends it.
@@ -305,9 +329,8 @@ void TestDataFaults::linkedFilesSavedThroughTheirLinks() {
   ScriptedMessages msgs;
   MainWindow w(msgs, QString::fromStdString(data.string()));
   QVERIFY(activate(w));
-  AppState& s = w.state();
-  const BetAmounts values = postAugust20(s);
-  QVERIFY(storeDayTickets(s.tickets, 5, 3, DayTicketList{}) == TransferResult::Ok);
+  const BetAmounts values = postAugust20(w.session());
+  QVERIFY(w.session().storeDayTickets(5, 3, DayTicketList{}) == TransferResult::Ok);
   msgs.answer(true);
   w.close();
   QCOMPARE(msgs.texts(), QStringList{kSaveQuestion});

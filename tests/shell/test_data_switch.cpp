@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "support/window_host.h"
 #include "switch/switch_window.h"
 #include "widgets/child_window.h"
 
@@ -33,6 +35,8 @@ namespace {
 
 const QString kUpdateQuestion = QStringLiteral("元のデータを更新しますか？");
 const QString kLoaded = QStringLiteral("データの読み込みが終了しました");
+const QString kMissing = QStringLiteral("データファイルが存在しません");
+const QString kDamagedMonths = QStringLiteral("データファイルが破損しています月ﾚｺｰﾄﾞ");
 const QString kCloseOthers = QStringLiteral("他のウィンドウを全て閉じて下さい");
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 const QString kFinishQuestion = QStringLiteral("終了しますか？");
@@ -69,14 +73,13 @@ QMap<QString, QByteArray> snapshot(const QString& path) {
 
 // What confirming a day in the entry window does: 3 May gets 複勝 600 on
 // top of the sample, its ticket is replaced by none, the data is changed.
-BetAmounts postChange(AppState& s) {
+BetAmounts postChange(DataSession& s) {
   BetAmounts baseline;
-  (void)showDay(s.ledger, baseline, 5, 3);
+  (void)showDay(s.ledger(), baseline, 5, 3);
   BetAmounts values = baseline;
   values.stake[index(BetType::Fuk)] += 600;
-  if (postDay(s.ledger, baseline, 5, 3, values) != PostResult::Ok) return {};
-  (void)storeDayTickets(s.tickets, 5, 3, DayTicketList{});
-  s.DataChanged = true;
+  if (s.postDay(5, 3, baseline, values) != PostResult::Ok) return {};
+  (void)s.storeDayTickets(5, 3, DayTicketList{});
   return values;
 }
 
@@ -100,10 +103,8 @@ class WorkingDirectory {
 
 // The program started on the sample files of a temporary directory, whose
 // subdirectory "next" holds another year.
-struct Session {
-  DataDir dir;
-  ScriptedMessages msgs;
-  std::unique_ptr<MainWindow> main;
+struct Session : WindowHost {
+  ScriptedMessages& msgs = messages;
 
   // With `fromWorkingDir` the program is started as a user starts it: on
   // the bare file names of the working directory.
@@ -113,7 +114,8 @@ struct Session {
     if (!dir.write("next/tosidata.dat", next.ledger) || !dir.write("next/info.dat", next.tickets)) {
       return false;
     }
-    main = std::make_unique<MainWindow>(msgs, fromWorkingDir ? QString() : dir.path());
+    if (!fromWorkingDir) return WindowHost::start(false);
+    main = std::make_unique<MainWindow>(msgs, QString());
     main->show();
     main->activateWindow();
     return QTest::qWaitForWindowActive(main.get());
@@ -172,7 +174,7 @@ class TestDataSwitch : public QObject {
     Session s;
     QVERIFY(s.start());
     const QMap<QString, QByteArray> before = snapshot(s.dir.path());
-    const BetAmounts posted = postChange(s.main->state());
+    const BetAmounts posted = postChange(s.main->session());
 
     s.msgs.answer(save);
     QVERIFY(s.openSwitch());
@@ -206,8 +208,8 @@ class TestDataSwitch : public QObject {
     QFETCH(QString, reason);
     Session s;
     QVERIFY(s.start());
-    AppState& state = s.main->state();
-    const BetAmounts posted = postChange(state);
+    const AppState& state = s.main->state();
+    const BetAmounts posted = postChange(s.main->session());
     // A directory in the file's place defeats every writer, root included.
     QVERIFY(QFile::remove(s.path(blocked)));
     QVERIFY(QDir(s.dir.path()).mkdir(blocked));
@@ -235,9 +237,9 @@ class TestDataSwitch : public QObject {
     QFETCH(bool, changed);
     Session s;
     QVERIFY(s.start());
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     if (changed) {
-      (void)postChange(state);
+      (void)postChange(s.main->session());
       s.msgs.answer(false);
     }
     const std::string ledger = ledgerFileText(state.ledger);
@@ -278,14 +280,19 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.dir.backdate());
     const QMap<QString, QByteArray> oldFiles = snapshot(s.dir.path());
     const QDateTime oldLedgerTime = s.dir.modified("tosidata.dat");
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     QCOMPARE(state.DataDirSwitched, !fromWorkingDir);
 
     QVERIFY(s.openSwitch());
     // Not switched yet, the tree starts in the working directory.
     QCOMPARE(named<QLineEdit>(s.switchWindow(), "Text1")->text(), native(s.dir.path()));
     QVERIFY(s.chooseInTree(s.path("next")));
+    // Windows that follow the data hear of the new year once.
+    QSignalSpy loaded(&s.session(), &DataSession::dataLoaded);
+    QSignalSpy reset(&s.session(), &DataSession::yearReset);
     QVERIFY(s.complete());
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(reset.count(), 0);
     QCOMPARE(s.msgs.texts(), QStringList{kLoaded});
     QCOMPARE(s.msgs.last().title, kConfirmTitle);
     QVERIFY(s.switchClosed());
@@ -296,14 +303,14 @@ class TestDataSwitch : public QObject {
              std::filesystem::path(s.path("next").toStdString()) / "tosidata.dat");
     QCOMPARE(state.LoadResult, LoadCode::Ok);
     QVERIFY(!state.DataChanged);
-    QCOMPARE(state.OpenWindowCount, 0);
+    QTRY_VERIFY(s.openNames().isEmpty());
     const testdata::SampleFiles next = otherYear();
     QCOMPARE(ledgerFileText(state.ledger), next.ledger);
     QCOMPARE(ticketFileText(state.tickets), next.tickets);
     for (const char* name : kWorkingButtons) QVERIFY2(s.button(name)->isEnabled(), name);
 
     // The next exit with changes writes both files there, and only there.
-    const BetAmounts posted = postChange(state);
+    const BetAmounts posted = postChange(s.main->session());
     s.msgs.clear();
     s.msgs.answer({true, true});
     QVERIFY(click(s.main.get(), "Finish"));
@@ -318,23 +325,31 @@ class TestDataSwitch : public QObject {
     QCOMPARE(s.dir.modified("tosidata.dat"), oldLedgerTime);
   }
 
+  // A switch whose files do not load says so as start-up does: the code's
+  // message, with each refused file's full path and reason.
   void switchToUnusableDirectory_data() {
     QTest::addColumn<QString>("ledger");   // "good", "eleven" or "" (absent)
     QTest::addColumn<QString>("tickets");  // "good" or "" (absent)
     QTest::addColumn<bool>("vanishes");    // removed after it was chosen
     QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("notice");  // the ticket file loaded
+    QTest::addColumn<QStringList>("refused");  // file name, reason, ...
 
+    const QString missing = QStringLiteral("ファイルがありません");
+    const QStringList both{"tosidata.dat", missing, "info.dat", missing};
     QTest::newRow("empty directory") << ""
-                                     << "" << false << 7 << false;
-    QTest::newRow("ledger without info.dat") << "good"
-                                             << "" << false << 7 << false;
-    QTest::newRow("info.dat without ledger") << ""
-                                             << "good" << false << 7 << true;
-    QTest::newRow("eleven month lines") << "eleven"
-                                        << "good" << false << 3 << true;
+                                     << "" << false << 7 << both;
+    QTest::newRow("ledger without info.dat")
+        << "good"
+        << "" << false << 7 << QStringList{"info.dat", missing};
+    QTest::newRow("info.dat without ledger")
+        << ""
+        << "good" << false << 7 << QStringList{"tosidata.dat", missing};
+    QTest::newRow("eleven month lines")
+        << "eleven"
+        << "good" << false << 3
+        << QStringList{"tosidata.dat", QStringLiteral("月の行が11行です（12行のはずです）")};
     QTest::newRow("vanished after it was chosen") << "good"
-                                                  << "good" << true << 7 << false;
+                                                  << "good" << true << 7 << both;
   }
 
   void switchToUnusableDirectory() {
@@ -342,7 +357,7 @@ class TestDataSwitch : public QObject {
     QFETCH(QString, tickets);
     QFETCH(bool, vanishes);
     QFETCH(int, code);
-    QFETCH(bool, notice);
+    QFETCH(QStringList, refused);
 
     Session s;
     QVERIFY(s.start());
@@ -360,10 +375,17 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.chooseInTree(target));
     if (vanishes) QVERIFY(QDir(target).removeRecursively());
     QVERIFY(s.complete());
-    QCOMPARE(s.msgs.texts(), notice ? QStringList{kLoaded} : QStringList{});
+    QCOMPARE(s.msgs.shown(),
+             (QList<ShownMessage>{{kErrorTitle, code == 3 ? kDamagedMonths : kMissing}}));
+    QStringList detail;
+    for (qsizetype i = 0; i + 1 < refused.size(); i += 2) {
+      detail << QStringLiteral("ファイル: %1\n理由: %2")
+                    .arg(target + '/' + refused[i], refused[i + 1]);
+    }
+    QCOMPARE(s.msgs.lastDetail(), detail.join(QStringLiteral("\n\n")));
     QVERIFY(s.switchClosed());
 
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     QCOMPARE(QString::fromStdString(state.DataDir), native(target));
     QCOMPARE(static_cast<int>(state.LoadResult), code);
     QVERIFY(!state.DataChanged);
@@ -425,7 +447,7 @@ class TestDataSwitch : public QObject {
     QFETCH(QString, refusal);
     Session s;
     QVERIFY(s.start());
-    AppState& state = s.main->state();
+    const AppState& state = s.main->state();
     if (other == "entry") {
       QVERIFY(click(s.main.get(), "Command3D1"));
     } else if (other == "switch") {
@@ -445,7 +467,7 @@ class TestDataSwitch : public QObject {
     }
     QCOMPARE(s.main->workArea()->subWindowList().size(), 1);
     // Changed data would have the save offered first: refused, nothing is.
-    (void)postChange(state);
+    (void)postChange(s.main->session());
     const QMap<QString, QByteArray> files = snapshot(s.dir.path());
 
     QVERIFY(click(s.main.get(), "SSCommand1"));
@@ -472,7 +494,7 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.chooseInTree(s.path("next")));
     // The switch window is modeless: the entry window can be opened beside it.
     QVERIFY(click(s.main.get(), "Command3D1"));
-    QVERIFY(findOpenWindow(s.main->workArea(), "Finput") != nullptr);
+    QVERIFY(s.isOpen("Finput"));
     const std::string ledger = ledgerFileText(s.main->state().ledger);
 
     QVERIFY(s.complete());
@@ -484,7 +506,7 @@ class TestDataSwitch : public QObject {
     auto* entry = s.main->findChild<EntryWindow*>();
     QVERIFY(entry != nullptr);
     QVERIFY(click(entry, "Command3D1"));  // 閉じる
-    QTRY_VERIFY(findOpenWindow(s.main->workArea(), "Finput") == nullptr);
+    QTRY_VERIFY(!s.isOpen("Finput"));
     s.msgs.clear();
     QVERIFY(s.complete());
     QCOMPARE(s.msgs.texts(), QStringList{kLoaded});

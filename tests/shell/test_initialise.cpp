@@ -5,11 +5,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
 #include "shell/main_window.h"
 #include "state/app_state.h"
+#include "state/data_session.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
@@ -126,7 +128,12 @@ class TestInitialise : public QObject {
       auto main = startOn(dir, msgs);
       QVERIFY(main != nullptr);
       msgs.answer({true, true, true});  // initialise, exit, save
+      QSignalSpy reset(&main->session(), &DataSession::yearReset);
+      QSignalSpy loaded(&main->session(), &DataSession::dataLoaded);
       QVERIFY(click(main.get(), "Command3D2"));
+      // Windows that follow the data hear of the empty year once.
+      QCOMPARE(reset.count(), 1);
+      QCOMPARE(loaded.count(), 0);
       QVERIFY(click(main.get(), "Finish"));
       QTRY_VERIFY(!main->isVisible());
       QCOMPARE(msgs.texts(),

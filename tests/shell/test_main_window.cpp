@@ -15,6 +15,7 @@
 #include "state/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "support/window_host.h"
 #include "widgets/child_window.h"
 
 using namespace tamrel;
@@ -170,7 +171,7 @@ void TestMainWindow::startup() {
     QCOMPARE(msgs.texts(), QStringList{message});
     QCOMPARE(msgs.last().title, kErrorTitle);
   }
-  QVERIFY(!w.state().StartupNoticePending);
+  QVERIFY(!w.startupNoticePending());
 }
 
 void TestMainWindow::waitingNoticeShownDuringLoad() {
@@ -187,7 +188,7 @@ void TestMainWindow::waitingNoticeShownDuringLoad() {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   QVERIFY(qAbs(watcher.shownAt.center().x() - screen.center().x()) <= 1);
   QVERIFY(qAbs(watcher.shownAt.center().y() - screen.center().y()) <= 1);
-  QVERIFY(w.state().StartupNoticePending);  // until the first activation
+  QVERIFY(w.startupNoticePending());  // until the first activation
 }
 
 void TestMainWindow::finishAnsweredNoKeepsRunning() {
@@ -196,7 +197,7 @@ void TestMainWindow::finishAnsweredNoKeepsRunning() {
   ScriptedMessages msgs;
   MainWindow w(msgs, dir.path());
   QVERIFY(activate(w));
-  w.state().DataChanged = true;
+  QVERIFY(testhost::makeModified(w.session()));
 
   msgs.answer(false);
   click(w, "Finish");
@@ -250,14 +251,13 @@ void TestMainWindow::exitAfterPosting() {
   // What confirming a day in the entry window does: post it, store its
   // tickets, mark the data changed. 3 May: 複勝 600 staked, nothing back;
   // the day's only ticket is replaced by none.
-  AppState& s = w.state();
+  DataSession& session = w.session();
   BetAmounts baseline;
-  QVERIFY(showDay(s.ledger, baseline, 5, 3).has_value());
+  QVERIFY(showDay(session.ledger(), baseline, 5, 3).has_value());
   BetAmounts values = baseline;
   values.stake[index(BetType::Fuk)] = 600;
-  QCOMPARE(postDay(s.ledger, baseline, 5, 3, values), PostResult::Ok);
-  QCOMPARE(storeDayTickets(s.tickets, 5, 3, DayTicketList{}), TransferResult::Ok);
-  s.DataChanged = true;
+  QCOMPARE(session.postDay(5, 3, baseline, values), PostResult::Ok);
+  QCOMPARE(session.storeDayTickets(5, 3, DayTicketList{}), TransferResult::Ok);
 
   msgs.answer({true, save});
   click(w, "Finish");
@@ -296,14 +296,13 @@ void TestMainWindow::failedSaveKeepsRunning() {
   ScriptedMessages msgs;
   MainWindow w(msgs, dir.path());
   QVERIFY(activate(w));
-  AppState& s = w.state();
+  const AppState& s = w.state();
   BetAmounts baseline;
   QVERIFY(showDay(s.ledger, baseline, 8, 20).has_value());
   BetAmounts values;
   values.stake[index(BetType::Ren3)] = 3000;
   values.payout[index(BetType::Ren3)] = 45000;
-  QCOMPARE(postDay(s.ledger, baseline, 8, 20, values), PostResult::Ok);
-  s.DataChanged = true;
+  QCOMPARE(w.session().postDay(8, 20, baseline, values), PostResult::Ok);
 
   // A directory in the file's place defeats every writer, root included.
   QVERIFY(QFile::remove(dir.filePath(blocked)));
@@ -344,7 +343,6 @@ void TestMainWindow::entryOpensOnceAtTopLeft() {
 
   click(w, "Command3D1");
   QCOMPARE(msgs.count(), 0);
-  QCOMPARE(w.state().OpenWindowCount, 1);
   QVERIFY(findOpenWindow(w.workArea(), "Finput") != nullptr);
   const QList<QMdiSubWindow*> frames = w.workArea()->subWindowList();
   QCOMPARE(frames.size(), 1);
@@ -380,7 +378,6 @@ void TestMainWindow::entryRefusedAfterFailedLoad() {
   QCOMPARE(msgs.texts(), QStringList{QStringLiteral("ファイルが破損または存在しません")});
   QCOMPARE(msgs.last().title, kErrorTitle);
   QVERIFY(findOpenWindow(w.workArea(), "Finput") == nullptr);
-  QCOMPARE(w.state().OpenWindowCount, 0);
   QCOMPARE(w.workArea()->subWindowList().size(), 0);
 }
 
@@ -392,62 +389,56 @@ void TestMainWindow::browseButtonsRefuseSecondCopy_data() {
 
 void TestMainWindow::browseButtonsRefuseSecondCopy() {
   QFETCH(QString, buttonName);
-  DataDir dir;
-  QVERIFY(dir.writeSample());
-  ScriptedMessages msgs;
-  MainWindow w(msgs, dir.path());
-  QVERIFY(activate(w));
+  WindowHost host;
+  QVERIFY(host.start());
+  MainWindow& w = *host.main;
+  ScriptedMessages& msgs = host.messages;
   const QByteArray name = buttonName.toLatin1();
 
-  // The other window's flag does not refuse this one.
-  if (buttonName == "Blowse") {
-    w.state().AnalysisOpen = true;
-  } else {
-    w.state().YearBrowseOpen = true;
-  }
+  // The other window open does not refuse this one.
+  click(w, buttonName == "Blowse" ? "BLOWSENEW" : "Blowse");
   click(w, name.constData());
   QCOMPARE(msgs.count(), 0);
 
-  if (buttonName == "Blowse") {
-    w.state().YearBrowseOpen = true;
-  } else {
-    w.state().AnalysisOpen = true;
-  }
+  // A second copy is refused, and the open one comes to the front.
+  const QString own =
+      buttonName == "Blowse" ? QStringLiteral("Fblowse") : QStringLiteral("FSyosai");
+  host.activate(buttonName == "Blowse" ? QStringLiteral("FSyosai") : QStringLiteral("Fblowse"));
   click(w, name.constData());
   QCOMPARE(msgs.texts(), QStringList{kAlreadyOpen});
+  QTRY_COMPARE(host.activeName(), own);
+  QCOMPARE(host.windows(own).size(), 1);
 }
 
 void TestMainWindow::initialiseRefusedOrDeclined_data() {
-  QTest::addColumn<int>("openWindows");
-  QTest::addColumn<bool>("analysisOpen");
+  QTest::addColumn<QString>("opened");  // the strip button pressed first, if any
   QTest::addColumn<QStringList>("expected");
 
   const QString refusal = QStringLiteral("他のウィンドウを全て閉じて下さい");
   const QString question = QStringLiteral("データを初期化しますか？");
-  QTest::newRow("entry window open") << 1 << false << QStringList{refusal};
-  QTest::newRow("browse windows open") << 2 << false << QStringList{refusal};
-  QTest::newRow("analysis open") << 0 << true << QStringList{refusal};
-  QTest::newRow("answered いいえ") << 0 << false << QStringList{question};
+  QTest::newRow("entry window open") << "Command3D1" << QStringList{refusal};
+  QTest::newRow("browse windows open") << "Blowse" << QStringList{refusal};
+  QTest::newRow("analysis open") << "BLOWSENEW" << QStringList{refusal};
+  QTest::newRow("answered いいえ") << "" << QStringList{question};
 }
 
 void TestMainWindow::initialiseRefusedOrDeclined() {
-  QFETCH(int, openWindows);
-  QFETCH(bool, analysisOpen);
+  QFETCH(QString, opened);
   QFETCH(QStringList, expected);
 
-  DataDir dir;
-  QVERIFY(dir.writeSample());
-  ScriptedMessages msgs;
-  MainWindow w(msgs, dir.path());
-  QVERIFY(activate(w));
-  w.state().OpenWindowCount = openWindows;
-  w.state().AnalysisOpen = analysisOpen;
+  WindowHost host;
+  QVERIFY(host.start());
+  MainWindow& w = *host.main;
+  ScriptedMessages& msgs = host.messages;
+  if (!opened.isEmpty()) click(w, opened.toLatin1().constData());
   const std::string ledgerBefore = ledgerFileText(w.state().ledger);
   const std::string ticketsBefore = ticketFileText(w.state().tickets);
 
   if (expected.front().endsWith(QStringLiteral("か？"))) msgs.answer(false);
   click(w, "Command3D2");
   QCOMPARE(msgs.texts(), expected);
+  // The whole year is at stake: Enter must not answer はい.
+  if (opened.isEmpty()) QVERIFY(!msgs.lastDefaultYes());
   QVERIFY(!w.state().DataChanged);
   QCOMPARE(ledgerFileText(w.state().ledger), ledgerBefore);
   QCOMPARE(ticketFileText(w.state().tickets), ticketsBefore);

@@ -11,6 +11,7 @@
 #include "state/app_state.h"
 #include "support/box_answerer.h"
 #include "support/main_window_data_dir.h"
+#include "support/window_host.h"
 #include "widgets/messages.h"
 
 using namespace tamrel;
@@ -67,6 +68,7 @@ class TestRealBoxes : public QObject {
   void finish();
   void saveQuestionAnsweredNo();
   void secondEntryWindowRefused();
+  void initialiseAnsweredByEnterKeepsTheYear();
 };
 
 void TestRealBoxes::loadFailureReportedOnce_data() {
@@ -136,7 +138,7 @@ void TestRealBoxes::saveQuestionAnsweredNo() {
   QVERIFY(dir.backdate());
   const QDateTime ledgerTime = dir.modified(QStringLiteral("tosidata.dat"));
   const QDateTime ticketTime = dir.modified(QStringLiteral("info.dat"));
-  p.window->state().DataChanged = true;
+  QVERIFY(testhost::makeModified(p.window->session()));
   BoxAnswerer boxes;
   boxes.expect(BoxAnswerer::Key::Return);
   boxes.expect(BoxAnswerer::Key::TabSpace);
@@ -167,6 +169,26 @@ void TestRealBoxes::secondEntryWindowRefused() {
   QCOMPARE(boxes.seen().front().pressed, QStringLiteral("OK"));
   QCOMPARE(w.workArea()->subWindowList().size(), 1);
   QVERIFY(w.isVisible());
+}
+
+// ﾃﾞｰﾀ初期化 offers いいえ first: Enter keeps the year.
+void TestRealBoxes::initialiseAnsweredByEnterKeepsTheYear() {
+  Program p;
+  QVERIFY(p.start());
+  const std::string ledger = ledgerFileText(p.window->state().ledger);
+  BoxAnswerer boxes;
+  boxes.expect(BoxAnswerer::Key::Return);
+  click(*p.window, "Command3D2");
+  QCOMPARE(boxes.faults(), QStringList{});
+  QCOMPARE(boxes.seen().size(), 1);
+  const BoxAnswerer::Seen& seen = boxes.seen().front();
+  QCOMPARE(seen.text, QStringLiteral("データを初期化しますか？"));
+  QCOMPARE(seen.buttons, kYesNo);
+  QCOMPARE(seen.defaultButton, QStringLiteral("いいえ"));
+  QCOMPARE(seen.pressed, QStringLiteral("いいえ"));
+  QVERIFY(!p.window->session().isModified());
+  QCOMPARE(ledgerFileText(p.window->state().ledger), ledger);
+  QVERIFY(p.window->findChild<QPushButton*>(QStringLiteral("Command3D1"))->isEnabled());
 }
 
 QTEST_MAIN(TestRealBoxes)

@@ -33,6 +33,7 @@ class ScriptedMessages final : public Messages {
     lastDetail_ = detail;
   }
   void notice(const QString& text) override { shown_.append({kConfirmTitle, text}); }
+  void inform(const QString& title, const QString& text) override { shown_.append({title, text}); }
   bool ask(const QString& text, bool defaultYes = true) override {
     shown_.append({kConfirmTitle, text});
     ++questions_;

@@ -1,0 +1,230 @@
+// The main window's commands: one QAction each, shared by the menu bar and
+// the strip buttons, so a menu item keeps every rule its button keeps; the
+// status bar and the remembered geometry.
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+
+#include "shell/main_window.h"
+#include "state/data_files.h"
+#include "state/data_session.h"
+#include "widgets/child_window.h"
+#include "widgets/messages.h"
+
+namespace tamrel {
+
+namespace {
+
+const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
+constexpr int kStatusMillis = 5000;
+const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+
+// The program's own settings, whatever the application object is called.
+QSettings settings() { return QSettings(QStringLiteral("Tamrel"), QStringLiteral("Tamrel")); }
+
+}  // namespace
+
+QAction* MainWindow::addCommand(const char* name, const QString& text, void (MainWindow::*slot)()) {
+  auto* command = new QAction(text, this);
+  command->setObjectName(QString::fromLatin1(name));
+  connect(command, &QAction::triggered, this, slot);
+  return command;
+}
+
+void MainWindow::buildActions() {
+  saveAction_ = addCommand("actionSave", QStringLiteral("保存(&S)"), &MainWindow::saveNow);
+  saveAction_->setShortcut(QKeySequence::Save);
+  // Nothing to save until something changed: saving the data of a failed
+  // load would overwrite the files it could not read.
+  saveAction_->setEnabled(false);
+  switchAction_ =
+      addCommand("actionSwitch", QStringLiteral("ﾃﾞｰﾀ入れ替え(&D)..."), &MainWindow::switchData);
+  initAction_ = addCommand("actionInitialise", QStringLiteral("ﾃﾞｰﾀ初期化(&I)..."),
+                           &MainWindow::initialiseData);
+  finishAction_ =
+      addCommand("actionFinish", QStringLiteral("終了(&X)"), &MainWindow::confirmFinish);
+  finishAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  entryAction_ = addCommand("actionEntry", QStringLiteral("収支入力(&E)"), &MainWindow::openEntry);
+  yearBrowseAction_ =
+      addCommand("actionYearBrowse", QStringLiteral("総合分析(&Y)"), &MainWindow::openYearBrowse);
+  analysisAction_ =
+      addCommand("actionAnalysis", QStringLiteral("統計分析(&A)"), &MainWindow::openAnalysis);
+  viewActions_ = {entryAction_, yearBrowseAction_, analysisAction_};
+
+  const auto areaCommand = [this](const char* name, const QString& text, void (QMdiArea::*slot)()) {
+    auto* command = new QAction(text, this);
+    command->setObjectName(QString::fromLatin1(name));
+    connect(command, &QAction::triggered, this, [this, slot] { (workArea_->*slot)(); });
+    windowCommands_.append(command);
+    return command;
+  };
+  areaCommand("actionCascade", QStringLiteral("重ねて表示(&C)"), &QMdiArea::cascadeSubWindows);
+  areaCommand("actionTile", QStringLiteral("並べて表示(&T)"), &QMdiArea::tileSubWindows);
+  areaCommand("actionNextWindow", QStringLiteral("次のウィンドウ(&N)"),
+              &QMdiArea::activateNextSubWindow)
+      ->setShortcuts(QKeySequence::NextChild);
+  areaCommand("actionPreviousWindow", QStringLiteral("前のウィンドウ(&P)"),
+              &QMdiArea::activatePreviousSubWindow)
+      ->setShortcuts(QKeySequence::PreviousChild);
+}
+
+void MainWindow::buildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  file->setObjectName(QStringLiteral("menuFile"));
+  file->addActions({saveAction_, switchAction_, initAction_});
+  file->addSeparator();
+  file->addAction(finishAction_);
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+  view->setObjectName(QStringLiteral("menuView"));
+  view->addActions({entryAction_, yearBrowseAction_, analysisAction_});
+  view->addSeparator();
+  addViews(view);
+
+  windowMenu_ = menuBar()->addMenu(QStringLiteral("ウィンドウ(&W)"));
+  windowMenu_->setObjectName(QStringLiteral("menuWindow"));
+  connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::fillWindowMenu);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  help->setObjectName(QStringLiteral("menuHelp"));
+  help->addAction(
+      addCommand("actionAbout", QStringLiteral("バージョン情報(&A)"), &MainWindow::showAbout));
+}
+
+void MainWindow::addViews(QMenu* menu) {
+  // Each view beyond the seed's is one entry here, e.g.
+  //   addView(menu, "actionTrend", QStringLiteral("収支推移(&T)"), TrendWindow::kName,
+  //           [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
+  // with the view's header included above. The separator before them is
+  // hidden while there are none.
+  (void)menu;
+}
+
+QAction* MainWindow::addView(QMenu* menu, const char* actionName, const QString& text,
+                             const QString& viewName, ViewFactory make) {
+  auto* command = new QAction(text, this);
+  command->setObjectName(QString::fromLatin1(actionName));
+  connect(command, &QAction::triggered, this,
+          [this, viewName, make = std::move(make)] { openView(viewName, make); });
+  menu->addAction(command);
+  viewActions_.append(command);
+  return command;
+}
+
+void MainWindow::openView(const QString& name, const ViewFactory& make) {
+  if (refuseSecondCopy(name)) return;
+  openChildWindow(*workArea_, make(*session_, messages_));
+}
+
+QAction* MainWindow::action(const QString& name) const {
+  return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+}
+
+void MainWindow::fillWindowMenu() {
+  windowMenu_->clear();
+  QList<QMdiSubWindow*> open;
+  for (QMdiSubWindow* frame : workArea_->subWindowList()) {
+    if (isOpen(frame)) open.append(frame);
+  }
+  for (QAction* command : windowCommands_) command->setEnabled(!open.isEmpty());
+  windowMenu_->addActions(windowCommands_);
+  windowMenu_->addSeparator();
+  for (int i = 0; i < open.size(); ++i) {
+    QMdiSubWindow* frame = open[i];
+    // The first nine are reached by their digit, as in every MDI program.
+    const QString mnemonic = i < 9 ? QStringLiteral("&%1 ").arg(i + 1) : QString();
+    QAction* entry = windowMenu_->addAction(mnemonic + frame->windowTitle());
+    entry->setCheckable(true);
+    entry->setChecked(frame == workArea_->currentSubWindow());
+    connect(entry, &QAction::triggered, frame, [frame] {
+      if (auto* child = qobject_cast<ChildWindow*>(frame->widget())) {
+        ChildWindow::bringToFront(child);
+      } else if (QMdiArea* area = frame->mdiArea()) {
+        area->setActiveSubWindow(frame);
+      }
+    });
+  }
+}
+
+void MainWindow::follow(QPushButton* button, QAction* command) {
+  button->setEnabled(command->isEnabled());
+  connect(command, &QAction::changed, button,
+          [button, command] { button->setEnabled(command->isEnabled()); });
+  connect(button, &QPushButton::clicked, command, &QAction::trigger);
+}
+
+void MainWindow::disableWorkingCommands(bool includingSwitch) {
+  for (QAction* command : viewActions_) command->setEnabled(false);
+  if (includingSwitch) switchAction_->setEnabled(false);
+}
+
+void MainWindow::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("statusBar"));
+  bar->setAccessibleName(QStringLiteral("ステータスバー"));
+  unsavedLabel_ = new QLabel(QStringLiteral("未保存の変更があります"), bar);
+  unsavedLabel_->setObjectName(QStringLiteral("statusUnsaved"));
+  unsavedLabel_->setVisible(false);
+  dataDirLabel_ = new QLabel(bar);
+  dataDirLabel_->setObjectName(QStringLiteral("statusDataDir"));
+  dataDirLabel_->setAccessibleName(QStringLiteral("データディレクトリ"));
+  dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  bar->addPermanentWidget(unsavedLabel_);
+  bar->addPermanentWidget(dataDirLabel_);
+
+  connect(session_, &DataSession::modifiedChanged, this, &MainWindow::showModified);
+  connect(session_, &DataSession::yearReset, this, [this] {
+    tellStatus(QStringLiteral("新しい年を始めました。保存して再起動すると入力できます"));
+  });
+}
+
+void MainWindow::tellStatus(const QString& text) { statusBar()->showMessage(text, kStatusMillis); }
+
+void MainWindow::showModified(bool modified) {
+  setWindowModified(modified);
+  unsavedLabel_->setVisible(modified);
+  saveAction_->setEnabled(modified);
+}
+
+void MainWindow::saveNow() {
+  if (!session_->isModified()) return;
+  const SaveOutcome saved = session_->save();
+  if (!saved.ok()) {
+    // Everything stays in memory, still marked unsaved, for another try.
+    messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
+    return;
+  }
+  tellStatus(QStringLiteral("保存しました"));
+}
+
+void MainWindow::showAbout() {
+  const QString text =
+      QStringLiteral(
+          "Tamrel Ver2.03\n"
+          "競馬の収支を記録する家計簿\n\n"
+          "ライセンス: GPL-3.0-or-later\n"
+          "Qt %1\n\n"
+          "データディレクトリ:\n%2")
+          .arg(QString::fromLatin1(qVersion()), QDir::toNativeSeparators(session_->dataDirPath()));
+  messages_.inform(QStringLiteral("バージョン情報"), text);
+}
+
+void MainWindow::restoreWindowGeometry() {
+  const QByteArray geometry = settings().value(kGeometryKey).toByteArray();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+}
+
+void MainWindow::storeWindowGeometry() const {
+  QSettings store = settings();
+  store.setValue(kGeometryKey, saveGeometry());
+}
+
+}  // namespace tamrel

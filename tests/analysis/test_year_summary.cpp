@@ -1,0 +1,120 @@
+// Years side by side on a temporary parent folder: three good years, one with
+// a damaged ledger and one whose ticket file is a FIFO. Figures as worked out
+// by hand, the reasons of the refused folders, and nothing written anywhere.
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_tickets.h"
+#include "analysis/year_summary.h"
+#include "detail/detail_file.h"
+#include "ledger/ledger_file.h"
+#include "ledger/ledger_init.h"
+#include "support/odd_files.h"
+#include "support/year_folders.h"
+
+using namespace tamrel;
+namespace fs = std::filesystem;
+
+using testsupport::everything;
+using testsupport::Year;
+
+class TestYearSummary : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void parentFolderOfYears();
+  void totalsKeepOverflowEmpty();
+};
+
+void TestYearSummary::parentFolderOfYears() {
+  QTemporaryDir tmp;
+  QVERIFY(tmp.isValid());
+  const fs::path parent = tmp.path().toStdString();
+
+  Year a;  // a loss, then a win: drawdown 1000
+  a.day(1, 5, 1000, 0);
+  a.day(1, 6, 500, 2000);
+  a.ticket(1, 5, 1000, 0);
+  a.ticket(1, 6, 200, 0);
+  a.ticket(1, 6, 300, 2000);
+  QVERIFY(a.save(parent / "2021"));
+  Year b;  // one winning day
+  b.day(3, 3, 300, 600);
+  b.ticket(3, 3, 100, 300);
+  b.ticket(3, 3, 200, 300);
+  QVERIFY(b.save(parent / "2022"));
+  QVERIFY(Year().save(parent / "2023"));  // a year begun, nothing posted
+
+  QVERIFY(b.save(parent / "broken"));
+  std::string ledgerText = ledgerFileText(*b.ledger);
+  ledgerText.erase(ledgerText.rfind("\r\nM") + 2, 269);  // December line gone
+  QVERIFY(testsupport::writeBytes(parent / "broken" / "tosidata.dat", ledgerText));
+  QVERIFY(b.save(parent / "fifo"));
+  fs::remove(parent / "fifo" / "info.dat");
+  QVERIFY(testsupport::makeOddFile(parent / "fifo" / "info.dat", "fifo"));
+  fs::create_directories(parent / "no year");  // not listed: no data files
+  QVERIFY(testsupport::writeBytes(parent / "notes.txt", "x"));
+  const auto before = everything(parent);
+
+  const std::vector<YearSummary> years = summariseYears(parent);
+  QCOMPARE(everything(parent), before);
+
+  std::vector<std::string> names;
+  for (const YearSummary& y : years) names.push_back(y.name);
+  QCOMPARE(names, (std::vector<std::string>{"2021", "2022", "2023", "broken", "fifo"}));
+
+  const YearFigures& first = *years[0].figures;
+  QCOMPARE(first.racingDays, 2);
+  QCOMPARE(first.stake, std::optional<std::int32_t>(1500));
+  QCOMPARE(first.payout, std::optional<std::int32_t>(2000));
+  QCOMPARE(first.profit, std::optional<std::int32_t>(500));
+  QCOMPARE(*first.rate, 2000.0f / 1500.0f);
+  QCOMPARE(first.tickets, 3);
+  QCOMPARE(first.hitRate(), 1.0f / 3.0f);
+  QCOMPARE(first.maxDrawdown, std::optional<std::int32_t>(1000));
+  QCOMPARE(years[1].figures->maxDrawdown, std::optional<std::int32_t>(0));
+  QCOMPARE(years[1].figures->hits, 2);
+  QCOMPARE(years[2].figures->racingDays, 0);
+  QCOMPARE(years[2].figures->rate, std::optional<float>(0.0f));
+  QCOMPARE(years[2].figures->hitRate(), 0.0f);
+
+  QVERIFY(!years[3].figures);
+  QCOMPARE(refusalText(years[3]), std::string("tosidata.dat: 月の行が11行です（12行のはずです）"));
+  QVERIFY(!years[4].figures);
+  QCOMPARE(refusalText(years[4]),
+           std::string("info.dat: 通常のファイルではありません（フォルダ、FIFO、デバイスなど）"));
+
+  const YearFigures total = *yearTotals(years);
+  QCOMPARE(total.racingDays, 3);
+  QCOMPARE(total.stake, std::optional<std::int32_t>(1800));
+  QCOMPARE(total.profit, std::optional<std::int32_t>(800));
+  QCOMPARE(*total.rate, 2600.0f / 1800.0f);
+  QCOMPARE(total.tickets, 5);
+  QCOMPARE(total.hits, 3);
+  QCOMPARE(total.maxDrawdown, std::optional<std::int32_t>(1000));
+}
+
+void TestYearSummary::totalsKeepOverflowEmpty() {
+  YearFigures big;
+  big.stake = big.payout = 2'000'000'000;
+  big.profit = 0;
+  big.maxDrawdown = 5;
+  std::vector<YearSummary> years(2);
+  years[0].figures = big;
+  years[1].figures = big;
+  const YearFigures total = *yearTotals(years);
+  QVERIFY(!total.stake && !total.payout && !total.profit && !total.rate);
+  QCOMPARE(total.maxDrawdown, std::optional<std::int32_t>(5));
+  QVERIFY(!yearTotals({YearSummary{}}));
+}
+
+QTEST_APPLESS_MAIN(TestYearSummary)
+#include "test_year_summary.moc"

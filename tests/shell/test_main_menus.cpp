@@ -1,0 +1,276 @@
+// The main window's menus, 保存, the unsaved marker, the status bar, Escape
+// in the child windows and the remembered geometry, on real files.
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTest>
+#include <memory>
+
+#include "analysis/tab_strip.h"
+#include "support/gui_actions.h"
+#include "support/window_host.h"
+
+using namespace tamrel;
+
+namespace {
+
+const QString kFinishQuestion = QStringLiteral("終了しますか？");
+const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
+
+// Each strip button and the command it stands for.
+const QList<QPair<const char*, const char*>> kPairs{
+    {"Command3D1", "actionEntry"},      {"Blowse", "actionYearBrowse"},
+    {"BLOWSENEW", "actionAnalysis"},    {"SSCommand1", "actionSwitch"},
+    {"Command3D2", "actionInitialise"}, {"Finish", "actionFinish"}};
+
+QStringList enabledStates(WindowHost& host) {
+  QStringList states;
+  for (const auto& [button, command] : kPairs) {
+    states << QStringLiteral("%1 %2 %3")
+                  .arg(QString::fromLatin1(button))
+                  .arg(gui::named<QPushButton>(host.main.get(), button)->isEnabled())
+                  .arg(host.main->action(QString::fromLatin1(command))->isEnabled());
+  }
+  return states;
+}
+
+QLabel* unsavedLabel(WindowHost& host) {
+  return host.main->findChild<QLabel*>(QStringLiteral("statusUnsaved"));
+}
+
+}  // namespace
+
+class TestMainMenus : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    // The geometry goes to a test location, never to the user's settings.
+    QStandardPaths::setTestModeEnabled(true);
+  }
+
+  void menuItemsFollowTheirButtons_data() {
+    QTest::addColumn<QString>("start");  // "loaded", "no files", "initialised"
+    QTest::addColumn<QList<bool>>("working");  // 収支入力, 総合分析, 統計分析, ﾃﾞｰﾀ入れ替え
+    QTest::newRow("loaded") << "loaded" << QList<bool>{true, true, true, true};
+    QTest::newRow("no files") << "no files" << QList<bool>{false, false, false, false};
+    QTest::newRow("initialised") << "initialised" << QList<bool>{false, false, false, true};
+  }
+
+  void menuItemsFollowTheirButtons() {
+    QFETCH(QString, start);
+    QFETCH(QList<bool>, working);
+    WindowHost host;
+    QVERIFY(host.dir.ok());
+    QVERIFY(host.start(start != "no files"));
+    if (start == "initialised") {
+      host.messages.answer(true);
+      host.main->action(QStringLiteral("actionInitialise"))->trigger();
+    }
+    for (int i = 0; i < kPairs.size(); ++i) {
+      const bool on = i < 4 ? working[i] : true;
+      const QString name = QString::fromLatin1(kPairs[i].first);
+      QCOMPARE(enabledStates(host)[i], QStringLiteral("%1 %2 %2").arg(name).arg(on));
+    }
+  }
+
+  void menuItemKeepsTheButtonsRule() {
+    WindowHost host;
+    QVERIFY(host.start());
+    QAction* entry = host.main->action(QStringLiteral("actionEntry"));
+    entry->trigger();
+    QVERIFY(host.isOpen("Finput"));
+    QVERIFY(host.press({}, "Blowse"));
+    entry->trigger();
+    QCOMPARE(host.messages.texts(), QStringList{"すでにウィンドウは開かれています"});
+    QCOMPARE(host.windows("Finput").size(), 1);
+    // The window asked for again comes to the front.
+    QTRY_COMPARE(host.activeName(), QStringLiteral("Finput"));
+  }
+
+  void saveNowWritesBothFilesAndClearsTheMarker() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(!w.action(QStringLiteral("actionSave"))->isEnabled());
+    QVERIFY(testhost::makeModified(host.session()));
+    BetAmounts baseline;
+    QVERIFY(showDay(w.state().ledger, baseline, 6, 1).has_value());
+    BetAmounts values;
+    values.stake[index(BetType::Uma)] = 700;
+    QCOMPARE(host.session().postDay(6, 1, baseline, values), PostResult::Ok);
+    QVERIFY(w.isWindowModified());
+    QVERIFY(unsavedLabel(host)->isVisible());
+
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(host.messages.count(), 0);
+    QCOMPARE(host.dir.read("tosidata.dat"),
+             QByteArray::fromStdString(ledgerFileText(w.state().ledger)));
+    QCOMPARE(host.dir.read("info.dat"),
+             QByteArray::fromStdString(ticketFileText(w.state().tickets)));
+    auto onDisk = std::make_unique<YearLedger>();
+    QCOMPARE(loadLedger(*onDisk, host.dir.ledgerPath().toStdString()), LoadCode::Ok);
+    QCOMPARE(betAmounts(daySlot(*onDisk, 6, 1)), std::optional<BetAmounts>(values));
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(!unsavedLabel(host)->isVisible());
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("保存しました"));
+
+    // Nothing changed since: 終了 asks only whether to end.
+    host.messages.answer(true);
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!w.isVisible());
+    QCOMPARE(host.messages.texts(), QStringList{kFinishQuestion});
+  }
+
+  // A day confirmed in the entry window marks the title and the status bar;
+  // 保存 clears both.
+  void entryPostingMarksUnsaved() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    QVERIFY(host.press({}, "Command3D1"));
+    QWidget* entry = host.window("Finput");
+    QVERIFY(gui::choose(entry, QStringLiteral("MM"), 4));
+    QVERIFY(gui::choose(entry, QStringLiteral("DD"), 2));
+    auto* stake = entry->findChild<QWidget*>(QStringLiteral("TosiTan"));
+    QTest::mouseClick(stake, Qt::LeftButton);
+    QTest::keyClicks(stake, QStringLiteral("3000"));
+    QVERIFY(gui::click(entry, "ChkCmd"));
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(gui::click(entry, "YesCmd"));
+    QVERIFY(w.isWindowModified());
+    QVERIFY(unsavedLabel(host)->isVisible());
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(!unsavedLabel(host)->isVisible());
+  }
+
+  void failedSaveKeepsDataAndMarker() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    BetAmounts baseline;
+    QVERIFY(showDay(w.state().ledger, baseline, 6, 1).has_value());
+    BetAmounts values;
+    values.stake[index(BetType::Uma)] = 700;
+    QCOMPARE(host.session().postDay(6, 1, baseline, values), PostResult::Ok);
+    // A directory in the file's place defeats every writer, root included.
+    QVERIFY(QFile::remove(host.dir.ledgerPath()));
+    QVERIFY(QDir(host.dir.path()).mkdir(QStringLiteral("tosidata.dat")));
+
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(host.messages.texts(), QStringList{kWriteError});
+    QVERIFY(w.isWindowModified());
+    QVERIFY(unsavedLabel(host)->isVisible());
+    QCOMPARE(betAmounts(daySlot(w.state().ledger, 6, 1)), std::optional<BetAmounts>(values));
+  }
+
+  void statusBarTellsDirectoryAndEvents() {
+    WindowHost host;
+    QVERIFY(host.start());
+    auto* dir = host.main->findChild<QLabel*>(QStringLiteral("statusDataDir"));
+    QCOMPARE(dir->text(), QDir::toNativeSeparators(QDir(host.dir.path()).absolutePath()));
+    QCOMPARE(host.main->statusBar()->currentMessage(), QStringLiteral("データを読み込みました"));
+    host.messages.answer(true);
+    QVERIFY(host.press({}, "Command3D2"));
+    QCOMPARE(host.main->statusBar()->currentMessage(),
+             QStringLiteral("新しい年を始めました。保存して再起動すると入力できます"));
+    QVERIFY(unsavedLabel(host)->isVisible());
+    QVERIFY(host.main->windowTitle().startsWith(QStringLiteral("Tamrel Ver2.03")));
+  }
+
+  void windowMenuListsOpenWindows() {
+    WindowHost host;
+    QVERIFY(host.start());
+    QVERIFY(host.press({}, "Blowse"));
+    QVERIFY(host.press({}, "BLOWSENEW"));
+    host.activate(QStringLiteral("Fblowse"));
+    host.main->fillWindowMenu();
+    QStringList entries;
+    for (QAction* a : host.main->windowMenu()->actions()) {
+      if (a->isCheckable()) entries << QStringLiteral("%1 %2").arg(a->text()).arg(a->isChecked());
+    }
+    QCOMPARE(entries, (QStringList{"&1 総合統計情報 1", "&2 詳細表示ウィンドウ 0"}));
+    host.main->windowMenu()->actions().constLast()->trigger();
+    QTRY_COMPARE(host.activeName(), QStringLiteral("FSyosai"));
+  }
+
+  void aboutTellsVersionLicenceAndDirectory() {
+    WindowHost host;
+    QVERIFY(host.start());
+    host.main->action(QStringLiteral("actionAbout"))->trigger();
+    QCOMPARE(host.messages.last().title, QStringLiteral("バージョン情報"));
+    const QString text = host.messages.last().text;
+    QVERIFY(text.contains(QStringLiteral("GPL-3.0-or-later")));
+    QVERIFY(text.contains(QString::fromLatin1(qVersion())));
+    QVERIFY(text.contains(QDir::toNativeSeparators(QDir(host.dir.path()).absolutePath())));
+  }
+
+  void escapeClosesEachChildWindow_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name :
+         {"Finput", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai", "FGBaba", "FUpdate"}) {
+      QTest::newRow(name) << QString::fromLatin1(name);
+    }
+  }
+
+  void escapeClosesEachChildWindow() {
+    QFETCH(QString, name);
+    WindowHost host;
+    QVERIFY(host.start());
+    QWidget* m = host.main.get();
+    if (name == "Finput") QVERIFY(gui::click(m, "Command3D1"));
+    if (name == "FUpdate") QVERIFY(gui::click(m, "SSCommand1"));
+    if (name == "FSyosai" || name == "FGBaba") QVERIFY(gui::click(m, "BLOWSENEW"));
+    if (name == "FGBaba") {
+      host.window("FSyosai")->findChild<TabStrip*>(QStringLiteral("SSTabS"))->setCurrentIndex(0);
+      QVERIFY(host.press("FSyosai", "GraphBtn"));
+    }
+    if (name.endsWith("lowse") || name == "FGrapher1") QVERIFY(gui::click(m, "Blowse"));
+    if (name == "FGrapher1") QVERIFY(host.press("Fblowse", "Command3D2"));
+    if (name == "MBlowse" || name == "DBlowse") {
+      auto* grid = host.window("Fblowse")->findChild<QAbstractItemView*>(QStringLiteral("Grid1"));
+      grid->setFocus();
+      QTest::keyClick(grid, Qt::Key_Down);
+      QTest::keyClick(grid, Qt::Key_Return);
+    }
+    if (name == "DBlowse") {
+      auto* grid = host.window("MBlowse")->findChild<QAbstractItemView*>(QStringLiteral("Grid1"));
+      grid->setFocus();
+      QTest::keyClick(grid, Qt::Key_Down);
+      QTest::keyClick(grid, Qt::Key_Return);
+    }
+    QVERIFY(host.isOpen(name));
+    host.activate(name);
+    QTRY_VERIFY(host.window(name)->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!host.isOpen(name));
+    QCOMPARE(host.messages.count(), 0);
+  }
+
+  void geometryRememberedAcrossStarts() {
+    const QRect placed(40, 30, 900, 700);
+    {
+      WindowHost host;
+      QVERIFY(host.start());
+      host.main->setGeometry(placed);
+      QTRY_COMPARE(host.main->geometry(), placed);
+      QVERIFY(host.main->close());
+    }
+    WindowHost again;
+    QVERIFY(again.start());
+    QCOMPARE(again.main->size(), placed.size());
+  }
+};
+
+QTEST_MAIN(TestMainMenus)
+#include "test_main_menus.moc"

@@ -1,0 +1,15 @@
+#pragma once
+// Writable stores for test and benchmark set-up: figures put straight in, as
+// a damaged or edited file would leave them. The windows only ever read
+// them through the session.
+
+#include "state/app_state.h"
+#include "state/data_session.h"
+
+namespace tamrel {
+
+struct DataSessionTestAccess {
+  static AppState& state(DataSession& session) { return *session.state_; }
+};
+
+}  // namespace tamrel
