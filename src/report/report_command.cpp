@@ -2,19 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <system_error>
 #include <variant>
 #include <vector>
 
 #include "analysis/cross_totals.h"
-#include "base/file_io.h"
+#include "analysis/year_summary.h"
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
 #include "report/reports.h"
@@ -25,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Kind { Months, BetTypes, Days, Trend, Tickets, Category, Cross };
+enum class Kind { Months, BetTypes, Days, Trend, Tickets, Category, Cross, Years };
 
 struct KindInfo {
   std::string_view name;
@@ -34,7 +30,7 @@ struct KindInfo {
   int dimensions;  // "name:DIM" or "name:DIM1:DIM2"
 };
 
-constexpr std::array<KindInfo, 7> kKinds{{
+constexpr std::array<KindInfo, 8> kKinds{{
     {"months", Kind::Months, false, 0},
     {"bettypes", Kind::BetTypes, false, 0},
     {"days", Kind::Days, true, 0},
@@ -42,6 +38,7 @@ constexpr std::array<KindInfo, 7> kKinds{{
     {"tickets", Kind::Tickets, true, 0},
     {"category", Kind::Category, true, 1},
     {"cross", Kind::Cross, true, 2},
+    {"years", Kind::Years, false, 0},
 }};
 
 struct Request {
@@ -150,79 +147,63 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
   return request;
 }
 
-// Why a data file did not load, in the user's words.
-std::string loadFailureReason(LoadCode code, const fs::path& path) {
-  switch (code) {
-    case LoadCode::Ok:
-      return {};
-    case LoadCode::DayBeforeMonth:
-      return "月の行より前に日の行があります";
-    case LoadCode::NoYearTotal:
-      return "総合の行がありません";
-    case LoadCode::MonthCount:
-      return "月の行が12行ではありません";
-    case LoadCode::FirstHalfDays:
-      return "1月から6月の日の行が186行ではありません";
-    case LoadCode::SecondHalfDays:
-      return "7月から12月の日の行が186行ではありません";
-    case LoadCode::Unreadable:
-      break;
-  }
-  std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
-  if (!fs::exists(status)) return "ファイルがありません";
-  if (!fs::is_regular_file(status)) return "通常のファイルではありません";
-  if (fs::file_size(path, ec) > kMaxDataFileBytes) return "データファイルとしては大きすぎます";
-  if (!std::ifstream(path, std::ios::binary)) {
-    return std::string("読み取れません (") + std::strerror(errno) + ")";
-  }
-  return "行が多すぎるか、途中で読めなくなりました";
-}
-
 struct Year {
   std::unique_ptr<YearLedger> ledger = std::make_unique<YearLedger>();
   std::unique_ptr<TicketStore> tickets = std::make_unique<TicketStore>();
 };
 
 // Both files of the folder, read without the lock; each one that does not
-// load says so in `err`.
+// load is said in `err`: the message the program shows, the file and why.
 std::optional<Year> loadYear(const fs::path& dir, std::string& err) {
   Year year;
-  const fs::path ledgerPath = dir / kLedgerFileName;
-  const fs::path ticketPath = dir / kTicketFileName;
-  const LoadCode codes[] = {loadLedger(*year.ledger, ledgerPath),
-                            loadTickets(*year.tickets, ticketPath)};
-  const fs::path* paths[] = {&ledgerPath, &ticketPath};
+  const LoadReport reports[] = {loadLedgerFile(*year.ledger, dir / kLedgerFileName),
+                                loadTicketFile(*year.tickets, dir / kTicketFileName)};
   bool ok = true;
-  for (std::size_t i = 0; i < 2; ++i) {
-    if (codes[i] == LoadCode::Ok) continue;
+  for (const LoadReport& report : reports) {
+    if (report.ok()) continue;
     ok = false;
-    err += loadCodeMessage(codes[i]) + ": " + paths[i]->string() + ": " +
-           loadFailureReason(codes[i], *paths[i]) + "\n";
+    err += loadCodeMessage(report.code) + ": " + report.path.string() + ": " +
+           loadFaultText(report) + "\n";
   }
   if (!ok) return std::nullopt;
   return year;
 }
 
-Report buildReport(const Request& request, const Year& year) {
+// The report of the year in `request.dir`; nullopt when its files did not
+// load.
+std::optional<Report> yearReport(const Request& request, std::string& err) {
+  const std::optional<Year> year = loadYear(request.dir, err);
+  if (!year) return std::nullopt;
   const Period& period = request.period;
   switch (request.kind->kind) {
     case Kind::Months:
-      return monthsReport(*year.ledger);
+      return monthsReport(*year->ledger);
     case Kind::BetTypes:
-      return betTypesReport(*year.ledger);
+      return betTypesReport(*year->ledger);
     case Kind::Days:
-      return daysReport(*year.ledger, period);
+      return daysReport(*year->ledger, period);
     case Kind::Trend:
-      return trendReport(*year.ledger, period);
+      return trendReport(*year->ledger, period);
     case Kind::Tickets:
-      return ticketsReport(*year.tickets, period);
+      return ticketsReport(*year->tickets, period);
     case Kind::Category:
-      return categoryReport(*year.tickets, request.dimensions[0], period);
+      return categoryReport(*year->tickets, request.dimensions[0], period);
     case Kind::Cross:
+    case Kind::Years:
       break;
   }
-  return crossReport(*year.tickets, request.dimensions[0], request.dimensions[1], period);
+  return crossReport(*year->tickets, request.dimensions[0], request.dimensions[1], period);
+}
+
+// The year folders of `request.dir`, each read only; nullopt when it is no
+// folder. A year that does not load is a row of the report, not a failure.
+std::optional<Report> yearsOf(const Request& request, std::string& err) {
+  std::error_code ec;
+  if (!fs::is_directory(request.dir, ec)) {
+    err += "フォルダがありません: " + request.dir.string() + "\n";
+    return std::nullopt;
+  }
+  return yearsReport(summariseYears(request.dir));
 }
 
 }  // namespace
@@ -242,6 +223,7 @@ std::string reportUsage() {
   return "使い方: tamrel-report [--dir フォルダ] [--from 月/日] [--to 月/日] 種類\n"
          "フォルダ (既定は作業フォルダ) の tosidata.dat と info.dat を読み、\n"
          "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
+         "years はフォルダの中の年ごとのフォルダを並べます。\n"
          "--from と --to (その日を含む) は days, trend, tickets, category, cross の期間です。\n"
          "種類:\n" +
          kinds + "分類:\n" + keys +
@@ -262,14 +244,14 @@ ReportRun runReport(std::span<const std::string_view> args) {
     return run;
   }
   const Request& request = std::get<Request>(parsed);
-  const std::optional<Year> year = loadYear(request.dir, run.err);
-  if (!year) {
+  std::optional<Report> report =
+      request.kind->kind == Kind::Years ? yearsOf(request, run.err) : yearReport(request, run.err);
+  if (!report) {
     run.status = kReportLoadFailed;
     return run;
   }
-  Report report = buildReport(request, *year);
-  run.out = std::move(report.csv);
-  if (report.overflow) {
+  run.out = std::move(report->csv);
+  if (report->overflow) {
     run.status = kReportOverflow;
     run.err += "金額が範囲を超えています\n";
   }

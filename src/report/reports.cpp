@@ -244,4 +244,27 @@ Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension
   return table;
 }
 
+Report yearsReport(const std::vector<YearSummary>& years) {
+  Report table;
+  table.add({"フォルダ", "開催日数", "投資金額", "払戻金額", "利益金額", "回収率", "件数", "的中率",
+             "最大ドローダウン"});
+  for (const YearSummary& year : years) {
+    if (!year.figures) {
+      // One line per folder, so that a script reads a record per line.
+      std::string reason = refusalText(year);
+      for (std::size_t at; (at = reason.find('\n')) != std::string::npos;) {
+        reason.replace(at, 1, "; ");
+      }
+      table.add({year.name + " (" + reason + ")", "", "", "", "", "", "", "", ""});
+      continue;
+    }
+    const YearFigures& f = *year.figures;
+    table.add({year.name, std::to_string(f.racingDays), amountText(f.stake), amountText(f.payout),
+               amountText(f.profit), rateOrEmpty(f.rate), std::to_string(f.tickets),
+               rateText(f.hitRate()), amountText(f.maxDrawdown)});
+    if (!f.profit || !f.maxDrawdown) table.overflow = true;
+  }
+  return table;
+}
+
 }  // namespace tamrel

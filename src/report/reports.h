@@ -12,6 +12,7 @@
 
 #include "analysis/cross_totals.h"
 #include "analysis/period.h"
+#include "analysis/year_summary.h"
 #include "detail/ticket_records.h"
 #include "ledger/ledger_records.h"
 
@@ -48,6 +49,9 @@ Report categoryReport(const TicketStore& store, CrossDimension d, const Period& 
 // dimension's order, then the second's.
 Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
                    const Period& period);
+// Each year folder as the year comparison lists it; one that did not load
+// has the reason after its name and no figures.
+Report yearsReport(const std::vector<YearSummary>& years);
 // Every ticket of the period, January first, in stored order, with the
 // captions the ticket grid shows.
 Report ticketsReport(const TicketStore& store, const Period& period);

@@ -90,7 +90,11 @@ class TestReportCommand : public QObject {
         << "damaged" << QStringList{"tickets"} << 3
         << QStringList{
                "データファイルが破損しています月ﾚｺｰﾄﾞ: DIR/tosidata.dat: "
-               "月の行が12行ではありません"};
+               "月の行が1行です"};
+    QTest::newRow("years of no folder")
+        << "missing" << QStringList{"years"} << 3 << QStringList{"フォルダがありません: DIR"};
+    QTest::newRow("period with years") << "hand" << QStringList{"--from", "1/1", "years"} << 2
+                                       << QStringList{"years には使えません", usage};
     QTest::newRow("ticket file a folder")
         << "folder" << QStringList{"months"} << 3
         << QStringList{"DIR/info.dat: 通常のファイルではありません"};

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every kind of report of two years, compared byte for byte with the files
-# under expected/: the demo year (as the demo tool writes it) and the
-# hand-made year in hand_year/. Each is run under the C locale and under a
-# Japanese UTF-8 one, which must not change a byte. A changed figure shows
-# as a diff. Then the statuses as the process gives them to a shell.
+# under expected/: the demo year (as the demo tool writes it), the hand-made
+# year in hand_year/, and both side by side as year folders. Each is run
+# under the C locale and under a Japanese UTF-8 one, which must not change a
+# byte. A changed figure shows as a diff. Then the statuses as the process
+# gives them to a shell.
 #
 #   test_report_files.sh REPORT DEMO_DATA
 #
@@ -75,6 +76,26 @@ for year in demo hand; do
       fi
     done
   done
+done
+
+# The year folders of a parent: both years, and one that does not load.
+parent="$work/parent"
+mkdir -p "$parent/broken"
+ln -s "$work/demo" "$parent/demo"
+ln -s "$here/hand_year" "$parent/hand"
+head -c 2000 "$here/hand_year/tosidata.dat" >"$parent/broken/tosidata.dat"
+cp "$here/hand_year/info.dat" "$parent/broken/info.dat"
+for loc in C "$japanese"; do
+  code=0
+  env LANG="$loc" LC_ALL="$loc" "$report" --dir "$parent" years >"$work/out.csv" 2>"$work/err" ||
+    code=$?
+  [ "$code" -eq 0 ] || fail "years ($loc): exit status $code: $(cat "$work/err")"
+  if [ "${TAMREL_UPDATE_REFERENCES:-}" = 1 ]; then
+    cp "$work/out.csv" "$here/expected/years.csv"
+  elif ! cmp -s "$work/out.csv" "$here/expected/years.csv"; then
+    fail "years ($loc) differs from $here/expected/years.csv:"
+    diff "$here/expected/years.csv" "$work/out.csv" >&2 || true
+  fi
 done
 
 # The process's own statuses: what the command decides reaches the shell, and
