@@ -195,8 +195,12 @@ CrossFigures computeCrossTotal(const TicketStore& store, const Period& period) {
 std::vector<TicketRecord> cellTickets(const TicketStore& store, CrossDimension rows, int row,
                                       CrossDimension columns, int column, const Period& period) {
   std::vector<TicketRecord> out;
+  const auto matches = [](int category, int wanted) {
+    return wanted == kAnyCategory ? category >= 0 : category == wanted;
+  };
   forEachTicket(store, period, [&](const TicketRecord& ticket) {
-    if (categoryIndex(rows, ticket) == row && categoryIndex(columns, ticket) == column) {
+    if (matches(categoryIndex(rows, ticket), row) &&
+        matches(categoryIndex(columns, ticket), column)) {
       out.push_back(ticket);
     }
   });
