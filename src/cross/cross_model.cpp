@@ -108,6 +108,34 @@ QColor rateTint(RateBand band) {
   return QColor(250, 190, 190);
 }
 
+QString legendText(CrossMeasure m) {
+  const auto swatch = [](const QColor& colour, const QString& text) {
+    return QStringLiteral("<span style=\"background-color:%1\">&nbsp;%2&nbsp;</span> ")
+        .arg(colour.name(), text);
+  };
+  QString text;
+  switch (m) {
+    case CrossMeasure::Recovery:
+      text = swatch(rateTint(RateBand::AtLeastEven), QStringLiteral("100%以上")) +
+             swatch(rateTint(RateBand::BelowEven), QStringLiteral("100%未満")) +
+             swatch(rateTint(RateBand::BelowThreeQuarters), QStringLiteral("75%未満")) +
+             swatch(rateTint(RateBand::BelowHalf), QStringLiteral("50%未満"));
+      break;
+    case CrossMeasure::Profit:
+      text = swatch(graded(kGainHue, 0.6), QStringLiteral("利益")) +
+             swatch(graded(kLossHue, 0.6), QStringLiteral("損失")) +
+             QStringLiteral("濃いほど大きい");
+      break;
+    default:
+      text = swatch(graded(kAmountHue, 0.1), QStringLiteral("小")) +
+             swatch(graded(kAmountHue, 1), QStringLiteral("大"));
+      break;
+  }
+  return text + QStringLiteral("　<span style=\"color:%1\">薄い字: %2件未満</span>")
+                    .arg(kDimmedText.name())
+                    .arg(kFewTickets);
+}
+
 CrossTableModel::CrossTableModel(QObject* parent) : QAbstractTableModel(parent) {
   setTable(CrossTable{});
 }

@@ -24,6 +24,8 @@ inline constexpr int kFewTickets = 5;
 
 // The background of a recovery rate's band, light enough for black text.
 QColor rateTint(RateBand band);
+// What the tints of a measure mean, as rich text with the tints themselves.
+QString legendText(CrossMeasure m);
 
 // Rows are the row dimension's categories then 合計; columns likewise.
 class CrossTableModel : public QAbstractTableModel {

@@ -112,29 +112,32 @@ void CrossWindow::buildLayout() {
   ticketList_ = newTable(this, "CellTickets", QStringLiteral("明細"));
   ticketList_->setModel(&ticketModel_);
   ticketList_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ticketList_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  ticketList_->horizontalHeader()->setStretchLastSection(true);
+  ticketList_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   listCaption_->setBuddy(ticketList_);
-  // Room for six tickets; more scroll.
-  ticketList_->setFixedHeight(ticketList_->horizontalHeader()->sizeHint().height() +
-                              6 * ticketList_->verticalHeader()->defaultSectionSize() +
-                              2 * ticketList_->frameWidth());
+  // Room for four tickets at least; more scroll.
+  ticketList_->setMinimumHeight(ticketList_->horizontalHeader()->sizeHint().height() +
+                                4 * ticketList_->verticalHeader()->defaultSectionSize() +
+                                2 * ticketList_->frameWidth());
 
   closeButton_ = commandButton(QStringLiteral("CloseButton"), QStringLiteral("閉じる"), this);
+  legend_ = new QLabel(legendText(model_.measure()), this);
+  legend_->setObjectName(QStringLiteral("Legend"));
+  legend_->setAccessibleName(QStringLiteral("色の意味"));
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(legend_);
   buttons->addStretch(1);
   buttons->addWidget(closeButton_);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(choices);
-  layout->addWidget(grid_, 1);
+  layout->addWidget(grid_);
   layout->addWidget(listCaption_);
-  layout->addWidget(ticketList_);
+  layout->addWidget(ticketList_, 1);
   layout->addLayout(buttons);
 
-  connect(&model_, &QAbstractItemModel::modelReset, this, &CrossWindow::fitColumns);
-  connect(&model_, &QAbstractItemModel::dataChanged, this, &CrossWindow::fitColumns);
+  connect(&model_, &QAbstractItemModel::modelReset, this, &CrossWindow::fitGrid);
+  connect(&model_, &QAbstractItemModel::dataChanged, this, &CrossWindow::fitGrid);
   connect(grid_, &QTableView::doubleClicked, this, &CrossWindow::listCell);
   connect(closeButton_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
 }
@@ -182,8 +185,10 @@ QWidget* CrossWindow::buildChoices() {
           [this] { dimensionChosen(rowChooser_); });
   connect(columnChooser_, &QComboBox::currentIndexChanged, this,
           [this] { dimensionChosen(columnChooser_); });
-  connect(measureChooser_, &QComboBox::currentIndexChanged, this,
-          [this](int m) { model_.setMeasure(static_cast<CrossMeasure>(m)); });
+  connect(measureChooser_, &QComboBox::currentIndexChanged, this, [this](int m) {
+    model_.setMeasure(static_cast<CrossMeasure>(m));
+    legend_->setText(legendText(model_.measure()));
+  });
   return choices;
 }
 
@@ -216,7 +221,7 @@ void CrossWindow::recompute() {
   overflowTold_ = overflowed;
 }
 
-void CrossWindow::fitColumns() {
+void CrossWindow::fitGrid() {
   // Equal columns, each as wide as the widest figure: the grid reads as one
   // scale, and a figure too wide for the window scrolls rather than loses
   // digits.
@@ -225,6 +230,9 @@ void CrossWindow::fitColumns() {
   for (int c = 0; c < model_.columnCount(); ++c)
     widest = std::max(widest, view->sizeHintForColumn(c));
   grid_->horizontalHeader()->setMinimumSectionSize(widest);
+  // As tall as its rows: the ticket list below takes the rest.
+  grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
+                        grid_->verticalHeader()->length() + 2 * grid_->frameWidth());
 }
 
 void CrossWindow::listCell(const QModelIndex& index) {

@@ -61,7 +61,9 @@ class CrossWindow : public ChildWindow {
   // once, not again while the same table keeps overflowing.
   void recompute();
   void dimensionChosen(QComboBox* chooser);
-  void fitColumns();
+  // Equal columns as wide as the widest figure, and the grid as tall as its
+  // rows.
+  void fitGrid();
   void listCell(const QModelIndex& index);
   void refreshList();
 
@@ -81,6 +83,7 @@ class CrossWindow : public ChildWindow {
   std::array<QComboBox*, 4> periodBoxes_{};
   QTableView* grid_ = nullptr;
   QLabel* listCaption_ = nullptr;
+  QLabel* legend_ = nullptr;
   QTableView* ticketList_ = nullptr;
   QPushButton* closeButton_ = nullptr;
 };
