@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "analysis/category_totals.h"
+#include "analysis/cross_totals.h"
 #include "bench_data.h"
 #include "detail/detail_file.h"
 #include "detail/month_transfer.h"
@@ -28,8 +29,8 @@
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "state/data_files.h"
 #include "state/app_state.h"
+#include "state/data_files.h"
 
 extern char** environ;
 
@@ -184,6 +185,36 @@ void BM_ComputeAllCategoryTotals(benchmark::State& state) {
 }
 BENCHMARK(BM_ComputeAllCategoryTotals)->Unit(benchmark::kMicrosecond);
 
+// What the cross window computes for each choice of two dimensions: one
+// table over 12 x 499 tickets (券種 down, 馬場 across).
+void BM_CrossTable(benchmark::State& state) {
+  static const TicketStore store = fullTickets();
+  for (auto _ : state) {
+    const CrossTable table =
+        computeCrossTable(store, CrossDimension::BetType, CrossDimension::Racecourse);
+    if (table.overflowed) state.SkipWithError("overflow");
+    benchmark::DoNotOptimize(table);
+  }
+  state.counters["tickets"] = 12 * kMaxMonthTickets;
+}
+BENCHMARK(BM_CrossTable)->Unit(benchmark::kMicrosecond);
+
+// Every table a report of all pairs would hold: the 45 pairs of distinct
+// dimensions and the 10 single ones.
+void BM_CrossAllTables(benchmark::State& state) {
+  static const TicketStore store = fullTickets();
+  for (auto _ : state) {
+    for (int r = 0; r < kCrossDimensionCount; ++r) {
+      const auto rows = static_cast<CrossDimension>(r);
+      benchmark::DoNotOptimize(computeCrossSingle(store, rows));
+      for (int c = r + 1; c < kCrossDimensionCount; ++c) {
+        benchmark::DoNotOptimize(computeCrossTable(store, rows, static_cast<CrossDimension>(c)));
+      }
+    }
+  }
+}
+BENCHMARK(BM_CrossAllTables)->Unit(benchmark::kMicrosecond);
+
 // Keeps the mean wall-clock and CPU time per iteration of every benchmark
 // while the console reporter prints them, for the figures that compare two
 // benchmarks.
@@ -220,6 +251,15 @@ void printLoadRatio(const TimeKeeper& keeper) {
               load.real / raw.real);
   std::printf("  CPU time   %7.1f us against %6.1f us: ratio %.2f\n", load.cpu, raw.cpu,
               load.cpu / raw.cpu);
+}
+
+void printCrossRatio(const TimeKeeper& keeper) {
+  const TimeKeeper::Times table = keeper.times("BM_CrossTable");
+  const TimeKeeper::Times load = keeper.times("BM_LoadBoth");
+  if (table.real <= 0 || load.real <= 0) return;
+  std::printf("\none cross table against loading both files:\n");
+  std::printf("  wall clock %7.1f us against %7.1f us: ratio %.2f\n", table.real, load.real,
+              table.real / load.real);
 }
 
 // Peak resident memory in KiB of the start-up probe (a main window built
@@ -301,6 +341,7 @@ int main(int argc, char** argv) {
     TimeKeeper keeper;
     benchmark::RunSpecifiedBenchmarks(&keeper);
     printLoadRatio(keeper);
+    printCrossRatio(keeper);
     printStartupMemory();
   }
   benchmark::Shutdown();
