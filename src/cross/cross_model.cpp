@@ -13,6 +13,7 @@ namespace {
 
 const QString kTotalCaption = QStringLiteral("合計");
 const QString kFewTicketsNote = QStringLiteral("件数が少ない");
+const QString kNoTickets = QStringLiteral("－");
 
 // Profit gains towards blue, losses towards red; the other graded measures
 // in one green.
@@ -205,8 +206,8 @@ QVariant CrossTableModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 QString CrossTableModel::text(const CrossFigures& f) const {
-  // A pair without tickets stays blank, so the tickets' pattern shows.
-  if (f.count == 0) return {};
+  // A pair without tickets says so, apart from one whose figures are 0.
+  if (f.count == 0) return kNoTickets;
   switch (measure_) {
     case CrossMeasure::Recovery:
       return rateText(f.recoveryRate());
