@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -225,11 +226,24 @@ void CrossWindow::fitGrid() {
   // Equal columns, each as wide as the widest figure: the grid reads as one
   // scale, and a figure too wide for the window scrolls rather than loses
   // digits.
-  const QAbstractItemView* view = grid_;
+  // Figures of one measure differ in width by their length, so only the
+  // longest are measured (those two shorter too, for narrow commas).
+  QStringList texts;
+  qsizetype longest = 0;
+  for (int r = 0; r < model_.rowCount(); ++r) {
+    for (int c = 0; c < model_.columnCount(); ++c) {
+      texts << model_.index(r, c).data().toString();
+      longest = std::max(longest, texts.back().size());
+    }
+  }
   int widest = 0;
-  for (int c = 0; c < model_.columnCount(); ++c)
-    widest = std::max(widest, view->sizeHintForColumn(c));
-  grid_->horizontalHeader()->setMinimumSectionSize(widest);
+  for (const QString& text : texts) {
+    if (text.size() + 2 < longest) continue;
+    widest = std::max(widest, grid_->fontMetrics().horizontalAdvance(text));
+  }
+  // The text margins of an item view's cell, and its grid line.
+  const int margin = grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid_) + 1;
+  grid_->horizontalHeader()->setMinimumSectionSize(widest + 2 * margin + 1);
   // As tall as its rows: the ticket list below takes the rest.
   grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
                         grid_->verticalHeader()->length() + 2 * grid_->frameWidth());
