@@ -4,16 +4,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <memory>
 
 #include "analysis/analysis_window.h"
 #include "bench_data.h"
+#include "open_window.h"
 #include "silent_messages.h"
 #include "state/app_state.h"
-#include "widgets/child_window.h"
 #include "widgets/messages.h"
 
 namespace {
@@ -27,21 +24,11 @@ void BM_OpenAnalysisWindow(benchmark::State& bench, bool full) {
   clearTickets(state->tickets);
   if (full) bench::fillTickets(state->tickets);
   SilentMessages messages;
-  QMdiArea area;
-  area.resize(1024, 700);
-  area.show();
-  QCoreApplication::processEvents();
-  for (auto _ : bench) {
-    // What 統計分析 does, up to the window painted in the work area.
+  // What 統計分析 does, up to the window painted in the work area.
+  bench::timeOpening(bench, [&] {
     state->AnalysisOpen = true;
-    QMdiSubWindow* frame = openChildWindow(area, new AnalysisWindow(*state, messages));
-    QCoreApplication::processEvents();
-    frame->repaint();
-    bench.PauseTiming();
-    delete frame;
-    QCoreApplication::processEvents();
-    bench.ResumeTiming();
-  }
+    return new AnalysisWindow(*state, messages);
+  });
   bench.counters["tickets"] = full ? 12 * kMaxMonthTickets : 0;
 }
 BENCHMARK_CAPTURE(BM_OpenAnalysisWindow, empty_year, false)->Unit(benchmark::kMillisecond);

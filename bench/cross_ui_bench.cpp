@@ -4,17 +4,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <memory>
 
 #include "bench_data.h"
 #include "cross/cross_window.h"
 #include "detail/month_transfer.h"
+#include "open_window.h"
 #include "silent_messages.h"
 #include "state/data_session.h"
-#include "widgets/child_window.h"
 
 namespace {
 
@@ -38,20 +35,8 @@ void BM_OpenCrossWindow(benchmark::State& bench, bool full) {
   DataSession session;
   if (full) storeFullYear(session);
   bench::SilentMessages messages;
-  QMdiArea area;
-  area.resize(1024, 700);
-  area.show();
-  QCoreApplication::processEvents();
-  for (auto _ : bench) {
-    // What 表示 → クロス分析 does, up to the window painted in the work area.
-    QMdiSubWindow* frame = openChildWindow(area, new CrossWindow(session, messages));
-    QCoreApplication::processEvents();
-    frame->repaint();
-    bench.PauseTiming();
-    delete frame;
-    QCoreApplication::processEvents();
-    bench.ResumeTiming();
-  }
+  // What 表示 → クロス分析 does, up to the window painted in the work area.
+  bench::timeOpening(bench, [&] { return new CrossWindow(session, messages); });
   if (messages.shown != 0) bench.SkipWithError("a message was shown");
   bench.counters["tickets"] = full ? 12 * kMaxMonthTickets : 0;
 }
