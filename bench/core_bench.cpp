@@ -302,7 +302,7 @@ void printStartupMemory() {
   state->DataDirSwitched = true;
   state->DataDir = fresh.string();
   resetYear(state->ledger, state->tickets);
-  if (saveData(*state) != SaveResult::Ok) return;
+  if (!saveData(*state).ok()) return;
 
   std::printf("\npeak memory of a start-up (offscreen, main window shown):\n");
   const std::pair<const char*, fs::path> cases[] = {

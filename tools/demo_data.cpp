@@ -18,8 +18,8 @@
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "state/data_files.h"
 #include "state/app_state.h"
+#include "state/data_files.h"
 
 namespace {
 
@@ -199,7 +199,7 @@ int main(int argc, char* argv[]) {
   } else if (!buildYear(state.ledger, state.tickets, days, tickets)) {
     return 1;
   }
-  if (saveData(state) != SaveResult::Ok) {
+  if (!saveData(state).ok()) {
     std::fprintf(stderr, "tamrel_demo_data: cannot write the data files in %s\n", dirArg);
     return 1;
   }

@@ -20,6 +20,7 @@
 #include "widgets/grid.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/table_export.h"
 
 namespace tamrel {
 
@@ -113,6 +114,7 @@ void AnalysisWindow::buildLayout() {
   for (std::size_t t = 0; t < kTabs.size(); ++t) {
     auto* page = new QWidget;
     grids_[t] = newGrid(page, kTabs[t]);
+    installTableExport(grids_[t], messages_);
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(8, 8, 8, 8);
     pageLayout->addWidget(grids_[t], 0, Qt::AlignLeft | Qt::AlignTop);
@@ -193,7 +195,7 @@ void AnalysisWindow::openGraph() {
   const std::optional<CategoryGraph> graph = graphOfTab(tabs_->currentIndex());
   if (!graph) return;
   state_.CategoryGraphKind = static_cast<int>(*graph);
-  if (QMdiArea* area = workArea()) showCategoryGraph(*area, state_, *graph);
+  if (QMdiArea* area = workArea()) showCategoryGraph(*area, state_, messages_, *graph);
 }
 
 void AnalysisWindow::activated() {
@@ -203,7 +205,7 @@ void AnalysisWindow::activated() {
     return;
   }
   if (QMdiArea* area = workArea())
-    showCategoryGraph(*area, state_, static_cast<CategoryGraph>(kind));
+    showCategoryGraph(*area, state_, messages_, static_cast<CategoryGraph>(kind));
 }
 
 // The window is rebuilt where it is: it stays open throughout, so

@@ -13,7 +13,8 @@ ProfitGraphWindow* openCategoryGraph(const QMdiArea& area, CategoryGraph graph) 
       findOpenWindow(&area, QString::fromLatin1(categoryGraphInfo(graph).name)));
 }
 
-ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, CategoryGraph graph) {
+ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, Messages& messages,
+                                     CategoryGraph graph) {
   if (ProfitGraphWindow* open = openCategoryGraph(area, graph)) {
     ChildWindow::bringToFront(open);
     return open;
@@ -24,7 +25,7 @@ ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, CategoryGr
     points.push_back({fromCore(p.label), p.value});
   }
   auto* window =
-      new ProfitGraphWindow(QString::fromLatin1(info.name), fromCore(info.caption),
+      new ProfitGraphWindow(messages, QString::fromLatin1(info.name), fromCore(info.caption),
                             std::move(points), [&state] { state.CategoryGraphKind = 0; });
   openChildWindow(area, window);
   return window;

@@ -11,12 +11,15 @@ class QMdiArea;
 namespace tamrel {
 
 struct AppState;
+class Messages;
 class ProfitGraphWindow;
 
 // The graph's window when it is open in `area`, else nullptr.
 ProfitGraphWindow* openCategoryGraph(const QMdiArea& area, CategoryGraph graph);
 
 // Brings the open graph to the front, or builds and opens it at (0, 0).
-ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, CategoryGraph graph);
+// A picture of it that cannot be saved is told through `messages`.
+ProfitGraphWindow* showCategoryGraph(QMdiArea& area, AppState& state, Messages& messages,
+                                     CategoryGraph graph);
 
 }  // namespace tamrel

@@ -1,10 +1,13 @@
 #include "analysis/tab_strip.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStackedWidget>
+#include <QStyleOptionFocusRect>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace tamrel {
@@ -30,6 +33,44 @@ class PagePane : public QStackedWidget {
   }
 };
 
+// A row whose arrow keys and wheel move through the whole strip, not only
+// through the row.
+class RowBar : public QTabBar {
+ public:
+  RowBar(TabStrip* strip) : QTabBar(strip), strip_(strip) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int key = event->key();
+    const bool rightToLeft = layoutDirection() == Qt::RightToLeft;
+    if (key != Qt::Key_Left && key != Qt::Key_Right) return QTabBar::keyPressEvent(event);
+    strip_->step((key == Qt::Key_Right) != rightToLeft ? 1 : -1);
+  }
+  // Styles that show focus only after the Tab key leave a clicked row
+  // without a frame; the arrow keys work there all the same, so the frame
+  // always shows where they act.
+  void paintEvent(QPaintEvent* event) override {
+    QTabBar::paintEvent(event);
+    if (!hasFocus() || !isTabVisible(currentIndex())) return;
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.state |= QStyle::State_KeyboardFocusChange;
+    const int inset = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 2;
+    frame.rect = tabRect(currentIndex()).adjusted(inset, inset, -inset, -inset);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+  }
+  void wheelEvent(QWheelEvent* event) override {
+    const int delta =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    if (delta != 0) strip_->step(delta > 0 ? -1 : 1);
+    event->accept();
+  }
+
+ private:
+  TabStrip* strip_;
+};
+
 }  // namespace
 
 TabStrip::TabStrip(int tabsPerRow, QWidget* parent)
@@ -45,7 +86,7 @@ TabStrip::TabStrip(int tabsPerRow, QWidget* parent)
 }
 
 QTabBar* TabStrip::newRow() {
-  auto* bar = new QTabBar(this);
+  auto* bar = new RowBar(this);
   bar->setObjectName(objectName() + QStringLiteral("Row%1").arg(rows_.size() + 1));
   bar->setExpanding(true);
   bar->setUsesScrollButtons(false);
@@ -84,7 +125,7 @@ int TabStrip::addTab(QWidget* page, const QString& caption, const QString& acces
   if (current_ < 0) {
     setCurrentIndex(index);
   } else {
-    placeRows();
+    updateFocusStop(false);
   }
   return index;
 }
@@ -111,7 +152,7 @@ void TabStrip::setCurrentIndex(int index) {
     bar->setCurrentIndex(bar == barOf(index) ? placeInBar(index) : bar->count() - 1);
   }
   pages_->setCurrentIndex(index);
-  placeRows();
+  updateFocusStop(true);
   emit currentChanged(index);
 }
 
@@ -121,15 +162,22 @@ void TabStrip::rowChanged(QTabBar* bar, int place) {
   setCurrentIndex(static_cast<int>(row) * perRow_ + place);
 }
 
-// The rows follow each other in turn, the selected tab's row last.
-void TabStrip::placeRows() {
-  const std::size_t n = rows_.size();
-  const std::size_t selected = static_cast<std::size_t>(current_ / perRow_);
-  for (std::size_t i = 0; i < n; ++i) {
-    QTabBar* bar = rows_[(selected + 1 + i) % n];
-    rowLayout_->removeWidget(bar);
-    rowLayout_->insertWidget(static_cast<int>(i), bar);
+void TabStrip::step(int steps) {
+  if (count_ > 0) setCurrentIndex(std::clamp(current_ + steps, 0, count_ - 1));
+}
+
+// Only the row holding the chosen tab takes the focus by the Tab key: the
+// others show no current tab to frame. A click still focuses any row, as it
+// chooses a tab there. Where a row had the focus, the chosen tab's row takes
+// it over, so the keys go on from the tab just chosen.
+void TabStrip::updateFocusStop(bool keepFocus) {
+  QTabBar* chosen = barOf(current_);
+  bool hadFocus = false;
+  for (QTabBar* bar : rows_) {
+    hadFocus = hadFocus || bar->hasFocus();
+    bar->setFocusPolicy(bar == chosen ? Qt::StrongFocus : Qt::ClickFocus);
   }
+  if (keepFocus && hadFocus && chosen != nullptr) chosen->setFocus(Qt::TabFocusReason);
 }
 
 }  // namespace tamrel

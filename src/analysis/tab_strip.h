@@ -1,8 +1,10 @@
 #pragma once
 // A tab control whose tabs sit in rows of a fixed number each, so that every
-// tab shows at once without scrolling. The row holding the selected tab is
-// drawn next to the pages, as multi-row tab controls do; tabs keep one index
-// 0 .. count-1 across the rows.
+// tab shows at once without scrolling. Tabs keep one index 0 .. count-1
+// across the rows, and the rows keep their places whichever tab is chosen: a
+// user aiming at a tab finds it where it was. The strip is one stop of the
+// Tab key (the row holding the chosen tab, which shows the focus frame), and
+// Left/Right walk through all the tabs in order, from row to row.
 
 #include <QWidget>
 #include <vector>
@@ -36,8 +38,12 @@ class TabStrip : public QWidget {
   // Names row `row` for a screen reader. A row without the selected tab has
   // its hidden tab current, which is what a reader speaks for it.
   void setRowAccessibleName(std::size_t row, const QString& name);
-  // The rows, first row first (whatever order they are drawn in).
+  // The rows, first row first, as they are drawn from the top.
   const std::vector<QTabBar*>& rows() const { return rows_; }
+
+  // Makes the tab `steps` away current (negative: to the left), stopping at
+  // the first and the last tab.
+  void step(int steps);
 
  signals:
   void currentChanged(int index);
@@ -45,7 +51,7 @@ class TabStrip : public QWidget {
  private:
   QTabBar* newRow();
   void rowChanged(QTabBar* bar, int place);
-  void placeRows();
+  void updateFocusStop(bool keepFocus);
 
   int perRow_;
   int count_ = 0;

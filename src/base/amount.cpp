@@ -194,6 +194,8 @@ std::string formatGroupedAmount(std::int32_t value) {
   return text;
 }
 
+std::string formatYen(std::int32_t value) { return formatGroupedAmount(value) + "円"; }
+
 std::string fullWidthNumber(int n) {
   std::string text;
   for (const char c : std::to_string(n)) {

@@ -54,6 +54,10 @@ std::string formatAmount(std::int32_t value);
 // compare many amounts show them: -1234567 -> "-1,234,567".
 std::string formatGroupedAmount(std::int32_t value);
 
+// Amounts in the newer views: digits grouped by three and "円"
+// (-1234567 -> "-1,234,567円").
+std::string formatYen(std::int32_t value);
+
 // A non-negative number in full-width digits (UTF-8), as list entries and
 // row labels show months and days: 12 -> "１２".
 std::string fullWidthNumber(int n);

@@ -21,6 +21,7 @@
 #include "widgets/grid.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/table_export.h"
 
 namespace tamrel {
 
@@ -62,6 +63,8 @@ BrowseWindow::BrowseWindow(AppState& state, Messages& messages, const QString& n
   setFont(uiFont());
   panel_ = new FiguresPanel(panelCaption, this);
   panel_->setFocusTarget([this]() -> QWidget* { return close_; });
+  installTableExport(
+      panel_, messages, [panel = panel_](bool) { return panel->tableText(); }, panelCaption);
   refresh_ = makeButton(QStringLiteral("Command3D1"), QStringLiteral("最新表示"));
   close_ = makeButton(QStringLiteral("Close3d1"), QStringLiteral("閉じる"));
   connect(refresh_, &QPushButton::clicked, this, &BrowseWindow::refresh);
@@ -95,6 +98,7 @@ Grid* BrowseWindow::makeGrid(const QStringList& rowLabels, const QString& access
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
+  installTableExport(grid_, messages_);
   connect(grid_, &Grid::rowDoubleClicked, this, [this](int row) { openRow(row); });
   grid_->installEventFilter(new EnterOpensRow(grid_, [this](int row) { openRow(row); }));
   return grid_;

@@ -97,6 +97,8 @@ FiguresPanel::FiguresPanel(const QString& caption, QWidget* parent) : QGroupBox(
       // Tab passes the boxes by (they would only hand the focus on); a click
       // still lands on them and is sent on by the focus target.
       box->setFocusPolicy(Qt::ClickFocus);
+      // The panel's own menu (copy, save) is the one that serves here.
+      box->setContextMenuPolicy(Qt::NoContextMenu);
       box->setFixedSize(boxWidth, boxHeight);
       setBoxColours(box, colourOf(FigureColour::Green), Qt::black);
       boxes_[static_cast<std::size_t>(row)][static_cast<std::size_t>(k)] = box;
@@ -144,6 +146,18 @@ void FiguresPanel::fill(const PanelFigures& figures) {
       if (box->palette().color(QPalette::Text) != colour) setBoxColours(box, colour, Qt::black);
     }
   }
+}
+
+TableText FiguresPanel::tableText() const {
+  QStringList header{QStringLiteral("券種")};
+  for (const QString& caption : kColumnCaptions) header << caption;
+  TableText table{header};
+  for (int row = 0; row < kRowCount; ++row) {
+    QStringList cells{rowCaption(row)};
+    for (const ValueBox* box : boxes_[static_cast<std::size_t>(row)]) cells << box->text();
+    table << cells;
+  }
+  return table;
 }
 
 ValueBox* FiguresPanel::box(int row, Column column) const {

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "browse/browse_figures.h"
+#include "widgets/table_export.h"
 
 class QGridLayout;
 
@@ -32,6 +33,10 @@ class FiguresPanel : public QGroupBox {
   void fill(const PanelFigures& figures);
 
   ValueBox* box(int row, Column column) const;
+
+  // The figures as a table: a header row (券種 and the column captions),
+  // then each row's caption and its four texts as shown.
+  TableText tableText() const;
 
  protected:
   void changeEvent(QEvent* event) override;

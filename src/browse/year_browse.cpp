@@ -66,8 +66,8 @@ void YearBrowse::showMonthGraph() {
         {fromCore(graphMonthLabel(m)), profits.values[static_cast<std::size_t>(m - 1)]});
   }
   AppState& state = state_;
-  openBeside(new ProfitGraphWindow(kGraphName, QStringLiteral("月別利益表示"), std::move(points),
-                                   [&state] { state.MonthGraphOpen = false; }));
+  openBeside(new ProfitGraphWindow(messages_, kGraphName, QStringLiteral("月別利益表示"),
+                                   std::move(points), [&state] { state.MonthGraphOpen = false; }));
 }
 
 void YearBrowse::openRow(int row) {

@@ -110,9 +110,10 @@ std::optional<std::string> ticketSaveText(const TicketStore& store) {
   return ticketFileText(store);
 }
 
-SaveResult saveTickets(const TicketStore& store, const std::filesystem::path& path) {
-  return saveDataFile(path, [&] { return ticketSaveText(store); }) ? SaveResult::Ok
-                                                                   : SaveResult::WriteError;
+SaveResult saveTickets(const TicketStore& store, const std::filesystem::path& path,
+                       const SaveProbe* probe) {
+  return saveDataFile(
+      path, [&] { return ticketSaveText(store); }, probe);
 }
 
 }  // namespace tamrel

@@ -29,8 +29,8 @@ std::string ticketFileText(const TicketStore& store);
 std::optional<std::string> ticketSaveText(const TicketStore& store);
 
 // Replaces the file atomically, keeping the previous one as "info.dat.1"
-// (older ones up to ".3"); on failure the file and its generations are
-// untouched.
-SaveResult saveTickets(const TicketStore& store, const std::filesystem::path& path);
+// (older ones up to ".3"); see writeFileAtomically.
+SaveResult saveTickets(const TicketStore& store, const std::filesystem::path& path,
+                       const SaveProbe* probe = nullptr);
 
 }  // namespace tamrel

@@ -6,6 +6,7 @@
 #include <QValidator>
 #include <algorithm>
 
+#include "widgets/controls.h"
 #include "widgets/core_text.h"
 
 namespace tamrel {
@@ -40,18 +41,36 @@ bool typesCharacter(const QKeyEvent& event) {
 
 AmountBox::AmountBox(Filter filter, int typedLength, QWidget* parent)
     : QLineEdit(parent), filter_(filter), typedLength_(typedLength) {
-  setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  setAlignment(kAmountAlignment);
   setValidator(new TypedLength(typedLength, this));
   // Amounts are digits: no input method composes text here.
   setAttribute(Qt::WA_InputMethodEnabled, false);
   setInputMethodHints(filter == Filter::Digits ? Qt::ImhDigitsOnly : Qt::ImhFormattedNumbersOnly);
+  // Any edit by the user, a rejected key's included, makes the entry new.
+  connect(this, &QLineEdit::textEdited, this, [this] { held_.reset(); });
+  connect(this, &QLineEdit::textChanged, this, &AmountBox::amountChanged);
+}
+
+void AmountBox::startEntry() {
+  held_ = text();
+  clear();
+}
+
+void AmountBox::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  // A context menu takes the focus for a moment only; the entry goes on.
+  if (!held_ || event->reason() == Qt::PopupFocusReason) return;
+  const QString before = *held_;
+  held_.reset();
+  setText(before);
 }
 
 bool AmountBox::allowed(const QString& text) const {
   // Control characters (Backspace among them) are no digit and are rejected
   // like letters.
   return std::all_of(text.begin(), text.end(), [this](QChar c) {
-    return (c >= u'0' && c <= u'9') || (filter_ == Filter::DigitsAndMinus && c == u'-');
+    return (c >= u'0' && c <= u'9') || c == u',' || c == u'，' ||
+           (filter_ == Filter::DigitsAndMinus && c == u'-');
   });
 }
 
@@ -61,11 +80,19 @@ void AmountBox::focusInEvent(QFocusEvent* event) {
 }
 
 void AmountBox::keyPressEvent(QKeyEvent* event) {
+  // A key that types (Backspace and Delete included) makes the entry the
+  // user's, even where it changes no text; Enter and Tab only move on.
+  const int key = event->key();
+  const bool movesOn =
+      key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab;
+  if (held_ && !movesOn && (typesCharacter(*event) || key == Qt::Key_Delete)) {
+    held_.reset();
+    emit amountChanged();
+  }
   if (filter_ == Filter::None) {
     QLineEdit::keyPressEvent(event);
     return;
   }
-  const int key = event->key();
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     rejectKey_ = false;
     event->accept();

@@ -3,11 +3,15 @@
 // key filter that empties the box when a rejected key is released, Enter
 // reported so the window can move the focus along its chain.
 //
+// A digit-group comma (",", or "，" from an input method) passes the key
+// filter: "1,500" stays as typed and is read as 1500.
+//
 // The length limit holds for what is typed or pasted only: a text the
 // program puts in with setText() (a stored day, a sum, a computed payout) is
 // shown whole, never cut to the limit.
 
 #include <QLineEdit>
+#include <optional>
 
 namespace tamrel {
 
@@ -26,15 +30,25 @@ class AmountBox : public QLineEdit {
   // The most characters the user can type or paste.
   int typedLength() const { return typedLength_; }
 
+  // Empties the box for a new entry. Left before anything is typed, the box
+  // gets back the text it had.
+  void startEntry();
+  // The text the amount is read from: while an entry is started and nothing
+  // typed yet, the text the box had.
+  QString amountText() const { return held_.value_or(text()); }
+
  signals:
   // The box received the focus; the window decides whether to empty it or to
   // send the focus elsewhere.
   void focusReceived();
   // Enter was pressed in a filtered box.
   void enterPressed();
+  // What amountText() gives may have changed.
+  void amountChanged();
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
@@ -44,7 +58,8 @@ class AmountBox : public QLineEdit {
 
   Filter filter_;
   int typedLength_;
-  bool rejectKey_ = false;  // the last key with a character was not allowed
+  bool rejectKey_ = false;       // the last key with a character was not allowed
+  std::optional<QString> held_;  // the text before startEntry, until an edit
 };
 
 }  // namespace tamrel

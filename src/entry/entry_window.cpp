@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -21,7 +22,8 @@
 #include "detail/month_transfer.h"
 #include "entry/amount_box.h"
 #include "entry/ticket_window.h"
-#include "state/app_state.h"
+#include "state/data_session.h"
+#include "widgets/controls.h"
 #include "widgets/core_text.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
@@ -118,6 +120,27 @@ QString percentText(float rate) { return QString::fromStdString(formatPercent(ra
 
 QString suffix(int t) { return fromCore(kBetTypes[static_cast<std::size_t>(t)].suffix); }
 
+// Rows of the amount table: the column captions, the bet types, the bottom
+// of the column frames, the totals.
+constexpr int kCaptionRow = 0;
+constexpr int kFirstBetRow = 1;
+constexpr int kFrameBottomRow = kFirstBetRow + kBetTypeCount;
+constexpr int kTotalsRow = kFrameBottomRow + 1;
+// How far the boxes sit inside their column frame.
+constexpr int kInset = 8;
+
+// Every box of the table is as wide as the widest amount.
+int amountBoxWidth(const QFontMetrics& fm) {
+  return fm.horizontalAdvance(QStringLiteral("-2147483648")) + 16;
+}
+
+void placeBox(QGridLayout* grid, QWidget* box, int row, int column, int width) {
+  box->setFixedWidth(width);
+  grid->addWidget(box, row, column, Qt::AlignHCenter);
+}
+
+bool hasAmount(const AmountBox* box) { return !box->amountText().trimmed().isEmpty(); }
+
 QLabel* panelLabel(const QString& name, const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
@@ -128,28 +151,28 @@ QLabel* panelLabel(const QString& name, const QString& text, QWidget* parent) {
 
 }  // namespace
 
-EntryWindow::EntryWindow(AppState& state, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), state_(state), messages_(messages) {
+EntryWindow::EntryWindow(DataSession& session, Messages& messages, QWidget* parent)
+    : ChildWindow(parent), session_(session), messages_(messages) {
   setObjectName(QStringLiteral("Finput"));
   setWindowTitle(QStringLiteral("収支入力"));
   setFont(uiFont());
-  buildControls();
-  setConfirming(false);
-}
-
-EntryWindow::~EntryWindow() = default;
-
-void EntryWindow::buildControls() {
-  const QFontMetrics fm(font());
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(8, 8, 8, 8);
   outer->setSpacing(6);
   // The window is as large as its contents and no larger.
   outer->setSizeConstraint(QLayout::SetFixedSize);
+  outer->addLayout(buildDatePanel());
+  outer->addWidget(buildAmountTable());
+  outer->addWidget(buildCommandBar());
+  connectControls();
+  setConfirming(false);
+}
 
-  // 日付, and the instruction beside it.
+EntryWindow::~EntryWindow() = default;
+
+// 日付, and the instruction beside it.
+QHBoxLayout* EntryWindow::buildDatePanel() {
   auto* top = new QHBoxLayout;
-  outer->addLayout(top);
   auto* dateFrame = new QGroupBox(QStringLiteral("日付"), this);
   auto* dateRow = new QHBoxLayout(dateFrame);
   auto* mm = new GuardedList(dateFrame);
@@ -162,26 +185,22 @@ void EntryWindow::buildControls() {
   dd->setAccessibleName(QStringLiteral("日付 日"));
   for (int i = 1; i <= 12; ++i) mm->addItem(fromCore(fullWidthNumber(i)) + QStringLiteral("月"));
   for (int i = 1; i <= 31; ++i) dd->addItem(fromCore(fullWidthNumber(i)) + QStringLiteral("日"));
-  mm->setCurrentIndex(-1);
-  dd->setCurrentIndex(-1);
   mm->setMaxVisibleItems(12);
   dd->setMaxVisibleItems(16);
-  mm->mayOpen = [this, mm] { return listMayOpen(mm); };
-  dd->mayOpen = [this, dd] { return listMayOpen(dd); };
   const auto mayFocus = [this] {
     if (!ConfirmPending) return true;
     yesCmd_->setFocus(Qt::OtherFocusReason);
     return false;
   };
-  mm->mayFocus = mayFocus;
-  dd->mayFocus = mayFocus;
-  mm->usable = [this, mm] { return listUsable(mm); };
-  dd->usable = [this, dd] { return listUsable(dd); };
-  connect(mm, &QComboBox::activated, this, &EntryWindow::monthChosen);
-  connect(dd, &QComboBox::activated, this, &EntryWindow::dayChosen);
+  for (GuardedList* list : {mm, dd}) {
+    list->setCurrentIndex(-1);
+    list->mayOpen = [this, list] { return listMayOpen(list); };
+    list->mayFocus = mayFocus;
+    list->usable = [this, list] { return listUsable(list); };
+  }
   // Both lists as wide as the widest item of either, arrow included.
-  const int listWidth =
-      std::max(mm->sizeHint().width(), dd->sizeHint().width()) + fm.horizontalAdvance(u'　');
+  const int listWidth = std::max(mm->sizeHint().width(), dd->sizeHint().width()) +
+                        fontMetrics().horizontalAdvance(u'　');
   mm->setFixedWidth(listWidth);
   dd->setFixedWidth(listWidth);
   dateRow->addWidget(mm);
@@ -199,71 +218,32 @@ void EntryWindow::buildControls() {
   // whatever is left beside the date.
   hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   top->addWidget(hint, 1, Qt::AlignBottom);
+  return top;
+}
 
-  // 投資内容: row labels, four column frames, the totals row. One grid keeps
-  // every box on the line of its row label: each column frame spans the
-  // rows of its column (its caption in row 0), and the boxes sit in the
-  // same cells, inset from the frame's sides.
+// 投資内容: row labels, four column frames, the totals row. One grid keeps
+// every box on the line of its row label: each column frame spans the rows
+// of its column (its caption in row 0), and the boxes sit in the same cells,
+// inset from the frame's sides.
+QGroupBox* EntryWindow::buildAmountTable() {
+  const QFontMetrics fm(font());
   auto* table = new QGroupBox(QStringLiteral("投資内容"), this);
-  outer->addWidget(table);
   auto* grid = new QGridLayout(table);
   grid->setHorizontalSpacing(6);
   grid->setVerticalSpacing(3);
-  constexpr int kCaptionRow = 0;
-  constexpr int kFirstBetRow = 1;
-  constexpr int kFrameBottomRow = kFirstBetRow + kBetTypeCount;
-  constexpr int kTotalsRow = kFrameBottomRow + 1;
-  const int boxWidth = fm.horizontalAdvance(QStringLiteral("-2147483648")) + 16;
-  const int inset = 8;
   grid->setRowMinimumHeight(kCaptionRow, fm.height() + 4);
-  grid->setRowMinimumHeight(kFrameBottomRow, inset);
+  grid->setRowMinimumHeight(kFrameBottomRow, kInset);
 
   const QStringList captions{QStringLiteral("投資金額"), QStringLiteral("払戻金額"),
                              QStringLiteral("利益金額"), QStringLiteral("回収率")};
+  const int boxWidth = amountBoxWidth(fm);
   for (int c = 0; c < 4; ++c) {
     auto* column = new QGroupBox(captions[c], table);
     grid->addWidget(column, kCaptionRow, c + 1, kFrameBottomRow + 1, 1);
     grid->setColumnMinimumWidth(c + 1,
-                                std::max(boxWidth + 2 * inset, column->minimumSizeHint().width()));
+                                std::max(boxWidth + 2 * kInset, column->minimumSizeHint().width()));
   }
-  const auto place = [&](QWidget* box, int row, int column) {
-    box->setFixedWidth(boxWidth);
-    grid->addWidget(box, row, column, Qt::AlignHCenter);
-  };
-  const auto valueBox = [this](const QString& name, const QString& accessible, QWidget* parent) {
-    auto* box = new ValueBox(parent);
-    box->setObjectName(name);
-    box->setAccessibleName(accessible);
-    // Tab passes the display boxes by; a click still lands on them and is
-    // sent on by the focus target.
-    box->setFocusPolicy(Qt::ClickFocus);
-    box->setFocusTarget([this]() -> QWidget* { return ConfirmPending ? yesCmd_ : chkCmd_; });
-    return box;
-  };
-  for (int t = 0; t < kBetTypeCount; ++t) {
-    const auto i = static_cast<std::size_t>(t);
-    const QString row = fromCore(kBetTypes[i].labelCaption);
-    const int r = kFirstBetRow + t;
-    grid->addWidget(panelLabel(QStringLiteral("SSPanel%1").arg(t + 1), row, table), r, 0);
-    const AmountBox::Filter filter =
-        t < kFilteredTypes ? AmountBox::Filter::Digits : AmountBox::Filter::None;
-    tosi_[i] = new AmountBox(filter, kTosiLength, table);
-    tosi_[i]->setObjectName(QStringLiteral("Tosi") + suffix(t));
-    tosi_[i]->setAccessibleName(row + u' ' + captions[0]);
-    harai_[i] = new AmountBox(filter, kHaraiLength, table);
-    harai_[i]->setObjectName(QStringLiteral("Harai") + suffix(t));
-    harai_[i]->setAccessibleName(row + u' ' + captions[1]);
-    rieki_[i] = valueBox(QStringLiteral("Rieki") + suffix(t), row + u' ' + captions[2], table);
-    ritu_[i] = valueBox(QStringLiteral("Ritu") + suffix(t), row + u' ' + captions[3], table);
-    place(tosi_[i], r, 1);
-    place(harai_[i], r, 2);
-    place(rieki_[i], r, 3);
-    place(ritu_[i], r, 4);
-    for (AmountBox* box : {tosi_[i], harai_[i]}) {
-      connect(box, &AmountBox::focusReceived, this, [this, box] { inputFocused(box); });
-      connect(box, &AmountBox::enterPressed, this, [this, box] { moveAlongChain(box); });
-    }
-  }
+  for (int t = 0; t < kBetTypeCount; ++t) addBetRow(grid, t, captions);
   // Row labels as wide as the widest caption with room either side.
   int labelWidth = 0;
   for (const BetTypeInfo& bet : kBetTypes) {
@@ -276,13 +256,52 @@ void EntryWindow::buildControls() {
   gokeiHarai_ = valueBox(QStringLiteral("GokeiHarai"), total + u' ' + captions[1], table);
   gokeiRieki_ = valueBox(QStringLiteral("GokeiRieki"), total + u' ' + captions[2], table);
   gokeiRitu_ = valueBox(QStringLiteral("GokeiRitu"), total + u' ' + captions[3], table);
-  const std::array<ValueBox*, 4> totals{gokeiTosi_, gokeiHarai_, gokeiRieki_, gokeiRitu_};
-  for (int c = 0; c < 4; ++c) place(totals[static_cast<std::size_t>(c)], kTotalsRow, c + 1);
+  int c = 1;
+  for (ValueBox* box : {gokeiTosi_, gokeiHarai_, gokeiRieki_, gokeiRitu_}) {
+    placeBox(grid, box, kTotalsRow, c++, boxWidth);
+  }
+  return table;
+}
 
-  // Buttons; the confirmation panel takes the place of "確認" and "閉じる".
+// One bet type's row: its label, its two input boxes and two display boxes.
+void EntryWindow::addBetRow(QGridLayout* grid, int t, const QStringList& captions) {
+  QWidget* table = grid->parentWidget();
+  const auto i = static_cast<std::size_t>(t);
+  const QString row = fromCore(kBetTypes[i].labelCaption);
+  const int r = kFirstBetRow + t;
+  grid->addWidget(panelLabel(QStringLiteral("SSPanel%1").arg(t + 1), row, table), r, 0);
+  const AmountBox::Filter filter =
+      t < kFilteredTypes ? AmountBox::Filter::Digits : AmountBox::Filter::None;
+  tosi_[i] = new AmountBox(filter, kTosiLength, table);
+  tosi_[i]->setObjectName(QStringLiteral("Tosi") + suffix(t));
+  tosi_[i]->setAccessibleName(row + u' ' + captions[0]);
+  harai_[i] = new AmountBox(filter, kHaraiLength, table);
+  harai_[i]->setObjectName(QStringLiteral("Harai") + suffix(t));
+  harai_[i]->setAccessibleName(row + u' ' + captions[1]);
+  rieki_[i] = valueBox(QStringLiteral("Rieki") + suffix(t), row + u' ' + captions[2], table);
+  ritu_[i] = valueBox(QStringLiteral("Ritu") + suffix(t), row + u' ' + captions[3], table);
+  const int boxWidth = amountBoxWidth(QFontMetrics(font()));
+  placeBox(grid, tosi_[i], r, 1, boxWidth);
+  placeBox(grid, harai_[i], r, 2, boxWidth);
+  placeBox(grid, rieki_[i], r, 3, boxWidth);
+  placeBox(grid, ritu_[i], r, 4, boxWidth);
+}
+
+ValueBox* EntryWindow::valueBox(const QString& name, const QString& accessible, QWidget* parent) {
+  auto* box = new ValueBox(parent);
+  box->setObjectName(name);
+  box->setAccessibleName(accessible);
+  // Tab passes the display boxes by; a click still lands on them and is sent
+  // on by the focus target.
+  box->setFocusPolicy(Qt::ClickFocus);
+  box->setFocusTarget([this]() -> QWidget* { return ConfirmPending ? yesCmd_ : chkCmd_; });
+  return box;
+}
+
+// The commands; the confirmation panel takes the place of "確認" and "閉じる".
+QFrame* EntryWindow::buildCommandBar() {
   auto* buttons = new QFrame(this);
   buttons->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  outer->addWidget(buttons);
   auto* buttonRow = new QHBoxLayout(buttons);
   // Enter on a focused button presses it: the Enter chain of the input boxes
   // ends on "確認".
@@ -291,7 +310,7 @@ void EntryWindow::buildControls() {
   ticketCmd_ = commandButton(QStringLiteral("SSCommand1"), QStringLiteral("詳細入力"), buttons);
   closeCmd_ = commandButton(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), buttons);
   // One width for the four, so they read as one row of commands.
-  const int commandWidth = clearCmd_->sizeHint().width() + fm.horizontalAdvance(u'　');
+  const int commandWidth = clearCmd_->sizeHint().width() + fontMetrics().horizontalAdvance(u'　');
   for (QPushButton* b : {clearCmd_, ticketCmd_, chkCmd_, closeCmd_})
     b->setMinimumWidth(commandWidth);
   buttonRow->addWidget(clearCmd_);
@@ -306,7 +325,16 @@ void EntryWindow::buildControls() {
   editingRow->addStretch(1);
   editingRow->addWidget(chkCmd_);
   editingRow->addWidget(closeCmd_);
-  kakunin_ = new QLabel(QStringLiteral("確定しますか？"), buttons);
+  confirmStack_ = new QStackedWidget(buttons);
+  confirmStack_->addWidget(editing);
+  confirmStack_->addWidget(buildQuestion(buttons));
+  buttonRow->addWidget(confirmStack_);
+  return buttons;
+}
+
+// "確定しますか？" with はい and いいえ.
+QLabel* EntryWindow::buildQuestion(QWidget* parent) {
+  kakunin_ = new QLabel(QStringLiteral("確定しますか？"), parent);
   kakunin_->setObjectName(QStringLiteral("Kakunin"));
   kakunin_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   kakunin_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -316,17 +344,25 @@ void EntryWindow::buildControls() {
   // The question is the panel's own caption; the two answers sit to its
   // right inside the panel.
   auto* answers = new QHBoxLayout(kakunin_);
-  answers->setContentsMargins(kakunin_->indent() + fm.horizontalAdvance(kakunin_->text()) + 12, 3,
-                              3, 3);
+  answers->setContentsMargins(
+      kakunin_->indent() + fontMetrics().horizontalAdvance(kakunin_->text()) + 12, 3, 3, 3);
   answers->addWidget(yesCmd_);
   answers->addWidget(noCmd_);
   // A label sizes itself by its text alone; the answers need their room too.
   kakunin_->setMinimumSize(answers->totalSizeHint());
-  confirmStack_ = new QStackedWidget(buttons);
-  confirmStack_->addWidget(editing);
-  confirmStack_->addWidget(kakunin_);
-  buttonRow->addWidget(confirmStack_);
+  return kakunin_;
+}
 
+void EntryWindow::connectControls() {
+  connect(mm_, &QComboBox::activated, this, &EntryWindow::monthChosen);
+  connect(dd_, &QComboBox::activated, this, &EntryWindow::dayChosen);
+  for (std::size_t t = 0; t < tosi_.size(); ++t) {
+    for (AmountBox* box : {tosi_[t], harai_[t]}) {
+      connect(box, &AmountBox::focusReceived, this, [this, box] { inputFocused(box); });
+      connect(box, &AmountBox::enterPressed, this, [this, box] { moveAlongChain(box); });
+      connect(box, &AmountBox::amountChanged, this, &EntryWindow::refreshDerived);
+    }
+  }
   connect(chkCmd_, &QPushButton::clicked, this, &EntryWindow::check);
   connect(yesCmd_, &QPushButton::clicked, this, &EntryWindow::confirm);
   connect(noCmd_, &QPushButton::clicked, this, &EntryWindow::cancel);
@@ -335,48 +371,18 @@ void EntryWindow::buildControls() {
   connect(closeCmd_, &QPushButton::clicked, this, &EntryWindow::closeWindow);
 
   // Tab order: date, stakes, payouts, then the buttons.
-  QWidget* previous = mm_;
-  const auto chain = [&previous](QWidget* next) {
-    setTabOrder(previous, next);
-    previous = next;
-  };
-  chain(dd_);
-  for (AmountBox* box : tosi_) chain(box);
-  for (AmountBox* box : harai_) chain(box);
-  for (QWidget* w : {static_cast<QWidget*>(chkCmd_), static_cast<QWidget*>(yesCmd_),
-                     static_cast<QWidget*>(noCmd_), static_cast<QWidget*>(clearCmd_),
-                     static_cast<QWidget*>(ticketCmd_), static_cast<QWidget*>(closeCmd_)}) {
-    chain(w);
-  }
+  std::vector<QWidget*> order{mm_, dd_};
+  order.insert(order.end(), tosi_.begin(), tosi_.end());
+  order.insert(order.end(), harai_.begin(), harai_.end());
+  order.insert(order.end(), {chkCmd_, yesCmd_, noCmd_, clearCmd_, ticketCmd_, closeCmd_});
+  setTabChain(order);
 }
 
 void EntryWindow::activated() {
-  if (state_.TicketWindowOpen) {
-    if (ticketWindow_ != nullptr) {
-      ChildWindow::bringToFront(ticketWindow_);
-      return;
-    }
-    // The flag outlived its window (closed by other means than its own
-    // button): nothing is left to bring forward, so the flag must not lock
-    // this window out.
-    state_.TicketWindowOpen = false;
-  }
-  if (state_.TicketTotalsPending) {
-    const BetAmounts& totals = state_.dayBetTotals;
-    for (std::size_t t = 0; t < tosi_.size(); ++t) {
-      tosi_[t]->setText(shownAmount(totals.stake[t]));
-      harai_[t]->setText(shownAmount(totals.payout[t]));
-    }
-    state_.TicketTotalsPending = false;
-    return;
-  }
-  // While the confirmation is shown the boxes hold exactly what "はい" is
-  // about to post; emptying them on a window switch would post zeros.
-  if (ConfirmPending) return;
-  for (std::size_t t = 0; t < tosi_.size(); ++t) {
-    tosi_[t]->clear();
-    harai_[t]->clear();
-  }
+  // The ticket window works on this window's day: it stays in front until
+  // it is closed. Otherwise the boxes keep what they hold, typed work
+  // included.
+  if (ticketWindowOpen()) ChildWindow::bringToFront(ticketWindow_);
 }
 
 void EntryWindow::closeEvent(QCloseEvent* event) {
@@ -387,15 +393,14 @@ void EntryWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  state_.OpenWindowCount = 0;
-  state_.EntryWindowOpen = false;
   event->accept();
 }
 
 bool EntryWindow::ticketWindowOpen() const {
-  // The flag says whether it is open (its own "閉じる" clears it); the
-  // pointer whether there is still a window to bring forward.
-  return state_.TicketWindowOpen && ticketWindow_ != nullptr;
+  // A closed ticket window lingers until its deferred deletion.
+  if (ticketWindow_ == nullptr) return false;
+  QMdiSubWindow* frame = ticketWindow_->subWindow();
+  return frame != nullptr ? isOpen(frame) : ticketWindow_->isVisible();
 }
 
 bool EntryWindow::listUsable(const QComboBox* list) const {
@@ -421,14 +426,12 @@ bool EntryWindow::listMayOpen(QComboBox* list) {
   return true;
 }
 
-void EntryWindow::monthChosen(int index) {
-  state_.CurrentMonth = index + 1;
+void EntryWindow::monthChosen(int /*index*/) {
   if (dd_->currentIndex() < 0) return;
-  state_.CurrentDay = dd_->currentIndex() + 1;
   showChosenDay();
 }
 
-void EntryWindow::dayChosen(int index) {
+void EntryWindow::dayChosen(int /*index*/) {
   if (mm_->currentIndex() < 0) {
     // Only reachable if a choice slipped past the guard; a day without a
     // month has nothing to show.
@@ -437,37 +440,38 @@ void EntryWindow::dayChosen(int index) {
     mm_->setFocus(Qt::OtherFocusReason);
     return;
   }
-  state_.CurrentMonth = mm_->currentIndex() + 1;
-  state_.CurrentDay = index + 1;
   showChosenDay();
 }
 
 void EntryWindow::showChosenDay() {
   const int month = mm_->currentIndex() + 1;
   const int day = dd_->currentIndex() + 1;
-  const std::optional<Figures> figures = showDay(state_.ledger, state_.dayBaseline, month, day);
-  state_.DayListEdited = false;
+  const std::optional<Figures> figures = showDay(session_.ledger(), baseline_, month, day);
+  // Tickets edited for the day shown before are not this day's.
+  dayList_.reset();
   if (!figures) {
     // The slot holds amounts beyond the 32-bit range (an edited file). The
     // baseline was not taken, so the day must not be postable: it is
     // un-chosen and shown as nothing.
     dd_->setCurrentIndex(-1);
-    emptyDisplays();
-    for (std::size_t t = 0; t < tosi_.size(); ++t) {
-      tosi_[t]->clear();
-      harai_[t]->clear();
-    }
+    emptyInputs();
     messages_.error(kAmountOutOfRange);
     dd_->setFocus(Qt::OtherFocusReason);
     return;
   }
-  showFigures(state_.dayBaseline, *figures);
+  showAmounts(baseline_);
+  showDerived(*figures);
 }
 
-void EntryWindow::showFigures(const BetAmounts& amounts, const Figures& figures) {
+void EntryWindow::showAmounts(const BetAmounts& amounts) {
   for (std::size_t t = 0; t < tosi_.size(); ++t) {
     tosi_[t]->setText(shownAmount(amounts.stake[t]));
     harai_[t]->setText(shownAmount(amounts.payout[t]));
+  }
+}
+
+void EntryWindow::showDerived(const Figures& figures) {
+  for (std::size_t t = 0; t < rieki_.size(); ++t) {
     rieki_[t]->setText(shownAmount(figures.bets[t].profit));
     ritu_[t]->setText(percentText(figures.bets[t].rate));
   }
@@ -477,13 +481,30 @@ void EntryWindow::showFigures(const BetAmounts& amounts, const Figures& figures)
   gokeiRitu_->setText(percentText(figures.total.rate));
 }
 
+void EntryWindow::refreshDerived() {
+  // Nothing entered derives nothing; amounts beyond the range derive
+  // nothing either ("確認" says why).
+  const bool anyEntered = std::any_of(tosi_.begin(), tosi_.end(), hasAmount) ||
+                          std::any_of(harai_.begin(), harai_.end(), hasAmount);
+  const std::optional<BetAmounts> amounts = typedAmounts();
+  const std::optional<Figures> figures =
+      anyEntered && amounts ? deriveFigures(*amounts) : std::optional<Figures>{};
+  if (figures) {
+    showDerived(*figures);
+  } else {
+    emptyDisplays();
+  }
+}
+
 void EntryWindow::inputFocused(AmountBox* box) {
   if (ConfirmPending) {
     yesCmd_->setFocus(Qt::OtherFocusReason);
     return;
   }
   if (!dateChosen()) return;
-  box->clear();
+  // Every entry starts from an empty field; a box left untouched gets its
+  // text back.
+  box->startEntry();
 }
 
 void EntryWindow::moveAlongChain(AmountBox* box) {
@@ -523,8 +544,8 @@ bool EntryWindow::dateChosen() {
 std::optional<BetAmounts> EntryWindow::typedAmounts() const {
   BetAmounts amounts;
   for (std::size_t t = 0; t < tosi_.size(); ++t) {
-    const std::optional<std::int32_t> stake = boxAmount(tosi_[t]->text());
-    const std::optional<std::int32_t> payout = boxAmount(harai_[t]->text());
+    const std::optional<std::int32_t> stake = boxAmount(tosi_[t]->amountText());
+    const std::optional<std::int32_t> payout = boxAmount(harai_[t]->amountText());
     if (!stake || !payout) return std::nullopt;
     amounts.stake[t] = *stake;
     amounts.payout[t] = *payout;
@@ -542,7 +563,9 @@ void EntryWindow::check() {
     messages_.error(kAmountOutOfRange);
     return;
   }
-  showFigures(*amounts, *figures);
+  // The boxes show exactly what "はい" will post.
+  showAmounts(*amounts);
+  showDerived(*figures);
   setConfirming(true);
 }
 
@@ -555,27 +578,21 @@ void EntryWindow::confirm() {
     if (!amounts) messages_.error(kAmountOutOfRange);
     return;
   }
-  // The day posted is the one shown here, whatever a browse window has set
-  // the shared month and day to since.
-  state_.CurrentMonth = month;
-  state_.CurrentDay = day;
   // The tickets are checked before anything is posted, so the day and its
   // tickets are either both stored or both left as they were.
-  if (state_.DayListEdited && !canStoreDayTickets(state_.tickets, month, day, state_.dayTickets)) {
+  if (dayList_ && !canStoreDayTickets(session_.tickets(), month, day, *dayList_)) {
     setConfirming(false);
     messages_.error(kMonthFull);
     return;
   }
-  if (postDay(state_.ledger, state_.dayBaseline, month, day, *amounts) != PostResult::Ok) {
+  if (session_.postDay(month, day, baseline_, *amounts) != PostResult::Ok) {
     setConfirming(false);
     messages_.error(kAmountOutOfRange);
     return;
   }
-  state_.DataChanged = true;
-  if (state_.DayListEdited) {
+  if (dayList_) {
     // Cannot fail: the room was checked above and nothing ran in between.
-    [[maybe_unused]] const TransferResult stored =
-        storeDayTickets(state_.tickets, month, day, state_.dayTickets);
+    [[maybe_unused]] const TransferResult stored = session_.storeDayTickets(month, day, *dayList_);
   }
   setConfirming(false);
   mm_->setFocus(Qt::OtherFocusReason);
@@ -587,12 +604,8 @@ void EntryWindow::cancel() { setConfirming(false); }
 void EntryWindow::clearInputs() {
   messages_.notice(kClearWarning);
   if (!messages_.ask(kGoOn)) return;
-  for (std::size_t t = 0; t < tosi_.size(); ++t) {
-    tosi_[t]->clear();
-    harai_[t]->clear();
-  }
-  emptyDisplays();
-  state_.DayListEdited = false;
+  emptyInputs();
+  dayList_.reset();
   tosi_[0]->setFocus(Qt::OtherFocusReason);
 }
 
@@ -606,22 +619,26 @@ void EntryWindow::openTickets() {
     ChildWindow::bringToFront(ticketWindow_);
     return;
   }
-  // The tickets belong to the day shown here.
-  state_.CurrentMonth = mm_->currentIndex() + 1;
-  state_.CurrentDay = dd_->currentIndex() + 1;
-  // A day whose stored tickets cannot be shown is refused here, before any
-  // flag says the ticket window is open.
-  if (!TicketWindow::canOpen(state_, messages_)) return;
+  // The tickets belong to the day shown here, from opening to closing.
+  const int month = mm_->currentIndex() + 1;
+  const int day = dd_->currentIndex() + 1;
+  // A day whose stored tickets cannot be shown is refused before the window
+  // opens.
+  if (!TicketWindow::canOpen(session_, month, day, dayList_, messages_)) return;
   chkCmd_->setFocus(Qt::OtherFocusReason);
-  state_.TicketTotalsPending = true;
-  state_.TicketWindowOpen = true;
-  ticketWindow_ = new TicketWindow(state_, messages_);
+  ticketWindow_ = new TicketWindow(session_, messages_, month, day, dayList_);
+  connect(ticketWindow_, &TicketWindow::handedBack, this, &EntryWindow::takeTickets);
   if (QMdiArea* area = workArea()) {
     openChildWindow(*area, ticketWindow_);
   } else {
     ticketWindow_->setAttribute(Qt::WA_DeleteOnClose);
     ticketWindow_->show();
   }
+}
+
+void EntryWindow::takeTickets(const DayTicketList& list, const DayBetTotals& totals) {
+  dayList_ = list;
+  showAmounts(totals);
 }
 
 void EntryWindow::setConfirming(bool confirming) {
@@ -631,6 +648,14 @@ void EntryWindow::setConfirming(bool confirming) {
   // question with はい and いいえ.
   confirmStack_->setCurrentIndex(confirming ? 1 : 0);
   if (confirming) yesCmd_->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryWindow::emptyInputs() {
+  for (std::size_t t = 0; t < tosi_.size(); ++t) {
+    tosi_[t]->clear();
+    harai_[t]->clear();
+  }
+  emptyDisplays();
 }
 
 void EntryWindow::emptyDisplays() {

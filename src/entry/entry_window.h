@@ -1,22 +1,32 @@
 #pragma once
 // "収支入力": one racing day's stake and payout per bet type.
+//
+// The window keeps what belongs to the day it shows: the amounts the day
+// had when shown (the base of a posting) and, once the ticket window has
+// handed it back, the day's edited ticket list. Postings and ticket stores
+// go through the data session, which announces them.
 
 #include <QPointer>
 #include <array>
 #include <optional>
 
+#include "detail/ticket_records.h"
 #include "ledger/ledger_records.h"
 #include "widgets/child_window.h"
 
 class QComboBox;
+class QFrame;
+class QGridLayout;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
 
 namespace tamrel {
 
-struct AppState;
 class AmountBox;
+class DataSession;
 class Messages;
 class TicketWindow;
 class ValueBox;
@@ -24,16 +34,31 @@ class ValueBox;
 class EntryWindow : public ChildWindow {
   Q_OBJECT
  public:
-  EntryWindow(AppState& state, Messages& messages, QWidget* parent = nullptr);
+  EntryWindow(DataSession& session, Messages& messages, QWidget* parent = nullptr);
   ~EntryWindow() override;
 
   void activated() override;
+
+  // The shown day's amounts as stored when it was shown or last posted.
+  const BetAmounts& dayBaseline() const { return baseline_; }
+  // The day's ticket list as the ticket window handed it back; stored with
+  // the day on "はい". Empty when the tickets were not edited.
+  const std::optional<DayTicketList>& editedTickets() const { return dayList_; }
+  // Takes over what the ticket window hands back: the list, to store with
+  // the day, and its sums into the 14 input boxes.
+  void takeTickets(const DayTicketList& list, const DayBetTotals& totals);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void buildControls();
+  QHBoxLayout* buildDatePanel();
+  QGroupBox* buildAmountTable();
+  void addBetRow(QGridLayout* grid, int type, const QStringList& captions);
+  ValueBox* valueBox(const QString& name, const QString& accessible, QWidget* parent);
+  QFrame* buildCommandBar();
+  QLabel* buildQuestion(QWidget* parent);
+  void connectControls();
 
   // Whether a drop-down may open (or change by key or wheel); when not, the
   // refusal has already been acted on.
@@ -58,14 +83,20 @@ class EntryWindow : public ChildWindow {
   // The 14 input boxes parsed; nullopt when one holds a number beyond the
   // 32-bit range.
   std::optional<BetAmounts> typedAmounts() const;
-  void showFigures(const BetAmounts& amounts, const Figures& figures);
+  void showAmounts(const BetAmounts& amounts);
+  void showDerived(const Figures& figures);
+  // The profit, rate and total boxes as the inputs now give them.
+  void refreshDerived();
   void setConfirming(bool confirming);
+  void emptyInputs();
   void emptyDisplays();
 
-  AppState& state_;
+  DataSession& session_;
   Messages& messages_;
   QPointer<TicketWindow> ticketWindow_;
   bool ConfirmPending = false;
+  BetAmounts baseline_;
+  std::optional<DayTicketList> dayList_;
 
   QComboBox* mm_ = nullptr;
   QComboBox* dd_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,11 +25,13 @@
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
 #include "entry/amount_box.h"
-#include "state/app_state.h"
+#include "state/data_session.h"
+#include "widgets/controls.h"
 #include "widgets/core_text.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/table_export.h"
 
 namespace tamrel {
 
@@ -139,22 +142,14 @@ QStringList columnTexts(int column) {
   return texts;
 }
 
-// Whether the working list is the current copy of the chosen day and is kept
-// instead of being reloaded. A list holding another day's entries (the browse
-// windows may have moved CurrentMonth or CurrentDay meanwhile) is not: its
-// rows could not be shown, and storing it would put them under this day.
-bool keepsList(const AppState& state) {
-  if (!state.DayListEdited) return false;
-  const auto mm = twoDigits(state.CurrentMonth);
-  const auto dd = twoDigits(state.CurrentDay);
-  const std::string_view month(mm.data(), mm.size());
-  const std::string_view day(dd.data(), dd.size());
-  for (int i = 0; i < state.dayTickets.count; ++i) {
-    const TicketRecord& entry = state.dayTickets.entries[static_cast<std::size_t>(i)];
-    if (entry.field(TicketField::Day) != day) return false;
-    if (!entry.isBlank() && entry.field(TicketField::Month) != month) return false;
-  }
-  return true;
+// A framed amount box, named `name` and spoken as `accessible`.
+QGroupBox* amountPanel(const QString& caption, AmountBox* box, const char* name,
+                       const QString& accessible) {
+  QGroupBox* frame = nullptr;
+  panel<QVBoxLayout>(caption, frame)->addWidget(box);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setAccessibleName(accessible);
+  return frame;
 }
 
 void fillList(QComboBox* combo, Attribute attribute) {
@@ -164,8 +159,9 @@ void fillList(QComboBox* combo, Attribute attribute) {
 
 }  // namespace
 
-TicketWindow::TicketWindow(AppState& state, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), state_(state), messages_(messages) {
+TicketWindow::TicketWindow(const DataSession& session, Messages& messages, int month, int day,
+                           const std::optional<DayTicketList>& kept, QWidget* parent)
+    : ChildWindow(parent), session_(session), messages_(messages), month_(month), day_(day) {
   setObjectName(QStringLiteral("jrabaken"));
   setWindowTitle(QStringLiteral("詳細入力"));
   setFont(minchoFont());
@@ -173,15 +169,12 @@ TicketWindow::TicketWindow(AppState& state, Messages& messages, QWidget* parent)
   buildLayout();
   setUpGrid();
 
-  nextRow_ = 1;
-  state_.dayBetTotals = DayBetTotals{};
   fillList(baba_, Attribute::Racecourse);
   fillList(race_, Attribute::RaceNo);
   fillList(week_, Attribute::Weekday);
 
-  if (!prepareList() || !refreshTicketGrid()) {
-    // Only reachable when the opener skipped canOpen; the list stays as it
-    // is and is not handed back.
+  if (!prepareList(kept) || !refreshTicketGrid()) {
+    // Only reachable when the opener skipped canOpen; nothing is handed back.
     blocked_ = true;
     okButton_->setEnabled(false);
     deleteButton_->setEnabled(false);
@@ -190,22 +183,22 @@ TicketWindow::TicketWindow(AppState& state, Messages& messages, QWidget* parent)
 
 TicketWindow::~TicketWindow() = default;
 
-bool TicketWindow::canOpen(AppState& state, Messages& messages) {
-  if (keepsList(state)) {
-    if (dayTotals(state.dayTickets)) return true;
-    messages.error(kAmountOutOfRange);
-    return false;
-  }
+bool TicketWindow::canOpen(const DataSession& session, int month, int day,
+                           const std::optional<DayTicketList>& kept, Messages& messages) {
   DayTicketList loaded;
-  switch (loadDayTickets(state.tickets, state.CurrentMonth, state.CurrentDay, loaded)) {
-    case TransferResult::Ok:
-      break;
-    case TransferResult::TooManyForDay:
-      messages.error(kTooMany);
-      return false;
-    default:
-      // No day chosen: the daily entry window refuses before asking.
-      return false;
+  if (kept) {
+    loaded = *kept;
+  } else {
+    switch (loadDayTickets(session.tickets(), month, day, loaded)) {
+      case TransferResult::Ok:
+        break;
+      case TransferResult::TooManyForDay:
+        messages.error(kTooMany);
+        return false;
+      default:
+        // No day chosen: the daily entry window refuses before asking.
+        return false;
+    }
   }
   if (!dayTotals(loaded)) {
     messages.error(kAmountOutOfRange);
@@ -214,20 +207,18 @@ bool TicketWindow::canOpen(AppState& state, Messages& messages) {
   return true;
 }
 
-// Step 4 of opening: the list is reloaded from the month unless it is the
-// day's current copy.
-bool TicketWindow::prepareList() {
-  if (keepsList(state_)) return true;
-  DayTicketList loaded;
-  const TransferResult result =
-      loadDayTickets(state_.tickets, state_.CurrentMonth, state_.CurrentDay, loaded);
+// The list is the kept one, or the day's tickets loaded from the store.
+bool TicketWindow::prepareList(const std::optional<DayTicketList>& kept) {
+  if (kept) {
+    list_ = *kept;
+    return true;
+  }
+  const TransferResult result = loadDayTickets(session_.tickets(), month_, day_, list_);
   if (result == TransferResult::TooManyForDay) {
     messages_.error(kTooMany);
     return false;
   }
-  if (result != TransferResult::Ok) return false;
-  state_.dayTickets = loaded;
-  return true;
+  return result == TransferResult::Ok;
 }
 
 void TicketWindow::buildLayout() {
@@ -236,15 +227,44 @@ void TicketWindow::buildLayout() {
   outer->setSpacing(4);
   // The window is as large as its contents and no larger.
   outer->setSizeConstraint(QLayout::SetFixedSize);
+
+  // The day every ticket here belongs to, in a line of its own: the caption
+  // stays the command's name.
+  auto* dayLine = new QLabel(fromCore(fullWidthNumber(month_)) + QStringLiteral("月") +
+                             fromCore(fullWidthNumber(day_)) + QStringLiteral("日の馬券"));
+  dayLine->setObjectName(QStringLiteral("TicketDay"));
+  dayLine->setAccessibleName(dayLine->text());
+  outer->addWidget(dayLine);
+
   auto* top = new QHBoxLayout;
   top->setSpacing(4);
   outer->addLayout(top);
+  top->addLayout(buildLists());
+  top->addLayout(buildOptions());
+  top->addLayout(buildBetPanel());
+  top->addLayout(buildPayoutColumn());
 
-  // Left: the three lists, one above the other.
+  // Below: the day's tickets, then the button strip.
+  grid_ = new Grid(kGridRows, kGridCols, 1);
+  grid_->setObjectName(QStringLiteral("Grid1"));
+  grid_->setAccessibleName(QStringLiteral("馬券一覧"));
+  installTableExport(grid_, messages_);
+  outer->addWidget(grid_);
+  outer->addWidget(buildBottomStrip());
+
+  for (QButtonGroup* group :
+       {age_, surface_, distance_, raceClass_, condition_, runners_, betType_}) {
+    group->setExclusive(true);
+    group->buttons().first()->setChecked(true);
+  }
+  connectControls();
+}
+
+// Left: the three lists, one above the other.
+QVBoxLayout* TicketWindow::buildLists() {
   auto* lists = new QVBoxLayout;
   lists->setSpacing(4);
-  top->addLayout(lists);
-  const auto listPanel = [&](const QString& caption, const char* name) {
+  const auto listPanel = [lists](const QString& caption, const char* name) {
     QGroupBox* box = nullptr;
     auto* layout = panel<QVBoxLayout>(caption, box);
     auto* combo = new QComboBox;
@@ -259,17 +279,20 @@ void TicketWindow::buildLayout() {
   race_ = listPanel(QStringLiteral("レース"), "RACE");
   week_ = listPanel(QStringLiteral("曜日"), "WEEK");
   lists->addStretch(1);
+  return lists;
+}
 
-  // Middle: the race's options, in three rows.
+// Middle: the race's options, in three rows.
+QVBoxLayout* TicketWindow::buildOptions() {
   auto* options = new QVBoxLayout;
   options->setSpacing(4);
-  top->addLayout(options);
   auto* firstRow = new QHBoxLayout;
   auto* secondRow = new QHBoxLayout;
-  firstRow->setSpacing(4);
-  secondRow->setSpacing(4);
-  options->addLayout(firstRow);
-  options->addLayout(secondRow);
+  auto* thirdRow = new QHBoxLayout;
+  for (QHBoxLayout* row : {firstRow, secondRow, thirdRow}) {
+    row->setSpacing(4);
+    options->addLayout(row);
+  }
   const auto downwards = [](QVBoxLayout* contents, int, QRadioButton* b) {
     contents->addWidget(b);
   };
@@ -308,8 +331,6 @@ void TicketWindow::buildLayout() {
       secondRow, QStringLiteral("条件ﾚｰｽ"),
       {{"NoRace", "指定無し", '0'}, {"Hinba", "牝馬限定", '1'}, {"Hande", "ﾊﾝﾃﾞ戦", '2'}},
       downwards);
-  auto* thirdRow = new QHBoxLayout;
-  options->addLayout(thirdRow);
   runners_ = optionPanel<QHBoxLayout>(thirdRow, QStringLiteral("出走頭数"),
                                       {{"Tosu1", "9以下", '1'},
                                        {"Tosu2", "10～12", '2'},
@@ -319,11 +340,13 @@ void TicketWindow::buildLayout() {
                                         contents->addWidget(b, 1);  // left to right, evenly
                                       });
   options->addStretch(1);
+  return options;
+}
 
-  // Right of the options: the bet type, and the ticket's purchase in the
-  // lower part of its panel.
+// Right of the options: the bet type, and the ticket's purchase in the lower
+// part of its panel.
+QVBoxLayout* TicketWindow::buildBetPanel() {
   auto* bets = new QVBoxLayout;
-  top->addLayout(bets);
   QGroupBox* betBox = nullptr;
   auto* betLayout = panel<QVBoxLayout>(QStringLiteral("馬券種類"), betBox);
   auto* betTable = new QGridLayout;
@@ -340,23 +363,17 @@ void TicketWindow::buildLayout() {
     betTable->addWidget(option(betType_, betBox->title(), betEntries[i]), i % 4, i / 4);
   }
   betLayout->addStretch(1);
-  const auto amountPanel = [](const QString& caption, AmountBox* box, const char* name,
-                              const QString& accessible) {
-    QGroupBox* frame = nullptr;
-    panel<QVBoxLayout>(caption, frame)->addWidget(box);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setAccessibleName(accessible);
-    return frame;
-  };
   konyu_ = new AmountBox(AmountBox::Filter::DigitsAndMinus, 7);
   betLayout->addWidget(
       amountPanel(QStringLiteral("購入金額"), konyu_, "KONYU", QStringLiteral("購入金額")));
   bets->addWidget(betBox, 1);
+  return bets;
+}
 
-  // Right: the payout calculator, the ticket's payout and "ＯＫ".
+// Right: the payout calculator, the ticket's payout and "ＯＫ".
+QVBoxLayout* TicketWindow::buildPayoutColumn() {
   auto* payout = new QVBoxLayout;
   payout->setSpacing(4);
-  top->addLayout(payout);
   QGroupBox* hit = nullptr;
   auto* hitLayout = panel<QVBoxLayout>(QStringLiteral("的中情報"), hit);
   knyKin_ = new AmountBox(AmountBox::Filter::None, 6);
@@ -366,54 +383,39 @@ void TicketWindow::buildLayout() {
   hitLayout->addWidget(amountPanel(QStringLiteral("配当金額"), haiKin_, "HaiKin",
                                    QStringLiteral("的中情報 配当金額")));
   payout->addWidget(hit);
-  calcButton_ = new QPushButton(QStringLiteral("払戻金額計算"));
-  calcButton_->setObjectName(QStringLiteral("SSCommand1"));
+  calcButton_ = commandButton(QStringLiteral("SSCommand1"), QStringLiteral("払戻金額計算"), this);
   payout->addWidget(calcButton_);
   haito_ = new AmountBox(AmountBox::Filter::DigitsAndMinus, kHaitoTypedLength);
   payout->addWidget(
       amountPanel(QStringLiteral("払戻金額"), haito_, "HAITO", QStringLiteral("払戻金額")));
-  okButton_ = new QPushButton(QStringLiteral("ＯＫ"));
-  okButton_->setObjectName(QStringLiteral("Command3D3"));
+  okButton_ = commandButton(QStringLiteral("Command3D3"), QStringLiteral("ＯＫ"), this);
   payout->addWidget(okButton_);
   payout->addStretch(1);
+  return payout;
+}
 
-  // Below: the day's tickets.
-  grid_ = new Grid(kGridRows, kGridCols, 1);
-  grid_->setObjectName(QStringLiteral("Grid1"));
-  grid_->setAccessibleName(QStringLiteral("馬券一覧"));
-  outer->addWidget(grid_);
-
-  // At the bottom: the button strip, its buttons to the right.
+// At the bottom: the button strip, its buttons to the right.
+QWidget* TicketWindow::buildBottomStrip() {
   auto* strip = new QFrame;
   strip->setFrameShape(QFrame::Panel);
   strip->setFrameShadow(QFrame::Raised);
   auto* stripRow = new QHBoxLayout(strip);
   stripRow->setContentsMargins(6, 4, 6, 4);
   stripRow->addStretch(1);
-  deleteButton_ = new QPushButton(QStringLiteral("削除"));
-  deleteButton_->setObjectName(QStringLiteral("DelCmd"));
-  closeButton_ = new QPushButton(QStringLiteral("閉じる"));
-  closeButton_->setObjectName(QStringLiteral("Command3D1"));
+  deleteButton_ = commandButton(QStringLiteral("DelCmd"), QStringLiteral("削除"), strip);
+  closeButton_ = commandButton(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), strip);
   stripRow->addWidget(deleteButton_);
   stripRow->addWidget(closeButton_);
-  outer->addWidget(strip);
-
-  for (QPushButton* b : {calcButton_, okButton_, deleteButton_, closeButton_}) {
-    b->setAccessibleName(b->text());
-  }
   // "削除" and "閉じる" of one width, as wide as the longer caption needs.
   const int stripButtonWidth =
       std::max(deleteButton_->sizeHint().width(), closeButton_->sizeHint().width()) +
       fontMetrics().horizontalAdvance(u'　') * 2;
   deleteButton_->setMinimumWidth(stripButtonWidth);
   closeButton_->setMinimumWidth(stripButtonWidth);
+  return strip;
+}
 
-  for (QButtonGroup* group :
-       {age_, surface_, distance_, raceClass_, condition_, runners_, betType_}) {
-    group->setExclusive(true);
-    group->buttons().first()->setChecked(true);
-  }
-
+void TicketWindow::connectControls() {
   // Every entry starts from an empty box.
   for (AmountBox* amount : {konyu_, knyKin_, haiKin_, haito_}) {
     connect(amount, &AmountBox::focusReceived, amount, &QLineEdit::clear);
@@ -431,11 +433,9 @@ void TicketWindow::buildLayout() {
        {age_, surface_, distance_, raceClass_, condition_, runners_, betType_}) {
     for (QAbstractButton* b : group->buttons()) order.push_back(b);
   }
-  for (QWidget* w : std::initializer_list<QWidget*>{konyu_, knyKin_, haiKin_, calcButton_, haito_,
-                                                    okButton_, closeButton_, deleteButton_}) {
-    order.push_back(w);
-  }
-  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  order.insert(order.end(), {konyu_, knyKin_, haiKin_, calcButton_, haito_, okButton_, closeButton_,
+                             deleteButton_});
+  setTabChain(order);
 }
 
 void TicketWindow::setUpGrid() {
@@ -464,8 +464,8 @@ void TicketWindow::setUpGrid() {
 // False (sums partly built) when a sum would leave the 32-bit range.
 bool TicketWindow::refreshTicketGrid() {
   bool ok = true;
-  for (int i = 0; i < state_.dayTickets.count && nextRow_ < kGridRows; ++i) {
-    const TicketRecord& entry = state_.dayTickets.entries[static_cast<std::size_t>(i)];
+  for (int i = 0; i < list_.count && nextRow_ < kGridRows; ++i) {
+    const TicketRecord& entry = list_.entries[static_cast<std::size_t>(i)];
     if (entry.isBlank()) {
       blankRow(nextRow_);
     } else {
@@ -473,8 +473,7 @@ bool TicketWindow::refreshTicketGrid() {
       const auto type = betTypeOfCode(entry.field(TicketField::BetType)[0]);
       const auto purchase = amountField(entry, TicketField::Purchase);
       const auto payout = amountField(entry, TicketField::Payout);
-      if (type && (!purchase || !payout ||
-                   !adjustTotals(state_.dayBetTotals, *type, *purchase, *payout, 1))) {
+      if (type && (!purchase || !payout || !adjustTotals(totals_, *type, *purchase, *payout, 1))) {
         ok = false;
       }
     }
@@ -486,7 +485,7 @@ bool TicketWindow::refreshTicketGrid() {
 }
 
 void TicketWindow::writeRow(int row, int entryIndex) {
-  const TicketRecord& entry = state_.dayTickets.entries[static_cast<std::size_t>(entryIndex)];
+  const TicketRecord& entry = list_.entries[static_cast<std::size_t>(entryIndex)];
   for (const auto& [col, attribute] : kCaptionColumns) {
     const std::string_view caption = captionOf(attribute, entry);
     grid_->setCell(row, col, fromCore(caption));
@@ -497,12 +496,7 @@ void TicketWindow::writeRow(int row, int entryIndex) {
   };
   amountCell(ColPurchase, TicketField::Purchase);
   amountCell(ColPayout, TicketField::Payout);
-  // Amounts line up on their last digit, as numbers do in the grid.
-  for (int col : {ColPurchase, ColPayout}) {
-    if (QTableWidgetItem* item = grid_->item(row - 1, col - 1)) {
-      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-  }
+  alignCellsRight(*grid_, row - 1, {ColPurchase - 1, ColPayout - 1});
 }
 
 void TicketWindow::blankRow(int row) {
@@ -513,7 +507,9 @@ char TicketWindow::selectedCode(QButtonGroup* group) const {
   return static_cast<char>(group->checkedId());
 }
 
-void TicketWindow::addTicket() {
+// False, with the message shown and the focus on the list, when a list
+// shows nothing.
+bool TicketWindow::listsChosen() {
   const struct {
     QComboBox* list;
     QString message;
@@ -524,9 +520,14 @@ void TicketWindow::addTicket() {
     if (check.list->currentText().isEmpty()) {
       messages_.error(check.message);
       check.list->setFocus();
-      return;
+      return false;
     }
   }
+  return true;
+}
+
+void TicketWindow::addTicket() {
+  if (!listsChosen()) return;
   if (konyu_->text().isEmpty()) {
     messages_.error(kNotEntered);
     konyu_->setFocus();
@@ -535,14 +536,14 @@ void TicketWindow::addTicket() {
   const auto purchase = boxAmount(konyu_->text());
   const auto payout =
       haito_->text().isEmpty() ? std::optional<std::int32_t>(0) : boxAmount(haito_->text());
-  if (nextRow_ > kMaxDayTickets || state_.dayTickets.count >= kMaxDayTickets) {
+  if (nextRow_ > kMaxDayTickets || list_.count >= kMaxDayTickets) {
     messages_.error(kListFull);
     return;
   }
   if (blocked_) return;
 
   // Everything is worked out first, so a refusal leaves nothing half done.
-  TicketRecord entry = newTicket(state_.CurrentMonth, state_.CurrentDay);
+  TicketRecord entry = newTicket(month_, day_);
   const auto setCode = [&entry](TicketField field, char code) {
     entry.setField(field, std::string_view(&code, 1));
   };
@@ -560,7 +561,7 @@ void TicketWindow::addTicket() {
   setCode(TicketField::Condition, selectedCode(condition_));
   setCode(TicketField::RunnersBand, selectedCode(runners_));
 
-  DayBetTotals totals = state_.dayBetTotals;
+  DayBetTotals totals = totals_;
   const auto type = betTypeOfCode(betCode);
   if (!purchase || !payout || !setAmountField(entry, TicketField::Purchase, *purchase) ||
       !setAmountField(entry, TicketField::Payout, *payout) || !type ||
@@ -569,10 +570,10 @@ void TicketWindow::addTicket() {
     return;
   }
 
-  const int index = state_.dayTickets.count;
-  state_.dayTickets.entries[static_cast<std::size_t>(index)] = entry;
-  state_.dayTickets.count = static_cast<std::int16_t>(index + 1);
-  state_.dayBetTotals = totals;
+  const int index = list_.count;
+  list_.entries[static_cast<std::size_t>(index)] = entry;
+  list_.count = static_cast<std::int16_t>(index + 1);
+  totals_ = totals;
   writeRow(nextRow_, index);
   grid_->scrollTo(grid_->model()->index(nextRow_ - 1, 0));
   ++nextRow_;
@@ -585,19 +586,19 @@ void TicketWindow::deleteTicket() {
   if (blocked_) return;
   const int row = grid_->selectedRow();
   // Rows past the list hold no ticket; the header row is no ticket either.
-  if (row < 1 || row > state_.dayTickets.count) return;
-  TicketRecord& entry = state_.dayTickets.entries[static_cast<std::size_t>(row - 1)];
+  if (row < 1 || row > list_.count) return;
+  TicketRecord& entry = list_.entries[static_cast<std::size_t>(row - 1)];
   if (!entry.isBlank()) {
     const auto type = betTypeOfCode(entry.field(TicketField::BetType)[0]);
     if (type) {
       const auto purchase = amountField(entry, TicketField::Purchase);
       const auto payout = amountField(entry, TicketField::Payout);
-      DayBetTotals totals = state_.dayBetTotals;
+      DayBetTotals totals = totals_;
       if (!purchase || !payout || !adjustTotals(totals, *type, *purchase, *payout, -1)) {
         messages_.error(kAmountOutOfRange);
         return;
       }
-      state_.dayBetTotals = totals;
+      totals_ = totals;
     }
   }
   blankEntry(entry);
@@ -627,8 +628,7 @@ void TicketWindow::computePayout() {
 }
 
 void TicketWindow::closeByButton() {
-  if (!blocked_) state_.DayListEdited = true;
-  state_.TicketWindowOpen = false;
+  if (!blocked_) emit handedBack(list_, totals_);
   closingByButton_ = true;
   closeWindow();
   closingByButton_ = false;

@@ -1,56 +1,73 @@
 #pragma once
-// "詳細入力": the tickets of the day chosen in the daily entry window.
+// "詳細入力": the tickets of one day, the day the daily entry window showed
+// when it opened this window. The day is fixed at construction: whatever
+// other windows choose meanwhile, every ticket added here belongs to it.
 //
-// The window edits AppState::dayTickets (entry i is grid row i + 1, deleted
-// tickets stay as empty rows) and keeps AppState::dayBetTotals in step. It
-// hands its result back only through the shared state: closing with "閉じる"
-// sets DayListEdited and clears TicketWindowOpen; the daily entry window then
-// takes the totals over on its next activation.
+// The window edits its own copy of the day's list (entry i is grid row
+// i + 1; deleted tickets stay as empty rows) and keeps the per-bet-type
+// sums in step. It reads the stores and never changes them: closing with
+// "閉じる" hands the list and the sums to whoever listens (handedBack), and
+// the daily entry window stores the list when the day is confirmed.
 //
 // How to open it (daily entry window, "詳細入力"):
 //
-//   if (!TicketWindow::canOpen(state, messages)) return;   // message shown
-//   state.TicketTotalsPending = true;
-//   state.TicketWindowOpen = true;
-//   openChildWindow(*workArea(), new TicketWindow(state, messages));
+//   if (!TicketWindow::canOpen(session, month, day, kept, messages)) return;
+//   auto* w = new TicketWindow(session, messages, month, day, kept);
+//   connect(w, &TicketWindow::handedBack, ...);
+//   openChildWindow(*workArea(), w);
 //
 // canOpen must come first: a day whose tickets cannot be shown (more than
 // 200 of them, or sums beyond the 32-bit range, both only from an edited
 // file) is refused with a message and the window is not opened, so nothing
 // of that day can be lost by storing a cut-short list.
 
-#include <QPointer>
+#include <optional>
 
+#include "detail/ticket_records.h"
 #include "widgets/child_window.h"
 
+class QBoxLayout;
 class QButtonGroup;
 class QComboBox;
+class QHBoxLayout;
 class QPushButton;
-class QRadioButton;
+class QVBoxLayout;
 
 namespace tamrel {
 
-struct AppState;
-class Messages;
-class Grid;
 class AmountBox;
+class DataSession;
+class Grid;
+class Messages;
 
 class TicketWindow : public ChildWindow {
   Q_OBJECT
  public:
-  TicketWindow(AppState& state, Messages& messages, QWidget* parent = nullptr);
+  // `kept` is the day's list as this window handed it back earlier (not yet
+  // stored); without it the day's tickets are loaded from the store.
+  TicketWindow(const DataSession& session, Messages& messages, int month, int day,
+               const std::optional<DayTicketList>& kept = std::nullopt, QWidget* parent = nullptr);
   ~TicketWindow() override;
 
-  // Loads the day's tickets into the working list when DayListEdited is clear
-  // (the window would load them itself) and checks that the list can be shown.
-  // Shows the error and returns false when it cannot; the list is then left
-  // as it was.
-  static bool canOpen(AppState& state, Messages& messages);
+  // Whether the window can show the day (`kept`, or the stored tickets).
+  // Shows the error and returns false when it cannot.
+  static bool canOpen(const DataSession& session, int month, int day,
+                      const std::optional<DayTicketList>& kept, Messages& messages);
 
   void activated() override;
 
+  int month() const { return month_; }
+  int day() const { return day_; }
+  // The working list and its sums per bet type.
+  const DayTicketList& dayList() const { return list_; }
+  const DayBetTotals& totals() const { return totals_; }
   // The next free grid row (1..201): the list count + 1.
   int ticketGridNextRow() const { return nextRow_; }
+
+ signals:
+  // "閉じる": the day's edited list and its sums. Not emitted when the list
+  // could not be shown (nothing of it may replace the stored day).
+  void handedBack(const tamrel::DayTicketList& list, const tamrel::DayBetTotals& totals);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -58,13 +75,20 @@ class TicketWindow : public ChildWindow {
 
  private:
   void buildLayout();
+  QVBoxLayout* buildLists();
+  QVBoxLayout* buildOptions();
+  QVBoxLayout* buildBetPanel();
+  QVBoxLayout* buildPayoutColumn();
+  QWidget* buildBottomStrip();
+  void connectControls();
   void setUpGrid();
-  bool prepareList();
+  bool prepareList(const std::optional<DayTicketList>& kept);
   bool refreshTicketGrid();
   void writeRow(int row, int entryIndex);
   void blankRow(int row);
 
   void addTicket();
+  bool listsChosen();
   void deleteTicket();
   void computePayout();
   void closeByButton();
@@ -72,12 +96,16 @@ class TicketWindow : public ChildWindow {
   // Field code of the group's selected option (the option's id).
   char selectedCode(QButtonGroup* group) const;
 
-  AppState& state_;
+  const DataSession& session_;
   Messages& messages_;
+  const int month_;
+  const int day_;
+  DayTicketList list_;
+  DayBetTotals totals_;
 
   int nextRow_ = 1;
   // The day's list could not be loaded or summed: nothing may be added or
-  // deleted and closing must not mark the list as the day's current copy.
+  // deleted and closing must not hand the list back.
   bool blocked_ = false;
   bool closingByButton_ = false;
   bool shown_ = false;

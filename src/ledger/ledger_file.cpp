@@ -138,9 +138,10 @@ std::optional<std::string> ledgerSaveText(const YearLedger& ledger) {
   return ledgerFileText(ledger);
 }
 
-SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path) {
-  return saveDataFile(path, [&] { return ledgerSaveText(ledger); }) ? SaveResult::Ok
-                                                                    : SaveResult::WriteError;
+SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path,
+                      const SaveProbe* probe) {
+  return saveDataFile(
+      path, [&] { return ledgerSaveText(ledger); }, probe);
 }
 
 }  // namespace tamrel

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_io.h"
 #include "ledger/ledger_records.h"
 
 namespace tamrel {
@@ -24,8 +25,6 @@ enum class LoadCode : std::int16_t {
   SecondHalfDays = 5,  // day lines of months 7..12 != 186
   Unreadable = 7,      // cannot open or read, or too many lines
 };
-
-enum class SaveResult : std::int16_t { Ok = 0, WriteError = 1 };
 
 // The message the shell shows for a failed load (UTF-8); empty for Ok.
 std::string loadCodeMessage(LoadCode code);
@@ -51,8 +50,8 @@ std::string ledgerFileText(const YearLedger& ledger);
 std::optional<std::string> ledgerSaveText(const YearLedger& ledger);
 
 // Replaces the file atomically, keeping the previous one as "tosidata.dat.1"
-// (older ones up to ".3"); on failure the file and its generations are
-// untouched.
-SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path);
+// (older ones up to ".3"); see writeFileAtomically.
+SaveResult saveLedger(const YearLedger& ledger, const std::filesystem::path& path,
+                      const SaveProbe* probe = nullptr);
 
 }  // namespace tamrel

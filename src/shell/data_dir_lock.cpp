@@ -4,6 +4,7 @@
 #include <QLockFile>
 #include <QSysInfo>
 
+#include "state/data_files.h"
 #include "widgets/messages.h"
 
 namespace tamrel {
@@ -58,7 +59,17 @@ QString dataInUseMessage(const LockHolder& holder) {
 }
 
 bool lockDataDirAtStart(DataDirLock& lock, const QString& dir, Messages& messages) {
-  if (lock.tryLock(dir) != DataDirLock::Result::HeldByOther) return true;
+  switch (lock.tryLock(dir)) {
+    case DataDirLock::Result::Locked:
+      // No other copy can be saving here now: what a save cut short by a
+      // crash left behind can go.
+      removeSaveLeftoversIn(dir.toStdString());
+      return true;
+    case DataDirLock::Result::NotLockable:
+      return true;
+    case DataDirLock::Result::HeldByOther:
+      break;
+  }
   messages.error(dataInUseMessage(lock.holder()));
   return false;
 }

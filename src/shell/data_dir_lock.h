@@ -57,10 +57,10 @@ class DataDirLock {
 // The refusal shown when another copy holds the data directory.
 QString dataInUseMessage(const LockHolder& holder);
 
-// Start-up: takes the lock of `dir`; when another copy holds it, tells the
-// user so and returns false: this copy must not start. A directory in which
-// no lock file can be made is worked on without one (nothing can be saved
-// there either).
+// Start-up: takes the lock of `dir`, then removes what saves cut short by a
+// crash left there; when another copy holds it, tells the user so and
+// returns false: this copy must not start. A directory in which no lock file
+// can be made is worked on without one (nothing can be saved there either).
 bool lockDataDirAtStart(DataDirLock& lock, const QString& dir, Messages& messages);
 
 }  // namespace tamrel

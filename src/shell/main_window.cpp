@@ -188,12 +188,13 @@ void MainWindow::reportLoadResult() {
 }
 
 void MainWindow::openEntry() {
-  if (state().EntryWindowOpen) {
+  if (findOpenWindow(workArea_, QStringLiteral("Finput")) != nullptr) {
     messages_.error(kAlreadyOpen);
   } else if (state().LoadResult == LoadCode::Ok) {
     state().OpenWindowCount = 1;
-    state().EntryWindowOpen = true;
-    openChildWindow(*workArea_, new EntryWindow(state(), messages_));
+    auto* entry = new EntryWindow(*session_, messages_);
+    connect(entry, &QObject::destroyed, this, [this] { state().OpenWindowCount = 0; });
+    openChildWindow(*workArea_, entry);
   } else {
     messages_.error(QStringLiteral("ファイルが破損または存在しません"));
   }
@@ -239,9 +240,10 @@ void MainWindow::switchData() {
     return;
   }
   if (session_->isModified() && messages_.ask(QStringLiteral("元のデータを更新しますか？"))) {
-    if (session_->save() != SaveResult::Ok) {
+    const SaveOutcome saved = session_->save();
+    if (!saved.ok()) {
       // The program stays on the old directory with its data in memory.
-      messages_.error(kWriteError);
+      messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
       return;
     }
   }
@@ -313,10 +315,11 @@ void MainWindow::confirmFinish() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (session_->isModified() && messages_.ask(QStringLiteral("データ更新しますか？"))) {
-    if (session_->save() != SaveResult::Ok) {
+    const SaveOutcome saved = session_->save();
+    if (!saved.ok()) {
       // Ending now would throw the user's work away: stay open so the
       // cause can be mended and the exit tried again.
-      messages_.error(kWriteError);
+      messages_.error(kWriteError, QString::fromStdString(saveFailureText(saved)));
       event->ignore();
       return;
     }

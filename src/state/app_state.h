@@ -15,10 +15,7 @@ namespace tamrel {
 struct AppState {
   // Stores.
   YearLedger ledger;
-  BetAmounts dayBaseline;  // the shown day's amounts, the base of postDay
   TicketStore tickets;
-  DayTicketList dayTickets;
-  DayBetTotals dayBetTotals;
   CategoryTotals categoryTotals;  // as the analysis window last computed them
 
   // Data and start-up.
@@ -30,21 +27,15 @@ struct AppState {
 
   // Open windows.
   int OpenWindowCount = 0;
-  bool EntryWindowOpen = false;
   bool YearBrowseOpen = false;
   bool MonthBrowseOpen = false;
   bool MonthGraphOpen = false;
   bool AnalysisOpen = false;
   int CategoryGraphKind = 0;  // 0 none, 1 racecourse, 2 race number, 3 class
 
-  // The month and day the entry and browse windows work on (0: none chosen).
+  // The month and day the browse windows work on (0: none chosen).
   int CurrentMonth = 0;
   int CurrentDay = 0;
-
-  // Hand-over between the daily entry window and the ticket window.
-  bool TicketWindowOpen = false;
-  bool TicketTotalsPending = false;
-  bool DayListEdited = false;
 
   std::filesystem::path ledgerPath() const {
     return dataFilePath(DataDirSwitched, DataDir, kLedgerFileName);

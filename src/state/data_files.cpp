@@ -14,14 +14,34 @@ LoadOutcome loadData(AppState& state) {
   return outcome;
 }
 
-SaveResult saveData(const AppState& state) {
-  if (saveLedger(state.ledger, state.ledgerPath()) != SaveResult::Ok) return SaveResult::WriteError;
+SaveOutcome saveData(const AppState& state, const SaveProbe* probe) {
+  const SaveResult ledger = saveLedger(state.ledger, state.ledgerPath(), probe);
+  if (ledger != SaveResult::Ok) return {ledger, kLedgerFileName};
   // Only a saved ledger is followed by its tickets: the two files must not
   // drift apart more than one failed write.
-  if (saveTickets(state.tickets, state.ticketPath()) != SaveResult::Ok) {
-    return SaveResult::WriteError;
+  const SaveResult tickets = saveTickets(state.tickets, state.ticketPath(), probe);
+  if (tickets != SaveResult::Ok) return {tickets, kTicketFileName};
+  return {};
+}
+
+std::string saveFailureText(const SaveOutcome& outcome) {
+  if (outcome.ok()) return {};
+  std::string text(outcome.file);
+  text += ": ";
+  text += saveResultText(outcome.result);
+  // The files' generations then differ by one; the user going back to an
+  // older version needs to know.
+  if (outcome.file == kTicketFileName) {
+    text += "\n(";
+    text += kLedgerFileName;
+    text += " は保存されました)";
   }
-  return SaveResult::Ok;
+  return text;
+}
+
+void removeSaveLeftoversIn(const std::filesystem::path& dataDir) {
+  tamrel::removeSaveLeftovers(dataDir / kLedgerFileName);
+  tamrel::removeSaveLeftovers(dataDir / kTicketFileName);
 }
 
 void resetYear(YearLedger& ledger, TicketStore& tickets) {

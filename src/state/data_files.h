@@ -2,6 +2,10 @@
 // Both stores together: loading and saving the two data files in the order
 // the program relies on, and resetting the year.
 
+#include <filesystem>
+#include <string>
+#include <string_view>
+
 #include "state/app_state.h"
 
 namespace tamrel {
@@ -18,9 +22,25 @@ struct LoadOutcome {
 // second runs even when the first failed.
 LoadOutcome loadData(AppState& state);
 
-// Saves the ledger, then, only if that succeeded, the tickets. A failure of
-// either is a WriteError.
-SaveResult saveData(const AppState& state);
+// How saving both files ended: Ok, or which file failed and why.
+struct SaveOutcome {
+  SaveResult result = SaveResult::Ok;
+  std::string_view file;  // kLedgerFileName or kTicketFileName; empty when Ok
+
+  bool ok() const { return result == SaveResult::Ok; }
+};
+
+// Saves the ledger, then, only if that succeeded, the tickets.
+SaveOutcome saveData(const AppState& state, const SaveProbe* probe = nullptr);
+
+// Why a save failed, for the informative text beside "ファイル書き込みエラー"
+// (UTF-8): the file, the reason, and whether the ledger was saved before the
+// tickets failed. Empty when it did not fail.
+std::string saveFailureText(const SaveOutcome& outcome);
+
+// What saves cut short by a crash left in `dataDir` (see removeSaveLeftovers);
+// only with the directory's lock held.
+void removeSaveLeftoversIn(const std::filesystem::path& dataDir);
 
 // The in-memory part of "ﾃﾞｰﾀ初期化": an empty ledger and an empty ticket
 // store.

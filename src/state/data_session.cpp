@@ -26,10 +26,10 @@ LoadOutcome DataSession::load() {
   return outcome;
 }
 
-SaveResult DataSession::save() {
-  const SaveResult result = saveData(*state_);
-  if (result == SaveResult::Ok) setModified(false);
-  return result;
+SaveOutcome DataSession::save() {
+  const SaveOutcome outcome = saveData(*state_);
+  if (outcome.ok()) setModified(false);
+  return outcome;
 }
 
 PostResult DataSession::postDay(int month, int day, BetAmounts& baseline,

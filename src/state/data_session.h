@@ -35,8 +35,9 @@ class DataSession : public QObject {
   // Loads both files from the data directory; announces dataLoaded() and
   // leaves nothing modified.
   LoadOutcome load();
-  // Saves both files; on success nothing is modified any more.
-  SaveResult save();
+  // Saves both files; on success nothing is modified any more. On failure
+  // saveFailureText() of the outcome says why.
+  SaveOutcome save();
   // Posts a day by differences against `baseline` (the amounts the day
   // showed); announces dayPosted() on success.
   PostResult postDay(int month, int day, BetAmounts& baseline, const BetAmounts& amounts);

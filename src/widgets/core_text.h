@@ -33,9 +33,10 @@ inline QString asciiForms(const QString& text) {
   return ascii;
 }
 
-// A box's text as the amount parser reads it.
+// A box's text as the amount parser reads it. Digit-group commas are
+// skipped as blanks are ("1,500" is 1500).
 inline std::string amountInputText(const QString& boxText) {
-  return asciiForms(boxText).toStdString();
+  return asciiForms(boxText).remove(u',').toStdString();
 }
 
 // The amount a box holds (leading-number rule of base/amount.h); nullopt

@@ -3,9 +3,9 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
@@ -16,6 +16,7 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "widgets/image_export.h"
 #include "widgets/look.h"
 
 namespace tamrel {
@@ -24,6 +25,8 @@ namespace {
 
 const QColor kProfitColour(0x2a, 0x6f, 0xc9);  // blue: the point made money
 const QColor kLossColour(0xd6, 0x3a, 0x3a);    // red: it lost
+// Of the space of one point.
+constexpr qreal kBarWidth = 0.6;
 
 // Yen amounts read the Japanese way whatever the process locale is.
 QLocale yenLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
@@ -70,7 +73,7 @@ void ProfitGraph::setPoints(std::vector<ProfitPoint> points) {
     high = std::max<std::int64_t>(high, v);
   }
   auto* series = new QStackedBarSeries;
-  series->setBarWidth(0.6);
+  series->setBarWidth(kBarWidth);
   series->append(profit_);
   series->append(loss_);
   c->addSeries(series);
@@ -88,7 +91,8 @@ void ProfitGraph::setPoints(std::vector<ProfitPoint> points) {
   axisY_->setRange(static_cast<double>(low), static_cast<double>(high));
   axisY_->applyNiceNumbers();
   // With localised numbers a format needs a precision, or labels stay blank.
-  axisY_->setLabelFormat(QStringLiteral("%.0f"));
+  // Each label carries the unit: an axis title would stand on its side.
+  axisY_->setLabelFormat(QStringLiteral("%.0f円"));
   axisY_->setLabelsFont(uiFont());
   c->addAxis(axisY_, Qt::AlignLeft);
   series->attachAxis(axisY_);
@@ -103,16 +107,43 @@ void ProfitGraph::setPoints(std::vector<ProfitPoint> points) {
   zero->attachAxis(axisX);
   zero->attachAxis(axisY_);
   for (QLegendMarker* marker : c->legend()->markers(zero)) marker->setVisible(false);
+}
 
-  const auto hover = [this](bool status, int index) {
-    if (status) {
-      QToolTip::showText(QCursor::pos(), tipText(index), this);
-    } else {
-      QToolTip::hideText();
-    }
-  };
-  connect(profit_, &QBarSet::hovered, this, hover);
-  connect(loss_, &QBarSet::hovered, this, hover);
+// The column of point i: the bar's width over the whole plot, so that a
+// bar too short to aim at, or a point without one, still tells its value.
+QRectF ProfitGraph::columnRect(int i) const {
+  QChart* c = chart();
+  const auto series = c->series();
+  if (i < 0 || i >= pointCount() || series.isEmpty()) return {};
+  const QRectF plot = c->plotArea();
+  const qreal half = kBarWidth / 2;
+  const qreal left = c->mapToPosition({i - half, 0.0}, series.front()).x();
+  const qreal right = c->mapToPosition({i + half, 0.0}, series.front()).x();
+  const QRectF inChart(QPointF(left, plot.top()), QPointF(right, plot.bottom()));
+  return mapFromScene(c->mapToScene(inChart)).boundingRect();
+}
+
+int ProfitGraph::pointAt(QPoint pos) const {
+  for (int i = 0; i < pointCount(); ++i) {
+    if (columnRect(i).contains(pos)) return i;
+  }
+  return -1;
+}
+
+// Tooltips come from the pointer resting, as everywhere else on the desktop.
+// The graphics view would answer the same event by hiding any tooltip that
+// no scene item carries, so the graph answers it itself.
+bool ProfitGraph::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QChartView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const int i = pointAt(help->pos());
+  if (i < 0) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(help->globalPos(), tipText(i), viewport(), columnRect(i).toRect());
+  }
+  return true;
 }
 
 QString ProfitGraph::tipText(int i) const {
@@ -123,9 +154,9 @@ QString ProfitGraph::tipText(int i) const {
   return p.label.trimmed() + QStringLiteral("： ") + value;
 }
 
-ProfitGraphWindow::ProfitGraphWindow(const QString& name, const QString& caption,
-                                     std::vector<ProfitPoint> points, std::function<void()> closed,
-                                     QWidget* parent)
+ProfitGraphWindow::ProfitGraphWindow(Messages& messages, const QString& name,
+                                     const QString& caption, std::vector<ProfitPoint> points,
+                                     std::function<void()> closed, QWidget* parent)
     : ChildWindow(parent), closed_(std::move(closed)) {
   setObjectName(name);
   setWindowTitle(caption);
@@ -134,6 +165,7 @@ ProfitGraphWindow::ProfitGraphWindow(const QString& name, const QString& caption
   graph_ = new ProfitGraph(this);
   graph_->setPoints(std::move(points));
   graph_->setAccessibleName(caption);
+  installImageExport(graph_, messages, caption);
 
   auto* bar = new QFrame(this);
   bar->setFrameStyle(QFrame::Panel | QFrame::Raised);

@@ -22,6 +22,8 @@ class QValueAxis;
 
 namespace tamrel {
 
+class Messages;
+
 struct ProfitPoint {
   QString label;
   std::optional<std::int32_t> value;
@@ -44,8 +46,15 @@ class ProfitGraph : public QChartView {
 
   // What the tooltip of point i reads.
   QString tipText(int i) const;
+  // The point whose column holds `pos` (viewport coordinates); -1 for none.
+  int pointAt(QPoint pos) const;
+
+ protected:
+  bool viewportEvent(QEvent* event) override;
 
  private:
+  QRectF columnRect(int i) const;
+
   std::vector<ProfitPoint> points_;
   QBarSet* profit_ = nullptr;
   QBarSet* loss_ = nullptr;
@@ -54,12 +63,14 @@ class ProfitGraph : public QChartView {
 
 // A profit graph window: `Graph1` over a bottom bar with "閉じる"
 // (`Close3d1`). It is built once with its figures; however it is closed, the
-// `closed` hook runs so that its opener can clear its flag.
+// `closed` hook runs so that its opener can clear its flag. The graph's
+// context menu saves it as a picture (failures told through `messages`).
 class ProfitGraphWindow : public ChildWindow {
   Q_OBJECT
  public:
-  ProfitGraphWindow(const QString& name, const QString& caption, std::vector<ProfitPoint> points,
-                    std::function<void()> closed, QWidget* parent = nullptr);
+  ProfitGraphWindow(Messages& messages, const QString& name, const QString& caption,
+                    std::vector<ProfitPoint> points, std::function<void()> closed,
+                    QWidget* parent = nullptr);
 
   ProfitGraph* graph() const { return graph_; }
   QSize sizeHint() const override { return {720, 460}; }

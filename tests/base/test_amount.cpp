@@ -36,6 +36,8 @@ class TestAmount : public QObject {
   void storedTextReadsBack();
   void formatAmount_data();
   void formatAmount();
+  void formatYen_data();
+  void formatYen();
   void formatPercent_data();
   void formatPercent();
   void checkedArithmetic();
@@ -208,6 +210,21 @@ void TestAmount::formatAmount() {
   QFETCH(QString, grouped);
   QCOMPARE(QString::fromStdString(tamrel::formatAmount(value)), expected);
   QCOMPARE(QString::fromStdString(tamrel::formatGroupedAmount(value)), grouped);
+}
+
+void TestAmount::formatYen_data() {
+  QTest::addColumn<int>("value");
+  QTest::addColumn<QString>("expected");
+  QTest::newRow("zero") << 0 << "0円";
+  QTest::newRow("three digits") << -999 << "-999円";
+  QTest::newRow("four digits") << 4500 << "4,500円";
+  QTest::newRow("min") << std::numeric_limits<int>::min() << "-2,147,483,648円";
+}
+
+void TestAmount::formatYen() {
+  QFETCH(int, value);
+  QFETCH(QString, expected);
+  QCOMPARE(QString::fromStdString(tamrel::formatYen(value)), expected);
 }
 
 void TestAmount::formatPercent_data() {

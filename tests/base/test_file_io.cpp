@@ -30,6 +30,8 @@ using testsupport::runInChild;
 using testsupport::writeBytes;
 namespace fs = std::filesystem;
 
+Q_DECLARE_METATYPE(tamrel::SaveResult)
+
 namespace {
 
 // Lines of different lengths, so that no buffer size lines up with them.
@@ -259,32 +261,32 @@ void TestFileIo::noMemoryIsUnreadableOrWriteError() {
   QVERIFY(!read.has_value());
   QCOMPARE(ledgerCode, LoadCode::Unreadable);
   QCOMPARE(ticketCode, LoadCode::Unreadable);
-  QCOMPARE(ledgerSave, SaveResult::WriteError);
-  QCOMPARE(ticketSave, SaveResult::WriteError);
+  QCOMPARE(ledgerSave, SaveResult::NoMemory);
+  QCOMPARE(ticketSave, SaveResult::NoMemory);
   QCOMPARE(names(dir()), std::vector<std::string>{"tosidata.dat"});
   QVERIFY(readBytes(data) == old);
 }
 
 void TestFileIo::threeGenerationsKept() {
   const fs::path file = dir() / "tosidata.dat";
-  QVERIFY(writeFileAtomically(file, "v1", kKeptGenerations));
+  QCOMPARE(writeFileAtomically(file, "v1", kKeptGenerations), SaveResult::Ok);
   QCOMPARE(listing(dir()), std::vector<std::string>{"tosidata.dat = v1"});
-  QVERIFY(writeFileAtomically(file, "v2", kKeptGenerations));
+  QCOMPARE(writeFileAtomically(file, "v2", kKeptGenerations), SaveResult::Ok);
   QCOMPARE(listing(dir()), (std::vector<std::string>{"tosidata.dat = v2", "tosidata.dat.1 = v1"}));
-  QVERIFY(writeFileAtomically(file, "v3", kKeptGenerations));
-  QVERIFY(writeFileAtomically(file, "v4", kKeptGenerations));
+  QCOMPARE(writeFileAtomically(file, "v3", kKeptGenerations), SaveResult::Ok);
+  QCOMPARE(writeFileAtomically(file, "v4", kKeptGenerations), SaveResult::Ok);
   const std::vector<std::string> three{"tosidata.dat = v4", "tosidata.dat.1 = v3",
                                        "tosidata.dat.2 = v2", "tosidata.dat.3 = v1"};
   QCOMPARE(listing(dir()), three);
   // The oldest is dropped, never a fourth kept.
-  QVERIFY(writeFileAtomically(file, "v5", kKeptGenerations));
+  QCOMPARE(writeFileAtomically(file, "v5", kKeptGenerations), SaveResult::Ok);
   const std::vector<std::string> moved{"tosidata.dat = v5", "tosidata.dat.1 = v4",
                                        "tosidata.dat.2 = v3", "tosidata.dat.3 = v2"};
   QCOMPARE(listing(dir()), moved);
 
   // A gap in the generations is filled: nothing older than it is dropped.
   fs::remove(dir() / "tosidata.dat.2");
-  QVERIFY(writeFileAtomically(file, "v6", kKeptGenerations));
+  QCOMPARE(writeFileAtomically(file, "v6", kKeptGenerations), SaveResult::Ok);
   const std::vector<std::string> gap{"tosidata.dat = v6", "tosidata.dat.1 = v5",
                                      "tosidata.dat.2 = v4", "tosidata.dat.3 = v2"};
   QCOMPARE(listing(dir()), gap);
@@ -292,13 +294,15 @@ void TestFileIo::threeGenerationsKept() {
 
 void TestFileIo::failedSaveKeepsFileAndGenerations_data() {
   QTest::addColumn<QString>("fault");
-  QTest::newRow("file-size limit") << "limit";
-  QTest::newRow("a generation's name taken by a directory") << "directory";
-  QTest::newRow("read-only directory") << "read-only";
+  QTest::addColumn<SaveResult>("reason");
+  QTest::newRow("file-size limit") << "limit" << SaveResult::TooLarge;
+  QTest::newRow("a generation's name taken by a directory") << "directory" << SaveResult::NotAFile;
+  QTest::newRow("read-only directory") << "read-only" << SaveResult::NoPermission;
 }
 
 void TestFileIo::failedSaveKeepsFileAndGenerations() {
   QFETCH(QString, fault);
+  QFETCH(SaveResult, reason);
   const fs::path file = dir() / "info.dat";
   QVERIFY(writeBytes(file, "current"));
   QVERIFY(writeBytes(dir() / "info.dat.1", "one back"));
@@ -307,23 +311,23 @@ void TestFileIo::failedSaveKeepsFileAndGenerations() {
   if (fault == "directory") fs::create_directory(dir() / "info.dat.2");
   const auto before = listing(dir());
 
-  bool saved = true;
+  SaveResult result = SaveResult::Ok;
   if (fault == "limit") {
     const auto r = runInChild([&] {
       if (!limitFileSize(4096)) return 2;
-      return writeFileAtomically(file, big, kKeptGenerations) ? 1 : 0;
+      return writeFileAtomically(file, big, kKeptGenerations) == reason ? 0 : 1;
     });
     QVERIFY2(r.exitedWith(0), r.describe().constData());
-    saved = false;
+    result = reason;
   } else if (fault == "directory") {
-    saved = writeFileAtomically(file, big, kKeptGenerations);
+    result = writeFileAtomically(file, big, kKeptGenerations);
   } else {
     if (geteuid() == 0) QSKIP("running as root: directory permissions do not stop root's writes");
     fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);
-    saved = writeFileAtomically(file, big, kKeptGenerations);
+    result = writeFileAtomically(file, big, kKeptGenerations);
     fs::permissions(dir(), fs::perms::owner_all);
   }
-  QVERIFY(!saved);
+  QCOMPARE(result, reason);
   QCOMPARE(listing(dir()), before);
 }
 
@@ -336,7 +340,7 @@ void TestFileIo::fileSizeLimitFailsInsteadOfKilling() {
   const auto r = runInChild([&] {
     ::signal(SIGXFSZ, SIG_DFL);
     if (!limitFileSize(4096)) return 2;
-    if (writeFileAtomically(file, std::string(10000, 'y'))) return 1;
+    if (writeFileAtomically(file, std::string(10000, 'y')) != SaveResult::TooLarge) return 1;
     // Nothing left pending or blocked to strike later.
     sigset_t pending;
     sigset_t mask;
@@ -344,7 +348,7 @@ void TestFileIo::fileSizeLimitFailsInsteadOfKilling() {
     sigprocmask(SIG_BLOCK, nullptr, &mask);
     if (sigismember(&pending, SIGXFSZ) || sigismember(&mask, SIGXFSZ)) return 3;
     // A small save within the limit still works.
-    return writeFileAtomically(file, "new") ? 0 : 4;
+    return writeFileAtomically(file, "new") == SaveResult::Ok ? 0 : 4;
   });
   QVERIFY2(r.exitedWith(0), r.describe().constData());
   QCOMPARE(names(dir()), std::vector<std::string>{"tosidata.dat"});
@@ -373,7 +377,7 @@ void TestFileIo::symlinkedFileIsSavedThroughTheLink() {
   fs::create_symlink("ledger.txt", synced / "via");
   if (targetExists) QVERIFY(writeBytes(synced / "ledger.txt", "old"));
 
-  QVERIFY(writeFileAtomically(data / "tosidata.dat", "new", kKeptGenerations));
+  QCOMPARE(writeFileAtomically(data / "tosidata.dat", "new", kKeptGenerations), SaveResult::Ok);
   // The link is still the same link, and the file it points at was
   // replaced in its own directory, with its generation beside it.
   QCOMPARE(listing(data), std::vector<std::string>{"tosidata.dat -> " + linkText});
@@ -385,20 +389,22 @@ void TestFileIo::symlinkedFileIsSavedThroughTheLink() {
 
 void TestFileIo::nonFileTargetIsRefused_data() {
   QTest::addColumn<QString>("kind");
-  QTest::newRow("FIFO") << "fifo";
-  QTest::newRow("link to a FIFO") << "link to fifo";
-  QTest::newRow("directory") << "directory";
-  QTest::newRow("link to a directory") << "link to directory";
-  QTest::newRow("link into a missing folder") << "dangling link";
-  QTest::newRow("link loop") << "link loop";
+  QTest::addColumn<SaveResult>("reason");
+  QTest::newRow("FIFO") << "fifo" << SaveResult::NotAFile;
+  QTest::newRow("link to a FIFO") << "link to fifo" << SaveResult::NotAFile;
+  QTest::newRow("directory") << "directory" << SaveResult::NotAFile;
+  QTest::newRow("link to a directory") << "link to directory" << SaveResult::NotAFile;
+  QTest::newRow("link into a missing folder") << "dangling link" << SaveResult::NoFolder;
+  QTest::newRow("link loop") << "link loop" << SaveResult::NotAFile;
 }
 
 void TestFileIo::nonFileTargetIsRefused() {
   QFETCH(QString, kind);
+  QFETCH(SaveResult, reason);
   const fs::path file = dir() / "tosidata.dat";
   QVERIFY(makeOddFile(file, kind.toStdString()));
   const auto before = listing(dir());
-  QVERIFY(!writeFileAtomically(file, "new", kKeptGenerations));
+  QCOMPARE(writeFileAtomically(file, "new", kKeptGenerations), reason);
   QCOMPARE(listing(dir()), before);
 }
 

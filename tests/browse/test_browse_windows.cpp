@@ -4,6 +4,9 @@
 // front, and the count of open windows.
 
 #include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -17,6 +20,7 @@
 #include <memory>
 
 #include "browse/day_browse.h"
+#include "browse/figures_panel.h"
 #include "browse/month_browse.h"
 #include "browse/year_browse.h"
 #include "ledger_fixture.h"
@@ -293,6 +297,25 @@ void TestBrowseWindows::namesForScreenReaders() {
     for (QPushButton* button : host_->window(window)->findChildren<QPushButton*>()) {
       QCOMPARE(button->accessibleName(), button->text());
     }
+    // Every grid and panel copies and saves.
+    auto* panel = host_->window(window)->findChild<FiguresPanel*>();
+    QList<QWidget*> tables{panel};
+    if (auto* grid = host_->window(window)->findChild<Grid*>()) tables << grid;
+    for (QWidget* table : tables) {
+      QCOMPARE(table->contextMenuPolicy(), Qt::ActionsContextMenu);
+      QStringList texts;
+      for (QAction* action : table->actions()) texts << action->text();
+      QCOMPARE(texts, (QStringList{"コピー", "CSV保存…"}));
+    }
+    panel->actions().front()->trigger();
+    const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 9);
+    QCOMPARE(lines.front(), QStringLiteral("券種\t投資金額\t払戻金額\t利益金額\t回収率"));
+    QCOMPARE(
+        lines.back(),
+        QStringList({"合計", host_->text(window, "GokeiTosi"), host_->text(window, "GokeiHarai"),
+                     host_->text(window, "GokeiRieki"), host_->text(window, "GokeiRitu")})
+            .join('\t'));
   }
   QCOMPARE(host_->child(kYear, "Grid1")->accessibleName(), QString("月別の集計"));
   QCOMPARE(host_->child(kMonth, "Grid1")->accessibleName(), QString("日別の集計"));

@@ -311,14 +311,14 @@ class DetailFileTest : public QObject {
 
   void saveToMissingDirectoryFails() {
     const fs::path target = fs::path(dir_.path().toStdString()) / "no-such-dir" / "info.dat";
-    QCOMPARE(saveTickets(prefilledStore(), target), SaveResult::WriteError);
+    QCOMPARE(saveTickets(prefilledStore(), target), SaveResult::NoFolder);
     QVERIFY(!fs::exists(target.parent_path()));
   }
 
   void saveOverDirectoryFails() {
     fs::create_directory(file());
     writeFile(file() / "inside", "keep");
-    QCOMPARE(saveTickets(prefilledStore(), file()), SaveResult::WriteError);
+    QCOMPARE(saveTickets(prefilledStore(), file()), SaveResult::NotAFile);
     QVERIFY(fs::is_directory(file()));
     QCOMPARE(readFile(file() / "inside"), QByteArray("keep"));
   }
@@ -355,7 +355,7 @@ class DetailFileTest : public QObject {
     r.text[static_cast<std::size_t>(column - 1)] = breaker;
 
     QCOMPARE(ticketSaveText(store).has_value(), !refused);
-    QCOMPARE(saveTickets(store, file()), refused ? SaveResult::WriteError : SaveResult::Ok);
+    QCOMPARE(saveTickets(store, file()), refused ? SaveResult::LineBreak : SaveResult::Ok);
     if (refused) {
       QCOMPARE(readFile(file()), old);
       return;
@@ -383,7 +383,7 @@ class DetailFileTest : public QObject {
     const SaveResult result = saveTickets(big, file());
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
-    QCOMPARE(result, SaveResult::WriteError);
+    QCOMPARE(result, SaveResult::TooLarge);
     QCOMPARE(readFile(file()), old);
     QCOMPARE(std::distance(fs::directory_iterator(file().parent_path()), fs::directory_iterator{}),
              std::ptrdiff_t{1});

@@ -14,9 +14,9 @@
 
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
-#include "state/data_files.h"
 #include "shell/main_window.h"
 #include "state/app_state.h"
+#include "state/data_files.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
@@ -86,7 +86,7 @@ class TestEndToEnd : public QObject {
     QVERIFY(type(tickets, "KONYU", "500"));
     QVERIFY(click(tickets, "Command3D3"));
     QCOMPARE(messages.count(), 0);
-    QCOMPARE(main->state().dayTickets.count, 2);
+    QCOMPARE(qobject_cast<TicketWindow*>(tickets)->dayList().count, 2);
     QVERIFY(click(tickets, "Command3D1"));  // 閉じる
 
     // Back in the entry window: the ticket totals are the day's amounts.

@@ -4,8 +4,9 @@
 #include "detail/ticket_records.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "state/data_files.h"
 #include "state/app_state.h"
+#include "state/data_files.h"
+#include "state/data_session.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -66,29 +67,29 @@ DayTicketList ticketsOf(int month, int day, int count) {
 struct Host {
   QMainWindow main;
   QMdiArea* area = new QMdiArea;
-  std::unique_ptr<AppState> state = std::make_unique<AppState>();
+  DataSession session;
+  const AppState* const state = &session.data();
   ScriptedMessages messages;
   QPointer<EntryWindow> window;
 
   Host() {
-    resetYear(state->ledger, state->tickets);
+    // The stores as a loaded file would leave them: nothing modified.
+    AppState& stored = session.legacyState();
+    resetYear(stored.ledger, stored.tickets);
     BetAmounts baseline;
     // 5 March: 単勝 1000 staked, 2350 paid; ﾜｲﾄﾞ 500 staked, nothing paid.
-    (void)postDay(state->ledger, baseline, 3, 5,
+    (void)postDay(stored.ledger, baseline, 3, 5,
                   dayAmounts({{BetType::Tan, 1000, 2350}, {BetType::Kak, 500, 0}}));
     // Another March day, so the month is more than the one day.
     baseline = {};
-    (void)postDay(state->ledger, baseline, 3, 12, dayAmounts({{BetType::Tan, 200, 0}}));
+    (void)postDay(stored.ledger, baseline, 3, 12, dayAmounts({{BetType::Tan, 200, 0}}));
     // 5 April: 複勝 300 staked, 450 paid.
     baseline = {};
-    (void)postDay(state->ledger, baseline, 4, 5, dayAmounts({{BetType::Fuk, 300, 450}}));
-    state->dayBaseline = {};
+    (void)postDay(stored.ledger, baseline, 4, 5, dayAmounts({{BetType::Fuk, 300, 450}}));
 
     main.setCentralWidget(area);
     main.resize(900, 700);
-    state->OpenWindowCount = 1;
-    state->EntryWindowOpen = true;
-    window = new EntryWindow(*state, messages);
+    window = new EntryWindow(session, messages);
     openChildWindow(*area, window);
     main.show();
   }
@@ -104,6 +105,7 @@ struct Host {
   QComboBox* list(const QString& name) const { return child<QComboBox>(name); }
   QPushButton* button(const QString& name) const { return child<QPushButton>(name); }
   QWidget* focus() const { return QApplication::focusWidget(); }
+  ChildWindow* open(const char* name) const { return findOpenWindow(area, name); }
   QString focusName() const { return focus() ? focus()->objectName() : QString(); }
 };
 
@@ -187,6 +189,7 @@ class TestEntryWindow : public QObject {
     QTest::newRow("shift keeps") << F::Digits << 8 << "123" << int(Qt::Key_Shift) << "123";
     QTest::newRow("max length") << F::Digits << 3 << "12345" << 0 << "123";
     QTest::newRow("minus allowed") << F::DigitsAndMinus << 7 << "-500" << 0 << "-500";
+    QTest::newRow("digit-group comma kept") << F::Digits << 8 << "1,500" << 0 << "1,500";
     QTest::newRow("letter with minus filter") << F::DigitsAndMinus << 7 << "-5x" << 0 << "";
     QTest::newRow("no filter keeps letters") << F::None << 8 << "12a" << 0 << "12a";
     QTest::newRow("no filter backspace edits")
@@ -265,6 +268,8 @@ class TestEntryWindow : public QObject {
                                       << "-500";
     QTest::newRow("minus not in digits") << F::Digits << "－５"
                                          << "";
+    QTest::newRow("full-width comma") << F::Digits << "１，５００"
+                                      << "1,500";
     QTest::newRow("no filter keeps the rest") << F::None << "１　０００円"
                                               << "1 000円";
   }
@@ -338,12 +343,10 @@ class TestEntryWindow : public QObject {
   // --- Choosing a day ------------------------------------------------------
 
   void monthThenDayShowsTheDay() {
-    host_->state->DayListEdited = true;
     QVERIFY(choose("MM", 2));
-    QCOMPARE(host_->state->CurrentMonth, 3);
     QCOMPARE(host_->text("TosiTan"), QString());  // no day yet: nothing shown
+    host_->window->takeTickets(ticketsOf(3, 5, 1), {});
     QVERIFY(choose("DD", 4));
-    QCOMPARE(host_->state->CurrentDay, 5);
     QCOMPARE(host_->text("TosiTan"), QString("1000"));
     QCOMPARE(host_->text("HaraiTan"), QString("2350"));
     QCOMPARE(host_->text("RiekiTan"), QString("1350"));
@@ -358,19 +361,18 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->text("GokeiHarai"), QString("2350"));
     QCOMPARE(host_->text("GokeiRieki"), QString("850"));
     QCOMPARE(host_->text("GokeiRitu"), QString("156.67%"));
-    QVERIFY(!host_->state->DayListEdited);
-    QCOMPARE(host_->state->dayBaseline,
+    QVERIFY(!host_->window->editedTickets());
+    QCOMPARE(host_->window->dayBaseline(),
              dayAmounts({{BetType::Tan, 1000, 2350}, {BetType::Kak, 500, 0}}));
 
     // April with day 5 still chosen shows 5 April at once.
     QVERIFY(choose("MM", 3));
-    QCOMPARE(host_->state->CurrentMonth, 4);
     QCOMPARE(host_->text("TosiTan"), QString("0"));
     QCOMPARE(host_->text("TosiFuk"), QString("300"));
     QCOMPARE(host_->text("HaraiFuk"), QString("450"));
     QCOMPARE(host_->text("RituFuk"), QString("150.00%"));
     QCOMPARE(host_->text("GokeiRieki"), QString("150"));
-    QCOMPARE(host_->state->dayBaseline, dayAmounts({{BetType::Fuk, 300, 450}}));
+    QCOMPARE(host_->window->dayBaseline(), dayAmounts({{BetType::Fuk, 300, 450}}));
     QCOMPARE(host_->messages.count(), 0);
   }
 
@@ -414,7 +416,6 @@ class TestEntryWindow : public QObject {
     dd->setFocus();
     QTest::keyClick(dd, Qt::Key_Down);
     QCOMPARE(dd->currentIndex(), -1);
-    QCOMPARE(host_->state->CurrentDay, 0);
   }
 
   // --- Input boxes ---------------------------------------------------------
@@ -475,7 +476,7 @@ class TestEntryWindow : public QObject {
 
   // Blanks inside a number and full-width forms (typed with an input method
   // or pasted) read as the number they show, in the boxes without a filter.
-  void unfilteredBoxesReadTheNumber_data() {
+  void boxesReadTheNumber_data() {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("paste");  // else typed key by key
@@ -490,9 +491,15 @@ class TestEntryWindow : public QObject {
                                                   << "２　５００円" << true << "2500";
     QTest::newRow("pasted full-width minus") << "Tosi3Ren"
                                              << "－３００" << true << "-300";
+    QTest::newRow("comma grouping, filtered") << "TosiTan"
+                                              << "1,500" << false << "1500";
+    QTest::newRow("comma grouping") << "TosiKak"
+                                    << "12,345" << false << "12345";
+    QTest::newRow("pasted full-width comma") << "HaraiKak"
+                                             << "１，２００" << true << "1200";
   }
 
-  void unfilteredBoxesReadTheNumber() {
+  void boxesReadTheNumber() {
     QFETCH(QString, box);
     QFETCH(QString, text);
     QFETCH(bool, paste);
@@ -529,6 +536,50 @@ class TestEntryWindow : public QObject {
     QCOMPARE(stakeOf(daySlot(host_->state->ledger, 3, 5), BetType::Tan), 123);
   }
 
+  // Moving through the boxes loses nothing: a box left untouched gets its
+  // text back, and another window's activation leaves typed work alone.
+  void movingThroughKeepsTheAmounts() {
+    QVERIFY(showDay(3, 5));
+    type("TosiTan", "4000");
+    click("TosiKak");
+    QCOMPARE(host_->text("TosiKak"), QString());
+    click("HaraiTan");
+    QCOMPARE(host_->text("TosiKak"), QString("500"));
+    // Backspace is a key typed: the box stays empty.
+    click("TosiFuk");
+    QTest::keyClick(host_->child("TosiFuk"), Qt::Key_Backspace);
+    click("HaraiTan");
+    QCOMPARE(host_->text("TosiFuk"), QString());
+    click("RiekiTan");  // sends the focus on to 確認
+    QTRY_COMPARE(host_->focusName(), QString("ChkCmd"));
+    QCOMPARE(host_->text("HaraiTan"), QString("2350"));
+    auto* other = new ChildWindow;
+    other->resize(100, 100);
+    openChildWindow(*host_->area, other);
+    QTRY_COMPARE(host_->area->activeSubWindow(), other->subWindow());
+    host_->area->setActiveSubWindow(host_->window->subWindow());
+    QTRY_COMPARE(host_->area->activeSubWindow(), host_->window->subWindow());
+    QCOMPARE(host_->text("TosiTan"), QString("4000"));
+    click("ChkCmd");
+    click("YesCmd");
+    const LedgerRecord& day = daySlot(host_->state->ledger, 3, 5);
+    QCOMPARE(stakeOf(day, BetType::Tan), 4000);
+    QCOMPARE(payoutOf(day, BetType::Tan), 2350);
+    QCOMPARE(stakeOf(day, BetType::Kak), 500);
+  }
+
+  // The profit, rate and total boxes follow what the inputs hold.
+  void derivedBoxesFollowTheInputs() {
+    QVERIFY(showDay(3, 5));
+    type("TosiTan", "3000");
+    QCOMPARE(host_->text("RiekiTan"), QString("-650"));
+    QCOMPARE(host_->text("RituTan"), QString("78.33%"));
+    QCOMPARE(host_->text("GokeiTosi"), QString("3500"));
+    QCOMPARE(host_->text("GokeiRieki"), QString("-1150"));
+    QCOMPARE(host_->text("GokeiRitu"), QString("67.14%"));
+    QVERIFY(editing());
+  }
+
   void enterMovesAlongTheChain() {
     QVERIFY(showDay(3, 5));
     const QStringList chain{"TosiTan",  "TosiFuk",  "TosiWak",  "TosiUma", "HaraiTan",
@@ -560,7 +611,7 @@ class TestEntryWindow : public QObject {
     BetAmounts baseline;
     const BetAmounts wide =
         dayAmounts({{BetType::Tan, 123456789, 1234567890}, {BetType::Ren3, -99999999, 99999999}});
-    QCOMPARE(postDay(host_->state->ledger, baseline, 6, 7, wide), PostResult::Ok);
+    QCOMPARE(postDay(host_->session.legacyState().ledger, baseline, 6, 7, wide), PostResult::Ok);
     const LedgerRecord monthBefore = host_->state->ledger.month(6);
     QVERIFY(showDay(6, 7));
     QCOMPARE(host_->text("TosiTan"), QString("123456789"));
@@ -583,9 +634,9 @@ class TestEntryWindow : public QObject {
     QVERIFY(showDay(3, 5));
     const LedgerRecord monthBefore = host_->state->ledger.month(3);
     const LedgerRecord yearBefore = host_->state->ledger.year;
-    for (const QString& prefix : QStringList{"Tosi", "Harai"}) {
-      for (const QString& s : kSuffixes) click(prefix + s);
-    }
+    host_->messages.answer(true);
+    click("TosiClearCmd");  // a box left untouched would get its amount back
+    host_->messages.clear();
     click("ChkCmd");
     QVERIFY(confirming());
     QCOMPARE(host_->focusName(), QString("YesCmd"));
@@ -683,7 +734,7 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->messages.texts(), QStringList{"現在、この機能は使用できません"});
     QCOMPARE(host_->messages.last().title, kErrorTitle);
     QCOMPARE(host_->focusName(), QString("SSCommand1"));
-    QVERIFY(!host_->state->TicketWindowOpen);
+    QVERIFY(host_->open("jrabaken") == nullptr);
     QCOMPARE(host_->area->subWindowList().size(), 1);
 
     click(target);
@@ -715,8 +766,8 @@ class TestEntryWindow : public QObject {
   void clearAsksFirst() {
     QFETCH(bool, goOn);
     QVERIFY(showDay(3, 5));
+    host_->window->takeTickets(ticketsOf(3, 5, 1), {});
     type("TosiTan", "900");
-    host_->state->DayListEdited = true;
     const YearLedger before = host_->state->ledger;
     host_->messages.answer(goOn);
     click("TosiClearCmd");
@@ -734,12 +785,12 @@ class TestEntryWindow : public QObject {
     }
     if (goOn) {
       QCOMPARE(empty, 32);
-      QVERIFY(!host_->state->DayListEdited);
+      QVERIFY(!host_->window->editedTickets());
       QTRY_COMPARE(host_->focusName(), QString("TosiTan"));
     } else {
       QCOMPARE(empty, 0);
       QCOMPARE(host_->text("TosiTan"), QString("900"));
-      QVERIFY(host_->state->DayListEdited);
+      QVERIFY(host_->window->editedTickets());
     }
     // Nothing reaches the ledger before a confirm.
     QCOMPARE(daySlot(host_->state->ledger, 3, 5).view(), daySlot(before, 3, 5).view());
@@ -749,42 +800,41 @@ class TestEntryWindow : public QObject {
   // --- Closing ---------------------------------------------------------------
 
   void closeClearsTheFlags() {
-    QVERIFY(host_->state->EntryWindowOpen);
+    QVERIFY(host_->open("Finput") != nullptr);
     click("Command3D1");
     QTRY_VERIFY(host_->window.isNull());
-    QCOMPARE(host_->state->OpenWindowCount, 0);
-    QVERIFY(!host_->state->EntryWindowOpen);
+    QVERIFY(host_->open("Finput") == nullptr);
     QVERIFY(host_->area->subWindowList().isEmpty());
   }
 
   void frameCloseClearsTheFlags() {
     host_->window->subWindow()->close();
     QTRY_VERIFY(host_->window.isNull());
-    QCOMPARE(host_->state->OpenWindowCount, 0);
-    QVERIFY(!host_->state->EntryWindowOpen);
+    QVERIFY(host_->open("Finput") == nullptr);
   }
 
   // --- Activation and the ticket window ---------------------------------------
 
-  void activationFillsOrEmpties_data() {
+  void activationKeepsTheBoxes_data() {
     QTest::addColumn<bool>("totalsPending");
-    QTest::newRow("ticket totals pending") << true;
-    QTest::newRow("nothing pending") << false;
+    QTest::newRow("ticket totals handed back") << true;
+    QTest::newRow("nothing handed back") << false;
   }
 
-  void activationFillsOrEmpties() {
+  void activationKeepsTheBoxes() {
     QFETCH(bool, totalsPending);
     QVERIFY(showDay(3, 5));
+    if (totalsPending) {
+      host_->window->takeTickets(
+          ticketsOf(3, 5, 2), dayAmounts({{BetType::Tan, 1200, 0}, {BetType::Ren3, 300, 45000}}));
+    }
     auto* other = new ChildWindow;
     other->setWindowTitle("other");
     other->resize(100, 100);
     openChildWindow(*host_->area, other);
     QTRY_COMPARE(host_->area->activeSubWindow(), other->subWindow());
-    host_->state->dayBetTotals = dayAmounts({{BetType::Tan, 1200, 0}, {BetType::Ren3, 300, 45000}});
-    host_->state->TicketTotalsPending = totalsPending;
     host_->area->setActiveSubWindow(host_->window->subWindow());
     QTRY_COMPARE(host_->area->activeSubWindow(), host_->window->subWindow());
-    QVERIFY(!host_->state->TicketTotalsPending);
     if (totalsPending) {
       QCOMPARE(host_->text("TosiTan"), QString("1200"));
       QCOMPARE(host_->text("HaraiTan"), QString("0"));
@@ -792,12 +842,11 @@ class TestEntryWindow : public QObject {
       QCOMPARE(host_->text("Tosi3Ren"), QString("300"));
       QCOMPARE(host_->text("Harai3Ren"), QString("45000"));
     } else {
-      for (const QString& s : kSuffixes) {
-        QCOMPARE(host_->text("Tosi" + s), QString());
-        QCOMPARE(host_->text("Harai" + s), QString());
-      }
+      QCOMPARE(host_->text("TosiTan"), QString("1000"));
+      QCOMPARE(host_->text("HaraiTan"), QString("2350"));
+      QCOMPARE(host_->text("TosiKak"), QString("500"));
     }
-    QCOMPARE(host_->text("RiekiTan"), QString("1350"));  // displays keep their text
+    QCOMPARE(host_->text("RiekiTan"), QString(totalsPending ? "-1200" : "1350"));
   }
 
   void activationWhileConfirmingKeepsTheBoxes() {
@@ -819,20 +868,19 @@ class TestEntryWindow : public QObject {
   void ticketEntryOpensTheTicketWindow() {
     click("SSCommand1");
     QCOMPARE(host_->messages.texts(), QStringList{"月の指定を正しく修正して下さい"});
-    QVERIFY(!host_->state->TicketWindowOpen);
+    QVERIFY(host_->open("jrabaken") == nullptr);
     QVERIFY(choose("MM", 5));
     click("SSCommand1");
     QCOMPARE(host_->messages.last().text, QString("日の指定を正しく修正して下さい"));
     QTRY_COMPARE(host_->focusName(), QString("DD"));
     QVERIFY(choose("DD", 9));
-    host_->state->CurrentMonth = 11;  // as a browse window might
     host_->messages.clear();
     click("SSCommand1");
     QCOMPARE(host_->messages.count(), 0);
-    QVERIFY(host_->state->TicketWindowOpen);
-    QVERIFY(host_->state->TicketTotalsPending);
-    QCOMPARE(host_->state->CurrentMonth, 6);
-    QCOMPARE(host_->state->CurrentDay, 10);
+    auto* tickets = qobject_cast<TicketWindow*>(host_->open("jrabaken"));
+    QVERIFY(tickets != nullptr);
+    QCOMPARE(tickets->month(), 6);
+    QCOMPARE(tickets->day(), 10);
     QCOMPARE(host_->area->subWindowList().size(), 2);
     QMdiSubWindow* ticketFrame = host_->area->subWindowList().last();
     QCOMPARE(ticketFrame->widget()->objectName(), QString("jrabaken"));
@@ -845,7 +893,7 @@ class TestEntryWindow : public QObject {
     // Nor does the entry window close under it.
     host_->window->closeWindow();
     QVERIFY(!host_->window.isNull());
-    QVERIFY(host_->state->EntryWindowOpen);
+    QVERIFY(host_->open("Finput") != nullptr);
   }
 
   // --- Faults that change nothing --------------------------------------------
@@ -858,16 +906,17 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->messages.last().title, kErrorTitle);
     QVERIFY(editing());
     QCOMPARE(host_->text("HaraiWak"), QString("999999999"));
-    QCOMPARE(host_->text("GokeiHarai"), QString("2350"));  // the shown day's figures
+    QCOMPARE(host_->text("GokeiHarai"), QString());  // no figure derives from them
   }
 
   void postingOverflowChangesNothing() {
     QVERIFY(showDay(3, 5));
     // The year's 単勝 stake near the top of the range: one more large day
     // cannot be posted.
-    QVERIFY(setAmount(host_->state->ledger.year, Quantity::Stake, BetType::Tan, 2147000000));
+    QVERIFY(setAmount(host_->session.legacyState().ledger.year, Quantity::Stake, BetType::Tan,
+                      2147000000));
     const YearLedger before = host_->state->ledger;
-    const BetAmounts baseline = host_->state->dayBaseline;
+    const BetAmounts baseline = host_->window->dayBaseline();
     type("TosiTan", "99999999");
     click("ChkCmd");
     QVERIFY(confirming());
@@ -880,20 +929,19 @@ class TestEntryWindow : public QObject {
     QCOMPARE(after.year.view(), before.year.view());
     QCOMPARE(after.month(3).view(), before.month(3).view());
     QCOMPARE(daySlot(after, 3, 5).view(), daySlot(before, 3, 5).view());
-    QCOMPARE(host_->state->dayBaseline, baseline);
+    QCOMPARE(host_->window->dayBaseline(), baseline);
     QVERIFY(!host_->state->DataChanged);
   }
 
   void fullMonthRefusesBeforePosting() {
-    AppState& state = *host_->state;
+    AppState& state = host_->session.legacyState();
     // 499 live tickets in March on other days.
     QCOMPARE(storeDayTickets(state.tickets, 3, 1, ticketsOf(3, 1, 200)), TransferResult::Ok);
     QCOMPARE(storeDayTickets(state.tickets, 3, 2, ticketsOf(3, 2, 200)), TransferResult::Ok);
     QCOMPARE(storeDayTickets(state.tickets, 3, 3, ticketsOf(3, 3, 99)), TransferResult::Ok);
     QCOMPARE(state.tickets.month(3).count, 499);
     QVERIFY(showDay(3, 5));
-    state.dayTickets = ticketsOf(3, 5, 2);
-    state.DayListEdited = true;
+    host_->window->takeTickets(ticketsOf(3, 5, 2), {});
     const YearLedger before = state.ledger;
     type("TosiTan", "5000");
     click("ChkCmd");
@@ -906,16 +954,14 @@ class TestEntryWindow : public QObject {
     QCOMPARE(daySlot(state.ledger, 3, 5).view(), daySlot(before, 3, 5).view());
     QCOMPARE(state.ledger.month(3).view(), before.month(3).view());
     QCOMPARE(state.tickets.month(3).count, 499);
-    QCOMPARE(state.dayTickets.count, 2);
-    QVERIFY(state.DayListEdited);
+    QCOMPARE(host_->window->editedTickets()->count, 2);
     QVERIFY(!state.DataChanged);
   }
 
   void confirmStoresEditedTickets() {
-    AppState& state = *host_->state;
+    AppState& state = host_->session.legacyState();
     QVERIFY(showDay(3, 5));
-    state.dayTickets = ticketsOf(3, 5, 3);
-    state.DayListEdited = true;
+    host_->window->takeTickets(ticketsOf(3, 5, 3), {});
     click("ChkCmd");
     click("YesCmd");
     QCOMPARE(host_->messages.texts(), QStringList{"データは一時保存されました"});
@@ -923,19 +969,15 @@ class TestEntryWindow : public QObject {
     DayTicketList reloaded;
     QCOMPARE(loadDayTickets(state.tickets, 3, 5, reloaded), TransferResult::Ok);
     QCOMPARE(reloaded.count, 3);
-    QVERIFY(state.DayListEdited);  // stays set after a confirm
+    QVERIFY(host_->window->editedTickets());  // kept after a confirm
     QCOMPARE(state.tickets.month(4).count, 0);
   }
 
   void postsToTheDayItShows() {
-    AppState& state = *host_->state;
+    AppState& state = host_->session.legacyState();
     QVERIFY(showDay(3, 5));
+    host_->window->takeTickets(ticketsOf(3, 5, 1), {});
     type("TosiTan", "4000");
-    // A browse window moves the shared month and day meanwhile.
-    state.CurrentMonth = 7;
-    state.CurrentDay = 9;
-    state.dayTickets = ticketsOf(3, 5, 1);
-    state.DayListEdited = true;
     click("ChkCmd");
     click("YesCmd");
     QCOMPARE(stakeOf(daySlot(state.ledger, 3, 5), BetType::Tan), 4000);
@@ -943,12 +985,36 @@ class TestEntryWindow : public QObject {
     QCOMPARE(stakeOf(state.ledger.month(7), BetType::Tan), 0);
     QCOMPARE(state.tickets.month(3).count, 1);
     QCOMPARE(state.tickets.month(7).count, 0);
-    QCOMPARE(state.CurrentMonth, 3);
-    QCOMPARE(state.CurrentDay, 5);
+  }
+
+  // Listeners of the data session learn of the posting, and of the day's
+  // tickets when they were edited.
+  void postingIsAnnounced_data() {
+    QTest::addColumn<bool>("ticketsEdited");
+    QTest::newRow("tickets edited") << true;
+    QTest::newRow("amounts only") << false;
+  }
+
+  void postingIsAnnounced() {
+    QFETCH(bool, ticketsEdited);
+    QVERIFY(showDay(3, 5));
+    if (ticketsEdited) host_->window->takeTickets(ticketsOf(3, 5, 2), {});
+    QSignalSpy posted(&host_->session, &DataSession::dayPosted);
+    QSignalSpy stored(&host_->session, &DataSession::ticketsChanged);
+    QSignalSpy modified(&host_->session, &DataSession::modifiedChanged);
+    click("ChkCmd");
+    QCOMPARE(posted.count(), 0);
+    click("YesCmd");
+    QCOMPARE(posted.count(), 1);
+    QCOMPARE(posted.first(), (QList<QVariant>{3, 5}));
+    QCOMPARE(stored.count(), ticketsEdited ? 1 : 0);
+    if (ticketsEdited) QCOMPARE(stored.first(), QList<QVariant>{3});
+    QCOMPARE(modified.count(), 1);
+    QVERIFY(host_->session.isModified());
   }
 
   void dayWithTooManyTicketsDoesNotOpenTheTicketWindow() {
-    AppState& state = *host_->state;
+    AppState& state = host_->session.legacyState();
     // 201 tickets of 5 March: possible only from an edited file.
     MonthTickets& march = state.tickets.month(3);
     for (int i = 0; i < 201; ++i) march.slot(i) = newTicket(3, 5);
@@ -959,8 +1025,7 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->messages.texts(), QStringList{"詳細データが多すぎるため表示できません"});
     QCOMPARE(host_->messages.last().title, kErrorTitle);
     QCOMPARE(host_->area->subWindowList().size(), 1);
-    QVERIFY(!state.TicketWindowOpen);
-    QVERIFY(!state.TicketTotalsPending);
+    QVERIFY(host_->open("jrabaken") == nullptr);
     QCOMPARE(state.tickets.month(3).count, 201);
   }
 };

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -18,6 +19,7 @@
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
 #include "state/app_state.h"
+#include "state/data_session.h"
 #include "support/scripted_messages.h"
 #include "widgets/child_window.h"
 #include "widgets/grid.h"
@@ -55,21 +57,33 @@ void putMonth(AppState& state, int month, std::initializer_list<TicketRecord> re
   m.slot(m.count).markBlank();
 }
 
+// The ticket window of 11 May on its own, with what it hands back kept as
+// the daily entry window would keep it.
 struct Harness {
   Harness() {
-    state.CurrentMonth = 5;
-    state.CurrentDay = 11;
     area.resize(1000, 800);
     area.show();
   }
 
   TicketWindow* open() {
-    state.TicketWindowOpen = true;
-    state.TicketTotalsPending = true;
-    window = new TicketWindow(state, messages);
+    window = new TicketWindow(session, messages, month, day, kept);
+    QObject::connect(window, &TicketWindow::handedBack,
+                     [this](const DayTicketList& list, const DayBetTotals& totals) {
+                       kept = list;
+                       handedTotals = totals;
+                     });
     frame = openChildWindow(area, window);
     return window;
   }
+  bool canOpen() { return TicketWindow::canOpen(session, month, day, kept, messages); }
+  // The list to open the window with, as handed back earlier.
+  DayTicketList& keep() {
+    if (!kept) kept.emplace();
+    return *kept;
+  }
+  // The list the window works on, or handed back last.
+  const DayTicketList& list() const { return window ? window->dayList() : *kept; }
+  const DayBetTotals& totals() const { return window ? window->totals() : handedTotals; }
 
   template <typename T>
   T* get(const char* name) const {
@@ -134,7 +148,12 @@ struct Harness {
     QTRY_VERIFY(f.isNull());
   }
 
-  AppState state;
+  DataSession session;
+  AppState& state = session.legacyState();
+  int month = 5;
+  int day = 11;
+  std::optional<DayTicketList> kept;
+  DayBetTotals handedTotals;
   ScriptedMessages messages;
   QMdiArea area;
   QPointer<TicketWindow> window;
@@ -147,7 +166,7 @@ struct EntryHarness {
   EntryHarness() {
     area.resize(1200, 900);
     area.show();
-    entry = new EntryWindow(state, messages);
+    entry = new EntryWindow(session, messages);
     entryFrame = openChildWindow(area, entry);
   }
 
@@ -193,7 +212,8 @@ struct EntryHarness {
     return texts;
   }
 
-  AppState state;
+  DataSession session;
+  AppState& state = session.legacyState();
   ScriptedMessages messages;
   QMdiArea area;
   QPointer<EntryWindow> entry;
@@ -246,6 +266,7 @@ class TestTicketWindow : public QObject {
   void closeWithNoTicketGivesZeros();
   void onlyTheCloseButtonCloses();
   void roundTripThroughTheDailyEntry();
+  void ticketsKeepTheirDay();
   void closingWithoutTicketsGivesZeros();
   void nineDigitSumsPostedWhole();
   void inputMethodDigitsInPurchase();
@@ -380,13 +401,13 @@ void TestTicketWindow::addWritesRecordAndRow() {
   h.click("Command3D3");
 
   QCOMPARE(h.messages.count(), 0);
-  QCOMPARE(h.state.dayTickets.count, 1);
-  QCOMPARE(recordText(h.state.dayTickets.entries[0]),
+  QCOMPARE(h.list().count, 1);
+  QCOMPARE(recordText(h.list().entries[0]),
            std::string("05,11,A,A,2,1,1,1,0000001000,0000000000,4,4,0,4"));
   QCOMPARE(h.row(1), (QStringList{"小倉", "１０Ｒ", "日曜日", "芝", "1600m以下", "４歳上", "Ｇ１",
                                   "無し", "馬連", "1000", "0", "16頭以上"}));
   QVERIFY(h.grid()->cell(1, 13).isEmpty());
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Uma, 1000, 0}}));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Uma, 1000, 0}}));
   QCOMPARE(h.window->ticketGridNextRow(), 2);
   for (const char* name : {"KONYU", "HAITO", "KnyKin", "HaiKin"})
     QVERIFY(h.box(name)->text().isEmpty());
@@ -398,10 +419,10 @@ void TestTicketWindow::addWritesRecordAndRow() {
   h.type("KONYU", "200");
   h.type("HAITO", "340");
   h.click("Command3D3");
-  QCOMPARE(h.state.dayTickets.count, 2);
+  QCOMPARE(h.list().count, 2);
   QCOMPARE(h.grid()->cell(2, 9), QStringLiteral("複勝"));
   QCOMPARE(h.grid()->cell(2, 11), QStringLiteral("340"));
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Uma, 1000, 0}, {BetType::Fuk, 200, 340}}));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Uma, 1000, 0}, {BetType::Fuk, 200, 340}}));
 }
 
 void TestTicketWindow::addRefusals_data() {
@@ -450,8 +471,8 @@ void TestTicketWindow::addRefusals() {
   QCOMPARE(h.messages.last().title, kErrorTitle);
   QCOMPARE(h.messages.last().text, message);
   QTRY_COMPARE(QApplication::focusWidget(), h.get<QWidget>(focus.toLatin1().constData()));
-  QCOMPARE(h.state.dayTickets.count, 0);
-  QCOMPARE(h.state.dayBetTotals, BetAmounts{});
+  QCOMPARE(h.list().count, 0);
+  QCOMPARE(h.totals(), BetAmounts{});
   QVERIFY(h.grid()->cell(1, 1).isEmpty());
   QCOMPARE(h.window->ticketGridNextRow(), 1);
 }
@@ -488,8 +509,8 @@ void TestTicketWindow::optionCodes() {
   h.open();
   for (const QString& name : clicks) h.click(name.toLatin1().constData());
   h.addWithTheOptionsAsTheyAre("100");
-  QCOMPARE(h.state.dayTickets.count, 1);
-  const TicketRecord& r = h.state.dayTickets.entries[0];
+  QCOMPARE(h.list().count, 1);
+  const TicketRecord& r = h.list().entries[0];
   const TicketField fields[] = {TicketField::Surface,    TicketField::DistanceBand,
                                 TicketField::RaceClass,  TicketField::BetType,
                                 TicketField::AgeGroup,   TicketField::Condition,
@@ -508,8 +529,8 @@ void TestTicketWindow::emptyPayoutAddsZero() {
   QCOMPARE(h.messages.count(), 0);
   QCOMPARE(h.grid()->cell(1, 10), QStringLiteral("700"));
   QCOMPARE(h.grid()->cell(1, 11), QStringLiteral("0"));
-  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Payout), "0000000000");
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Wak, 700, 0}}));
+  QCOMPARE(h.list().entries[0].field(TicketField::Payout), "0000000000");
+  QCOMPARE(h.totals(), totalsOf({{BetType::Wak, 700, 0}}));
 }
 
 void TestTicketWindow::keyFilterOfPurchase() {
@@ -536,17 +557,17 @@ void TestTicketWindow::negativePurchaseStored() {
   h.open();
   h.addTicket("KakBtn", "-500", "-20");
   QCOMPARE(h.messages.count(), 0);
-  const TicketRecord& r = h.state.dayTickets.entries[0];
+  const TicketRecord& r = h.list().entries[0];
   QCOMPARE(r.field(TicketField::Purchase), "-000000500");
   QCOMPARE(r.field(TicketField::Payout), "-000000020");
   QCOMPARE(h.grid()->cell(1, 10), QStringLiteral("-500"));
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Kak, -500, -20}}));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Kak, -500, -20}}));
   // And it reads back the same when the window is opened again.
   h.closeWithButton();
   h.open();
   QCOMPARE(h.grid()->cell(1, 10), QStringLiteral("-500"));
   QCOMPARE(h.grid()->cell(1, 11), QStringLiteral("-20"));
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Kak, -500, -20}}));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Kak, -500, -20}}));
 }
 
 void TestTicketWindow::enterChain() {
@@ -640,7 +661,7 @@ void TestTicketWindow::computePayout() {
   // The computed payout is the one a following "ＯＫ" takes.
   h.addWithTheOptionsAsTheyAre("100");
   QCOMPARE(h.grid()->cell(1, 11), payout);
-  QCOMPARE(h.state.dayBetTotals.payout[0], payout.toInt());
+  QCOMPARE(h.totals().payout[0], payout.toInt());
 }
 
 void TestTicketWindow::computePayoutRefusals_data() {
@@ -693,29 +714,29 @@ void TestTicketWindow::deleteTickets() {
   h.addTicket("TanBtn", "100", "250");
   h.addTicket("UmaBtn", "300", "1000");
   h.addTicket("TanBtn", "200");
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 300, 250}, {BetType::Uma, 300, 1000}}));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Tan, 300, 250}, {BetType::Uma, 300, 1000}}));
 
   h.grid()->setCurrentRow(1);
   h.click("DelCmd");
   const BetAmounts afterOne = totalsOf({{BetType::Tan, 200, 0}, {BetType::Uma, 300, 1000}});
-  QCOMPARE(h.state.dayBetTotals, afterOne);
+  QCOMPARE(h.totals(), afterOne);
   QCOMPARE(h.row(1), QStringList(12, QStringLiteral(" ")));
-  QVERIFY(h.state.dayTickets.entries[0].isBlank());
+  QVERIFY(h.list().entries[0].isBlank());
   // The deleted ticket keeps its day and row; the others are untouched.
-  QCOMPARE(recordText(h.state.dayTickets.entries[0]), std::string("  ,11") + std::string(42, ' '));
-  QCOMPARE(h.state.dayTickets.count, 3);
+  QCOMPARE(recordText(h.list().entries[0]), std::string("  ,11") + std::string(42, ' '));
+  QCOMPARE(h.list().count, 3);
   QCOMPARE(h.grid()->cell(2, 9), QStringLiteral("馬連"));
   QCOMPARE(h.window->ticketGridNextRow(), 4);
 
   // The same row again, and an empty row below the tickets: no sum moves.
   h.grid()->setCurrentRow(1);
   h.click("DelCmd");
-  QCOMPARE(h.state.dayBetTotals, afterOne);
+  QCOMPARE(h.totals(), afterOne);
   h.grid()->setCurrentRow(4);
   h.click("DelCmd");
-  QCOMPARE(h.state.dayBetTotals, afterOne);
+  QCOMPARE(h.totals(), afterOne);
   QVERIFY(h.grid()->cell(4, 1).isEmpty());
-  QCOMPARE(h.state.dayTickets.count, 3);
+  QCOMPARE(h.list().count, 3);
 
   // A click on a row selects it for deleting.
   Grid* g = h.grid();
@@ -723,13 +744,13 @@ void TestTicketWindow::deleteTickets() {
   QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect.center());
   QCOMPARE(g->selectedRow(), 2);
   h.click("DelCmd");
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 200, 0}}));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Tan, 200, 0}}));
   QCOMPARE(h.messages.count(), 0);
 
   // The next ticket still goes below the deleted ones.
   h.addTicket("FukBtn", "50");
   QCOMPARE(h.grid()->cell(4, 9), QStringLiteral("複勝"));
-  QCOMPARE(h.state.dayTickets.count, 4);
+  QCOMPARE(h.list().count, 4);
 }
 
 void TestTicketWindow::deleteWithoutSelection() {
@@ -738,10 +759,10 @@ void TestTicketWindow::deleteWithoutSelection() {
   h.addTicket("TanBtn", "100");
   h.grid()->clearSelection();
   QCOMPARE(h.grid()->selectedRow(), 0);
-  const BetAmounts before = h.state.dayBetTotals;
+  const BetAmounts before = h.totals();
   h.click("DelCmd");
-  QCOMPARE(h.state.dayBetTotals, before);
-  QVERIFY(!h.state.dayTickets.entries[0].isBlank());
+  QCOMPARE(h.totals(), before);
+  QVERIFY(!h.list().entries[0].isBlank());
   QCOMPARE(h.grid()->cell(1, 9), QStringLiteral("単勝"));
   QCOMPARE(h.messages.count(), 0);
 }
@@ -752,22 +773,21 @@ void TestTicketWindow::fullDayRefused() {
   for (int i = 0; i < 200; ++i) {
     TicketRecord r = ticket(11, "1111111101", 100, 0);
     if (i % 50 == 7) blankEntry(r);
-    h.state.dayTickets.entries[static_cast<std::size_t>(i)] = r;
+    h.keep().entries[static_cast<std::size_t>(i)] = r;
   }
-  h.state.dayTickets.count = 200;
-  h.state.DayListEdited = true;
+  h.keep().count = 200;
   h.open();
   QCOMPARE(h.window->ticketGridNextRow(), 201);
   QCOMPARE(h.grid()->cell(200, 9), QStringLiteral("単勝"));
   QCOMPARE(h.grid()->cell(8, 9), QStringLiteral(" "));
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 196 * 100, 0}}));
-  const DayTicketList before = h.state.dayTickets;
+  QCOMPARE(h.totals(), totalsOf({{BetType::Tan, 196 * 100, 0}}));
+  const DayTicketList before = h.list();
   h.addTicket("UmaBtn", "500", "900");
   QCOMPARE(h.messages.texts(), QStringList{kFull});
   QCOMPARE(h.messages.last().title, kErrorTitle);
-  QCOMPARE(h.state.dayTickets.count, 200);
-  QVERIFY(h.state.dayTickets.entries == before.entries);
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 196 * 100, 0}}));
+  QCOMPARE(h.list().count, 200);
+  QVERIFY(h.list().entries == before.entries);
+  QCOMPARE(h.totals(), totalsOf({{BetType::Tan, 196 * 100, 0}}));
   QCOMPARE(h.window->ticketGridNextRow(), 201);
 }
 
@@ -783,23 +803,23 @@ void TestTicketWindow::reopenKeepsRowsAndTotals() {
   h.click("DelCmd");
   const QStringList row1 = h.row(1);
   const QStringList row3 = h.row(3);
-  const BetAmounts totals = h.state.dayBetTotals;
+  const BetAmounts totals = h.totals();
   QCOMPARE(totals, totalsOf({{BetType::Uma, 400, 0}, {BetType::UTan, 300, 1000}}));
   h.closeWithButton();
-  QVERIFY(h.state.DayListEdited);
-  QVERIFY(!h.state.TicketWindowOpen);
+  QVERIFY(h.kept);
+  QVERIFY(h.window.isNull());
 
   // The month table is untouched until the day is confirmed; the window
   // shows the pending list again.
   QCOMPARE(h.state.tickets.month(5).count, 1);
-  h.state.dayBetTotals = BetAmounts{};
+  h.handedTotals = BetAmounts{};
   h.open();
   QCOMPARE(h.row(1), row1);
   QCOMPARE(h.row(2), QStringList(12, QStringLiteral(" ")));
   QCOMPARE(h.row(3), row3);
   QCOMPARE(h.grid()->cell(3, 5), QStringLiteral("2000m以下"));
   QVERIFY(h.grid()->cell(4, 1).isEmpty());
-  QCOMPARE(h.state.dayBetTotals, totals);
+  QCOMPARE(h.totals(), totals);
   QCOMPARE(h.window->ticketGridNextRow(), 4);
   QCOMPARE(h.grid()->selectedRow(), 4);
 }
@@ -810,13 +830,9 @@ void TestTicketWindow::loadsOnlyTheDayFromTheMonth() {
            {ticket(3, "1111111101", 100, 0), ticket(11, "A121111101", 0, 0),
             ticket(11, "2111112101", 500, 1500), ticket(17, "1111111101", 700, 0),
             ticket(11, "3111171101", 200, 0)});
-  // A stale list of the same day that was never confirmed is dropped.
-  h.state.dayTickets.entries[0] = ticket(11, "1111111101", 9999, 0);
-  h.state.dayTickets.count = 1;
-  h.state.DayListEdited = false;
-  QVERIFY(TicketWindow::canOpen(h.state, h.messages));
+  QVERIFY(h.canOpen());
   h.open();
-  QCOMPARE(h.state.dayTickets.count, 3);
+  QCOMPARE(h.list().count, 3);
   QCOMPARE(h.grid()->cell(1, 1), QStringLiteral("小倉"));
   QCOMPARE(h.grid()->cell(2, 1), QStringLiteral("函館"));
   QCOMPARE(h.grid()->cell(2, 11), QStringLiteral("1500"));
@@ -827,18 +843,22 @@ void TestTicketWindow::loadsOnlyTheDayFromTheMonth() {
   QCOMPARE(h.messages.count(), 0);
 }
 
+// Tickets edited for one day are dropped when the daily entry window shows
+// another: the ticket window opens on the other day's stored tickets.
 void TestTicketWindow::reloadsAListOfAnotherDay() {
-  Harness h;
+  EntryHarness h;
   putMonth(h.state, 5, {ticket(11, "1111111101", 100, 0)});
-  // A pending list of 12 May, while the shared day moved to 11 May.
-  h.state.dayTickets.entries[0] = ticket(12, "1111111401", 800, 0);
-  h.state.dayTickets.count = 1;
-  h.state.DayListEdited = true;
-  QVERIFY(TicketWindow::canOpen(h.state, h.messages));
-  h.open();
-  QCOMPARE(h.state.dayTickets.count, 1);
-  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Day), "11");
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 100, 0}}));
+  h.choose("MM", 4);   // ５月
+  h.choose("DD", 11);  // １２日
+  QVERIFY(h.openTickets());
+  h.addTicket("UmaBtn", "800", "");
+  h.clickTicket("Command3D1");
+  QTRY_VERIFY(h.tickets.isNull());
+  h.choose("DD", 10);  // １１日
+  QVERIFY(h.openTickets());
+  QCOMPARE(h.tickets->dayList().count, 1);
+  QCOMPARE(h.tickets->dayList().entries[0].field(TicketField::Day), "11");
+  QCOMPARE(h.tickets->totals(), totalsOf({{BetType::Tan, 100, 0}}));
 }
 
 void TestTicketWindow::tooManyTicketsRefusedBeforeOpening() {
@@ -847,70 +867,63 @@ void TestTicketWindow::tooManyTicketsRefusedBeforeOpening() {
   for (int i = 0; i < 201; ++i) m.slot(i) = ticket(11, "1111111101", 100, 0);
   m.count = 201;
   m.slot(201).markBlank();
-  h.state.dayTickets.entries[0] = ticket(11, "1111111101", 5, 0);
-  h.state.dayTickets.count = 1;
-  const DayTicketList before = h.state.dayTickets;
-  QVERIFY(!TicketWindow::canOpen(h.state, h.messages));
+  QVERIFY(!h.canOpen());
   QCOMPARE(h.messages.texts(),
            QStringList{QStringLiteral("詳細データが多すぎるため表示できません")});
   QCOMPARE(h.messages.last().title, kErrorTitle);
-  QVERIFY(h.state.dayTickets.entries == before.entries);
-  QCOMPARE(h.state.dayTickets.count, 1);
   QCOMPARE(h.state.tickets.month(5).count, 201);
 
   // Another day of the same month opens.
   h.messages.clear();
-  h.state.CurrentDay = 12;
-  QVERIFY(TicketWindow::canOpen(h.state, h.messages));
+  h.day = 12;
+  QVERIFY(h.canOpen());
   QCOMPARE(h.messages.count(), 0);
 
   // An opener that skipped the check gets a window that hands nothing back.
-  h.state.CurrentDay = 11;
+  h.day = 11;
   h.open();
   QCOMPARE(h.messages.last().text, QStringLiteral("詳細データが多すぎるため表示できません"));
   QVERIFY(!h.button("Command3D3")->isEnabled());
   h.closeWithButton();
-  QVERIFY(!h.state.DayListEdited);
-  QVERIFY(!h.state.TicketWindowOpen);
+  QVERIFY(!h.kept);
+  QVERIFY(h.window.isNull());
 }
 
 void TestTicketWindow::unsummableDayRefusedBeforeOpening() {
   Harness h;
   putMonth(h.state, 5,
            {ticket(11, "1111111101", 2000000000, 0), ticket(11, "1111111101", 2000000000, 0)});
-  QVERIFY(!TicketWindow::canOpen(h.state, h.messages));
+  QVERIFY(!h.canOpen());
   QCOMPARE(h.messages.texts(), QStringList{kRange});
 }
 
 void TestTicketWindow::sumOverflowAddsNothing() {
   Harness h;
-  h.state.dayTickets.entries[0] = ticket(11, "1111111101", 2147482000, 0);
-  h.state.dayTickets.count = 1;
-  h.state.DayListEdited = true;
+  h.keep().entries[0] = ticket(11, "1111111101", 2147482000, 0);
+  h.keep().count = 1;
   h.open();
   QCOMPARE(h.messages.count(), 0);
   h.addTicket("TanBtn", "999999");
   QCOMPARE(h.messages.texts(), QStringList{kRange});
   QCOMPARE(h.messages.last().title, kErrorTitle);
-  QCOMPARE(h.state.dayTickets.count, 1);
+  QCOMPARE(h.list().count, 1);
   QVERIFY(h.grid()->cell(2, 1).isEmpty());
   QCOMPARE(h.window->ticketGridNextRow(), 2);
-  QCOMPARE(h.state.dayBetTotals, totalsOf({{BetType::Tan, 2147482000, 0}}));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Tan, 2147482000, 0}}));
   // Another bet type has room.
   h.addTicket("FukBtn", "999999");
   QCOMPARE(h.messages.count(), 1);
-  QCOMPARE(h.state.dayTickets.count, 2);
+  QCOMPARE(h.list().count, 2);
 }
 
 void TestTicketWindow::closeWithNoTicketGivesZeros() {
   Harness h;
-  h.state.dayBetTotals = totalsOf({{BetType::Tan, 5, 5}});  // left from another day
+  h.handedTotals = totalsOf({{BetType::Tan, 5, 5}});  // left from another day
   h.open();
   h.closeWithButton();
-  QCOMPARE(h.state.dayBetTotals, BetAmounts{});
-  QVERIFY(h.state.DayListEdited);
-  QVERIFY(!h.state.TicketWindowOpen);
-  QVERIFY(h.state.TicketTotalsPending);  // the daily entry window clears it
+  QCOMPARE(h.totals(), BetAmounts{});
+  QVERIFY(h.kept);
+  QVERIFY(h.window.isNull());
 }
 
 void TestTicketWindow::onlyTheCloseButtonCloses() {
@@ -927,8 +940,8 @@ void TestTicketWindow::onlyTheCloseButtonCloses() {
   h.area.closeActiveSubWindow();
   QVERIFY(h.frame);
   QVERIFY(h.frame->isVisible());
-  QVERIFY(!h.state.DayListEdited);
-  QVERIFY(h.state.TicketWindowOpen);
+  QVERIFY(!h.kept);
+  QVERIFY(!h.window.isNull());
 
   h.closeWithButton();
   QVERIFY(h.window.isNull() || !h.window->isVisible());
@@ -961,7 +974,8 @@ void TestTicketWindow::roundTripThroughTheDailyEntry() {
 
   QTRY_COMPARE(h.entryBoxes(), (QStringList{"100", "0", "200", "340", "0", "0", "600", "1800",
                                             "300", "1200", "0", "0", "500", "0"}));
-  QVERIFY(!h.state.TicketTotalsPending);
+  QCOMPARE(h.in<QLineEdit>(h.entry, "GokeiTosi")->text(), QStringLiteral("1700"));
+  QCOMPARE(h.in<QLineEdit>(h.entry, "RiekiKak")->text(), QStringLiteral("900"));
 
   QTest::mouseClick(h.in<QPushButton>(h.entry, "ChkCmd"), Qt::LeftButton);
   QTest::mouseClick(h.in<QPushButton>(h.entry, "YesCmd"), Qt::LeftButton);
@@ -979,6 +993,32 @@ void TestTicketWindow::roundTripThroughTheDailyEntry() {
   QCOMPARE(recordText(may.slot(3)), std::string("05,11,6,B,1,1,1,1,0000000200,0000000340,2,1,0,1"));
   QVERIFY(may.slot(6).isBlank());
   QCOMPARE(amount(daySlot(h.state.ledger, 5, 11), Quantity::Payout, BetType::Kak), 1200);
+}
+
+// The tickets belong to the day the daily entry window showed when
+// "詳細入力" was pressed, from opening to closing and after reopening.
+void TestTicketWindow::ticketsKeepTheirDay() {
+  EntryHarness h;
+  h.choose("MM", 2);  // ３月
+  h.choose("DD", 4);  // ５日
+  QVERIFY(h.openTickets());
+  QCOMPARE(h.in<QLabel>(h.tickets, "TicketDay")->text(), QStringLiteral("３月５日の馬券"));
+  QCOMPARE(h.tickets->windowTitle(), QStringLiteral("詳細入力"));
+  h.addTicket("TanBtn", "100", "");
+  h.addTicket("FukBtn", "200", "");
+  h.clickTicket("Command3D1");
+  QTRY_VERIFY(h.tickets.isNull());
+  QVERIFY(h.openTickets());
+  QCOMPARE(h.in<Grid>(h.tickets, "Grid1")->cell(2, 9), QStringLiteral("複勝"));
+  h.clickTicket("Command3D1");
+  QTRY_VERIFY(h.tickets.isNull());
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "ChkCmd"), Qt::LeftButton);
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "YesCmd"), Qt::LeftButton);
+  const MonthTickets& march = h.state.tickets.month(3);
+  QCOMPARE(march.count, 2);
+  for (int i = 0; i < 2; ++i) QCOMPARE(recordText(march.slot(i)).substr(0, 5), "03,05");
+  QCOMPARE(h.state.tickets.month(7).count, 0);
+  QCOMPARE(amount(daySlot(h.state.ledger, 3, 5), Quantity::Stake, BetType::Fuk), 200);
 }
 
 void TestTicketWindow::closingWithoutTicketsGivesZeros() {
@@ -1044,7 +1084,7 @@ void TestTicketWindow::inputMethodDigitsInPurchase() {
   QCOMPARE(konyu->text(), QStringLiteral("-1500"));
   h.click("Command3D3");
   QCOMPARE(h.messages.count(), 0);
-  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Purchase), "-000001500");
+  QCOMPARE(h.list().entries[0].field(TicketField::Purchase), "-000001500");
 }
 
 // The condition code comes from the option group, whatever the buttons are
@@ -1060,8 +1100,8 @@ void TestTicketWindow::conditionCodeByGroup() {
   QTest::mouseClick(hande, Qt::LeftButton);
   QVERIFY(hande->isChecked());
   h.addWithTheOptionsAsTheyAre("100");
-  QCOMPARE(h.state.dayTickets.count, 1);
-  QCOMPARE(h.state.dayTickets.entries[0].field(TicketField::Condition), "2");
+  QCOMPARE(h.list().count, 1);
+  QCOMPARE(h.list().entries[0].field(TicketField::Condition), "2");
   QCOMPARE(h.grid()->cell(1, 8), QStringLiteral("ﾊﾝﾃﾞ"));
 }
 

@@ -480,12 +480,12 @@ void TestLedgerFile::saveFailureLeavesOldFile() {
   const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
   QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
   const SaveResult result = saveLedger(l, file());
-  const bool rawResult = writeFileAtomically(dir() / "other.dat", std::string(8192, 'x'));
+  const SaveResult rawResult = writeFileAtomically(dir() / "other.dat", std::string(8192, 'x'));
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, oldHandler);
 
-  QCOMPARE(result, SaveResult::WriteError);
-  QVERIFY(!rawResult);
+  QCOMPARE(result, SaveResult::TooLarge);
+  QCOMPARE(rawResult, SaveResult::TooLarge);
   QCOMPARE(readFile(file()), old);
   QCOMPARE(entriesOf(dir()), std::vector<std::string>{"tosidata.dat"});
 }
@@ -493,7 +493,7 @@ void TestLedgerFile::saveFailureLeavesOldFile() {
 void TestLedgerFile::saveIntoMissingDirectoryFails() {
   YearLedger l;
   resetLedger(l);
-  QCOMPARE(saveLedger(l, dir() / "no-such-dir" / "tosidata.dat"), SaveResult::WriteError);
+  QCOMPARE(saveLedger(l, dir() / "no-such-dir" / "tosidata.dat"), SaveResult::NoFolder);
   QVERIFY(!fs::exists(dir() / "no-such-dir"));
   QVERIFY(entriesOf(dir()).empty());
 }
@@ -503,7 +503,7 @@ void TestLedgerFile::saveOverDirectoryFails() {
   writeFile(file() / "inside", "keep");
   YearLedger l;
   resetLedger(l);
-  QCOMPARE(saveLedger(l, file()), SaveResult::WriteError);
+  QCOMPARE(saveLedger(l, file()), SaveResult::NotAFile);
   QVERIFY(fs::is_directory(file()));
   QCOMPARE(readFile(file() / "inside"), std::string("keep"));
   QCOMPARE(entriesOf(dir()), std::vector<std::string>{"tosidata.dat"});
@@ -546,7 +546,7 @@ void TestLedgerFile::lineBreakInRecordRefused() {
   // Written out, the record would split into two lines and the file would no
   // longer load as it was saved.
   QVERIFY(!ledgerSaveText(l).has_value());
-  QCOMPARE(saveLedger(l, file()), SaveResult::WriteError);
+  QCOMPARE(saveLedger(l, file()), SaveResult::LineBreak);
   QCOMPARE(readFile(file()), old);
   QCOMPARE(entriesOf(dir()), std::vector<std::string>{"tosidata.dat"});
 }

@@ -101,6 +101,35 @@ SecondCopy startSecondCopy(const QString& dir) {
           QString::fromUtf8(p.readAllStandardOutput())};
 }
 
+// What saves cut short by a crash leave, and names only like them: a
+// directory, a link, names of other lengths or other files.
+const QStringList kLeftovers{".tosidata.dat.AbC123", ".info.dat.xYz789~", ".info.dat.000000"};
+const QStringList kLookAlikes{".tosidata.dat.AbC12", ".tosidata.dat.AbC1234", ".info.dat.dir123",
+                              ".info.dat.lnk123",    ".tosidata.dat.1",       "tosidata.dat.AbC123",
+                              ".other.dat.AbC123"};
+
+bool makeLeftovers(const QString& dir) {
+  const QDir d(dir);
+  for (const QString& name : kLeftovers + kLookAlikes) {
+    if (name == ".info.dat.dir123") {
+      if (!d.mkdir(name)) return false;
+    } else if (name == ".info.dat.lnk123") {
+      if (!QFile::link(d.filePath("tosidata.dat"), d.filePath(name))) return false;
+    } else {
+      QFile f(d.filePath(name));
+      if (!f.open(QIODevice::WriteOnly) || f.write("partial") != 7) return false;
+    }
+  }
+  return true;
+}
+
+QStringList namesIn(const QString& dir) {
+  QStringList names =
+      QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  names.sort();
+  return names;
+}
+
 QString refusal(qint64 pid) {
   return QStringLiteral("error: %1(ﾌﾟﾛｾｽ番号 %2)\n").arg(kInUse).arg(pid);
 }
@@ -135,10 +164,14 @@ void TestDataDirLock::secondCopyRefused() {
 
   Holder first;
   QVERIFY(program ? first.startProgram(dir.path()) : first.startDriver(dir.path()));
+  QVERIFY(makeLeftovers(dir.path()));
+  const QStringList withLeftovers = namesIn(dir.path());
 
   const SecondCopy second = startSecondCopy(dir.path());
   QCOMPARE(second.exitCode, 3);
   QCOMPARE(second.output, refusal(first.pid()));
+  // The first copy may be saving: its temporaries stay.
+  QCOMPARE(namesIn(dir.path()), withLeftovers);
 
   // In this process too, and the refusal names the holder.
   DataDirLock lock;
@@ -155,6 +188,11 @@ void TestDataDirLock::secondCopyRefused() {
   QCOMPARE(after.exitCode, 0);
   QCOMPARE(after.output, QString());
   QVERIFY(!QFile::exists(lockFile));
+  // Once the lock is taken, the leftovers go, and nothing else.
+  QStringList expected = withLeftovers;
+  for (const QString& name : kLeftovers) expected.removeOne(name);
+  expected.removeOne(kDataDirLockName);
+  QCOMPARE(namesIn(dir.path()), expected);
 }
 
 void TestDataDirLock::refusedSwitchKeepsTheOldDirectory() {

@@ -155,15 +155,26 @@ void TestDataFaults::hostileFileAtStartUp() {
 
 void TestDataFaults::failedSaveChangesNothing_data() {
   QTest::addColumn<QString>("fault");
-  QTest::newRow("read-only directory") << "read-only";
-  QTest::newRow("full disk") << "full disk";
-  QTest::newRow("file-size limit") << "size limit";
-  QTest::newRow("a directory in the place of tosidata.dat") << "directory";
-  QTest::newRow("data files linked into a folder that is gone") << "link target gone";
+  QTest::addColumn<QString>("reason");  // the message's informative text
+  const bool root = ::geteuid() == 0;
+  // Root's writes pass the permissions: a read-only mount stops them.
+  QTest::newRow("read-only directory")
+      << "read-only"
+      << (root ? QStringLiteral("tosidata.dat: 保存先は読み取り専用です")
+               : QStringLiteral("tosidata.dat: 保存先に書き込む権限がありません"));
+  QTest::newRow("full disk") << "full disk"
+                             << QStringLiteral("tosidata.dat: ディスクの空き容量が足りません");
+  QTest::newRow("file-size limit")
+      << "size limit" << QStringLiteral("tosidata.dat: ファイルサイズの上限を超えます");
+  QTest::newRow("a directory in the place of tosidata.dat")
+      << "directory" << QStringLiteral("tosidata.dat: 通常のファイルではありません(フォルダなど)");
+  QTest::newRow("data files linked into a folder that is gone")
+      << "link target gone" << QStringLiteral("tosidata.dat: 保存先のフォルダがありません");
 }
 
 void TestDataFaults::failedSaveChangesNothing() {
   QFETCH(QString, fault);
+  QFETCH(QString, reason);
   const bool root = ::geteuid() == 0;
   if (fault == "full disk" && !canMount_) {
     QSKIP("no right to mount a small tmpfs here; the file-size limit row stands in for it");
@@ -251,6 +262,7 @@ void TestDataFaults::failedSaveChangesNothing() {
 
   QCOMPARE(msgs.texts(), (QStringList{kSaveQuestion, kWriteError}));
   QCOMPARE(msgs.last().title, kErrorTitle);
+  QCOMPARE(msgs.lastDetail(), reason);
   QVERIFY(w.isVisible());
   QVERIFY(s.DataChanged);
   QCOMPARE(betAmounts(daySlot(s.ledger, 8, 20)), std::optional<BetAmounts>(values));

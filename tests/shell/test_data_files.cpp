@@ -34,7 +34,8 @@ std::unique_ptr<AppState> populatedState(const fs::path& dir) {
   BetAmounts v;
   v.stake[0] = 1000;
   v.payout[0] = 2350;
-  if (postDay(s->ledger, s->dayBaseline, 3, 15, v) != PostResult::Ok) qFatal("post failed");
+  BetAmounts baseline;
+  if (postDay(s->ledger, baseline, 3, 15, v) != PostResult::Ok) qFatal("post failed");
   TicketRecord& t = s->tickets.month(3).records[0];
   t.setField(TicketField::Month, "03");
   t.setField(TicketField::Day, "15");
@@ -56,7 +57,10 @@ class TestDataFiles : public QObject {
 
  private slots:
   void init();
+  void saveThenLoadBoth_data();
   void saveThenLoadBoth();
+  void stoppedReadIsUnreadable_data();
+  void stoppedReadIsUnreadable();
   void resetYearEmptiesBothStores();
   void ticketsLoadedEvenWhenLedgerFails();
   void bothAbsent();
@@ -80,9 +84,24 @@ void TestDataFiles::resetYearEmptiesBothStores() {
   QCOMPARE(s->tickets.header.view().substr(0, 5), std::string_view("00,00"));
 }
 
+void TestDataFiles::saveThenLoadBoth_data() {
+  QTest::addColumn<int>("tickets");  // in March, besides the one posted
+  QTest::newRow("one ticket") << 1;
+  // Every slot of a month in use: the last one must be written too.
+  QTest::newRow("a full month") << kMaxMonthTickets;
+}
+
 void TestDataFiles::saveThenLoadBoth() {
+  QFETCH(int, tickets);
   auto saved = populatedState(dir());
-  QCOMPARE(saveData(*saved), SaveResult::Ok);
+  MonthTickets& march = saved->tickets.month(3);
+  for (int i = 1; i < tickets; ++i) {
+    march.slot(i) = march.slot(0);
+    march.slot(i).setField(TicketField::Purchase, std::to_string(1000000000 + i));
+  }
+  march.count = static_cast<std::int16_t>(tickets);
+  if (tickets < kMaxMonthTickets) march.slot(tickets).markBlank();
+  QVERIFY(saveData(*saved).ok());
   QCOMPARE(readFile(dir() / "tosidata.dat"), ledgerFileText(saved->ledger));
   QCOMPARE(readFile(dir() / "info.dat"), ticketFileText(saved->tickets));
 
@@ -94,13 +113,36 @@ void TestDataFiles::saveThenLoadBoth() {
   QCOMPARE(outcome.tickets, LoadCode::Ok);
   QVERIFY(outcome.ok());
   QCOMPARE(ledgerFileText(loaded->ledger), ledgerFileText(saved->ledger));
-  QCOMPARE(loaded->tickets.month(3).count, std::int16_t{1});
-  QCOMPARE(loaded->tickets.month(3).records[0], saved->tickets.month(3).records[0]);
+  QCOMPARE(int{loaded->tickets.month(3).count}, tickets);
+  for (int i = 0; i < tickets; ++i) QCOMPARE(loaded->tickets.month(3).slot(i), march.slot(i));
+}
+
+// A read stopped by an error gives whole lines, but not the whole file: what
+// they hold loads, and the load still fails, or the next save would write
+// the loss.
+void TestDataFiles::stoppedReadIsUnreadable_data() {
+  QTest::addColumn<bool>("ledger");  // or the ticket file
+  QTest::newRow("tosidata.dat") << true;
+  QTest::newRow("info.dat") << false;
+}
+
+void TestDataFiles::stoppedReadIsUnreadable() {
+  QFETCH(bool, ledger);
+  const auto s = populatedState(dir());
+  if (ledger) {
+    auto l = std::make_unique<YearLedger>();
+    QCOMPARE(loadLedgerBytes(*l, ledgerFileText(s->ledger), false), LoadCode::Unreadable);
+    QCOMPARE(ledgerFileText(*l), ledgerFileText(s->ledger));
+  } else {
+    auto t = std::make_unique<TicketStore>();
+    QCOMPARE(loadTicketBytes(*t, ticketFileText(s->tickets), false), LoadCode::Unreadable);
+    QCOMPARE(t->month(3).slot(0), s->tickets.month(3).slot(0));
+  }
 }
 
 void TestDataFiles::ticketsLoadedEvenWhenLedgerFails() {
   auto saved = populatedState(dir());
-  QCOMPARE(saveData(*saved), SaveResult::Ok);
+  QVERIFY(saveData(*saved).ok());
   writeFile(dir() / "tosidata.dat", "S00\r\nM01\r\n");
 
   auto loaded = std::make_unique<AppState>();
@@ -127,14 +169,22 @@ void TestDataFiles::ledgerWriteFailureSkipsTickets() {
   auto s = populatedState(dir());
   fs::create_directory(dir() / "tosidata.dat");  // cannot be replaced by a file
   writeFile(dir() / "info.dat", "previous tickets");
-  QCOMPARE(saveData(*s), SaveResult::WriteError);
+  const SaveOutcome outcome = saveData(*s);
+  QCOMPARE(outcome.result, SaveResult::NotAFile);
+  QCOMPARE(QString::fromStdString(saveFailureText(outcome)),
+           QStringLiteral("tosidata.dat: 通常のファイルではありません(フォルダなど)"));
   QCOMPARE(readFile(dir() / "info.dat"), std::string("previous tickets"));
 }
 
 void TestDataFiles::ticketWriteFailureIsWriteError() {
   auto s = populatedState(dir());
   fs::create_directory(dir() / "info.dat");
-  QCOMPARE(saveData(*s), SaveResult::WriteError);
+  const SaveOutcome outcome = saveData(*s);
+  QCOMPARE(outcome.result, SaveResult::NotAFile);
+  // The generations of the two files now differ by one.
+  QCOMPARE(QString::fromStdString(saveFailureText(outcome)),
+           QStringLiteral("info.dat: 通常のファイルではありません(フォルダなど)\n"
+                          "(tosidata.dat は保存されました)"));
   // The ledger went first and was written.
   QCOMPARE(readFile(dir() / "tosidata.dat"), ledgerFileText(s->ledger));
 }

@@ -191,12 +191,19 @@ class TestDataSwitch : public QObject {
 
   void failedSaveKeepsOldDirectory_data() {
     QTest::addColumn<QString>("blocked");  // the file replaced by a directory
-    QTest::newRow("tosidata.dat") << "tosidata.dat";
-    QTest::newRow("info.dat") << "info.dat";
+    QTest::addColumn<QString>("reason");   // the message's informative text
+    QTest::newRow("tosidata.dat")
+        << "tosidata.dat"
+        << QStringLiteral("tosidata.dat: 通常のファイルではありません(フォルダなど)");
+    QTest::newRow("info.dat") << "info.dat"
+                              << QStringLiteral(
+                                     "info.dat: 通常のファイルではありません(フォルダなど)\n"
+                                     "(tosidata.dat は保存されました)");
   }
 
   void failedSaveKeepsOldDirectory() {
     QFETCH(QString, blocked);
+    QFETCH(QString, reason);
     Session s;
     QVERIFY(s.start());
     AppState& state = s.main->state();
@@ -209,6 +216,7 @@ class TestDataSwitch : public QObject {
     QVERIFY(click(s.main.get(), "SSCommand1"));
     QCOMPARE(s.msgs.texts(), (QStringList{kUpdateQuestion, kWriteError}));
     QCOMPARE(s.msgs.last().title, kErrorTitle);
+    QCOMPARE(s.msgs.lastDetail(), reason);
     QVERIFY(s.switchWindow() == nullptr);
     QVERIFY(s.main->workArea()->subWindowList().isEmpty());
     QCOMPARE(QString::fromStdString(state.DataDir), s.dir.path());
@@ -464,7 +472,7 @@ class TestDataSwitch : public QObject {
     QVERIFY(s.chooseInTree(s.path("next")));
     // The switch window is modeless: the entry window can be opened beside it.
     QVERIFY(click(s.main.get(), "Command3D1"));
-    QVERIFY(s.main->state().EntryWindowOpen);
+    QVERIFY(findOpenWindow(s.main->workArea(), "Finput") != nullptr);
     const std::string ledger = ledgerFileText(s.main->state().ledger);
 
     QVERIFY(s.complete());
@@ -476,7 +484,7 @@ class TestDataSwitch : public QObject {
     auto* entry = s.main->findChild<EntryWindow*>();
     QVERIFY(entry != nullptr);
     QVERIFY(click(entry, "Command3D1"));  // 閉じる
-    QTRY_VERIFY(!s.main->state().EntryWindowOpen);
+    QTRY_VERIFY(findOpenWindow(s.main->workArea(), "Finput") == nullptr);
     s.msgs.clear();
     QVERIFY(s.complete());
     QCOMPARE(s.msgs.texts(), QStringList{kLoaded});

@@ -15,6 +15,7 @@
 #include "state/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
+#include "widgets/child_window.h"
 
 using namespace tamrel;
 using testdata::DataDir;
@@ -344,7 +345,7 @@ void TestMainWindow::entryOpensOnceAtTopLeft() {
   click(w, "Command3D1");
   QCOMPARE(msgs.count(), 0);
   QCOMPARE(w.state().OpenWindowCount, 1);
-  QVERIFY(w.state().EntryWindowOpen);
+  QVERIFY(findOpenWindow(w.workArea(), "Finput") != nullptr);
   const QList<QMdiSubWindow*> frames = w.workArea()->subWindowList();
   QCOMPARE(frames.size(), 1);
   QVERIFY(qobject_cast<EntryWindow*>(frames.front()->widget()) != nullptr);
@@ -358,7 +359,7 @@ void TestMainWindow::entryOpensOnceAtTopLeft() {
   // Closed, it opens again.
   frames.front()->close();
   QTRY_COMPARE(w.workArea()->subWindowList().size(), 0);
-  QVERIFY(!w.state().EntryWindowOpen);
+  QVERIFY(findOpenWindow(w.workArea(), "Finput") == nullptr);
   msgs.clear();
   click(w, "Command3D1");
   QCOMPARE(msgs.count(), 0);
@@ -378,7 +379,7 @@ void TestMainWindow::entryRefusedAfterFailedLoad() {
   w.openEntry();
   QCOMPARE(msgs.texts(), QStringList{QStringLiteral("ファイルが破損または存在しません")});
   QCOMPARE(msgs.last().title, kErrorTitle);
-  QVERIFY(!w.state().EntryWindowOpen);
+  QVERIFY(findOpenWindow(w.workArea(), "Finput") == nullptr);
   QCOMPARE(w.state().OpenWindowCount, 0);
   QCOMPARE(w.workArea()->subWindowList().size(), 0);
 }
