@@ -50,9 +50,10 @@ std::unique_ptr<AppState> stateOf(int v, const fs::path& dir) {
   s->DataDirSwitched = true;
   s->DataDir = dir.string();
   resetYear(s->ledger, s->tickets);
+  BetAmounts baseline;
   BetAmounts day;
   day.stake[0] = 100 * (v + 1);
-  if (postDay(s->ledger, s->dayBaseline, 1, 1, day) != PostResult::Ok) qFatal("post failed");
+  if (postDay(s->ledger, baseline, 1, 1, day) != PostResult::Ok) qFatal("post failed");
   MonthTickets& month = s->tickets.month(2);
   month.count = static_cast<std::int16_t>(v * 40 + 1);
   for (int i = 0; i < month.count; ++i) {
