@@ -13,11 +13,14 @@
 #include <QSettings>
 #include <QStatusBar>
 
+#include "cross/cross_window.h"
 #include "shell/main_window.h"
 #include "state/data_files.h"
 #include "state/data_session.h"
+#include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
+#include "years/years_window.h"
 
 namespace tamrel {
 
@@ -100,12 +103,13 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::addViews(QMenu* menu) {
-  // Each view beyond the seed's is one entry here, e.g.
-  //   addView(menu, "actionTrend", QStringLiteral("収支推移(&T)"), TrendWindow::kName,
-  //           [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
-  // with the view's header included above. The separator before them is
-  // hidden while there are none.
-  (void)menu;
+  // Each view beyond the seed's is one entry here.
+  addView(menu, "actionTrend", QStringLiteral("収支推移(&T)"), QStringLiteral("Trend"),
+          [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
+  addView(menu, "actionCross", QStringLiteral("クロス分析(&C)"), QStringLiteral("Cross"),
+          [](const DataSession& s, Messages& m) { return new CrossWindow(s, m); });
+  addView(menu, "actionYears", QStringLiteral("年別比較(&Y)"), QStringLiteral("Years"),
+          [](const DataSession& s, Messages& m) { return new YearsWindow(s, m); });
 }
 
 QAction* MainWindow::addView(QMenu* menu, const char* actionName, const QString& text,

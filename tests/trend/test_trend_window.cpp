@@ -18,6 +18,7 @@
 #include "browse/ledger_fixture.h"
 #include "state/data_session.h"
 #include "support/scripted_messages.h"
+#include "support/session_access.h"
 #include "trend/trend_calendar.h"
 #include "trend/trend_chart.h"
 #include "trend/trend_window.h"
@@ -212,7 +213,7 @@ void TestTrendWindow::overflowIsToldOnce() {
   // Two days whose stakes together leave the 32-bit range, as an edited
   // file may hold them.
   for (int day : {1, 2}) {
-    fixture::putBet(daySlot(h.session.legacyState().ledger, 4, day), BetType::Tan, 2'000'000'000,
+    fixture::putBet(daySlot(DataSessionTestAccess::state(h.session).ledger, 4, day), BetType::Tan, 2'000'000'000,
                     0);
   }
   h.open();
