@@ -64,6 +64,8 @@ QTableView* newTable(QWidget* parent, const char* name, const QString& caption) 
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setWordWrap(false);
+  // Tab leaves the table for the next control; arrows move between cells.
+  view->setTabKeyNavigation(false);
   view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
   return view;
 }

@@ -56,6 +56,8 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   table_->setModel(&proxy_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab leaves the table for the next control; arrows move between rows.
+  table_->setTabKeyNavigation(false);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setSortingEnabled(true);
