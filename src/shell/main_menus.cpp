@@ -20,6 +20,7 @@
 #include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
 #include "years/years_window.h"
 
 namespace tamrel {
@@ -29,9 +30,6 @@ namespace {
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 constexpr int kStatusMillis = 5000;
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
-
-// The program's own settings, whatever the application object is called.
-QSettings settings() { return QSettings(QStringLiteral("Tamrel"), QStringLiteral("Tamrel")); }
 
 }  // namespace
 
@@ -222,13 +220,12 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::restoreWindowGeometry() {
-  const QByteArray geometry = settings().value(kGeometryKey).toByteArray();
+  const QByteArray geometry = programSettings()->value(kGeometryKey).toByteArray();
   if (!geometry.isEmpty()) restoreGeometry(geometry);
 }
 
 void MainWindow::storeWindowGeometry() const {
-  QSettings store = settings();
-  store.setValue(kGeometryKey, saveGeometry());
+  programSettings()->setValue(kGeometryKey, saveGeometry());
 }
 
 }  // namespace tamrel

@@ -22,6 +22,7 @@
 #include "trend/trend_calendar.h"
 #include "trend/trend_chart.h"
 #include "trend/trend_window.h"
+#include "widgets/settings.h"
 
 using namespace tamrel;
 
@@ -78,7 +79,7 @@ class TestTrendWindow : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-  void init() { QSettings(QStringLiteral("tamrel"), QStringLiteral("tamrel")).clear(); }
+  void init() { programSettings()->clear(); }
   void figuresAsComputed();
   void periodLimitsTheFigures();
   void postingWhileOpenRedraws();
