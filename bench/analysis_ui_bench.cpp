@@ -4,18 +4,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <memory>
 
 #include "analysis/analysis_window.h"
 #include "bench_data.h"
+#include "open_window.h"
 #include "silent_messages.h"
 #include "state/app_state.h"
 #include "state/data_session.h"
 #include "support/session_access.h"
-#include "widgets/child_window.h"
 #include "widgets/messages.h"
 
 namespace {
@@ -30,20 +27,8 @@ void BM_OpenAnalysisWindow(benchmark::State& bench, bool full) {
   clearTickets(state.tickets);
   if (full) bench::fillTickets(state.tickets);
   SilentMessages messages;
-  QMdiArea area;
-  area.resize(1024, 700);
-  area.show();
-  QCoreApplication::processEvents();
-  for (auto _ : bench) {
-    // What 統計分析 does, up to the window painted in the work area.
-    QMdiSubWindow* frame = openChildWindow(area, new AnalysisWindow(session, messages));
-    QCoreApplication::processEvents();
-    frame->repaint();
-    bench.PauseTiming();
-    delete frame;
-    QCoreApplication::processEvents();
-    bench.ResumeTiming();
-  }
+  // What 統計分析 does, up to the window painted in the work area.
+  bench::timeOpening(bench, [&] { return new AnalysisWindow(session, messages); });
   bench.counters["tickets"] = full ? 12 * kMaxMonthTickets : 0;
 }
 BENCHMARK_CAPTURE(BM_OpenAnalysisWindow, empty_year, false)->Unit(benchmark::kMillisecond);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "analysis/category_totals.h"
+#include "analysis/cross_totals.h"
 #include "analysis/year_summary.h"
 #include "bench_data.h"
 #include "detail/detail_file.h"
@@ -185,6 +186,36 @@ void BM_ComputeAllCategoryTotals(benchmark::State& state) {
 }
 BENCHMARK(BM_ComputeAllCategoryTotals)->Unit(benchmark::kMicrosecond);
 
+// What the cross window computes for each choice of two dimensions: one
+// table over 12 x 499 tickets (券種 down, 馬場 across).
+void BM_CrossTable(benchmark::State& state) {
+  static const TicketStore store = fullTickets();
+  for (auto _ : state) {
+    const CrossTable table =
+        computeCrossTable(store, CrossDimension::BetType, CrossDimension::Racecourse);
+    if (table.overflowed) state.SkipWithError("overflow");
+    benchmark::DoNotOptimize(table);
+  }
+  state.counters["tickets"] = 12 * kMaxMonthTickets;
+}
+BENCHMARK(BM_CrossTable)->Unit(benchmark::kMicrosecond);
+
+// Every table a report of all pairs would hold: the 45 pairs of distinct
+// dimensions and the 10 single ones.
+void BM_CrossAllTables(benchmark::State& state) {
+  static const TicketStore store = fullTickets();
+  for (auto _ : state) {
+    for (int r = 0; r < kCrossDimensionCount; ++r) {
+      const auto rows = static_cast<CrossDimension>(r);
+      benchmark::DoNotOptimize(computeCrossSingle(store, rows));
+      for (int c = r + 1; c < kCrossDimensionCount; ++c) {
+        benchmark::DoNotOptimize(computeCrossTable(store, rows, static_cast<CrossDimension>(c)));
+      }
+    }
+  }
+}
+BENCHMARK(BM_CrossAllTables)->Unit(benchmark::kMicrosecond);
+
 // Twenty year folders of the largest files, as the year comparison reads
 // them: each folder loaded and summarised, against only loading them.
 constexpr int kYearFolders = 20;
@@ -340,6 +371,8 @@ int main(int argc, char** argv) {
                "BM_ReadRawBoth");
     printRatio(keeper, "summarising 20 year folders against only loading them",
                "BM_SummariseTwentyYears", "BM_LoadTwentyYears");
+    printRatio(keeper, "one cross table against loading both files", "BM_CrossTable",
+               "BM_LoadBoth");
     printStartupMemory();
   }
   benchmark::Shutdown();

@@ -11,6 +11,7 @@
 #include "bench_data.h"
 #include "silent_messages.h"
 #include "state/data_session.h"
+#include "support/session_access.h"
 #include "trend/trend_window.h"
 
 namespace {
@@ -33,7 +34,7 @@ void BM_TrendWindowOpen(benchmark::State& state) {
   QStandardPaths::setTestModeEnabled(true);
   DataSession session;
   if (state.range(0) == 1) {
-    bench::fillLedger(session.legacyState().ledger);
+    bench::fillLedger(DataSessionTestAccess::state(session).ledger);
   } else {
     session.resetYear();
   }

@@ -16,13 +16,36 @@ struct CrossDimensionTable {
   std::vector<Category> rows;
   std::array<std::int8_t, 256> categoryOf{};
   std::size_t column = 0;
-};
-using CrossCategoryTable = std::array<CrossDimensionTable, kCrossDimensionCount>;
 
-CrossCategoryTable buildTable() {
-  CrossCategoryTable table;
+  int of(const TicketRecord& ticket) const {
+    return categoryOf[static_cast<unsigned char>(ticket.text[column])];
+  }
+};
+
+// What a pass reads of a ticket: the codes of every dimension and the two
+// amounts. Found once, so the pass over the tickets looks nothing up.
+struct CrossLayout {
+  std::array<CrossDimensionTable, kCrossDimensionCount> dimensions;
+  FieldSpan purchase{};
+  FieldSpan payout{};
+
+  const CrossDimensionTable& operator[](CrossDimension d) const { return dimensions[at(d)]; }
+  std::string_view text(const TicketRecord& ticket, const FieldSpan& span) const {
+    return ticket.view().substr(static_cast<std::size_t>(span.column - 1),
+                                static_cast<std::size_t>(span.width));
+  }
+  // Adds a ticket's amounts as amountField reads them.
+  void add(CrossFigures& figures, const TicketRecord& ticket) const {
+    figures.add(parseAmount(text(ticket, purchase)), parseAmount(text(ticket, payout)));
+  }
+};
+
+CrossLayout buildLayout() {
+  CrossLayout table;
+  table.purchase = fieldSpan(TicketField::Purchase);
+  table.payout = fieldSpan(TicketField::Payout);
   for (const CrossDimensionInfo& info : kCrossDimensions) {
-    CrossDimensionTable& t = table[at(info.dimension)];
+    CrossDimensionTable& t = table.dimensions[at(info.dimension)];
     const auto analysis = analysisDimension(info.dimension);
     if (analysis) {
       // The analysis window's rows, captions and all.
@@ -43,14 +66,9 @@ CrossCategoryTable buildTable() {
   return table;
 }
 
-const CrossCategoryTable& crossTable() {
-  static const CrossCategoryTable table = buildTable();
+const CrossLayout& layout() {
+  static const CrossLayout table = buildLayout();
   return table;
-}
-
-int categoryIndex(CrossDimension d, const TicketRecord& ticket) {
-  const CrossDimensionTable& t = crossTable()[at(d)];
-  return t.categoryOf[static_cast<unsigned char>(ticket.text[t.column])];
 }
 
 // Two digits of a record's month or day; -1 when they are not digits.
@@ -80,8 +98,16 @@ void forEachTicket(const TicketStore& store, const Period& period, Visit&& visit
   }
 }
 
-void addTicket(CrossFigures& figures, const TicketRecord& ticket) {
-  figures.add(amountField(ticket, TicketField::Purchase), amountField(ticket, TicketField::Payout));
+std::optional<std::int32_t> sum(std::optional<std::int32_t> a, std::optional<std::int32_t> b) {
+  return a && b ? checkedAdd(*a, *b) : std::nullopt;
+}
+
+// Adds the figures of one group into those of a group that holds it.
+void addFigures(CrossFigures& into, const CrossFigures& from) {
+  into.count += from.count;
+  into.hits += from.hits;
+  into.purchase = sum(into.purchase, from.purchase);
+  into.payout = sum(into.payout, from.payout);
 }
 
 bool anyIncomplete(std::span<const CrossFigures> figures) {
@@ -105,12 +131,12 @@ std::optional<Dimension> analysisDimension(CrossDimension d) {
   return kDimensions[at(d)];
 }
 
-std::span<const Category> crossCategories(CrossDimension d) { return crossTable()[at(d)].rows; }
+std::span<const Category> crossCategories(CrossDimension d) { return layout()[d].rows; }
 
 int crossCategoryCount(CrossDimension d) { return static_cast<int>(crossCategories(d).size()); }
 
 std::optional<int> categoryOfTicket(CrossDimension d, const TicketRecord& ticket) {
-  const int index = categoryIndex(d, ticket);
+  const int index = layout()[d].of(ticket);
   if (index < 0) return std::nullopt;
   return index;
 }
@@ -119,8 +145,8 @@ void CrossFigures::add(std::optional<std::int32_t> ticketPurchase,
                        std::optional<std::int32_t> ticketPayout) {
   ++count;
   if (ticketPayout && *ticketPayout > 0) ++hits;
-  purchase = purchase && ticketPurchase ? checkedAdd(*purchase, *ticketPurchase) : std::nullopt;
-  payout = payout && ticketPayout ? checkedAdd(*payout, *ticketPayout) : std::nullopt;
+  purchase = sum(purchase, ticketPurchase);
+  payout = sum(payout, ticketPayout);
 }
 
 std::optional<std::int32_t> CrossFigures::profit() const {
@@ -154,17 +180,25 @@ CrossTable computeCrossTable(const TicketStore& store, CrossDimension rows, Cros
   table.cells.resize(static_cast<std::size_t>(table.rowCount * table.columnCount));
   table.rowTotals.resize(static_cast<std::size_t>(table.rowCount));
   table.columnTotals.resize(static_cast<std::size_t>(table.columnCount));
+  const CrossLayout& l = layout();
+  const CrossDimensionTable& rowCodes = l[rows];
+  const CrossDimensionTable& columnCodes = l[columns];
   forEachTicket(store, period, [&](const TicketRecord& ticket) {
-    const int row = categoryIndex(rows, ticket);
-    const int column = categoryIndex(columns, ticket);
+    const int row = rowCodes.of(ticket);
+    const int column = columnCodes.of(ticket);
     if (row < 0 || column < 0) return;
-    const auto purchase = amountField(ticket, TicketField::Purchase);
-    const auto payout = amountField(ticket, TicketField::Payout);
-    table.cells[static_cast<std::size_t>(row * table.columnCount + column)].add(purchase, payout);
-    table.rowTotals[static_cast<std::size_t>(row)].add(purchase, payout);
-    table.columnTotals[static_cast<std::size_t>(column)].add(purchase, payout);
-    table.total.add(purchase, payout);
+    l.add(table.cells[static_cast<std::size_t>(row * table.columnCount + column)], ticket);
   });
+  // The totals add up the cells, which the pass already holds: each ticket
+  // is read once, whatever the table's size.
+  for (int r = 0; r < table.rowCount; ++r) {
+    for (int c = 0; c < table.columnCount; ++c) {
+      const CrossFigures& cell = table.cell(r, c);
+      addFigures(table.rowTotals[static_cast<std::size_t>(r)], cell);
+      addFigures(table.columnTotals[static_cast<std::size_t>(c)], cell);
+      addFigures(table.total, cell);
+    }
+  }
   table.overflowed = anyIncomplete(table.cells) || anyIncomplete(table.rowTotals) ||
                      anyIncomplete(table.columnTotals) || !table.total.complete();
   return table;
@@ -174,29 +208,34 @@ CrossSingle computeCrossSingle(const TicketStore& store, CrossDimension d, const
   CrossSingle single;
   single.dimension = d;
   single.categories.resize(static_cast<std::size_t>(crossCategoryCount(d)));
+  const CrossLayout& l = layout();
+  const CrossDimensionTable& codes = l[d];
   forEachTicket(store, period, [&](const TicketRecord& ticket) {
-    const int index = categoryIndex(d, ticket);
+    const int index = codes.of(ticket);
     if (index < 0) return;
-    const auto purchase = amountField(ticket, TicketField::Purchase);
-    const auto payout = amountField(ticket, TicketField::Payout);
-    single.categories[static_cast<std::size_t>(index)].add(purchase, payout);
-    single.total.add(purchase, payout);
+    l.add(single.categories[static_cast<std::size_t>(index)], ticket);
   });
+  for (const CrossFigures& category : single.categories) addFigures(single.total, category);
   single.overflowed = anyIncomplete(single.categories) || !single.total.complete();
   return single;
 }
 
 CrossFigures computeCrossTotal(const TicketStore& store, const Period& period) {
   CrossFigures total;
-  forEachTicket(store, period, [&](const TicketRecord& ticket) { addTicket(total, ticket); });
+  const CrossLayout& l = layout();
+  forEachTicket(store, period, [&](const TicketRecord& ticket) { l.add(total, ticket); });
   return total;
 }
 
 std::vector<TicketRecord> cellTickets(const TicketStore& store, CrossDimension rows, int row,
                                       CrossDimension columns, int column, const Period& period) {
   std::vector<TicketRecord> out;
+  const auto matches = [](int category, int wanted) {
+    return wanted == kAnyCategory ? category >= 0 : category == wanted;
+  };
+  const CrossLayout& l = layout();
   forEachTicket(store, period, [&](const TicketRecord& ticket) {
-    if (categoryIndex(rows, ticket) == row && categoryIndex(columns, ticket) == column) {
+    if (matches(l[rows].of(ticket), row) && matches(l[columns].of(ticket), column)) {
       out.push_back(ticket);
     }
   });

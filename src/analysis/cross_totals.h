@@ -139,7 +139,10 @@ CrossFigures computeCrossTotal(const TicketStore& store, const Period& period = 
 // counts every live ticket.
 bool ticketInPeriod(const TicketRecord& ticket, const Period& period);
 
-// The tickets of one cell, in month and slot order.
+// The tickets of one cell, in month and slot order. A category of
+// kAnyCategory takes every category of its dimension: the tickets of a row
+// total, a column total or the grand total.
+inline constexpr int kAnyCategory = -1;
 std::vector<TicketRecord> cellTickets(const TicketStore& store, CrossDimension rows, int row,
                                       CrossDimension columns, int column,
                                       const Period& period = {});

@@ -1,7 +1,9 @@
 #include "base/amount.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace tamrel {
@@ -63,26 +65,38 @@ LeadingNumber scanNumber(std::string_view text) {
   return n;
 }
 
-// The stored form of a non-negative amount, ten digits and nothing else, is
-// by far the most read text: every ticket of the year is read for the
-// statistics. Its value without the general scan; nullopt for any other text.
-std::optional<std::int64_t> storedDigits(std::string_view text) {
-  if (text.size() != kAmountWidth) return std::nullopt;
-  std::int64_t value = 0;
-  for (char c : text) {
-    if (!isDigit(c)) return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
 }  // namespace
 
-std::optional<std::int32_t> parseAmount(std::string_view text) {
-  if (const auto stored = storedDigits(text)) {
-    if (*stored > kMax32) return std::nullopt;
-    return static_cast<std::int32_t>(*stored);
-  }
+// The stored form of a non-negative amount, ten digits and nothing else, is
+// by far the most read text: every ticket of the year is read for the
+// statistics, twice per ticket. Its value without the general scan, eight
+// digits at a time.
+bool amount_detail::storedAmount(std::string_view text, std::int32_t& value) {
+  if (text.size() != kAmountWidth) return false;
+  std::uint64_t chunk = 0;
+  std::memcpy(&chunk, text.data(), sizeof chunk);
+  constexpr std::uint64_t kHigh = 0x8080808080808080u;
+  // A byte is a digit when it is below 0x80, does not drop below 0 when
+  // '0' is taken away, and does not reach 0x80 when 0x46 is added ('9' +
+  // 0x46 is 0x7F).
+  const std::uint64_t values = chunk - 0x3030303030303030u;
+  if (((chunk | values | (chunk + 0x4646464646464646u)) & kHigh) != 0) return false;
+  if (!isDigit(text[8]) || !isDigit(text[9])) return false;
+  // Pairs, then quadruples, then all eight, the first character the most
+  // significant (the bytes were read in memory order).
+  static_assert(std::endian::native == std::endian::little);
+  std::uint64_t v = values;
+  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+  v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
+  const std::int64_t whole =
+      static_cast<std::int64_t>(v) * 100 + (text[8] - '0') * 10 + (text[9] - '0');
+  if (whole > kMax32) return false;  // the general scan says it is out of range
+  value = static_cast<std::int32_t>(whole);
+  return true;
+}
+
+std::optional<std::int32_t> amount_detail::parseLeadingAmount(std::string_view text) {
   const LeadingNumber n = scanNumber(text);
   if (!n.found) return 0;
 

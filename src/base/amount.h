@@ -15,12 +15,26 @@ namespace tamrel {
 // Width of every stored amount field ("0000000000").
 inline constexpr std::size_t kAmountWidth = 10;
 
+namespace amount_detail {
+// The stored ten-digit form of an amount within range; false for any other
+// text, which the general rule reads.
+bool storedAmount(std::string_view text, std::int32_t& value);
+std::optional<std::int32_t> parseLeadingAmount(std::string_view text);
+}  // namespace amount_detail
+
 // The value of the leading decimal number of `text`: an optional sign and
 // digits with an optional fraction are read up to the first character that
 // cannot continue the number, blanks (space, tab) skipped wherever they stand
 // ("1 000" is 1000), and the value is rounded half to even. No number gives 0. A value outside the
 // signed 32-bit range gives nullopt: callers treat that as an overflow, never wrap it.
-std::optional<std::int32_t> parseAmount(std::string_view text);
+// (Inline: every ticket's two amounts are read each time the statistics are
+// computed, and an optional returned from out of line costs more than
+// reading the stored digits.)
+inline std::optional<std::int32_t> parseAmount(std::string_view text) {
+  std::int32_t value = 0;
+  if (amount_detail::storedAmount(text, value)) return value;
+  return amount_detail::parseLeadingAmount(text);
+}
 
 // Same leading-number rule, unrounded (the dividend of the payout calculator).
 double parseDecimal(std::string_view text);

@@ -601,6 +601,14 @@ void EntryWindow::confirm() {
 
 void EntryWindow::cancel() { setConfirming(false); }
 
+void EntryWindow::escapePressed() {
+  if (ConfirmPending) {
+    cancel();
+  } else {
+    closeWindow();
+  }
+}
+
 void EntryWindow::clearInputs() {
   messages_.notice(kClearWarning);
   if (!messages_.ask(kGoOn)) return;

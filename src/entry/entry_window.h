@@ -38,6 +38,8 @@ class EntryWindow : public ChildWindow {
   ~EntryWindow() override;
 
   void activated() override;
+  // いいえ while the question is up, 閉じる otherwise.
+  void escapePressed() override;
 
   // The shown day's amounts as stored when it was shown or last posted.
   const BetAmounts& dayBaseline() const { return baseline_; }

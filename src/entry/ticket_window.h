@@ -55,6 +55,8 @@ class TicketWindow : public ChildWindow {
                       const std::optional<DayTicketList>& kept, Messages& messages);
 
   void activated() override;
+  // 閉じる: the one way this window closes, handing its tickets back.
+  void escapePressed() override { closeByButton(); }
 
   int month() const { return month_; }
   int day() const { return day_; }

@@ -13,11 +13,15 @@
 #include <QSettings>
 #include <QStatusBar>
 
+#include "cross/cross_window.h"
 #include "shell/main_window.h"
 #include "state/data_files.h"
 #include "state/data_session.h"
+#include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
+#include "years/years_window.h"
 
 namespace tamrel {
 
@@ -26,9 +30,6 @@ namespace {
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 constexpr int kStatusMillis = 5000;
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
-
-// The program's own settings, whatever the application object is called.
-QSettings settings() { return QSettings(QStringLiteral("Tamrel"), QStringLiteral("Tamrel")); }
 
 }  // namespace
 
@@ -100,12 +101,13 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::addViews(QMenu* menu) {
-  // Each view beyond the seed's is one entry here, e.g.
-  //   addView(menu, "actionTrend", QStringLiteral("収支推移(&T)"), TrendWindow::kName,
-  //           [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
-  // with the view's header included above. The separator before them is
-  // hidden while there are none.
-  (void)menu;
+  // Each view beyond the seed's is one entry here.
+  addView(menu, "actionTrend", QStringLiteral("収支推移(&T)"), QStringLiteral("Trend"),
+          [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
+  addView(menu, "actionCross", QStringLiteral("クロス分析(&C)"), QStringLiteral("Cross"),
+          [](const DataSession& s, Messages& m) { return new CrossWindow(s, m); });
+  addView(menu, "actionYears", QStringLiteral("年別比較(&Y)"), QStringLiteral("Years"),
+          [](const DataSession& s, Messages& m) { return new YearsWindow(s, m); });
 }
 
 QAction* MainWindow::addView(QMenu* menu, const char* actionName, const QString& text,
@@ -218,13 +220,12 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::restoreWindowGeometry() {
-  const QByteArray geometry = settings().value(kGeometryKey).toByteArray();
+  const QByteArray geometry = programSettings()->value(kGeometryKey).toByteArray();
   if (!geometry.isEmpty()) restoreGeometry(geometry);
 }
 
 void MainWindow::storeWindowGeometry() const {
-  QSettings store = settings();
-  store.setValue(kGeometryKey, saveGeometry());
+  programSettings()->setValue(kGeometryKey, saveGeometry());
 }
 
 }  // namespace tamrel

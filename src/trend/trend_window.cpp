@@ -24,6 +24,7 @@
 #include "widgets/image_export.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
 #include "widgets/table_export.h"
 
 namespace tamrel {
@@ -61,9 +62,6 @@ constexpr FigureSpec kFigureSpecs[] = {
 QString yearKey(const QString& dataDir) {
   return QStringLiteral("TrendYear/") +
          QString::fromLatin1(dataDir.toUtf8().toBase64(QByteArray::Base64UrlEncoding));
-}
-QSettings* openSettings(QObject* parent) {
-  return new QSettings(QStringLiteral("tamrel"), QStringLiteral("tamrel"), parent);
 }
 
 QString countText(std::optional<int> n) { return n ? QStringLiteral("%1日").arg(*n) : QString(); }
@@ -265,7 +263,7 @@ QWidget* TrendWindow::buildDayPanel() {
 }
 
 int TrendWindow::defaultYear(const DataSession& session) {
-  const std::unique_ptr<QSettings> settings(openSettings(nullptr));
+  const std::unique_ptr<QSettings> settings = programSettings();
   const int remembered = settings->value(yearKey(session.dataDirPath()), 0).toInt();
   if (remembered >= kFirstYear && remembered <= kLastYear) return remembered;
   return std::clamp(guessYear(session.ledger(), QDate::currentDate().year()), kFirstYear,
@@ -311,7 +309,7 @@ int TrendWindow::year() const { return kFirstYear + year_->currentIndex(); }
 void TrendWindow::yearChosen() {
   const int year = this->year();
   if (year != calendar_->year()) {
-    const std::unique_ptr<QSettings> settings(openSettings(nullptr));
+    const std::unique_ptr<QSettings> settings = programSettings();
     settings->setValue(yearKey(session_.dataDirPath()), year);
   }
   calendar_->setYear(year);

@@ -17,9 +17,11 @@
 #include <memory>
 
 #include "state/data_session.h"
+#include "widgets/image_export.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
 #include "widgets/profit_graph.h"
+#include "widgets/table_export.h"
 
 namespace tamrel {
 
@@ -54,14 +56,18 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   table_->setModel(&proxy_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab leaves the table for the next control; arrows move between rows.
+  table_->setTabKeyNavigation(false);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setSortingEnabled(true);
   table_->sortByColumn(YearTableModel::Folder, Qt::AscendingOrder);
+  installTableExport(table_, messages_);
 
   graph_ = new ProfitGraph(this);
   graph_->setObjectName(QStringLiteral("YearsGraph"));
   graph_->setAccessibleName(QStringLiteral("年別の利益のグラフ"));
+  installImageExport(graph_, messages_, QStringLiteral("年別比較"));
 
   // A year is a row: the table needs little height, the bars more.
   graph_->setMinimumHeight(260);

@@ -119,6 +119,15 @@ void TestCrossTotals::ticketInExactlyOneCell() {
   QCOMPARE(t.rowTotals[4].purchase, 300);
   QCOMPARE(t.columnTotals[6].purchase, 600);
   QVERIFY(!t.overflowed);
+  // A total's tickets: those of every category of its row or column.
+  QCOMPARE(
+      cellTickets(*year.store, CrossDimension::Racecourse, 4, CrossDimension::BetType, kAnyCategory)
+          .size(),
+      2u);
+  QCOMPARE(cellTickets(*year.store, CrossDimension::Racecourse, kAnyCategory,
+                       CrossDimension::BetType, kAnyCategory)
+               .size(),
+           3u);
   // The total alone counts every ticket, whatever its codes.
   QCOMPARE(computeCrossTotal(*year.store).purchase, 1500);
 }

@@ -80,6 +80,11 @@ void TestAmount::parseAmount_data() {
   QTest::newRow("stored zero") << "0000000000" << O(0);
   QTest::newRow("stored amount") << "0000000500" << O(500);
   QTest::newRow("stored negative") << "-000000500" << O(-500);
+  QTest::newRow("ten digits in order") << "1234567890" << O(1234567890);
+  QTest::newRow("ten digits, one past 9") << "00000:0000" << O(0);
+  QTest::newRow("ten places led by one below 0") << "/000000012" << O(0);
+  QTest::newRow("ten places, a blank among them") << "0000 00500" << O(500);
+  QTest::newRow("ten places, last not a digit") << "000000050x" << O(50);
   QTest::newRow("max") << "2147483647" << O(2147483647);
   QTest::newRow("min") << "-2147483648" << O(std::numeric_limits<std::int32_t>::min());
   QTest::newRow("max+1") << "2147483648" << O();

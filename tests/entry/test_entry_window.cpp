@@ -697,13 +697,24 @@ class TestEntryWindow : public QObject {
     QCOMPARE(ledger.month(3).view(), monthAfter.view());
   }
 
+  void cancelKeepsTypedValues_data() {
+    QTest::addColumn<bool>("byEscape");
+    QTest::newRow("いいえ") << false;
+    QTest::newRow("Escape is いいえ, the window stays") << true;
+  }
   void cancelKeepsTypedValues() {
+    QFETCH(bool, byEscape);
     QVERIFY(showDay(3, 5));
     const YearLedger before = host_->state->ledger;
     type("TosiWak", "700");
     click("ChkCmd");
     QVERIFY(confirming());
-    click("NoCmd");
+    if (byEscape) {
+      QTest::keyClick(host_->focus(), Qt::Key_Escape);
+      QVERIFY(host_->open("Finput") != nullptr);
+    } else {
+      click("NoCmd");
+    }
     QVERIFY(editing());
     QCOMPARE(host_->text("TosiWak"), QString("700"));
     QCOMPARE(host_->text("RiekiWak"), QString("-700"));

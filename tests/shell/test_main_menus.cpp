@@ -217,8 +217,8 @@ class TestMainMenus : public QObject {
 
   void escapeClosesEachChildWindow_data() {
     QTest::addColumn<QString>("name");
-    for (const char* name :
-         {"Finput", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai", "FGBaba", "FUpdate"}) {
+    for (const char* name : {"Finput", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai",
+                             "FGBaba", "FUpdate", "Trend", "Cross", "Years"}) {
       QTest::newRow(name) << QString::fromLatin1(name);
     }
   }
@@ -230,6 +230,9 @@ class TestMainMenus : public QObject {
     QWidget* m = host.main.get();
     if (name == "Finput") QVERIFY(gui::click(m, "Command3D1"));
     if (name == "FUpdate") QVERIFY(gui::click(m, "SSCommand1"));
+    if (name == "Trend" || name == "Cross" || name == "Years") {
+      host.main->findChild<QAction*>(QStringLiteral("action") + name)->trigger();
+    }
     if (name == "FSyosai" || name == "FGBaba") QVERIFY(gui::click(m, "BLOWSENEW"));
     if (name == "FGBaba") {
       host.window("FSyosai")->findChild<TabStrip*>(QStringLiteral("SSTabS"))->setCurrentIndex(0);

@@ -18,9 +18,11 @@
 #include "browse/ledger_fixture.h"
 #include "state/data_session.h"
 #include "support/scripted_messages.h"
+#include "support/session_access.h"
 #include "trend/trend_calendar.h"
 #include "trend/trend_chart.h"
 #include "trend/trend_window.h"
+#include "widgets/settings.h"
 
 using namespace tamrel;
 
@@ -77,7 +79,7 @@ class TestTrendWindow : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-  void init() { QSettings(QStringLiteral("tamrel"), QStringLiteral("tamrel")).clear(); }
+  void init() { programSettings()->clear(); }
   void figuresAsComputed();
   void periodLimitsTheFigures();
   void postingWhileOpenRedraws();
@@ -212,7 +214,7 @@ void TestTrendWindow::overflowIsToldOnce() {
   // Two days whose stakes together leave the 32-bit range, as an edited
   // file may hold them.
   for (int day : {1, 2}) {
-    fixture::putBet(daySlot(h.session.legacyState().ledger, 4, day), BetType::Tan, 2'000'000'000,
+    fixture::putBet(daySlot(DataSessionTestAccess::state(h.session).ledger, 4, day), BetType::Tan, 2'000'000'000,
                     0);
   }
   h.open();
