@@ -8,7 +8,7 @@
 #include <QList>
 #include <QString>
 
-#include "browse/browse_figures.h"
+#include "analysis/browse_figures.h"
 #include "widgets/child_window.h"
 
 class QLabel;

@@ -8,7 +8,7 @@
 #include <array>
 #include <functional>
 
-#include "browse/browse_figures.h"
+#include "analysis/browse_figures.h"
 #include "widgets/table_export.h"
 
 class QGridLayout;

@@ -4,10 +4,10 @@
 #include <array>
 #include <charconv>
 
+#include "analysis/browse_figures.h"
 #include "analysis/trend.h"
 #include "base/amount.h"
 #include "base/csv.h"
-#include "browse/browse_figures.h"
 
 namespace tamrel {
 

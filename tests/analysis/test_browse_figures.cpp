@@ -4,8 +4,8 @@
 
 #include <QtTest>
 
-#include "browse/browse_figures.h"
-#include "ledger_fixture.h"
+#include "analysis/browse_figures.h"
+#include "browse/ledger_fixture.h"
 
 using namespace tamrel;
 using namespace tamrel::fixture;

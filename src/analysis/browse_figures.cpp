@@ -1,4 +1,4 @@
-#include "browse/browse_figures.h"
+#include "analysis/browse_figures.h"
 
 #include <span>
 
