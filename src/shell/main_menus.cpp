@@ -14,6 +14,7 @@
 #include <QStatusBar>
 
 #include "cross/cross_window.h"
+#include "export/report_dialog.h"
 #include "shell/main_window.h"
 #include "state/data_files.h"
 #include "state/data_session.h"
@@ -58,7 +59,10 @@ void MainWindow::buildActions() {
       addCommand("actionYearBrowse", QStringLiteral("総合分析(&Y)"), &MainWindow::openYearBrowse);
   analysisAction_ =
       addCommand("actionAnalysis", QStringLiteral("統計分析(&A)"), &MainWindow::openAnalysis);
-  viewActions_ = {entryAction_, yearBrowseAction_, analysisAction_};
+  exportAction_ =
+      addCommand("actionExportCsv", QStringLiteral("CSV書き出し(&C)..."), &MainWindow::exportCsv);
+  // Reports of a year that did not load, or was reset, would be empty.
+  viewActions_ = {entryAction_, yearBrowseAction_, analysisAction_, exportAction_};
 
   const auto areaCommand = [this](const char* name, const QString& text, void (QMdiArea::*slot)()) {
     auto* command = new QAction(text, this);
@@ -80,7 +84,9 @@ void MainWindow::buildActions() {
 void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
   file->setObjectName(QStringLiteral("menuFile"));
-  file->addActions({saveAction_, switchAction_, initAction_});
+  file->addAction(saveAction_);
+  file->addAction(exportAction_);
+  file->addActions({switchAction_, initAction_});
   file->addSeparator();
   file->addAction(finishAction_);
 
@@ -125,6 +131,8 @@ void MainWindow::openView(const QString& name, const ViewFactory& make) {
   if (refuseSecondCopy(name)) return;
   openChildWindow(*workArea_, make(*session_, messages_));
 }
+
+void MainWindow::exportCsv() { exportReport(this, *session_, messages_); }
 
 QAction* MainWindow::action(const QString& name) const {
   return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);

@@ -57,6 +57,7 @@ class MainWindow : public QMainWindow {
   void initialiseData();  // ﾃﾞｰﾀ初期化
   void confirmFinish();   // 終了
   void saveNow();         // 保存: both files, without a question
+  void exportCsv();       // CSV書き出し: a report of the year as a CSV file
   void showAbout();       // バージョン情報
 
   // Builds a view over the data; the main window places and owns it.
@@ -129,6 +130,7 @@ class MainWindow : public QMainWindow {
   QAction* initAction_ = nullptr;
   QAction* finishAction_ = nullptr;
   QAction* saveAction_ = nullptr;
+  QAction* exportAction_ = nullptr;
   // Every view the working windows' rule covers: shut after a failed load
   // or an initialisation.
   QList<QAction*> viewActions_;

@@ -93,13 +93,26 @@ QString tabSeparated(const TableText& table) {
   return text;
 }
 
-std::optional<QByteArray> csvFile(const TableText& table, CsvEncoding encoding) {
+namespace {
+
+// The table's records as CSV text, UTF-8.
+std::string csvText(const TableText& table) {
   std::string utf8;
   for (const QStringList& row : table) {
     std::vector<std::string> fields;
     for (const QString& cell : row) fields.push_back(cell.toStdString());
     utf8 += csvRecord(fields);
   }
+  return utf8;
+}
+
+}  // namespace
+
+std::optional<QByteArray> csvFile(const TableText& table, CsvEncoding encoding) {
+  return csvFile(csvText(table), encoding);
+}
+
+std::optional<QByteArray> csvFile(const std::string& utf8, CsvEncoding encoding) {
   if (encoding == CsvEncoding::Utf8WithBom) {
     return QByteArray("\xEF\xBB\xBF") + QByteArray::fromStdString(utf8);
   }
@@ -137,20 +150,24 @@ TableText viewTable(const QAbstractItemView* view, bool selectedOnly) {
 
 void saveTableAsCsv(QWidget* parent, Messages& messages, const TableText& table,
                     const QString& name) {
+  saveCsvText(parent, messages, csvText(table), QStringLiteral("CSV保存"), name);
+}
+
+bool saveCsvText(QWidget* parent, Messages& messages, const std::string& utf8, const QString& title,
+                 const QString& name) {
   const SaveTarget target =
-      askSaveTarget(parent, QStringLiteral("CSV保存"), {kUtf8Filter, kShiftJisFilter}, name,
-                    QStringLiteral("csv"));
-  if (target.path.isEmpty()) return;
+      askSaveTarget(parent, title, {kUtf8Filter, kShiftJisFilter}, name, QStringLiteral("csv"));
+  if (target.path.isEmpty()) return false;
   const CsvEncoding encoding =
       target.filter == 1 ? CsvEncoding::ShiftJis : CsvEncoding::Utf8WithBom;
-  const std::optional<QByteArray> bytes = csvFile(table, encoding);
+  const std::optional<QByteArray> bytes = csvFile(utf8, encoding);
   if (!bytes) {
     messages.error(QStringLiteral("ファイルを保存できませんでした"),
                    target.path + QStringLiteral("\nShift_JISで書けない文字があります。"
                                                 "UTF-8で保存してください。"));
-    return;
+    return false;
   }
-  writeExport(messages, target.path, *bytes);
+  return writeExport(messages, target.path, *bytes);
 }
 
 void installTableExport(QWidget* widget, Messages& messages, TableSource source,

@@ -36,6 +36,8 @@ QString tabSeparated(const TableText& table);
 // The table as a CSV file: quoted where needed, CRLF line ends, in
 // `encoding`; nullopt when a text has no form in that encoding.
 std::optional<QByteArray> csvFile(const TableText& table, CsvEncoding encoding);
+// CSV text (UTF-8) as a file in `encoding`; nullopt as above.
+std::optional<QByteArray> csvFile(const std::string& utf8, CsvEncoding encoding);
 
 // What `view` shows: the header row and the rows, with the row labels as a
 // first column where the view shows them; hidden rows and columns left out.
@@ -55,5 +57,9 @@ void installTableExport(QAbstractItemView* view, Messages& messages);
 // CSV保存…: asks for the file and its encoding, then writes `table`.
 void saveTableAsCsv(QWidget* parent, Messages& messages, const TableText& table,
                     const QString& name);
+// The same for CSV text (UTF-8) made elsewhere, under the dialog `title`.
+// False when nothing was written (cancelled, or the user told why).
+bool saveCsvText(QWidget* parent, Messages& messages, const std::string& utf8, const QString& title,
+                 const QString& name);
 
 }  // namespace tamrel
