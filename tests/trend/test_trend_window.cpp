@@ -214,8 +214,8 @@ void TestTrendWindow::overflowIsToldOnce() {
   // Two days whose stakes together leave the 32-bit range, as an edited
   // file may hold them.
   for (int day : {1, 2}) {
-    fixture::putBet(daySlot(DataSessionTestAccess::state(h.session).ledger, 4, day), BetType::Tan, 2'000'000'000,
-                    0);
+    fixture::putBet(daySlot(DataSessionTestAccess::state(h.session).ledger, 4, day), BetType::Tan,
+                    2'000'000'000, 0);
   }
   h.open();
   QCOMPARE(h.messages.texts(), QStringList{kAmountOutOfRange});
