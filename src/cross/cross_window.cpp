@@ -92,7 +92,8 @@ CrossWindow::~CrossWindow() = default;
 
 QString CrossWindow::sameDimensionText() { return QStringLiteral("行と列に同じ分類は選べません"); }
 
-QSize CrossWindow::sizeHint() const { return QSize(1012, 630).expandedTo(minimumSizeHint()); }
+// Fits the work area of the main window at its opening size.
+QSize CrossWindow::sizeHint() const { return QSize(1012, 620).expandedTo(minimumSizeHint()); }
 
 Period CrossWindow::period() const {
   const auto at = [this](int i) {

@@ -122,15 +122,26 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   calendarRow->addWidget(calendar_);
   calendarRow->addLayout(missing);
   calendarRow->addStretch(1);
+  // Built in this order whatever the layout: setting the tab chain pair by
+  // pair below moves controls from where their creation put them, and from
+  // another order the calendar no longer follows the last figure.
+  QWidget* dayPanel = buildDayPanel();
+  QWidget* figures = buildFigures();
+  QWidget* choosers = buildChoosers();
+  // The choosers and 閉じる sit below the curve, beside the day's table,
+  // rather than in a row of their own: the curve gives up the height they
+  // take, and the window fits the main window's work area.
+  auto* curveColumn = new QVBoxLayout;
+  curveColumn->addWidget(chart_, 1);
+  curveColumn->addWidget(choosers);
   auto* lower = new QHBoxLayout;
-  lower->addWidget(buildDayPanel());
-  lower->addWidget(chart_, 1);
+  lower->addWidget(dayPanel);
+  lower->addLayout(curveColumn, 1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
-  layout->addWidget(buildFigures());
+  layout->addWidget(figures);
   layout->addLayout(calendarRow);
   layout->addLayout(lower, 1);
-  layout->addWidget(buildChoosers());
 
   // Tab reads the window as it is laid out: figures, calendar, the day, the
   // curve, then the choosers and 閉じる.
@@ -239,7 +250,10 @@ QWidget* TrendWindow::buildDayPanel() {
   dayTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   dayTable_->setSelectionMode(QAbstractItemView::NoSelection);
   dayTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  dayTable_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 3);
+  // The header's own least row height is roomier than the figures need.
+  const int rowHeight = fontMetrics().height() + 2;
+  dayTable_->verticalHeader()->setMinimumSectionSize(rowHeight);
+  dayTable_->verticalHeader()->setDefaultSectionSize(rowHeight);
   dayTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   dayTable_->horizontalHeader()->setDefaultSectionSize(
       fontMetrics().horizontalAdvance(QStringLiteral("-999,999,999円")) + 10);

@@ -31,7 +31,8 @@ class TrendWindow : public ChildWindow {
   TrendWindow(const DataSession& session, Messages& messages, QWidget* parent = nullptr);
 
   const TrendFigures& figures() const { return figures_; }
-  QSize sizeHint() const override { return {1010, 660}; }
+  // Fits the work area of the main window at its opening size.
+  QSize sizeHint() const override { return {1010, 620}; }
 
   // The year the calendar is first drawn for in the session's data
   // directory: the one chosen there before, else the year the racing days

@@ -16,7 +16,9 @@
 
 #include "analysis/tab_strip.h"
 #include "support/gui_actions.h"
+#include "support/window_fit.h"
 #include "support/window_host.h"
+#include "widgets/settings.h"
 
 using namespace tamrel;
 
@@ -258,6 +260,43 @@ class TestMainMenus : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTRY_VERIFY(!host.isOpen(name));
     QCOMPARE(host.messages.count(), 0);
+  }
+
+  // The views opened from 表示, in the main window as it first opens: the
+  // whole frame and its bottom row inside the work area, every caption whole.
+  void newViewsFitTheWorkArea_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("bottomRow");
+    QTest::newRow("Trend") << "Trend" << QStringList{"Year", "ToDay", "CloseCmd"};
+    QTest::newRow("Cross") << "Cross" << QStringList{"CloseButton"};
+    QTest::newRow("Years") << "Years" << QStringList{"Close"};
+  }
+
+  void newViewsFitTheWorkArea() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, bottomRow);
+    // A place remembered by another test would change the opening size.
+    programSettings()->remove(QStringLiteral("mainWindow/geometry"));
+    WindowHost host;
+    QVERIFY(host.start());
+    QCOMPARE(host.main->size(), QSize(1024, 740));
+    host.main->findChild<QAction*>(QStringLiteral("action") + name)->trigger();
+    QWidget* window = host.window(name);
+    QVERIFY(window != nullptr);
+    QWidget* viewport = host.area()->viewport();
+    QTRY_VERIFY(window->isVisible());
+    const QRect frame = window->parentWidget()->geometry();
+    QVERIFY2(viewport->rect().contains(frame),
+             qPrintable(QStringLiteral("frame %1 high, work area %2")
+                            .arg(frame.bottom() + 1)
+                            .arg(viewport->height())));
+    for (const QString& control : bottomRow) {
+      auto* w = window->findChild<QWidget*>(control);
+      QVERIFY2(w != nullptr && w->isVisible(), qPrintable(control));
+      const QRect at(w->mapTo(viewport, QPoint(0, 0)), w->size());
+      QVERIFY2(viewport->rect().contains(at), qPrintable(control));
+    }
+    QCOMPARE(testdata::layoutFaults(window), QStringList{});
   }
 
   void geometryRememberedAcrossStarts() {
