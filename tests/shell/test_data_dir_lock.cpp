@@ -43,6 +43,13 @@ class Holder {
   ~Holder() { stop(); }
 
   bool startProgram(const QString& dir) {
+    // A temporary of a crashed save: the program removes it right after
+    // taking the lock, so its going tells that the start-up has got past
+    // the clean-up, and leftovers made from now on stay.
+    const QString sentinel = QDir(dir).filePath(QStringLiteral(".tosidata.dat.AbC123"));
+    QFile stale(sentinel);
+    if (!stale.open(QIODevice::WriteOnly) || stale.write("partial") != 7) return false;
+    stale.close();
     process_.setWorkingDirectory(dir);
     process_.start(QStringLiteral(TAMREL_PROGRAM), {});
     if (!process_.waitForStarted(kWaitMs)) return false;
@@ -50,11 +57,12 @@ class Holder {
     const QString lockFile = QDir(dir).filePath(kDataDirLockName);
     QElapsedTimer timer;
     timer.start();
-    while (!QFile::exists(lockFile) && timer.elapsed() < kWaitMs &&
+    while ((!QFile::exists(lockFile) || QFile::exists(sentinel)) && timer.elapsed() < kWaitMs &&
            process_.state() == QProcess::Running) {
       process_.waitForFinished(20);
     }
-    return QFile::exists(lockFile) && process_.state() == QProcess::Running;
+    return QFile::exists(lockFile) && !QFile::exists(sentinel) &&
+           process_.state() == QProcess::Running;
   }
   bool startDriver(const QString& dir) {
     process_.start(QStringLiteral(LOCK_DRIVER), {QStringLiteral("hold"), dir});
