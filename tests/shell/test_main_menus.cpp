@@ -2,7 +2,10 @@
 // in the child windows and the remembered geometry, on real files.
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -11,10 +14,13 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QStringEncoder>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "analysis/tab_strip.h"
+#include "report/reports.h"
 #include "support/gui_actions.h"
 #include "support/window_fit.h"
 #include "support/window_host.h"
@@ -57,6 +63,7 @@ class TestMainMenus : public QObject {
   void initTestCase() {
     // The geometry goes to a test location, never to the user's settings.
     QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   }
 
   void menuItemsFollowTheirButtons_data() {
@@ -297,6 +304,66 @@ class TestMainMenus : public QObject {
       QVERIFY2(viewport->rect().contains(at), qPrintable(control));
     }
     QCOMPARE(testdata::layoutFaults(window), QStringList{});
+  }
+
+  // CSV書き出し: the report chosen, in the encoding chosen; one dimension
+  // twice is refused and the choice offered again.
+  void exportWritesTheChosenReport_data() {
+    QTest::addColumn<int>("kind");  // index in the dialog's list
+    QTest::addColumn<int>("second");
+    QTest::addColumn<int>("encoding");  // 0 UTF-8 with BOM, 1 Shift_JIS
+    QTest::addColumn<QString>("header");
+    QTest::newRow("months, UTF-8") << 0 << 9 << 0 << "月,投資金額,払戻金額,利益金額,回収率";
+    QTest::newRow("cross, Shift_JIS") << 6 << 9 << 1
+                                      << "馬場,券種,投資金額,払戻金額,利益金額,"
+                                         "回収率,件数,的中数,的中率";
+    QTest::newRow("cross, one dimension twice") << 6 << 0 << 0 << QString();
+  }
+  void exportWritesTheChosenReport() {
+    QFETCH(int, kind);
+    QFETCH(int, second);
+    QFETCH(int, encoding);
+    QFETCH(QString, header);
+    WindowHost host;
+    QVERIFY(host.start());
+    const QString path = QDir(host.dir.path()).filePath(QStringLiteral("report.csv"));
+    int chosen = 0;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr) return;
+      if (modal->objectName() == QStringLiteral("ExportDialog")) {
+        auto* files = static_cast<QFileDialog*>(modal);
+        files->selectNameFilter(files->nameFilters().at(encoding));
+        files->selectFile(path);
+        static_cast<QDialog*>(files)->accept();
+      } else if (modal->objectName() == QStringLiteral("ReportDialog") && chosen++ == 0) {
+        modal->findChild<QComboBox*>(QStringLiteral("ReportKind"))->setCurrentIndex(kind);
+        modal->findChild<QComboBox*>(QStringLiteral("ReportSecond"))->setCurrentIndex(second);
+        modal->findChild<QPushButton*>(QStringLiteral("ReportOk"))->click();
+      } else if (modal->objectName() == QStringLiteral("ReportDialog")) {
+        modal->findChild<QPushButton*>(QStringLiteral("ReportCancel"))->click();
+      }
+    });
+    answer.start(20);
+    host.main->findChild<QAction*>(QStringLiteral("actionExportCsv"))->trigger();
+    answer.stop();
+    if (header.isEmpty()) {
+      QCOMPARE(host.messages.texts(), QStringList{QStringLiteral("行と列に同じ分類は選べません")});
+      QVERIFY(!QFile::exists(path));
+      return;
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const Report expected = kind == 0
+                                ? monthsReport(host.session().ledger())
+                                : crossReport(host.session().tickets(), CrossDimension::Racecourse,
+                                              CrossDimension::BetType, Period{});
+    const QString text = QString::fromStdString(expected.csv);
+    QVERIFY(text.startsWith(header + QStringLiteral("\r\n")));
+    QCOMPARE(bytes, encoding == 0 ? QByteArray("\xEF\xBB\xBF") + text.toUtf8()
+                                  : QStringEncoder("CP932").encode(text));
   }
 
   void geometryRememberedAcrossStarts() {
