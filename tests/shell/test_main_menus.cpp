@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -335,7 +336,9 @@ class TestMainMenus : public QObject {
       if (modal->objectName() == QStringLiteral("ExportDialog")) {
         auto* files = static_cast<QFileDialog*>(modal);
         files->selectNameFilter(files->nameFilters().at(encoding));
-        files->selectFile(path);
+        // Typed, as a user would: the name the dialog offers is put in by
+        // the dialog itself once it has read the folder, after a selectFile.
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
         static_cast<QDialog*>(files)->accept();
       } else if (modal->objectName() == QStringLiteral("ReportDialog") && chosen++ == 0) {
         modal->findChild<QComboBox*>(QStringLiteral("ReportKind"))->setCurrentIndex(kind);
