@@ -78,6 +78,9 @@ std::optional<BetAmounts> betAmounts(const LedgerRecord& r) {
     return readAmount(r.view().substr(fieldOffset(fileField(q, t)), kAmountWidth), value);
   };
   BetAmounts out;
+  // Unrolled over the seven bet types, so that every field's offset is a
+  // constant.
+#pragma GCC unroll 7
   for (const BetTypeInfo& bt : kBetTypes) {
     const auto i = static_cast<std::size_t>(index(bt.type));
     if (!read(Quantity::Stake, bt.type, out.stake[i]) ||
