@@ -230,6 +230,15 @@ void BM_SummariseTwentyYears(benchmark::State& state) {
 }
 BENCHMARK(BM_SummariseTwentyYears)->Unit(benchmark::kMicrosecond);
 
+// What the summary adds to a load: the figures of one year of the largest
+// files, from memory.
+void BM_SummariseYear(benchmark::State& state) {
+  static const YearLedger ledger = fullLedger();
+  static const TicketStore store = fullTickets();
+  for (auto _ : state) benchmark::DoNotOptimize(summariseYear(ledger, store));
+}
+BENCHMARK(BM_SummariseYear)->Unit(benchmark::kMicrosecond);
+
 void BM_LoadTwentyYears(benchmark::State& state) {
   const auto data = std::make_unique<YearData>();
   for (auto _ : state) {

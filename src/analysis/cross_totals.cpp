@@ -98,6 +98,9 @@ void forEachTicket(const TicketStore& store, const Period& period, Visit&& visit
   }
 }
 
+// A ticket with a payout above 0; an amount out of range is none.
+bool isHit(std::optional<std::int32_t> payout) { return payout && *payout > 0; }
+
 std::optional<std::int32_t> sum(std::optional<std::int32_t> a, std::optional<std::int32_t> b) {
   return a && b ? checkedAdd(*a, *b) : std::nullopt;
 }
@@ -144,7 +147,7 @@ std::optional<int> categoryOfTicket(CrossDimension d, const TicketRecord& ticket
 void CrossFigures::add(std::optional<std::int32_t> ticketPurchase,
                        std::optional<std::int32_t> ticketPayout) {
   ++count;
-  if (ticketPayout && *ticketPayout > 0) ++hits;
+  hits += isHit(ticketPayout);
   purchase = sum(purchase, ticketPurchase);
   payout = sum(payout, ticketPayout);
 }
@@ -225,6 +228,17 @@ CrossFigures computeCrossTotal(const TicketStore& store, const Period& period) {
   const CrossLayout& l = layout();
   forEachTicket(store, period, [&](const TicketRecord& ticket) { l.add(total, ticket); });
   return total;
+}
+
+TicketCounts countTickets(const TicketStore& store, const Period& period) {
+  constexpr FieldSpan kPayout = fieldSpan(TicketField::Payout);
+  int count = 0;
+  int hits = 0;
+  forEachTicket(store, period, [&](const TicketRecord& ticket) {
+    ++count;
+    hits += positiveAmount({ticket.text.data() + kPayout.column - 1, kPayout.width});
+  });
+  return {count, hits};
 }
 
 std::vector<TicketRecord> cellTickets(const TicketStore& store, CrossDimension rows, int row,

@@ -134,6 +134,15 @@ CrossSingle computeCrossSingle(const TicketStore& store, CrossDimension d,
 // Every live ticket of the period, whatever its codes.
 CrossFigures computeCrossTotal(const TicketStore& store, const Period& period = {});
 
+// The ticket and hit counts of computeCrossTotal without its amounts, for
+// the year comparison, which shows no ticket amounts: a hit is told from the
+// payout alone, so the purchase is never read.
+struct TicketCounts {
+  int count = 0;
+  int hits = 0;
+};
+TicketCounts countTickets(const TicketStore& store, const Period& period = {});
+
 // Whether a ticket's own month and day lie in the period. A ticket whose
 // date cannot be read lies only in the whole year, as the analysis window
 // counts every live ticket.

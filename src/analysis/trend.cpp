@@ -7,28 +7,28 @@ namespace tamrel {
 
 namespace {
 
-bool isZero(const LedgerRecord& slot, Quantity q) {
-  for (const BetTypeInfo& bet : kBetTypes) {
-    // A number outside the range is not zero: the slot holds something.
-    if (amount(slot, q, bet.type) != 0) return false;
-  }
-  return true;
+// A racing day holds an amount that is not zero; an amount that cannot be
+// read (outside the range) is not zero either: the slot holds something.
+// Takes the slot's amounts as betAmounts reads them, so that each stored
+// amount is read once however many figures need it.
+bool isRacingDay(const std::optional<BetAmounts>& amounts) {
+  if (!amounts) return true;
+  const auto nonZero = [](std::int32_t v) { return v != 0; };
+  return std::any_of(amounts->stake.begin(), amounts->stake.end(), nonZero) ||
+         std::any_of(amounts->payout.begin(), amounts->payout.end(), nonZero);
 }
 
-bool isRacingDay(const LedgerRecord& slot) {
-  return !isZero(slot, Quantity::Stake) || !isZero(slot, Quantity::Payout);
-}
-
-// The day's sums; empty where a stored amount cannot be read or a sum leaves
-// the range.
-TrendDay dayOf(const LedgerRecord& slot, TrendDate date) {
-  TrendDay out{date, {}, {}, {}, {}};
-  const std::optional<BetAmounts> amounts = betAmounts(slot);
-  if (!amounts) return out;
-  out.stake = checkedSum(amounts->stake);
-  out.payout = checkedSum(amounts->payout);
-  if (out.stake && out.payout) out.profit = profit(*out.stake, *out.payout);
-  return out;
+// Adds a racing day with its sums; empty where a stored amount cannot be
+// read or a sum leaves the range. The fields are set in the vector's own
+// element: GCC builds a whole TrendDay to copy it through the stack, and
+// reading back what it has just written piecewise stalls each day.
+void addDay(std::vector<TrendDay>& days, const std::optional<BetAmounts>& amounts, TrendDate date) {
+  TrendDay& day = days.emplace_back();
+  day.date = date;
+  if (!amounts) return;
+  day.stake = checkedSum(amounts->stake);
+  day.payout = checkedSum(amounts->payout);
+  if (day.stake && day.payout) day.profit = profit(*day.stake, *day.payout);
 }
 
 std::optional<std::int32_t> checkedTotal(const std::vector<TrendDay>& days,
@@ -42,10 +42,13 @@ std::optional<std::int32_t> checkedTotal(const std::vector<TrendDay>& days,
   return sum;
 }
 
-// Day counts, runs and extremes, all of which need every day's profit.
+// Day counts, runs and extremes, all of which need every day's profit. The
+// extremes are kept as the days themselves, not as optionals rebuilt at
+// every new high or low (see addDay).
 void dayProfitFigures(TrendFigures& f) {
   int wins = 0, losses = 0, winRun = 0, lossRun = 0, longestWin = 0, longestLoss = 0;
-  std::optional<ExtremeDay> best, worst;
+  const TrendDay* best = nullptr;
+  const TrendDay* worst = nullptr;
   for (const TrendDay& d : f.days) {
     if (!d.profit) return;
     const std::int32_t p = *d.profit;
@@ -56,42 +59,58 @@ void dayProfitFigures(TrendFigures& f) {
     longestWin = std::max(longestWin, winRun);
     longestLoss = std::max(longestLoss, lossRun);
     // Strict comparisons keep the earliest day of a tie.
-    if (!best || p > best->profit) best = ExtremeDay{d.date, p};
-    if (!worst || p < worst->profit) worst = ExtremeDay{d.date, p};
+    if (best == nullptr || p > *best->profit) best = &d;
+    if (worst == nullptr || p < *worst->profit) worst = &d;
   }
   f.winningDays = wins;
   f.losingDays = losses;
   f.longestWinningRun = longestWin;
   f.longestLosingRun = longestLoss;
-  f.bestDay = best;
-  f.worstDay = worst;
+  if (best != nullptr) f.bestDay = ExtremeDay{best->date, *best->profit};
+  if (worst != nullptr) f.worstDay = ExtremeDay{worst->date, *worst->profit};
 }
 
-// Fills each day's running profit; false when one could not be computed.
+// Fills each day's running profit; false when one could not be computed
+// (from that day on none has one).
 bool cumulate(std::vector<TrendDay>& days) {
-  std::optional<std::int32_t> running = 0;
+  std::int32_t running = 0;
   for (TrendDay& d : days) {
-    running = running && d.profit ? checkedAdd(*running, *d.profit) : std::nullopt;
+    const std::optional<std::int32_t> next =
+        d.profit ? checkedAdd(running, *d.profit) : std::nullopt;
+    if (!next) return false;
+    running = *next;
     d.cumulative = running;
   }
-  return running.has_value();
+  return true;
 }
 
 // Needs every running profit; empty when a fall leaves the range.
 std::optional<Drawdown> maxDrawdown(const std::vector<TrendDay>& days) {
-  Drawdown out;
   std::int32_t high = 0;
-  std::optional<TrendDate> highDate;  // empty: the start
+  std::int32_t deepest = 0;
+  const TrendDay* highDay = nullptr;  // none: the start
+  const TrendDay* peak = nullptr;
+  const TrendDay* trough = nullptr;
   for (const TrendDay& d : days) {
     const std::int32_t value = *d.cumulative;
     if (value >= high) {
       high = value;
-      highDate = d.date;
+      highDay = &d;
       continue;
     }
     const std::optional<std::int32_t> fall = checkedSub(high, value);
     if (!fall) return std::nullopt;
-    if (*fall > out.amount) out = Drawdown{*fall, highDate, d.date};
+    if (*fall > deepest) {
+      deepest = *fall;
+      peak = highDay;
+      trough = &d;
+    }
+  }
+  Drawdown out;
+  out.amount = deepest;
+  if (trough != nullptr) {
+    if (peak != nullptr) out.peak = peak->date;
+    out.trough = trough->date;
   }
   return out;
 }
@@ -100,11 +119,12 @@ std::optional<Drawdown> maxDrawdown(const std::vector<TrendDay>& days) {
 
 TrendFigures computeTrend(const YearLedger& ledger, const Period& period) {
   TrendFigures f;
+  f.days.reserve(12 * kSlotsPerMonth);
   for (int month = 1; month <= 12; ++month) {
     for (int day = 1; day <= kSlotsPerMonth; ++day) {
       if (!period.contains(month, day)) continue;
-      const LedgerRecord& slot = daySlot(ledger, month, day);
-      if (isRacingDay(slot)) f.days.push_back(dayOf(slot, {month, day}));
+      const std::optional<BetAmounts> amounts = betAmounts(daySlot(ledger, month, day));
+      if (isRacingDay(amounts)) addDay(f.days, amounts, {month, day});
     }
   }
   f.racingDays = static_cast<int>(f.days.size());
@@ -126,7 +146,7 @@ int guessYear(const YearLedger& ledger, int currentYear) {
   std::vector<TrendDate> dates;
   for (int m = 1; m <= 12; ++m) {
     for (int d = 1; d <= kSlotsPerMonth; ++d) {
-      if (isRacingDay(daySlot(ledger, m, d))) dates.push_back({m, d});
+      if (isRacingDay(betAmounts(daySlot(ledger, m, d)))) dates.push_back({m, d});
     }
   }
   int bestYear = currentYear;

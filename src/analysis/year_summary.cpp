@@ -30,7 +30,7 @@ std::optional<std::int32_t> addChecked(std::optional<std::int32_t> a,
 
 YearFigures summariseYear(const YearLedger& ledger, const TicketStore& tickets) {
   const TrendFigures trend = computeTrend(ledger);
-  const CrossFigures all = computeCrossTotal(tickets);
+  const TicketCounts all = countTickets(tickets);
   YearFigures figures;
   figures.racingDays = trend.racingDays;
   figures.stake = trend.stake;

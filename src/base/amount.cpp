@@ -1,9 +1,7 @@
 #include "base/amount.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace tamrel {
@@ -67,35 +65,6 @@ LeadingNumber scanNumber(std::string_view text) {
 
 }  // namespace
 
-// The stored form of a non-negative amount, ten digits and nothing else, is
-// by far the most read text: every ticket of the year is read for the
-// statistics, twice per ticket. Its value without the general scan, eight
-// digits at a time.
-bool amount_detail::storedAmount(std::string_view text, std::int32_t& value) {
-  if (text.size() != kAmountWidth) return false;
-  std::uint64_t chunk = 0;
-  std::memcpy(&chunk, text.data(), sizeof chunk);
-  constexpr std::uint64_t kHigh = 0x8080808080808080u;
-  // A byte is a digit when it is below 0x80, does not drop below 0 when
-  // '0' is taken away, and does not reach 0x80 when 0x46 is added ('9' +
-  // 0x46 is 0x7F).
-  const std::uint64_t values = chunk - 0x3030303030303030u;
-  if (((chunk | values | (chunk + 0x4646464646464646u)) & kHigh) != 0) return false;
-  if (!isDigit(text[8]) || !isDigit(text[9])) return false;
-  // Pairs, then quadruples, then all eight, the first character the most
-  // significant (the bytes were read in memory order).
-  static_assert(std::endian::native == std::endian::little);
-  std::uint64_t v = values;
-  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
-  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
-  v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
-  const std::int64_t whole =
-      static_cast<std::int64_t>(v) * 100 + (text[8] - '0') * 10 + (text[9] - '0');
-  if (whole > kMax32) return false;  // the general scan says it is out of range
-  value = static_cast<std::int32_t>(whole);
-  return true;
-}
-
 std::optional<std::int32_t> amount_detail::parseLeadingAmount(std::string_view text) {
   const LeadingNumber n = scanNumber(text);
   if (!n.found) return 0;
@@ -127,6 +96,11 @@ std::optional<std::int32_t> amount_detail::parseLeadingAmount(std::string_view t
   const std::int64_t value = n.negative ? -magnitude : magnitude;
   if (value < kMin32 || value > kMax32) return std::nullopt;
   return static_cast<std::int32_t>(value);
+}
+
+bool amount_detail::positiveByRule(std::string_view text) {
+  std::int32_t value = 0;
+  return readAmount(text, value) && value > 0;
 }
 
 double parseDecimal(std::string_view text) {
@@ -222,23 +196,9 @@ std::string formatPercent(float rate) {
   return text;
 }
 
-std::optional<std::int32_t> checkedSum(std::span<const std::int32_t> values) {
-  std::int32_t sum = 0;
-  for (std::int32_t v : values) {
-    const auto next = checkedAdd(sum, v);
-    if (!next) return std::nullopt;
-    sum = *next;
-  }
-  return sum;
-}
-
 float recoveryRate(std::int32_t stake, std::int32_t payout) {
   if (stake == 0) return 0.0f;
   return static_cast<float>(static_cast<double>(payout) / static_cast<double>(stake));
-}
-
-std::optional<std::int32_t> profit(std::int32_t stake, std::int32_t payout) {
-  return checkedSub(payout, stake);
 }
 
 }  // namespace tamrel

@@ -8,23 +8,6 @@ namespace tamrel {
 
 namespace {
 
-constexpr std::array<FieldSpan, 14> kFieldSpans{{
-    {1, 2},    // Month
-    {4, 2},    // Day
-    {7, 1},    // Racecourse
-    {9, 1},    // RaceNo
-    {11, 1},   // Weekday
-    {13, 1},   // Surface
-    {15, 1},   // DistanceBand
-    {17, 1},   // RaceClass
-    {19, 10},  // Purchase
-    {30, 10},  // Payout
-    {41, 1},   // BetType
-    {43, 1},   // AgeGroup
-    {45, 1},   // Condition
-    {47, 1},   // RunnersBand
-}};
-
 constexpr CodeCaption kRacecourses[] = {
     {'1', "札幌"}, {'2', "函館"}, {'3', "新潟"}, {'4', "福島"}, {'5', "中山"},   {'6', "東京"},
     {'7', "中京"}, {'8', "京都"}, {'9', "阪神"}, {'A', "小倉"}, {'B', "その他"},
@@ -69,8 +52,6 @@ constexpr std::string_view kHeaderPrefix = "00,00,0,0,0,0,0,0,0000000000,0000000
 static_assert(kHeaderPrefix.size() == 41);
 
 }  // namespace
-
-FieldSpan fieldSpan(TicketField f) { return kFieldSpans[static_cast<std::size_t>(f)]; }
 
 std::string_view TicketRecord::field(TicketField f) const {
   const FieldSpan s = fieldSpan(f);
@@ -182,7 +163,7 @@ std::array<char, 2> twoDigits(int value) {
 
 TicketRecord newTicket(int month, int day) {
   TicketRecord r;
-  for (const FieldSpan& s : kFieldSpans) {
+  for (const FieldSpan& s : kTicketFieldSpans) {
     const auto after = static_cast<std::size_t>(s.column - 1 + s.width);
     if (after < r.text.size()) r.text[after] = ',';
   }

@@ -35,7 +35,27 @@ struct FieldSpan {
   int width;
 };
 
-FieldSpan fieldSpan(TicketField f);
+// Constant, so that a pass over every ticket reads a field at a fixed offset.
+inline constexpr std::array<FieldSpan, 14> kTicketFieldSpans{{
+    {1, 2},    // Month
+    {4, 2},    // Day
+    {7, 1},    // Racecourse
+    {9, 1},    // RaceNo
+    {11, 1},   // Weekday
+    {13, 1},   // Surface
+    {15, 1},   // DistanceBand
+    {17, 1},   // RaceClass
+    {19, 10},  // Purchase
+    {30, 10},  // Payout
+    {41, 1},   // BetType
+    {43, 1},   // AgeGroup
+    {45, 1},   // Condition
+    {47, 1},   // RunnersBand
+}};
+
+constexpr FieldSpan fieldSpan(TicketField f) {
+  return kTicketFieldSpans[static_cast<std::size_t>(f)];
+}
 
 // One ticket: the 47 characters of its line in "info.dat". Stored, copied and
 // compared as text; fields are read by column and written in place.

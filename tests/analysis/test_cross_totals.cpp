@@ -214,6 +214,7 @@ void TestCrossTotals::periodEdges() {
           .total.count,
       count);
   QCOMPARE(computeCrossTotal(*year.store, period).count, count);
+  QCOMPARE(countTickets(*year.store, period).count, count);
   QCOMPARE(
       cellTickets(*year.store, CrossDimension::Racecourse, 0, CrossDimension::BetType, 0, period)
           .size(),
@@ -231,6 +232,9 @@ void TestCrossTotals::hits() {
   QCOMPARE(s.categories[0].hitRate(), 2.0f / 3.0f);
   QCOMPARE(s.categories[1].hitRate(), 0.0f);
   QCOMPARE(s.total.hits, 2);
+  const TicketCounts counts = countTickets(*year.store);
+  QCOMPARE(counts.count, 3);
+  QCOMPARE(counts.hits, 2);
 }
 
 void TestCrossTotals::overflow_data() {

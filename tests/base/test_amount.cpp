@@ -85,6 +85,10 @@ void TestAmount::parseAmount_data() {
   QTest::newRow("ten places led by one below 0") << "/000000012" << O(0);
   QTest::newRow("ten places, a blank among them") << "0000 00500" << O(500);
   QTest::newRow("ten places, last not a digit") << "000000050x" << O(50);
+  QTest::newRow("stored one") << "0000000001" << O(1);
+  QTest::newRow("stored, led by 1") << "1999999999" << O(1999999999);
+  QTest::newRow("stored, led by 2") << "2000000000" << O(2000000000);
+  QTest::newRow("ten places, one past 9 at the end") << "000000000:" << O(0);
   QTest::newRow("max") << "2147483647" << O(2147483647);
   QTest::newRow("min") << "-2147483648" << O(std::numeric_limits<std::int32_t>::min());
   QTest::newRow("max+1") << "2147483648" << O();
@@ -103,6 +107,11 @@ void TestAmount::parseAmount() {
   QFETCH(std::optional<std::int32_t>, expected);
   const std::string utf8 = text.toStdString();
   QCOMPARE(tamrel::parseAmount(utf8), expected);
+  // The forms the passes over a whole year read agree with it.
+  std::int32_t value = -1;
+  QCOMPARE(tamrel::readAmount(utf8, value), expected.has_value());
+  QCOMPARE(value, expected.value_or(-1));
+  QCOMPARE(tamrel::positiveAmount(utf8), expected.value_or(0) > 0);
 }
 
 void TestAmount::parseDecimal_data() {
