@@ -73,11 +73,6 @@ std::string plainNumber(std::string_view field) {
   return std::string(field);
 }
 
-// The widest a day or an amount field can be in a record: its stored text
-// with every character a doubled quote, and the quotes around it.
-constexpr std::size_t kQuotedDay = 2 * 2 + 2;
-constexpr std::size_t kQuotedAmount = 2 * 10 + 2;
-
 // A ticket's day as the ticket grid shows it. Nearly every day is two stored
 // digits, written without a text of its own; anything else goes the long way.
 void appendDay(std::string& out, std::string_view day) {
@@ -113,18 +108,18 @@ class CaptionFields {
       std::uint8_t& at = at_[static_cast<unsigned char>(entry.code)];
       if (at != 0) continue;  // a code's first caption is the one shown
       at = static_cast<std::uint8_t>(fields_.size());
-      fields_.push_back(csvField(entry.caption));
+      fields_.push_back(csvField(entry.caption) + ',');
     }
   }
-  // The field of the ticket's code; empty for a code that has no caption.
+  // The field of the ticket's code and its comma; the field is empty for a
+  // code that has no caption.
   const std::string& of(const TicketRecord& ticket) const {
     return fields_[at_[static_cast<unsigned char>(ticket.text[column_])]];
   }
-  std::size_t longest() const { return std::ranges::max(fields_, {}, &std::string::size).size(); }
 
  private:
   std::size_t column_;
-  std::vector<std::string> fields_{std::string()};  // [0]: no caption
+  std::vector<std::string> fields_{","};  // [0]: no caption
   std::array<std::uint8_t, 256> at_{};
 };
 
@@ -167,8 +162,21 @@ Report betTypesReport(const YearLedger& ledger) {
 
 Report ticketsReport(const TicketStore& store, const Period& period) {
   Report table;
-  table.add({"月", "日", "場名", "レース", "曜日", "コース", "距離", "馬齢", "クラス", "条件",
-             "頭数", "券種", "購入金額", "払戻金額"});
+  writeTicketsReport(store, period, [&table](std::string_view part) {
+    table.csv += part;
+    return true;
+  });
+  return table;
+}
+
+bool writeTicketsReport(const TicketStore& store, const Period& period,
+                        const ReportOutput& output) {
+  // Small enough to stay in the processor's cache, large enough that
+  // handing a part over costs nothing beside making it.
+  constexpr std::size_t kPart = 16 * 1024;
+  Report part;
+  part.add({"月", "日", "場名", "レース", "曜日", "コース", "距離", "馬齢", "クラス", "条件",
+            "頭数", "券種", "購入金額", "払戻金額"});
   // The attribute columns in header order.
   const std::array<CaptionFields, 10> captions{
       CaptionFields(Attribute::Racecourse),   CaptionFields(Attribute::RaceNo),
@@ -178,16 +186,8 @@ Report ticketsReport(const TicketStore& store, const Period& period) {
       CaptionFields(Attribute::RunnersBand),  CaptionFields(Attribute::BetType)};
   constexpr std::array<std::string_view, 13> kMonthFields{
       "", "1,", "2,", "3,", "4,", "5,", "6,", "7,", "8,", "9,", "10,", "11,", "12,"};
-  // The longest a row can be, odd stored texts quoted in full included: the
-  // text is reserved once for every ticket and never moved while it grows.
-  std::size_t longestRow = 3 + kQuotedDay + 1 + 2 * (kQuotedAmount + 1) + 1;
-  for (const CaptionFields& c : captions) longestRow += c.longest() + 1;
-  std::size_t ticketCount = 0;
-  for (const MonthTickets& month : store.months) {
-    ticketCount += static_cast<std::size_t>(std::clamp<int>(month.count, 0, kMaxMonthTickets));
-  }
-  std::string& out = table.csv;
-  out.reserve(out.size() + ticketCount * longestRow);
+  std::string& out = part.csv;
+  out.reserve(kPart + 1024);  // a part and the record that completes it
   const bool wholeYear = period.wholeYear();
   for (int m = 1; m <= 12; ++m) {
     const MonthTickets& tickets = store.month(m);
@@ -198,17 +198,18 @@ Report ticketsReport(const TicketStore& store, const Period& period) {
       out += kMonthFields[static_cast<std::size_t>(m)];
       appendDay(out, ticket.field(TicketField::Day));
       out += ',';
-      for (const CaptionFields& c : captions) {
-        out += c.of(ticket);
-        out += ',';
-      }
+      for (const CaptionFields& c : captions) out += c.of(ticket);
       appendAmountCell(out, ticket, TicketField::Purchase);
       out += ',';
       appendAmountCell(out, ticket, TicketField::Payout);
       out += "\r\n";
+      if (out.size() >= kPart) {
+        if (!output(out)) return false;
+        out.clear();
+      }
     }
   }
-  return table;
+  return output(out);
 }
 
 Report daysReport(const YearLedger& ledger, const Period& period) {
