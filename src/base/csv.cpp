@@ -43,6 +43,8 @@ std::string csvField(std::string_view field) {
   return out;
 }
 
+void appendCsvField(std::string& out, std::string_view field) { appendField(out, field); }
+
 std::string csvRecord(const std::vector<std::string>& fields) {
   std::string record;
   appendRecord(record, fields);

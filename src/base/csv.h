@@ -14,6 +14,8 @@ namespace tamrel {
 // The field as it stands in a record: quoted only when it holds a comma, a
 // double quote, CR or LF, with each double quote doubled.
 std::string csvField(std::string_view field);
+// The same appended to `out`, for a record written field by field.
+void appendCsvField(std::string& out, std::string_view field);
 
 // The fields joined by commas and ended by CR LF.
 std::string csvRecord(const std::vector<std::string>& fields);

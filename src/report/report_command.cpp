@@ -170,8 +170,10 @@ std::optional<Year> loadYear(const fs::path& dir, std::string& err) {
 }
 
 // The report of the year in `request.dir`; nullopt when its files did not
-// load.
-std::optional<Report> yearReport(const Request& request, std::string& err) {
+// load. The tickets, by far the longest report, go to `output` as they are
+// made, and their report here is empty.
+std::optional<Report> yearReport(const Request& request, const ReportOutput& output,
+                                 std::string& err) {
   const std::optional<Year> year = loadYear(request.dir, err);
   if (!year) return std::nullopt;
   const Period& period = request.period;
@@ -185,7 +187,8 @@ std::optional<Report> yearReport(const Request& request, std::string& err) {
     case Kind::Trend:
       return trendReport(*year->ledger, period);
     case Kind::Tickets:
-      return ticketsReport(*year->tickets, period);
+      writeTicketsReport(*year->tickets, period, output);
+      return Report{};
     case Kind::Category:
       return categoryReport(*year->tickets, request.dimensions[0], period);
     case Kind::Cross:
@@ -232,9 +235,19 @@ std::string reportUsage() {
 }
 
 ReportRun runReport(std::span<const std::string_view> args) {
+  std::string out;
+  ReportRun run = runReport(args, [&out](std::string_view part) {
+    out += part;
+    return true;
+  });
+  run.out = std::move(out);
+  return run;
+}
+
+ReportRun runReport(std::span<const std::string_view> args, const ReportOutput& output) {
   ReportRun run;
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    run.out = reportUsage();
+    if (!output(reportUsage())) run.status = kReportOutputFailed;
     return run;
   }
   const auto parsed = parseArgs(args);
@@ -244,14 +257,22 @@ ReportRun runReport(std::span<const std::string_view> args) {
     return run;
   }
   const Request& request = std::get<Request>(parsed);
-  std::optional<Report> report =
-      request.kind->kind == Kind::Years ? yearsOf(request, run.err) : yearReport(request, run.err);
+  // Once a part is refused, the rest of the report is not worth making.
+  bool written = true;
+  const ReportOutput keep = [&written, &output](std::string_view part) {
+    return written = written && output(part);
+  };
+  std::optional<Report> report = request.kind->kind == Kind::Years
+                                     ? yearsOf(request, run.err)
+                                     : yearReport(request, keep, run.err);
   if (!report) {
     run.status = kReportLoadFailed;
     return run;
   }
-  run.out = std::move(report->csv);
-  if (report->overflow) {
+  if (!report->csv.empty()) keep(report->csv);
+  if (!written) {
+    run.status = kReportOutputFailed;
+  } else if (report->overflow) {
     run.status = kReportOverflow;
     run.err += "金額が範囲を超えています\n";
   }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "report/reports.h"
+
 namespace tamrel {
 
 // Exit statuses.
@@ -20,11 +22,16 @@ enum ReportStatus : int {
 
 struct ReportRun {
   int status = kReportOk;
-  std::string out;  // the report (CSV); empty unless it was made
+  std::string out;  // the report (CSV) when it was made and no output took it
   std::string err;  // messages, UTF-8, one per line
 };
 
-// Runs the command on its arguments (without the program's name).
+// Runs the command on its arguments (without the program's name). The report
+// goes to `output` part by part as it is made, and nothing goes there unless
+// the report is made; a part refused stops the report with the status
+// kReportOutputFailed.
+ReportRun runReport(std::span<const std::string_view> args, const ReportOutput& output);
+// The same with the report kept in the run's `out`.
 ReportRun runReport(std::span<const std::string_view> args);
 
 // What the command takes, for its usage message.

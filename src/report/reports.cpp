@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 
 #include "analysis/browse_figures.h"
 #include "analysis/trend.h"
@@ -72,12 +73,55 @@ std::string plainNumber(std::string_view field) {
   return std::string(field);
 }
 
+// A ticket's day as the ticket grid shows it. Nearly every day is two stored
+// digits, written without a text of its own; anything else goes the long way.
+void appendDay(std::string& out, std::string_view day) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (day.size() == 2 && digit(day[0]) && digit(day[1])) {
+    if (day[0] != '0') out += day[0];
+    out += day[1];
+    return;
+  }
+  appendCsvField(out, plainNumber(day));
+}
+
 // An amount field as the ticket grid shows it: the number, or the stored
 // text when it is outside the 32-bit range.
-std::string amountCell(const TicketRecord& ticket, TicketField field) {
+void appendAmountCell(std::string& out, const TicketRecord& ticket, TicketField field) {
   const auto value = amountField(ticket, field);
-  return value ? formatAmount(*value) : std::string(ticket.field(field));
+  if (value) {
+    out += formatAmount(*value);  // digits and a sign never need quotes
+  } else {
+    appendCsvField(out, ticket.field(field));
+  }
 }
+
+// The caption of each code of one attribute as a CSV field, found by the
+// code character itself. A full year has some 60,000 caption fields but only
+// a few dozen captions: each is quoted (where it needs it) once, not once
+// per ticket, and found without a search through the code table.
+class CaptionFields {
+ public:
+  explicit CaptionFields(Attribute a)
+      : column_(static_cast<std::size_t>(fieldSpan(fieldOf(a)).column - 1)) {
+    for (const CodeCaption& entry : codeTable(a)) {
+      std::uint8_t& at = at_[static_cast<unsigned char>(entry.code)];
+      if (at != 0) continue;  // a code's first caption is the one shown
+      at = static_cast<std::uint8_t>(fields_.size());
+      fields_.push_back(csvField(entry.caption) + ',');
+    }
+  }
+  // The field of the ticket's code and its comma; the field is empty for a
+  // code that has no caption.
+  const std::string& of(const TicketRecord& ticket) const {
+    return fields_[at_[static_cast<unsigned char>(ticket.text[column_])]];
+  }
+
+ private:
+  std::size_t column_;
+  std::vector<std::string> fields_{","};  // [0]: no caption
+  std::array<std::uint8_t, 256> at_{};
+};
 
 }  // namespace
 
@@ -118,47 +162,54 @@ Report betTypesReport(const YearLedger& ledger) {
 
 Report ticketsReport(const TicketStore& store, const Period& period) {
   Report table;
-  table.add({"月", "日", "場名", "レース", "曜日", "コース", "距離", "馬齢", "クラス", "条件",
-             "頭数", "券種", "購入金額", "払戻金額"});
+  writeTicketsReport(store, period, [&table](std::string_view part) {
+    table.csv += part;
+    return true;
+  });
+  return table;
+}
+
+bool writeTicketsReport(const TicketStore& store, const Period& period,
+                        const ReportOutput& output) {
+  // Small enough to stay in the processor's cache, large enough that
+  // handing a part over costs nothing beside making it.
+  constexpr std::size_t kPart = 16 * 1024;
+  Report part;
+  part.add({"月", "日", "場名", "レース", "曜日", "コース", "距離", "馬齢", "クラス", "条件",
+            "頭数", "券種", "購入金額", "払戻金額"});
   // The attribute columns in header order.
-  constexpr Attribute kCaptions[] = {
-      Attribute::Racecourse,   Attribute::RaceNo,   Attribute::Weekday,   Attribute::Surface,
-      Attribute::DistanceBand, Attribute::AgeGroup, Attribute::RaceClass, Attribute::Condition,
-      Attribute::RunnersBand,  Attribute::BetType};
-  // A full year has thousands of tickets: a row is made of views of the
-  // captions and of three texts, and the text is sized once for about as many
-  // lines as there are.
-  constexpr std::array<std::string_view, 13> kMonths{"",  "1", "2", "3",  "4",  "5", "6",
-                                                     "7", "8", "9", "10", "11", "12"};
-  std::array<std::string_view, 14> row;
-  std::string day;
-  std::string purchase;
-  std::string payout;
-  std::size_t ticketCount = 0;
-  for (const MonthTickets& month : store.months) {
-    ticketCount += std::clamp<int>(month.count, 0, kMaxMonthTickets);
-  }
-  table.csv.reserve(table.csv.size() + ticketCount * 110);
+  const std::array<CaptionFields, 10> captions{
+      CaptionFields(Attribute::Racecourse),   CaptionFields(Attribute::RaceNo),
+      CaptionFields(Attribute::Weekday),      CaptionFields(Attribute::Surface),
+      CaptionFields(Attribute::DistanceBand), CaptionFields(Attribute::AgeGroup),
+      CaptionFields(Attribute::RaceClass),    CaptionFields(Attribute::Condition),
+      CaptionFields(Attribute::RunnersBand),  CaptionFields(Attribute::BetType)};
+  constexpr std::array<std::string_view, 13> kMonthFields{
+      "", "1,", "2,", "3,", "4,", "5,", "6,", "7,", "8,", "9,", "10,", "11,", "12,"};
+  std::string& out = part.csv;
+  out.reserve(kPart + 1024);  // a part and the record that completes it
+  const bool wholeYear = period.wholeYear();
   for (int m = 1; m <= 12; ++m) {
     const MonthTickets& tickets = store.month(m);
     const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
     for (int i = 0; i < live; ++i) {
       const TicketRecord& ticket = tickets.slot(i);
-      if (ticket.isBlank() || !ticketInPeriod(ticket, period)) continue;
-      day = plainNumber(ticket.field(TicketField::Day));
-      purchase = amountCell(ticket, TicketField::Purchase);
-      payout = amountCell(ticket, TicketField::Payout);
-      row[0] = kMonths[static_cast<std::size_t>(m)];
-      row[1] = day;
-      for (std::size_t a = 0; a < std::size(kCaptions); ++a) {
-        row[a + 2] = captionOf(kCaptions[a], ticket);
+      if (ticket.isBlank() || (!wholeYear && !ticketInPeriod(ticket, period))) continue;
+      out += kMonthFields[static_cast<std::size_t>(m)];
+      appendDay(out, ticket.field(TicketField::Day));
+      out += ',';
+      for (const CaptionFields& c : captions) out += c.of(ticket);
+      appendAmountCell(out, ticket, TicketField::Purchase);
+      out += ',';
+      appendAmountCell(out, ticket, TicketField::Payout);
+      out += "\r\n";
+      if (out.size() >= kPart) {
+        if (!output(out)) return false;
+        out.clear();
       }
-      row[12] = purchase;
-      row[13] = payout;
-      table.add(row);
     }
   }
-  return table;
+  return output(out);
 }
 
 Report daysReport(const YearLedger& ledger, const Period& period) {

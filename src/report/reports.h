@@ -5,6 +5,7 @@
 // command for scripts writes them as they are; the windows' export can write the same text in
 // another encoding.
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,5 +56,14 @@ Report yearsReport(const std::vector<YearSummary>& years);
 // Every ticket of the period, January first, in stored order, with the
 // captions the ticket grid shows.
 Report ticketsReport(const TicketStore& store, const Period& period);
+
+// Takes a report's text part by part, in order; false when it could not
+// keep a part.
+using ReportOutput = std::function<bool(std::string_view part)>;
+// The tickets report handed to `output` in parts of some kilobytes as it is
+// made, so that the whole (600 KB for a full year) is never held at once:
+// fresh memory for all of it cost a process more than making the text.
+// Stops at the first part refused; false then.
+bool writeTicketsReport(const TicketStore& store, const Period& period, const ReportOutput& output);
 
 }  // namespace tamrel

@@ -169,6 +169,34 @@ class TestReportCommand : public QObject {
     QCOMPARE(QString::fromStdString(result.err), QStringLiteral("金額が範囲を超えています\n"));
   }
 
+  // An output that refuses a part (a full disk) stops the report there, with
+  // the status of a report not written; a long report comes in several parts.
+  void refusedPartStopsTheReport() {
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    fs::copy(kHandYear, dir);
+    // January's three tickets 150 times over.
+    std::string tickets = fileText(dir / "info.dat");
+    const std::size_t january = tickets.find("\n01,") + 1;
+    const std::size_t length = tickets.find("\n02,") + 1 - january;
+    std::string copies;
+    for (int i = 0; i < 150; ++i) copies += tickets.substr(january, length);
+    writeText(dir / "info.dat", tickets.replace(january, length, copies));
+    const std::string path = dir.string();
+    const std::vector<std::string_view> args{"--dir", path, "tickets"};
+    std::vector<std::string> parts;
+    const ReportRun refused = runReport(args, [&parts](std::string_view part) {
+      parts.emplace_back(part);
+      return parts.size() < 2;
+    });
+    QCOMPARE(refused.status, kReportOutputFailed);
+    QCOMPARE(parts.size(), 2u);
+    const ReportRun whole = runReport(args);
+    QCOMPARE(whole.status, 0);
+    QVERIFY(whole.out.size() > parts[0].size() + parts[1].size());
+    QVERIFY(whole.out.starts_with(parts[0] + parts[1]));
+  }
+
   void help() {
     const ReportRun result = run({"--help"});
     QCOMPARE(result.status, 0);
