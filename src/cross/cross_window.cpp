@@ -15,6 +15,7 @@
 #include "widgets/core_text.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/period_boxes.h"
 #include "widgets/table_export.h"
 
 namespace tamrel {
@@ -22,20 +23,6 @@ namespace tamrel {
 namespace {
 
 const QString kListHint = QStringLiteral("明細（表のセルをダブルクリック）");
-
-// The period boxes, in the order of the Period's fields.
-struct PeriodBox {
-  const char* name;
-  const char* caption;
-  int maximum;
-  const char* suffix;
-};
-constexpr std::array<PeriodBox, 4> kPeriodBoxes{{
-    {"FromMonth", "開始月", 12, "月"},
-    {"FromDay", "開始日", 31, "日"},
-    {"ToMonth", "終了月", 12, "月"},
-    {"ToDay", "終了日", 31, "日"},
-}};
 
 QComboBox* newChooser(QWidget* parent, const char* name, const QString& caption) {
   auto* chooser = new QComboBox(parent);
@@ -95,12 +82,7 @@ QString CrossWindow::sameDimensionText() { return QStringLiteral("行と列に�
 // Fits the work area of the main window at its opening size.
 QSize CrossWindow::sizeHint() const { return QSize(1012, 620).expandedTo(minimumSizeHint()); }
 
-Period CrossWindow::period() const {
-  const auto at = [this](int i) {
-    return periodBoxes_[static_cast<std::size_t>(i)]->currentIndex() + 1;
-  };
-  return Period{at(0), at(1), at(2), at(3)};
-}
+Period CrossWindow::period() const { return periodBoxes_.period(); }
 
 void CrossWindow::buildLayout() {
   QWidget* choices = buildChoices();
@@ -171,16 +153,9 @@ QWidget* CrossWindow::buildChoices() {
   row->addWidget(captionFor(measureChooser_, QStringLiteral("表示(&M)"), choices));
   row->addWidget(measureChooser_);
   row->addSpacing(16);
-  const Period whole;
-  const std::array<int, 4> initial{whole.fromMonth, whole.fromDay, whole.toMonth, whole.toDay};
-  for (std::size_t i = 0; i < kPeriodBoxes.size(); ++i) {
-    const PeriodBox& spec = kPeriodBoxes[i];
-    QComboBox* box = newChooser(choices, spec.name, QString::fromUtf8(spec.caption));
-    for (int n = 1; n <= spec.maximum; ++n) {
-      box->addItem(QString::number(n) + QString::fromUtf8(spec.suffix));
-    }
-    box->setCurrentIndex(initial[i] - 1);
-    periodBoxes_[i] = box;
+  periodBoxes_ = makePeriodBoxes(choices);
+  for (std::size_t i = 0; i < periodBoxes_.boxes.size(); ++i) {
+    QComboBox* box = periodBoxes_.boxes[i];
     if (i == 0) row->addWidget(captionFor(box, QStringLiteral("期間(&P)"), choices));
     if (i == 2) row->addWidget(new QLabel(QStringLiteral("～"), choices));
     row->addWidget(box);

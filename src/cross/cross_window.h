@@ -18,6 +18,7 @@
 #include "analysis/cross_totals.h"
 #include "cross/cross_model.h"
 #include "widgets/child_window.h"
+#include "widgets/period_boxes.h"
 
 class QComboBox;
 class QLabel;
@@ -80,7 +81,7 @@ class CrossWindow : public ChildWindow {
   QComboBox* rowChooser_ = nullptr;
   QComboBox* columnChooser_ = nullptr;
   QComboBox* measureChooser_ = nullptr;
-  std::array<QComboBox*, 4> periodBoxes_{};
+  PeriodBoxes periodBoxes_;
   QTableView* grid_ = nullptr;
   QLabel* listCaption_ = nullptr;
   QLabel* legend_ = nullptr;

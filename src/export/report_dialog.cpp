@@ -10,6 +10,7 @@
 #include "state/data_session.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/period_boxes.h"
 #include "widgets/table_export.h"
 
 namespace tamrel {
@@ -50,13 +51,6 @@ QComboBox* dimensionList(const char* name, const QString& caption, QWidget* pare
   return list;
 }
 
-QComboBox* numberList(const char* name, const QString& caption, int count, const char* unit,
-                      QWidget* parent) {
-  QComboBox* list = newList(name, caption, parent);
-  for (int n = 1; n <= count; ++n) list->addItem(QString::number(n) + QString::fromUtf8(unit));
-  return list;
-}
-
 }  // namespace
 
 ReportDialog::ReportDialog(const DataSession& session, Messages& messages, QWidget* parent)
@@ -70,18 +64,11 @@ ReportDialog::ReportDialog(const DataSession& session, Messages& messages, QWidg
   first_ = dimensionList("ReportFirst", QStringLiteral("項目"), this);
   second_ = dimensionList("ReportSecond", QStringLiteral("列の項目"), this);
   second_->setCurrentIndex(kCrossDimensionCount - 1);
-  fromMonth_ = numberList("ReportFromMonth", QStringLiteral("期間の開始月"), 12, "月", this);
-  fromDay_ = numberList("ReportFromDay", QStringLiteral("期間の開始日"), 31, "日", this);
-  toMonth_ = numberList("ReportToMonth", QStringLiteral("期間の終了月"), 12, "月", this);
-  toDay_ = numberList("ReportToDay", QStringLiteral("期間の終了日"), 31, "日", this);
-  toMonth_->setCurrentIndex(11);
-  toDay_->setCurrentIndex(30);
-
+  periodBoxes_ = makePeriodBoxes(this, QStringLiteral("Report"));
   auto* periodRow = new QHBoxLayout;
-  for (QWidget* w : {static_cast<QWidget*>(fromMonth_), static_cast<QWidget*>(fromDay_),
-                     static_cast<QWidget*>(new QLabel(QStringLiteral("～"), this)),
-                     static_cast<QWidget*>(toMonth_), static_cast<QWidget*>(toDay_)}) {
-    periodRow->addWidget(w);
+  for (std::size_t i = 0; i < periodBoxes_.boxes.size(); ++i) {
+    if (i == 2) periodRow->addWidget(new QLabel(QStringLiteral("～"), this));
+    periodRow->addWidget(periodBoxes_.boxes[i]);
   }
   periodRow->addStretch(1);
 
@@ -109,12 +96,7 @@ void ReportDialog::kindChosen() {
   const KindInfo& kind = kKinds[kind_->currentIndex()];
   first_->setEnabled(kind.dimensions >= 1);
   second_->setEnabled(kind.dimensions >= 2);
-  for (QComboBox* list : {fromMonth_, fromDay_, toMonth_, toDay_}) list->setEnabled(kind.period);
-}
-
-Period ReportDialog::period() const {
-  return {fromMonth_->currentIndex() + 1, fromDay_->currentIndex() + 1,
-          toMonth_->currentIndex() + 1, toDay_->currentIndex() + 1};
+  for (QComboBox* list : periodBoxes_.boxes) list->setEnabled(kind.period);
 }
 
 CrossDimension ReportDialog::dimension(const QComboBox* list) const {
@@ -122,7 +104,7 @@ CrossDimension ReportDialog::dimension(const QComboBox* list) const {
 }
 
 std::optional<Report> ReportDialog::report() const {
-  const Period span = period();
+  const Period span = periodBoxes_.period();
   if (kKinds[kind_->currentIndex()].period && !span.ordered()) {
     messages_.error(QStringLiteral("期間の開始が終了より後になっています"));
     return std::nullopt;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "report/reports.h"
+#include "widgets/period_boxes.h"
 
 class QComboBox;
 class QLabel;
@@ -32,7 +33,6 @@ class ReportDialog : public QDialog {
   enum Kind { Months, BetTypes, Days, Trend, Tickets, Category, Cross };
 
   void kindChosen();
-  Period period() const;
   CrossDimension dimension(const QComboBox* list) const;
 
   const DataSession& session_;
@@ -40,10 +40,7 @@ class ReportDialog : public QDialog {
   QComboBox* kind_ = nullptr;
   QComboBox* first_ = nullptr;
   QComboBox* second_ = nullptr;
-  QComboBox* fromMonth_ = nullptr;
-  QComboBox* fromDay_ = nullptr;
-  QComboBox* toMonth_ = nullptr;
-  QComboBox* toDay_ = nullptr;
+  PeriodBoxes periodBoxes_;
 };
 
 // Asks for the report, then for the file and its encoding, and writes it.

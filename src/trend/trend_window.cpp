@@ -24,6 +24,7 @@
 #include "widgets/image_export.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
+#include "widgets/period_boxes.h"
 #include "widgets/settings.h"
 #include "widgets/table_export.h"
 
@@ -36,14 +37,14 @@ constexpr int kLastYear = 2100;
 
 // Where each figure stands: rows of caption/value pairs; a value may span
 // several grid columns.
-struct FigureSpec {
+struct FigureField {
   const char* name;
   const char* caption;
   int row;
   int column;
   int span;
 };
-constexpr FigureSpec kFigureSpecs[] = {
+constexpr FigureField kFigureFields[] = {
     {"RacingDays", "開催日数", 0, 0, 1},
     {"WinningDays", "勝ち日数", 0, 2, 1},
     {"LosingDays", "負け日数", 0, 4, 1},
@@ -146,13 +147,13 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   // Tab reads the window as it is laid out: figures, calendar, the day, the
   // curve, then the choosers and 閉じる.
   std::vector<QWidget*> chain;
-  for (const FigureSpec& spec : kFigureSpecs)
-    chain.push_back(boxes_.at(QString::fromUtf8(spec.caption)));
+  for (const FigureField& figure : kFigureFields)
+    chain.push_back(boxes_.at(QString::fromUtf8(figure.caption)));
   for (QWidget* w :
-       std::initializer_list<QWidget*>{calendar_, missingDays_, dayTable_, chart_, year_,
-                                       fromMonth_, fromDay_, toMonth_, toDay_}) {
+       std::initializer_list<QWidget*>{calendar_, missingDays_, dayTable_, chart_, year_}) {
     chain.push_back(w);
   }
+  chain.insert(chain.end(), periodBoxes_.boxes.begin(), periodBoxes_.boxes.end());
   chain.push_back(findChild<QWidget*>(QStringLiteral("CloseCmd")));
   setTabChain(chain);
 
@@ -180,16 +181,16 @@ QWidget* TrendWindow::buildFigures() {
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setHorizontalSpacing(6);
   grid->setVerticalSpacing(3);
-  for (const FigureSpec& spec : kFigureSpecs) {
-    const QString caption = QString::fromUtf8(spec.caption);
+  for (const FigureField& figure : kFigureFields) {
+    const QString caption = QString::fromUtf8(figure.caption);
     auto* label = new QLabel(caption, panel);
-    label->setObjectName(QString::fromLatin1(spec.name) + QStringLiteral("Caption"));
+    label->setObjectName(QString::fromLatin1(figure.name) + QStringLiteral("Caption"));
     auto* box = new ValueBox(panel);
-    box->setObjectName(QString::fromLatin1(spec.name));
+    box->setObjectName(QString::fromLatin1(figure.name));
     box->setAccessibleName(caption);
     label->setBuddy(box);
-    grid->addWidget(label, spec.row, spec.column);
-    grid->addWidget(box, spec.row, spec.column + 1, 1, spec.span);
+    grid->addWidget(label, figure.row, figure.column);
+    grid->addWidget(box, figure.row, figure.column + 1, 1, figure.span);
     boxes_[caption] = box;
   }
   for (int c = 1; c < 10; c += 2) grid->setColumnStretch(c, 1);
@@ -208,28 +209,24 @@ QWidget* TrendWindow::buildChoosers() {
     year_->setItemText(i, QStringLiteral("%1年").arg(kFirstYear + i));
   }
   year_->setCurrentIndex(calendar_->year() - kFirstYear);
-  fromMonth_ = chooser(QStringLiteral("FromMonth"), QStringLiteral("開始月"), "月", 12, bar);
-  fromDay_ = chooser(QStringLiteral("FromDay"), QStringLiteral("開始日"), "日", 31, bar);
-  toMonth_ = chooser(QStringLiteral("ToMonth"), QStringLiteral("終了月"), "月", 12, bar);
-  toDay_ = chooser(QStringLiteral("ToDay"), QStringLiteral("終了日"), "日", 31, bar);
-  toMonth_->setCurrentIndex(11);
-  toDay_->setCurrentIndex(30);
+  periodBoxes_ = makePeriodBoxes(bar);
+  const auto [fromMonth, fromDay, toMonth, toDay] = periodBoxes_.boxes;
   auto* periodLabel = new QLabel(QStringLiteral("期間"), bar);
   periodLabel->setObjectName(QStringLiteral("PeriodCaption"));
-  periodLabel->setBuddy(fromMonth_);
+  periodLabel->setBuddy(fromMonth);
   auto* close = commandButton(QStringLiteral("CloseCmd"), QStringLiteral("閉じる"), bar);
 
   row->addWidget(year_);
   row->addSpacing(12);
   row->addWidget(periodLabel);
-  for (QWidget* w : {fromMonth_, fromDay_}) row->addWidget(w);
+  for (QWidget* w : {fromMonth, fromDay}) row->addWidget(w);
   row->addWidget(new QLabel(QStringLiteral("〜"), bar));
-  for (QWidget* w : {toMonth_, toDay_}) row->addWidget(w);
+  for (QWidget* w : {toMonth, toDay}) row->addWidget(w);
   row->addStretch(1);
   row->addWidget(close);
 
   connect(year_, &QComboBox::currentIndexChanged, this, &TrendWindow::yearChosen);
-  for (QComboBox* box : {fromMonth_, fromDay_, toMonth_, toDay_}) {
+  for (QComboBox* box : periodBoxes_.boxes) {
     connect(box, &QComboBox::currentIndexChanged, this, &TrendWindow::refresh);
   }
   connect(close, &QPushButton::clicked, this, &ChildWindow::closeWindow);
@@ -284,10 +281,7 @@ int TrendWindow::defaultYear(const DataSession& session) {
                     kLastYear);
 }
 
-Period TrendWindow::period() const {
-  return Period{fromMonth_->currentIndex() + 1, fromDay_->currentIndex() + 1,
-                toMonth_->currentIndex() + 1, toDay_->currentIndex() + 1};
-}
+Period TrendWindow::period() const { return periodBoxes_.period(); }
 
 void TrendWindow::refresh() {
   figures_ = computeTrend(session_.ledger(), period());

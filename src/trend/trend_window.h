@@ -10,6 +10,7 @@
 
 #include "analysis/trend.h"
 #include "widgets/child_window.h"
+#include "widgets/period_boxes.h"
 
 class QComboBox;
 class QLabel;
@@ -60,10 +61,7 @@ class TrendWindow : public ChildWindow {
 
   std::map<QString, ValueBox*> boxes_;  // by caption
   QComboBox* year_ = nullptr;           // entry i is the year 2000 + i
-  QComboBox* fromMonth_ = nullptr;
-  QComboBox* fromDay_ = nullptr;
-  QComboBox* toMonth_ = nullptr;
-  QComboBox* toDay_ = nullptr;
+  PeriodBoxes periodBoxes_;
   TrendCalendar* calendar_ = nullptr;
   QListWidget* missingDays_ = nullptr;
   QLabel* missingCaption_ = nullptr;
