@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/browse_figures.h"
 #include "base/amount.h"
 
 namespace tamrel {
@@ -257,10 +258,18 @@ std::vector<TicketRecord> cellTickets(const TicketStore& store, CrossDimension r
 }
 
 RateBand rateBand(float rate) {
-  if (rate < 0.5f) return RateBand::BelowHalf;
-  if (rate < 0.75f) return RateBand::BelowThreeQuarters;
-  if (rate < 1.0f) return RateBand::BelowEven;
-  return RateBand::AtLeastEven;
+  // The thresholds are the browse windows' own, kept in one place.
+  switch (rateColour(rate)) {
+    case FigureColour::Green:
+      return RateBand::AtLeastEven;
+    case FigureColour::Yellow:
+      return RateBand::BelowEven;
+    case FigureColour::Cyan:
+      return RateBand::BelowThreeQuarters;
+    case FigureColour::Red:
+      break;
+  }
+  return RateBand::BelowHalf;
 }
 
 }  // namespace tamrel
