@@ -77,7 +77,7 @@ CrossWindow::CrossWindow(const DataSession& session, Messages& messages, QWidget
 
 CrossWindow::~CrossWindow() = default;
 
-QString CrossWindow::sameDimensionText() { return QStringLiteral("行と列に同じ分類は選べません"); }
+QString CrossWindow::sameDimensionText() { return kSameDimensionTwice; }
 
 // Fits the work area of the main window at its opening size.
 QSize CrossWindow::sizeHint() const { return QSize(1012, 620).expandedTo(minimumSizeHint()); }

@@ -126,7 +126,7 @@ std::optional<Report> ReportDialog::report() const {
       return categoryReport(tickets, dimension(first_), span);
     case Cross:
       if (first_->currentIndex() == second_->currentIndex()) {
-        messages_.error(QStringLiteral("行と列に同じ分類は選べません"));
+        messages_.error(kSameDimensionTwice);
         return std::nullopt;
       }
       return crossReport(tickets, dimension(first_), dimension(second_), span);

@@ -13,6 +13,8 @@ inline const QString kConfirmTitle = QStringLiteral("確認ﾒｯｾｰｼﾞ");
 
 // An amount, a sum or a posting left the range the ledger can hold.
 inline const QString kAmountOutOfRange = QStringLiteral("金額が範囲を超えています");
+// One dimension chosen for both the rows and the columns of a cross table.
+inline const QString kSameDimensionTwice = QStringLiteral("行と列に同じ分類は選べません");
 
 class Messages {
  public:
