@@ -137,10 +137,6 @@ CrossFigures computeCrossTotal(const TicketStore& store, const Period& period = 
 // The ticket and hit counts of computeCrossTotal without its amounts, for
 // the year comparison, which shows no ticket amounts: a hit is told from the
 // payout alone, so the purchase is never read.
-struct TicketCounts {
-  int count = 0;
-  int hits = 0;
-};
 TicketCounts countTickets(const TicketStore& store, const Period& period = {});
 
 // Whether a ticket's own month and day lie in the period. A ticket whose

@@ -1,8 +1,14 @@
 #include "detail/detail_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "base/amount.h"
 #include "base/file_io.h"
 
 namespace tamrel {
@@ -32,6 +38,157 @@ int linePrefix(std::string_view line) {
   if (a == '0') return b - '0';
   if (a == '1' && b <= '2') return 10 + (b - '0');
   return -1;
+}
+
+// What the writer puts after each record: the whole of a usual line's rest.
+constexpr std::string_view kLineEnding{"\0\0\0\r\n", kLineBytes - kRecordWidth};
+
+// Whether the record at `p`, of a usual line, holds no LF; if so it is copied
+// to `record`. Each byte is looked at once: the record is stored from the
+// registers the look loaded.
+bool takeUsualRecord(const char* p, char* record) {
+  static_assert(kRecordWidth > 32 && kRecordWidth <= 48);
+#ifdef __SSE2__
+  const auto load = [p](std::size_t at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+  };
+  const __m128i lineFeeds = _mm_set1_epi8('\n');
+  const __m128i head = load(0);
+  const __m128i middle = load(16);
+  const __m128i tail = load(kRecordWidth - 16);
+  const __m128i found =
+      _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(head, lineFeeds), _mm_cmpeq_epi8(middle, lineFeeds)),
+                   _mm_cmpeq_epi8(tail, lineFeeds));
+  if (_mm_movemask_epi8(found) != 0) return false;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(record), head);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(record + 16), middle);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(record + kRecordWidth - 16), tail);
+  return true;
+#else
+  if (holdsLineFeed(p, kRecordWidth)) return false;
+  std::memcpy(record, p, kRecordWidth);
+  return true;
+#endif
+}
+
+// Where the reading of the file puts the lines it takes: the store's
+// records, for a load.
+struct StoreLines {
+  TicketStore& store;
+  MonthTickets* month = nullptr;
+
+  void header(std::string_view line) { takeRecord(store.header, line); }
+  void startMonth(int m) { month = &store.month(m); }
+  void ticket(int slot, std::string_view line) { takeRecord(month->slot(slot), line); }
+  bool usualTicket(int slot, const char* p) {
+    return takeUsualRecord(p, month->slot(slot).text.data());
+  }
+  void finish(const std::array<int, 12>& counts) {
+    for (std::size_t m = 0; m < counts.size(); ++m) {
+      store.months[m].count = static_cast<std::int16_t>(counts[m]);
+    }
+  }
+};
+
+// Or only how many there are and how many pay out, the records themselves
+// never kept: the year comparison reads other years' files for that alone.
+struct TallyLines {
+  static constexpr FieldSpan kPayout = fieldSpan(TicketField::Payout);
+  TicketCounts& counts;
+  int hits = 0;
+
+  void header(std::string_view) {}
+  void startMonth(int) {}
+  void ticket(int, std::string_view line) {
+    TicketRecord record;
+    takeRecord(record, line);
+    hits += positiveAmount(record.field(TicketField::Payout));
+  }
+  bool usualTicket(int, const char* p) {
+    if (holdsLineFeed(p, kRecordWidth)) return false;
+    hits += positiveAmount({p + kPayout.column - 1, kPayout.width});
+    return true;
+  }
+  void finish(const std::array<int, 12>& monthCounts) {
+    counts = {};
+    for (const int n : monthCounts) counts.count += n;
+    counts.hits = hits;
+  }
+};
+
+// Whether the line at `p`, with `left` bytes from it to the end, may be a
+// usual one: a record and the writer's ending.
+bool usualEnding(const char* p, std::size_t left) {
+  return left >= kLineBytes &&
+         std::string_view(p + kRecordWidth, kLineEnding.size()) == kLineEnding;
+}
+
+// The one reading of the ticket file: which lines are tickets, of which
+// month and slot, and where the reading stops. The load and the tally both
+// read through it, so they take and refuse the same lines.
+//
+// Lines end where forEachLine ends them. Nearly every line is the usual one
+// of the month before it: after each ticket line the lines that follow are
+// taken in a tight loop for as long as they are, each told from its ending
+// and its first two bytes and taken by `lines` in one look at its record.
+// Any other line goes the general way. (`lines` is taken by value, so that
+// what it counts stays in registers.)
+template <typename Lines>
+LoadReport readTicketLines(std::string_view bytes, bool complete, Lines lines) {
+  // The month being filled and its count are held here, and stored when
+  // another month's line comes: a count kept in memory would make every
+  // line wait for the previous line's write of it.
+  std::array<int, 12> counts{};
+  int current = 0;
+  int count = 0;
+  int fullMonth = 0;  // the month whose 500th line came
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p != end) {
+    const auto left = static_cast<std::size_t>(end - p);
+    const bool usual = usualEnding(p, left);
+    const char* lf = nullptr;
+    if (usual && !holdsLineFeed(p, kRecordWidth)) {
+      lf = p + kLineBytes - 1;
+    } else {
+      lf = static_cast<const char*>(std::memchr(p, '\n', left));
+    }
+    const char* const lineEnd = lf != nullptr ? lf : end;
+    std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
+    p = lf != nullptr ? lf + 1 : end;
+    if (lf != nullptr && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+    const int prefix = linePrefix(line);
+    if (prefix == 0) lines.header(line);
+    if (prefix <= 0) continue;
+    if (prefix != current) {
+      if (current > 0) counts[static_cast<std::size_t>(current - 1)] = count;
+      current = prefix;
+      count = counts[static_cast<std::size_t>(current - 1)];
+      lines.startMonth(current);
+    }
+    if (count >= kMaxMonthTickets) {
+      fullMonth = current;
+      break;
+    }
+    lines.ticket(count, line);
+    ++count;
+
+    const char first = line[0];
+    const char second = line[1];
+    while (count < kMaxMonthTickets && usualEnding(p, static_cast<std::size_t>(end - p)) &&
+           p[0] == first && p[1] == second && lines.usualTicket(count, p)) {
+      ++count;
+      p += kLineBytes;
+    }
+  }
+  if (current > 0) counts[static_cast<std::size_t>(current - 1)] = count;
+  lines.finish(counts);
+  if (fullMonth > 0) {
+    return refusal(LoadCode::Unreadable, LoadFault::TooManyTickets, fullMonth);
+  }
+  if (!complete) return refusal(LoadCode::Unreadable, LoadFault::CutShort);
+  return {};
 }
 
 void emptyMonths(TicketStore& store) {
@@ -85,52 +242,25 @@ LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool comple
 
 LoadReport loadTicketText(TicketStore& store, std::string_view bytes, bool complete) {
   emptyMonths(store);
-  // The month being filled and its count are held here, and stored when
-  // another month's line comes: a count kept in the store would make every
-  // line wait for the previous line's write of it.
-  int current = 0;
-  int count = 0;
-  std::array<char, 2> currentPrefix{};
-  const auto putBack = [&] {
-    if (current > 0) store.month(current).count = static_cast<std::int16_t>(count);
-  };
-  int fullMonth = 0;  // the month whose 500th line came
-  forEachLine(
-      bytes,
-      [&](std::string_view line) {
-        // Nearly every line is of the month before it: two bytes tell.
-        const bool sameMonth = current > 0 && line.size() >= 2 && line[0] == currentPrefix[0] &&
-                               line[1] == currentPrefix[1];
-        const int prefix = sameMonth ? current : linePrefix(line);
-        if (prefix == 0) {
-          takeRecord(store.header, line);
-          return true;
-        }
-        if (prefix < 0) return true;
-        if (prefix != current) {
-          putBack();
-          current = prefix;
-          currentPrefix = twoDigits(current);
-          count = store.month(current).count;
-        }
-        if (count >= kMaxMonthTickets) {
-          fullMonth = current;
-          return false;
-        }
-        takeRecord(store.month(current).slot(count), line);
-        ++count;
-        return true;
-      },
-      kLineBytes);
-  putBack();
+  const LoadReport report = readTicketLines(bytes, complete, StoreLines{store});
   // The end markers once at the end, not after every line: the slot after a
   // line is the next line's, written over anyway.
   for (MonthTickets& month : store.months) month.slot(month.count).markBlank();
-  if (fullMonth > 0) {
-    return refusal(LoadCode::Unreadable, LoadFault::TooManyTickets, fullMonth);
-  }
-  if (!complete) return refusal(LoadCode::Unreadable, LoadFault::CutShort);
-  return {};
+  return report;
+}
+
+LoadReport tallyTicketText(std::string_view bytes, bool complete, TicketCounts& counts) {
+  return readTicketLines(bytes, complete, TallyLines{counts});
+}
+
+LoadReport tallyTicketFile(const std::filesystem::path& path, TicketCounts& counts) {
+  counts = {};
+  ReadFailure why{};
+  const auto file = readWholeFile(path, why);
+  LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
+  if (file) report = tallyTicketText(file->bytes(), file->complete, counts);
+  report.path = path;
+  return report;
 }
 
 std::string ticketFileText(const TicketStore& store) {

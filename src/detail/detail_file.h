@@ -22,6 +22,12 @@ LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path);
 LoadReport loadTicketText(TicketStore& store, std::string_view bytes, bool complete = true);
 LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool complete = true);
 
+// What loadTicketFile would put in the store, counted without keeping it:
+// the same lines are taken, with the same report. (The year comparison reads
+// other years' files for their counts alone.)
+LoadReport tallyTicketFile(const std::filesystem::path& path, TicketCounts& counts);
+LoadReport tallyTicketText(std::string_view bytes, bool complete, TicketCounts& counts);
+
 // The file's bytes: header, then months in calendar order, slot order within
 // a month; each line 47 characters, three NUL bytes, CR LF.
 std::string ticketFileText(const TicketStore& store);

@@ -151,6 +151,13 @@ struct TicketStore {
   const MonthTickets& month(int m) const { return months[static_cast<std::size_t>(m - 1)]; }
 };
 
+// How many live tickets there are, and how many of them are hits (a payout
+// above 0; an amount out of range is none).
+struct TicketCounts {
+  int count = 0;
+  int hits = 0;
+};
+
 // Resets the header (columns 1-41) and empties every month.
 void clearTickets(TicketStore& store);
 
