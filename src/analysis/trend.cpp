@@ -7,27 +7,15 @@ namespace tamrel {
 
 namespace {
 
-// A racing day holds an amount that is not zero; an amount that cannot be
-// read (outside the range) is not zero either: the slot holds something.
-// Takes the slot's amounts as betAmounts reads them, so that each stored
-// amount is read once however many figures need it.
-bool isRacingDay(const std::optional<BetAmounts>& amounts) {
-  if (!amounts) return true;
-  const auto nonZero = [](std::int32_t v) { return v != 0; };
-  return std::any_of(amounts->stake.begin(), amounts->stake.end(), nonZero) ||
-         std::any_of(amounts->payout.begin(), amounts->payout.end(), nonZero);
-}
-
 // Adds a racing day with its sums; empty where a stored amount cannot be
 // read or a sum leaves the range. The fields are set in the vector's own
 // element: GCC builds a whole TrendDay to copy it through the stack, and
 // reading back what it has just written piecewise stalls each day.
-void addDay(std::vector<TrendDay>& days, const std::optional<BetAmounts>& amounts, TrendDate date) {
+void addDay(std::vector<TrendDay>& days, const DaySums& sums, TrendDate date) {
   TrendDay& day = days.emplace_back();
   day.date = date;
-  if (!amounts) return;
-  day.stake = checkedSum(amounts->stake);
-  day.payout = checkedSum(amounts->payout);
+  day.stake = sums.stake;
+  day.payout = sums.payout;
   if (day.stake && day.payout) day.profit = profit(*day.stake, *day.payout);
 }
 
@@ -123,8 +111,8 @@ TrendFigures computeTrend(const YearLedger& ledger, const Period& period) {
   for (int month = 1; month <= 12; ++month) {
     for (int day = 1; day <= kSlotsPerMonth; ++day) {
       if (!period.contains(month, day)) continue;
-      const std::optional<BetAmounts> amounts = betAmounts(daySlot(ledger, month, day));
-      if (isRacingDay(amounts)) addDay(f.days, amounts, {month, day});
+      const DaySums sums = daySums(daySlot(ledger, month, day));
+      if (sums.racing) addDay(f.days, sums, {month, day});
     }
   }
   f.racingDays = static_cast<int>(f.days.size());
@@ -146,7 +134,7 @@ int guessYear(const YearLedger& ledger, int currentYear) {
   std::vector<TrendDate> dates;
   for (int m = 1; m <= 12; ++m) {
     for (int d = 1; d <= kSlotsPerMonth; ++d) {
-      if (isRacingDay(betAmounts(daySlot(ledger, m, d)))) dates.push_back({m, d});
+      if (daySums(daySlot(ledger, m, d)).racing) dates.push_back({m, d});
     }
   }
   int bestYear = currentYear;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 #include <limits>
 
 namespace tamrel {
@@ -88,6 +89,86 @@ std::optional<BetAmounts> betAmounts(const LedgerRecord& r) {
       return std::nullopt;
     }
   }
+  return out;
+}
+
+namespace {
+
+// The digits of a stored amount field as byte values: `head` its first
+// eight, `tail` its last eight (the two overlap).
+struct FieldDigits {
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+};
+
+constexpr std::uint64_t kZeroDigits = 0x3030303030303030u;
+
+// Ten digit sums in byte lanes (each at most 7 x 9) as one number, the first
+// the most significant: pairs, then quadruples, then all eight of `head`,
+// each step in lanes wide enough for the sums.
+std::int64_t digitSumValue(const FieldDigits& sums) {
+  constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
+  constexpr std::uint64_t kEvenPairs = 0x0000FFFF0000FFFFu;
+  const std::uint64_t pairs = (sums.head & kEvenBytes) * 10 + ((sums.head >> 8) & kEvenBytes);
+  const std::uint64_t quads = (pairs & kEvenPairs) * 100 + ((pairs >> 16) & kEvenPairs);
+  const std::uint64_t eight = (quads & 0xFFFFFFFFu) * 10000 + (quads >> 32);
+  const std::uint64_t last = ((sums.tail >> 48) & 0xFF) * 10 + (sums.tail >> 56);
+  return static_cast<std::int64_t>(eight * 100 + last);
+}
+
+std::optional<std::int32_t> inRange(std::int64_t sum) {
+  if (sum > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  return static_cast<std::int32_t>(sum);
+}
+
+// The exact rule: every amount read as parseAmount reads it.
+DaySums daySumsByRule(const LedgerRecord& r) {
+  const std::optional<BetAmounts> amounts = betAmounts(r);
+  DaySums out;
+  if (!amounts) {
+    out.racing = true;
+    return out;
+  }
+  const auto nonZero = [](std::int32_t v) { return v != 0; };
+  out.racing = std::any_of(amounts->stake.begin(), amounts->stake.end(), nonZero) ||
+               std::any_of(amounts->payout.begin(), amounts->payout.end(), nonZero);
+  out.stake = sumOf(amounts->stake);
+  out.payout = sumOf(amounts->payout);
+  return out;
+}
+
+}  // namespace
+
+DaySums daySums(const LedgerRecord& r) {
+  // Nearly every field is ten digits from 0 or 1 on: each then lies within
+  // the range and is not negative, so a sum leaves the range exactly when
+  // the whole does. Such fields are summed digit by digit, eight lanes at a
+  // time, and only the two sums turned into numbers; any other text takes
+  // the exact rule.
+  FieldDigits stake;
+  FieldDigits payout;
+  std::uint64_t invalid = 0;
+  const auto add = [&](FieldDigits& sums, int field) {
+    const char* text = r.text.data() + fieldOffset(field);
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::memcpy(&head, text, sizeof head);
+    std::memcpy(&tail, text + kAmountWidth - sizeof tail, sizeof tail);
+    invalid |= amount_detail::nonDigits(head) | amount_detail::nonDigits(tail) |
+               static_cast<std::uint64_t>(text[0] > '1');
+    sums.head += head - kZeroDigits;
+    sums.tail += tail - kZeroDigits;
+  };
+#pragma GCC unroll 7
+  for (const BetTypeInfo& bt : kBetTypes) {
+    add(stake, fileField(Quantity::Stake, bt.type));
+    add(payout, fileField(Quantity::Payout, bt.type));
+  }
+  if (invalid != 0) return daySumsByRule(r);
+  DaySums out;
+  out.racing = (stake.head | stake.tail | payout.head | payout.tail) != 0;
+  out.stake = inRange(digitSumValue(stake));
+  out.payout = inRange(digitSumValue(payout));
   return out;
 }
 

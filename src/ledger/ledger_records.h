@@ -81,6 +81,20 @@ bool setAmount(LedgerRecord& r, Quantity q, BetType t, std::int32_t value);
 // them is outside the 32-bit range (possible only in an edited file).
 std::optional<BetAmounts> betAmounts(const LedgerRecord& r);
 
+// What the year's figures take of a day slot: the sums of its seven stakes
+// and of its seven payouts, each empty when a stored amount cannot be read
+// or the sum leaves the range, and whether it is a racing day (an amount not
+// zero, or one that cannot be read).
+struct DaySums {
+  bool racing = false;
+  std::optional<std::int32_t> stake;
+  std::optional<std::int32_t> payout;
+};
+
+// The same as summing betAmounts, faster: the trend and the year comparison
+// read every day slot of the year through here.
+DaySums daySums(const LedgerRecord& r);
+
 inline constexpr int kSlotsPerMonth = 31;
 inline constexpr int kSlotsPerHalf = 186;
 

@@ -35,6 +35,12 @@ std::int32_t readField(const LedgerRecord& r, int k) {
   return *v;
 }
 
+// Writes a field's text as a file could hold it, whatever it is.
+void putText(LedgerRecord& r, Quantity q, BetType t, std::string_view text) {
+  const auto at = static_cast<std::size_t>(r.fieldText(fileField(q, t)).data() - r.text.data());
+  std::copy(text.begin(), text.end(), r.text.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 YearLedger freshLedger() {
   YearLedger l;
   resetLedger(l);
@@ -71,6 +77,8 @@ class TestLedgerRecords : public QObject {
   void postNegativeAmounts();
   void postOverflowChangesNothing_data();
   void postOverflowChangesNothing();
+  void daySumsReadEveryForm_data();
+  void daySumsReadEveryForm();
 };
 
 void TestLedgerRecords::fileFieldOrder() {
@@ -350,6 +358,53 @@ void TestLedgerRecords::postOverflowChangesNothing() {
   for (const auto& r : l.secondHalf) after += r.view();
   QCOMPARE(after, before);
   QCOMPARE(baseline, baselineBefore);
+}
+
+// A day slot's sums, whatever its fields hold: -1 for an empty sum.
+void TestLedgerRecords::daySumsReadEveryForm_data() {
+  QTest::addColumn<QString>("firstStake");   // 単勝's
+  QTest::addColumn<QString>("otherStakes");  // each of the six others
+  QTest::addColumn<QString>("payouts");      // each of the seven
+  QTest::addColumn<bool>("racing");
+  QTest::addColumn<qint64>("stake");
+  QTest::addColumn<qint64>("payout");
+  const QString zero = "0000000000";
+  QTest::newRow("all zero") << zero << zero << zero << false << 0ll << 0ll;
+  QTest::newRow("one stake") << "0000000100" << zero << zero << true << 100ll << 0ll;
+  QTest::newRow("payouts only") << zero << zero << "0000000001" << true << 0ll << 7ll;
+  QTest::newRow("digits carry") << "0000000099"
+                                << "0000000099"
+                                << "0123456789" << true << 693ll << 864197523ll;
+  QTest::newRow("exactly the largest") << "1999999993"
+                                       << "0024580609" << zero << true << 2147483647ll << 0ll;
+  QTest::newRow("one over the largest") << "1999999994"
+                                        << "0024580609" << zero << true << -1ll << 0ll;
+  QTest::newRow("seven large stakes") << "0999999999"
+                                      << "0999999999"
+                                      << "0000000009" << true << -1ll << 63ll;
+  QTest::newRow("field from 2 on") << "2147483647" << zero << zero << true << 2147483647ll << 0ll;
+  QTest::newRow("field out of range")
+      << "2147483648" << zero << "0000000005" << true << -1ll << -1ll;
+  QTest::newRow("blank field") << "          " << zero << zero << false << 0ll << 0ll;
+  QTest::newRow("negative field") << "-000000500"
+                                  << "0000001000" << zero << true << 5500ll << 0ll;
+  QTest::newRow("spaced digits") << "  1 000   " << zero << zero << true << 1000ll << 0ll;
+}
+
+void TestLedgerRecords::daySumsReadEveryForm() {
+  QFETCH(QString, firstStake);
+  QFETCH(QString, otherStakes);
+  QFETCH(QString, payouts);
+  LedgerRecord r;
+  for (const BetTypeInfo& bt : kBetTypes) {
+    const QString stake = bt.type == BetType::Tan ? firstStake : otherStakes;
+    putText(r, Quantity::Stake, bt.type, stake.toStdString());
+    putText(r, Quantity::Payout, bt.type, payouts.toStdString());
+  }
+  const DaySums sums = daySums(r);
+  QTEST(sums.racing, "racing");
+  QTEST(qint64{sums.stake.value_or(-1)}, "stake");
+  QTEST(qint64{sums.payout.value_or(-1)}, "payout");
 }
 
 QTEST_APPLESS_MAIN(TestLedgerRecords)
