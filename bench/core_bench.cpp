@@ -240,12 +240,13 @@ void BM_SummariseYear(benchmark::State& state) {
 BENCHMARK(BM_SummariseYear)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadTwentyYears(benchmark::State& state) {
-  const auto data = std::make_unique<YearData>();
+  const auto ledger = std::make_unique<YearLedger>();
+  const auto tickets = std::make_unique<TicketStore>();
   for (auto _ : state) {
     for (int i = 0; i < kYearFolders; ++i) {
       const fs::path folder = yearsDir() / std::to_string(2000 + i);
-      if (loadLedger(data->ledger, folder / "tosidata.dat") != LoadCode::Ok ||
-          loadTickets(data->tickets, folder / "info.dat") != LoadCode::Ok) {
+      if (loadLedger(*ledger, folder / "tosidata.dat") != LoadCode::Ok ||
+          loadTickets(*tickets, folder / "info.dat") != LoadCode::Ok) {
         state.SkipWithError("load failed");
       }
     }

@@ -28,9 +28,10 @@ std::optional<std::int32_t> addChecked(std::optional<std::int32_t> a,
 
 }  // namespace
 
-YearFigures summariseYear(const YearLedger& ledger, const TicketStore& tickets) {
+namespace {
+
+YearFigures yearFigures(const YearLedger& ledger, const TicketCounts& all) {
   const TrendFigures trend = computeTrend(ledger);
-  const TicketCounts all = countTickets(tickets);
   YearFigures figures;
   figures.racingDays = trend.racingDays;
   figures.stake = trend.stake;
@@ -43,16 +44,23 @@ YearFigures summariseYear(const YearLedger& ledger, const TicketStore& tickets) 
   return figures;
 }
 
+}  // namespace
+
+YearFigures summariseYear(const YearLedger& ledger, const TicketStore& tickets) {
+  return yearFigures(ledger, countTickets(tickets));
+}
+
 YearSummary summariseFolder(const fs::path& folder, YearData& scratch) {
   YearSummary year;
   year.folder = folder;
   year.name = folder.filename().string();
   const LoadReport ledger = loadLedgerFile(scratch.ledger, folder / kLedgerFileName);
-  const LoadReport tickets = loadTicketFile(scratch.tickets, folder / kTicketFileName);
+  TicketCounts counts;
+  const LoadReport tickets = tallyTicketFile(folder / kTicketFileName, counts);
   for (const LoadReport& report : {ledger, tickets}) {
     if (!report.ok()) year.refused.push_back(report);
   }
-  if (year.refused.empty()) year.figures = summariseYear(scratch.ledger, scratch.tickets);
+  if (year.refused.empty()) year.figures = yearFigures(scratch.ledger, counts);
   return year;
 }
 

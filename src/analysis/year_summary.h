@@ -47,14 +47,16 @@ struct YearSummary {
 // The year's figures from data in memory.
 YearFigures summariseYear(const YearLedger& ledger, const TicketStore& tickets);
 
-// The stores one folder is read into; large, so made once and reused.
+// What one folder is read into; large, so made once and reused. The tickets
+// are only counted as they are read (tallyTicketFile): the figures need
+// nothing else of them.
 struct YearData {
   YearLedger ledger;
-  TicketStore tickets;
 };
 
-// One folder read only: both files through the loaders into `scratch`, then
-// its figures; a folder whose files do not load gets the reports instead.
+// One folder read only: both files through the loaders (the ledger into
+// `scratch`), then its figures; a folder whose files do not load gets the
+// reports instead.
 YearSummary summariseFolder(const std::filesystem::path& folder, YearData& scratch);
 
 // The direct subfolders of `parent` holding an entry named "tosidata.dat" and
