@@ -265,20 +265,29 @@ class TimeKeeper : public benchmark::ConsoleReporter {
   };
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        times_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+      if (run.error_occurred) continue;
+      const Times t{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+      if (run.run_type == Run::RT_Iteration) times_[run.run_name.str()] = t;
+      // With --benchmark_repetitions the median stands for the benchmark: on
+      // a shared machine one repetition can be slowed by a neighbour.
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        medians_[run.run_name.str()] = t;
       }
     }
     ConsoleReporter::ReportRuns(runs);
   }
   // Times of `name` in its own unit; negative if it did not run.
   Times times(const std::string& name) const {
-    const auto it = times_.find(name);
-    return it == times_.end() ? Times{} : it->second;
+    for (const auto* kept : {&medians_, &times_}) {
+      const auto it = kept->find(name);
+      if (it != kept->end()) return it->second;
+    }
+    return {};
   }
 
  private:
   std::map<std::string, Times> times_;
+  std::map<std::string, Times> medians_;
 };
 
 void printRatio(const TimeKeeper& keeper, const char* what, const char* name,

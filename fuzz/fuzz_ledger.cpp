@@ -1,7 +1,9 @@
 // Any bytes as "tosidata.dat". Whatever loads with code 0 saves to bytes that
 // load again with code 0, to the same records (the saved text holds every
 // column of every record) and so to the same bytes. The day sums read
-// every slot as summing its amounts one by one would.
+// every slot as summing its amounts one by one would, and reading only the
+// days' sums gives the load's report and, after a load that is ok, the sums
+// of every slot in date order.
 
 #include <algorithm>
 #include <cstddef>
@@ -32,6 +34,19 @@ void sameSumsAsOneByOne(const LedgerRecord& r) {
   FUZZ_REQUIRE(sums.payout == checkedSum(amounts->payout));
 }
 
+void sameDaysAsTheLoad(std::string_view bytes, const YearLedger& ledger, LoadCode code) {
+  auto days = std::make_unique<YearDaySums>();
+  FUZZ_REQUIRE(readLedgerDayText(bytes, true, *days).code == code);
+  if (code != LoadCode::Ok) return;
+  for (int m = 1; m <= 12; ++m) {
+    for (int d = 1; d <= kSlotsPerMonth; ++d) {
+      const DaySums& read = (*days)[static_cast<std::size_t>((m - 1) * kSlotsPerMonth + d - 1)];
+      const DaySums loaded = daySums(daySlot(ledger, m, d));
+      FUZZ_REQUIRE(read == loaded);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)betAmounts(ledger->month(m));
     for (int d = 1; d <= kSlotsPerMonth; ++d) sameSumsAsOneByOne(daySlot(*ledger, m, d));
   }
+  sameDaysAsTheLoad(bytes, *ledger, code);
   if (code != LoadCode::Ok) return 0;
 
   const auto saved = ledgerSaveText(*ledger);

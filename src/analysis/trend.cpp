@@ -19,17 +19,6 @@ void addDay(std::vector<TrendDay>& days, const DaySums& sums, TrendDate date) {
   if (day.stake && day.payout) day.profit = profit(*day.stake, *day.payout);
 }
 
-std::optional<std::int32_t> checkedTotal(const std::vector<TrendDay>& days,
-                                         std::optional<std::int32_t> TrendDay::*field) {
-  std::int32_t sum = 0;
-  for (const TrendDay& d : days) {
-    const std::optional<std::int32_t> next = d.*field ? checkedAdd(sum, *(d.*field)) : std::nullopt;
-    if (!next) return std::nullopt;
-    sum = *next;
-  }
-  return sum;
-}
-
 // Day counts, runs and extremes, all of which need every day's profit. The
 // extremes are kept as the days themselves, not as optionals rebuilt at
 // every new high or low (see addDay).
@@ -58,85 +47,77 @@ void dayProfitFigures(TrendFigures& f) {
   if (worst != nullptr) f.worstDay = ExtremeDay{worst->date, *worst->profit};
 }
 
-// Fills each day's running profit; false when one could not be computed
-// (from that day on none has one).
-bool cumulate(std::vector<TrendDay>& days) {
-  std::int32_t running = 0;
-  for (TrendDay& d : days) {
-    const std::optional<std::int32_t> next =
-        d.profit ? checkedAdd(running, *d.profit) : std::nullopt;
-    if (!next) return false;
-    running = *next;
-    d.cumulative = running;
+// Calls `visit(date, sums)` for each racing day within the period, in date
+// order: a day slot whose amounts are not all zero (or cannot be read).
+// `sumsOf(month, day)` gives a slot's sums.
+template <typename SumsOf, typename Visit>
+void forEachRacingDay(const Period& period, SumsOf&& sumsOf, Visit&& visit) {
+  for (int month = 1; month <= 12; ++month) {
+    for (int day = 1; day <= kSlotsPerMonth; ++day) {
+      if (!period.contains(month, day)) continue;
+      const DaySums sums = sumsOf(month, day);
+      if (sums.racing) visit(TrendDate{month, day}, sums);
+    }
   }
-  return true;
 }
 
-// Needs every running profit; empty when a fall leaves the range.
-std::optional<Drawdown> maxDrawdown(const std::vector<TrendDay>& days) {
-  std::int32_t high = 0;
-  std::int32_t deepest = 0;
-  const TrendDay* highDay = nullptr;  // none: the start
-  const TrendDay* peak = nullptr;
-  const TrendDay* trough = nullptr;
-  for (const TrendDay& d : days) {
-    const std::int32_t value = *d.cumulative;
-    if (value >= high) {
-      high = value;
-      highDay = &d;
-      continue;
-    }
-    const std::optional<std::int32_t> fall = checkedSub(high, value);
-    if (!fall) return std::nullopt;
-    if (*fall > deepest) {
-      deepest = *fall;
-      peak = highDay;
-      trough = &d;
-    }
-  }
-  Drawdown out;
-  out.amount = deepest;
-  if (trough != nullptr) {
-    if (peak != nullptr) out.peak = peak->date;
-    out.trough = trough->date;
-  }
-  return out;
+// The sums of a ledger's day slots, read from its records.
+auto ledgerSums(const YearLedger& ledger) {
+  return [&ledger](int month, int day) { return daySums(daySlot(ledger, month, day)); };
 }
 
 }  // namespace
 
+std::optional<Drawdown> TrendTotals::maxDrawdown() const {
+  if (fallUnknown_) return std::nullopt;
+  return deepest_;
+}
+
 TrendFigures computeTrend(const YearLedger& ledger, const Period& period) {
   TrendFigures f;
   f.days.reserve(12 * kSlotsPerMonth);
-  for (int month = 1; month <= 12; ++month) {
-    for (int day = 1; day <= kSlotsPerMonth; ++day) {
-      if (!period.contains(month, day)) continue;
-      const DaySums sums = daySums(daySlot(ledger, month, day));
-      if (sums.racing) addDay(f.days, sums, {month, day});
-    }
-  }
-  f.racingDays = static_cast<int>(f.days.size());
-  f.stake = checkedTotal(f.days, &TrendDay::stake);
-  f.payout = checkedTotal(f.days, &TrendDay::payout);
+  TrendTotals totals;
+  forEachRacingDay(period, ledgerSums(ledger), [&](TrendDate date, const DaySums& sums) {
+    addDay(f.days, sums, date);
+    totals.add(date, sums);
+    f.days.back().cumulative = totals.running();
+  });
+  f.racingDays = totals.racingDays();
+  f.stake = totals.stake();
+  f.payout = totals.payout();
   if (f.stake && f.payout) {
     f.profit = profit(*f.stake, *f.payout);
     f.rate = recoveryRate(*f.stake, *f.payout);
   }
   dayProfitFigures(f);
-  if (cumulate(f.days)) f.maxDrawdown = maxDrawdown(f.days);
+  f.maxDrawdown = totals.maxDrawdown();
   f.overflow = !f.profit || !f.maxDrawdown || !f.winningDays;
   return f;
+}
+
+TrendTotals trendTotals(const YearLedger& ledger, const Period& period) {
+  TrendTotals totals;
+  forEachRacingDay(period, ledgerSums(ledger),
+                   [&](TrendDate date, const DaySums& sums) { totals.add(date, sums); });
+  return totals;
+}
+
+TrendTotals trendTotals(const YearDaySums& days) {
+  TrendTotals totals;
+  const auto sumsOf = [&days](int month, int day) -> const DaySums& {
+    return days[static_cast<std::size_t>((month - 1) * kSlotsPerMonth + day - 1)];
+  };
+  forEachRacingDay(Period{}, sumsOf,
+                   [&](TrendDate date, const DaySums& sums) { totals.add(date, sums); });
+  return totals;
 }
 
 int guessYear(const YearLedger& ledger, int currentYear) {
   using namespace std::chrono;
   // Only the dates count: no sums are needed.
   std::vector<TrendDate> dates;
-  for (int m = 1; m <= 12; ++m) {
-    for (int d = 1; d <= kSlotsPerMonth; ++d) {
-      if (daySums(daySlot(ledger, m, d)).racing) dates.push_back({m, d});
-    }
-  }
+  forEachRacingDay(Period{}, ledgerSums(ledger),
+                   [&](TrendDate date, const DaySums&) { dates.push_back(date); });
   int bestYear = currentYear;
   int bestCount = -1;
   for (int y = currentYear - 29; y <= currentYear; ++y) {

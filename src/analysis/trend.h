@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "analysis/period.h"
+#include "ledger/ledger_file.h"
 #include "ledger/ledger_records.h"
 
 namespace tamrel {
@@ -77,9 +78,86 @@ struct TrendFigures {
   bool overflow = false;
 };
 
+// The year's sums, running profit and deepest fall, taken day by day in date
+// order: the part of the figures that needs no list of the days. Both
+// computeTrend and the year comparison count through it.
+class TrendTotals {
+ public:
+  // Adds a racing day.
+  void add(TrendDate date, const DaySums& day);
+
+  int racingDays() const { return racingDays_; }
+  std::optional<std::int32_t> stake() const { return stake_.value(); }
+  std::optional<std::int32_t> payout() const { return payout_.value(); }
+  // After the last day added; empty from the first day it cannot be computed.
+  std::optional<std::int32_t> running() const { return running_.value(); }
+  // Empty when a running profit or a fall could not be computed.
+  std::optional<Drawdown> maxDrawdown() const;
+
+ private:
+  // A sum that stays unknown from the first addend it cannot take. (Kept as
+  // a number and a flag: a year's days are added one by one, and an optional
+  // rebuilt for each costs more than the addition.)
+  struct Sum {
+    std::int32_t total = 0;
+    bool known = true;
+    void add(std::optional<std::int32_t> v);
+    std::optional<std::int32_t> value() const {
+      return known ? std::optional<std::int32_t>(total) : std::nullopt;
+    }
+  };
+  int racingDays_ = 0;
+  Sum stake_;
+  Sum payout_;
+  Sum running_;
+  bool fallUnknown_ = false;
+  std::int32_t high_ = 0;
+  std::optional<TrendDate> highDay_;  // none: the start
+  Drawdown deepest_;
+};
+
+// Inline: a year's days are added one by one.
+inline void TrendTotals::Sum::add(std::optional<std::int32_t> v) {
+  const std::optional<std::int32_t> next = known && v ? checkedAdd(total, *v) : std::nullopt;
+  known = next.has_value();
+  if (known) total = *next;
+}
+
+inline void TrendTotals::add(TrendDate date, const DaySums& day) {
+  ++racingDays_;
+  stake_.add(day.stake);
+  payout_.add(day.payout);
+  running_.add(day.stake && day.payout ? profit(*day.stake, *day.payout) : std::nullopt);
+  if (!running_.known) {
+    fallUnknown_ = true;
+    return;
+  }
+  // A new high (or the same again) is the peak of any later fall; the
+  // earliest day of the largest fall is its trough.
+  const std::int32_t running = running_.total;
+  if (running >= high_) {
+    high_ = running;
+    highDay_ = date;
+    return;
+  }
+  const std::optional<std::int32_t> fall = checkedSub(high_, running);
+  if (!fall) {
+    fallUnknown_ = true;
+  } else if (*fall > deepest_.amount) {
+    deepest_.amount = *fall;
+    deepest_.peak = highDay_;
+    deepest_.trough = date;
+  }
+}
+
 // The figures of the racing days within `period` (the whole year by default;
 // a period that ends before it starts holds no day).
 TrendFigures computeTrend(const YearLedger& ledger, const Period& period = {});
+
+// Only the totals of those days.
+TrendTotals trendTotals(const YearLedger& ledger, const Period& period = {});
+// The same over the whole year, from the day sums read from a ledger file.
+TrendTotals trendTotals(const YearDaySums& days);
 
 // The year whose calendar the racing days most likely belong to: among the 30
 // years up to and including `currentYear`, the one in which most racing days

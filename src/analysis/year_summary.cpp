@@ -26,56 +26,74 @@ std::optional<std::int32_t> addChecked(std::optional<std::int32_t> a,
   return checkedAdd(*a, *b);
 }
 
-}  // namespace
-
-namespace {
-
-YearFigures yearFigures(const YearLedger& ledger, const TicketCounts& all) {
-  const TrendFigures trend = computeTrend(ledger);
+YearFigures yearFigures(const TrendTotals& trend, const TicketCounts& all) {
   YearFigures figures;
-  figures.racingDays = trend.racingDays;
-  figures.stake = trend.stake;
-  figures.payout = trend.payout;
-  figures.profit = trend.profit;
-  figures.rate = trend.rate;
+  figures.racingDays = trend.racingDays();
+  figures.stake = trend.stake();
+  figures.payout = trend.payout();
+  if (figures.stake && figures.payout) {
+    figures.profit = profit(*figures.stake, *figures.payout);
+    figures.rate = recoveryRate(*figures.stake, *figures.payout);
+  }
   figures.tickets = all.count;
   figures.hits = all.hits;
-  if (trend.maxDrawdown) figures.maxDrawdown = trend.maxDrawdown->amount;
+  if (const auto drawdown = trend.maxDrawdown()) figures.maxDrawdown = drawdown->amount;
   return figures;
 }
 
 }  // namespace
 
 YearFigures summariseYear(const YearLedger& ledger, const TicketStore& tickets) {
-  return yearFigures(ledger, countTickets(tickets));
+  return yearFigures(trendTotals(ledger), countTickets(tickets));
 }
 
-YearSummary summariseFolder(const fs::path& folder, YearData& scratch) {
+YearSummary summariseFolder(const fs::path& folder) {
   YearSummary year;
   year.folder = folder;
   year.name = folder.filename().string();
-  const LoadReport ledger = loadLedgerFile(scratch.ledger, folder / kLedgerFileName);
+  YearDaySums days;
+  LoadReport ledger = readLedgerDays(folder / kLedgerFileName, days);
   TicketCounts counts;
-  const LoadReport tickets = tallyTicketFile(folder / kTicketFileName, counts);
-  for (const LoadReport& report : {ledger, tickets}) {
-    if (!report.ok()) year.refused.push_back(report);
+  LoadReport tickets = tallyTicketFile(folder / kTicketFileName, counts);
+  // Moved, not copied: a path costs allocations, and a folder's files are
+  // read in about as long as a few of them take.
+  for (LoadReport* report : {&ledger, &tickets}) {
+    if (!report->ok()) year.refused.push_back(std::move(*report));
   }
-  if (year.refused.empty()) year.figures = yearFigures(scratch.ledger, counts);
+  if (year.refused.empty()) year.figures = yearFigures(trendTotals(days), counts);
   return year;
 }
 
-std::vector<fs::path> yearFolders(const fs::path& parent) {
+namespace {
+
+// The direct subfolders of `parent`, in name order.
+std::vector<fs::path> subfolders(const fs::path& parent) {
   std::vector<fs::path> folders;
   std::error_code ec;
   for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
-    if (!it->is_directory(typeError)) continue;
-    const fs::path& folder = it->path();
-    if (present(folder / kLedgerFileName) && present(folder / kTicketFileName)) {
-      folders.push_back(folder);
-    }
+    if (it->is_directory(typeError)) folders.push_back(it->path());
   }
   std::sort(folders.begin(), folders.end());
+  return folders;
+}
+
+// Whether a folder that was read holds both entries: a file that loaded, or
+// was refused for anything but being missing, is there; only a missing one
+// needs a look (a link to nothing is an entry all the same).
+bool holdsBoth(const YearSummary& year) {
+  return std::none_of(year.refused.begin(), year.refused.end(), [](const LoadReport& report) {
+    return report.fault == LoadFault::Missing && !present(report.path);
+  });
+}
+
+}  // namespace
+
+std::vector<fs::path> yearFolders(const fs::path& parent) {
+  std::vector<fs::path> folders = subfolders(parent);
+  std::erase_if(folders, [](const fs::path& folder) {
+    return !present(folder / kLedgerFileName) || !present(folder / kTicketFileName);
+  });
   return folders;
 }
 
@@ -87,9 +105,12 @@ bool sameFolder(const fs::path& a, const fs::path& b) {
 
 std::vector<YearSummary> summariseYears(const fs::path& parent) {
   std::vector<YearSummary> years;
-  const auto scratch = std::make_unique<YearData>();
-  for (const fs::path& folder : yearFolders(parent)) {
-    years.push_back(summariseFolder(folder, *scratch));
+  // Each subfolder is read as it stands, and those that turn out not to hold
+  // both files are dropped: the same folders as yearFolders lists, without a
+  // look at each file before it is read.
+  for (const fs::path& folder : subfolders(parent)) {
+    YearSummary year = summariseFolder(folder);
+    if (holdsBoth(year)) years.push_back(std::move(year));
   }
   return years;
 }

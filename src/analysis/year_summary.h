@@ -47,17 +47,11 @@ struct YearSummary {
 // The year's figures from data in memory.
 YearFigures summariseYear(const YearLedger& ledger, const TicketStore& tickets);
 
-// What one folder is read into; large, so made once and reused. The tickets
-// are only counted as they are read (tallyTicketFile): the figures need
-// nothing else of them.
-struct YearData {
-  YearLedger ledger;
-};
-
-// One folder read only: both files through the loaders (the ledger into
-// `scratch`), then its figures; a folder whose files do not load gets the
-// reports instead.
-YearSummary summariseFolder(const std::filesystem::path& folder, YearData& scratch);
+// One folder read only, through the loaders' own reading of both files, its
+// figures taken as the lines are read (readLedgerDays, tallyTicketFile):
+// nothing of it is kept but the figures. A folder whose files do not load
+// gets the reports instead.
+YearSummary summariseFolder(const std::filesystem::path& folder);
 
 // The direct subfolders of `parent` holding an entry named "tosidata.dat" and
 // one named "info.dat" (whatever they are: a FIFO is listed, and refused when

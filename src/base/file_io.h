@@ -82,33 +82,39 @@ inline bool holdsLineFeed(const char* p, std::size_t n) {
   return found != 0;
 }
 
-// Calls `onLine` for each line of `text` until it returns false. A line ends
-// at LF, and a CR just before the LF is dropped, so files edited on other
-// systems read the same.
+// The line that starts at `p` (before `end`), with `p` moved past it. A line
+// ends at LF, and a CR just before the LF is dropped, so files edited on
+// other systems read the same.
 //
 // `usualLineBytes` is the length, LF included, that nearly every line of the
 // file has (0 for none): such a line is taken in one look at its bytes
 // instead of a search for its end, which would make the line's end wait on
 // the previous one's. Any other line is found by the search; the lines are
 // the same either way.
+inline std::string_view nextLine(const char*& p, const char* end, std::size_t usualLineBytes = 0) {
+  const auto left = static_cast<std::size_t>(end - p);
+  const char* lf = nullptr;
+  if (usualLineBytes != 0 && left >= usualLineBytes && p[usualLineBytes - 1] == '\n' &&
+      !holdsLineFeed(p, usualLineBytes - 1)) {
+    lf = p + usualLineBytes - 1;
+  } else {
+    lf = static_cast<const char*>(std::memchr(p, '\n', left));
+  }
+  const char* const lineEnd = lf != nullptr ? lf : end;
+  std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
+  p = lf != nullptr ? lf + 1 : end;
+  if (lf != nullptr && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+// Calls `onLine` for each line of `text`, as nextLine takes them, until it
+// returns false.
 template <typename OnLine>
 void forEachLine(std::string_view text, OnLine&& onLine, std::size_t usualLineBytes = 0) {
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p != end) {
-    const auto left = static_cast<std::size_t>(end - p);
-    const char* lf = nullptr;
-    if (usualLineBytes != 0 && left >= usualLineBytes && p[usualLineBytes - 1] == '\n' &&
-        !holdsLineFeed(p, usualLineBytes - 1)) {
-      lf = p + usualLineBytes - 1;
-    } else {
-      lf = static_cast<const char*>(std::memchr(p, '\n', left));
-    }
-    const char* const lineEnd = lf != nullptr ? lf : end;
-    std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
-    p = lf != nullptr ? lf + 1 : end;
-    if (lf != nullptr && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!onLine(line)) return;
+    if (!onLine(nextLine(p, end, usualLineBytes))) return;
   }
 }
 

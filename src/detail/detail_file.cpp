@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -74,16 +75,17 @@ bool takeUsualRecord(const char* p, char* record) {
 // Where the reading of the file puts the lines it takes: the store's
 // records, for a load.
 struct StoreLines {
+  struct Gathered {};
   TicketStore& store;
   MonthTickets* month = nullptr;
 
   void header(std::string_view line) { takeRecord(store.header, line); }
   void startMonth(int m) { month = &store.month(m); }
-  void ticket(int slot, std::string_view line) { takeRecord(month->slot(slot), line); }
-  bool usualTicket(int slot, const char* p) {
+  void ticket(int slot, std::string_view line, Gathered&) { takeRecord(month->slot(slot), line); }
+  bool usualTicket(int slot, const char* p, Gathered&) {
     return takeUsualRecord(p, month->slot(slot).text.data());
   }
-  void finish(const std::array<int, 12>& counts) {
+  void finish(const std::array<int, 12>& counts, const Gathered&) {
     for (std::size_t m = 0; m < counts.size(); ++m) {
       store.months[m].count = static_cast<std::int16_t>(counts[m]);
     }
@@ -94,25 +96,53 @@ struct StoreLines {
 // never kept: the year comparison reads other years' files for that alone.
 struct TallyLines {
   static constexpr FieldSpan kPayout = fieldSpan(TicketField::Payout);
+  // What the reading gathers, held by it (in registers) for the whole file.
+  struct Gathered {
+    int hits = 0;
+    int strange = 0;  // nonzero once a usual line's payout was not in the stored form
+  };
   TicketCounts& counts;
-  int hits = 0;
+  // Whether a payout of a usual line may not be in the stored form (ten
+  // digits from 0 or 1 on), which the quick test below takes as read: the
+  // caller then counts again by the exact rule.
+  bool& unsure;
+  bool exact = false;  // every payout by the exact rule
 
   void header(std::string_view) {}
   void startMonth(int) {}
-  void ticket(int, std::string_view line) {
+  void ticket(int, std::string_view line, Gathered& gathered) {
     TicketRecord record;
     takeRecord(record, line);
-    hits += positiveAmount(record.field(TicketField::Payout));
+    gathered.hits += positiveAmount(record.field(TicketField::Payout));
   }
-  bool usualTicket(int, const char* p) {
+  bool usualTicket(int, const char* p, Gathered& gathered) {
     if (holdsLineFeed(p, kRecordWidth)) return false;
-    hits += positiveAmount({p + kPayout.column - 1, kPayout.width});
+    const char* payout = p + kPayout.column - 1;
+#ifdef __SSE2__
+    if (!exact) {
+      // A stored payout pays out unless its ten digits are all 0. Whether
+      // each was one is gathered without a branch and looked at once for the
+      // whole file: a test per ticket would cost more than the rest of its
+      // reading. (The first digit 0 or 1, the other nine digits; the five
+      // characters after the field may be anything.)
+      const __m128i limits = _mm_setr_epi8(1, 9, 9, 9, 9, 9, 9, 9, 9, 9, -1, -1, -1, -1, -1, -1);
+      const __m128i digits = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(payout)),
+                                          _mm_set1_epi8('0'));
+      const __m128i capped = _mm_max_epu8(digits, limits);
+      gathered.strange |= _mm_movemask_epi8(_mm_cmpeq_epi8(capped, limits)) ^ 0xFFFF;
+      const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(digits, _mm_setzero_si128()));
+      gathered.hits += (zeros & 0x3FF) != 0x3FF;
+      return true;
+    }
+#endif
+    gathered.hits += positiveAmount({payout, kPayout.width});
     return true;
   }
-  void finish(const std::array<int, 12>& monthCounts) {
+  void finish(const std::array<int, 12>& monthCounts, const Gathered& gathered) {
     counts = {};
     for (const int n : monthCounts) counts.count += n;
-    counts.hits = hits;
+    counts.hits = gathered.hits;
+    unsure = gathered.strange != 0;
   }
 };
 
@@ -127,12 +157,12 @@ bool usualEnding(const char* p, std::size_t left) {
 // month and slot, and where the reading stops. The load and the tally both
 // read through it, so they take and refuse the same lines.
 //
-// Lines end where forEachLine ends them. Nearly every line is the usual one
+// Lines are as nextLine takes them. Nearly every line is the usual one
 // of the month before it: after each ticket line the lines that follow are
 // taken in a tight loop for as long as they are, each told from its ending
 // and its first two bytes and taken by `lines` in one look at its record.
-// Any other line goes the general way. (`lines` is taken by value, so that
-// what it counts stays in registers.)
+// Any other line goes the general way. (What `lines` gathers is held here,
+// so that it stays in registers.)
 template <typename Lines>
 LoadReport readTicketLines(std::string_view bytes, bool complete, Lines lines) {
   // The month being filled and its count are held here, and stored when
@@ -142,22 +172,11 @@ LoadReport readTicketLines(std::string_view bytes, bool complete, Lines lines) {
   int current = 0;
   int count = 0;
   int fullMonth = 0;  // the month whose 500th line came
+  typename Lines::Gathered gathered;
   const char* p = bytes.data();
   const char* const end = p + bytes.size();
   while (p != end) {
-    const auto left = static_cast<std::size_t>(end - p);
-    const bool usual = usualEnding(p, left);
-    const char* lf = nullptr;
-    if (usual && !holdsLineFeed(p, kRecordWidth)) {
-      lf = p + kLineBytes - 1;
-    } else {
-      lf = static_cast<const char*>(std::memchr(p, '\n', left));
-    }
-    const char* const lineEnd = lf != nullptr ? lf : end;
-    std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
-    p = lf != nullptr ? lf + 1 : end;
-    if (lf != nullptr && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-
+    const std::string_view line = nextLine(p, end, kLineBytes);
     const int prefix = linePrefix(line);
     if (prefix == 0) lines.header(line);
     if (prefix <= 0) continue;
@@ -171,19 +190,19 @@ LoadReport readTicketLines(std::string_view bytes, bool complete, Lines lines) {
       fullMonth = current;
       break;
     }
-    lines.ticket(count, line);
+    lines.ticket(count, line, gathered);
     ++count;
 
     const char first = line[0];
     const char second = line[1];
     while (count < kMaxMonthTickets && usualEnding(p, static_cast<std::size_t>(end - p)) &&
-           p[0] == first && p[1] == second && lines.usualTicket(count, p)) {
+           p[0] == first && p[1] == second && lines.usualTicket(count, p, gathered)) {
       ++count;
       p += kLineBytes;
     }
   }
   if (current > 0) counts[static_cast<std::size_t>(current - 1)] = count;
-  lines.finish(counts);
+  lines.finish(counts, gathered);
   if (fullMonth > 0) {
     return refusal(LoadCode::Unreadable, LoadFault::TooManyTickets, fullMonth);
   }
@@ -250,16 +269,19 @@ LoadReport loadTicketText(TicketStore& store, std::string_view bytes, bool compl
 }
 
 LoadReport tallyTicketText(std::string_view bytes, bool complete, TicketCounts& counts) {
-  return readTicketLines(bytes, complete, TallyLines{counts});
+  bool unsure = false;
+  const LoadReport report = readTicketLines(bytes, complete, TallyLines{counts, unsure});
+  if (!unsure) return report;
+  return readTicketLines(bytes, complete, TallyLines{counts, unsure, true});
 }
 
-LoadReport tallyTicketFile(const std::filesystem::path& path, TicketCounts& counts) {
+LoadReport tallyTicketFile(std::filesystem::path path, TicketCounts& counts) {
   counts = {};
   ReadFailure why{};
   const auto file = readWholeFile(path, why);
   LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
   if (file) report = tallyTicketText(file->bytes(), file->complete, counts);
-  report.path = path;
+  report.path = std::move(path);
   return report;
 }
 

@@ -25,7 +25,7 @@ LoadCode loadTicketBytes(TicketStore& store, std::string_view bytes, bool comple
 // What loadTicketFile would put in the store, counted without keeping it:
 // the same lines are taken, with the same report. (The year comparison reads
 // other years' files for their counts alone.)
-LoadReport tallyTicketFile(const std::filesystem::path& path, TicketCounts& counts);
+LoadReport tallyTicketFile(std::filesystem::path path, TicketCounts& counts);
 LoadReport tallyTicketText(std::string_view bytes, bool complete, TicketCounts& counts);
 
 // The file's bytes: header, then months in calendar order, slot order within

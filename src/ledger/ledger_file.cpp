@@ -1,7 +1,10 @@
 #include "ledger/ledger_file.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <span>
+#include <utility>
 
 #include "base/file_io.h"
 
@@ -27,6 +30,109 @@ void copyLine(LedgerRecord& record, std::string_view line) {
 void appendLine(std::string& out, const LedgerRecord& record) {
   out.append(record.view());
   out.append("\r\n");
+}
+
+// Where the reading of the file puts the lines it takes: the ledger's
+// records, for a load.
+struct StoreLines {
+  YearLedger& ledger;
+
+  void year(std::string_view line) { copyLine(ledger.year, line); }
+  void month(int m, std::string_view line) { copyLine(ledger.month(m), line); }
+  void day(bool firstHalf, int slot, std::string_view line) {
+    auto& block = firstHalf ? ledger.firstHalf : ledger.secondHalf;
+    copyLine(block[static_cast<std::size_t>(slot)], line);
+  }
+};
+
+// Or only each day's sums.
+struct DayLines {
+  YearDaySums& days;
+
+  void year(std::string_view) {}
+  void month(int, std::string_view) {}
+  void day(bool firstHalf, int slot, std::string_view line) {
+    DaySums& sums = days[static_cast<std::size_t>((firstHalf ? 0 : kSlotsPerHalf) + slot)];
+    if (line.size() >= LedgerRecord::kWidth) {
+      sums = daySums(line.data());
+      return;
+    }
+    LedgerRecord record;
+    copyLine(record, line);
+    sums = daySums(record);
+  }
+};
+
+// Whether the line at `p`, with `left` bytes from it to the end, may be a
+// usual day line: a record and CR LF.
+bool usualDayLine(const char* p, std::size_t left) {
+  return left >= kLineBytes && p[0] == 'D' && p[LedgerRecord::kWidth] == '\r' &&
+         p[LedgerRecord::kWidth + 1] == '\n' && !holdsLineFeed(p, LedgerRecord::kWidth);
+}
+
+// The one reading of the ledger file: which line is which record, and where
+// the reading stops. The load and the day sums both read through it, so they
+// take and refuse the same lines. Day lines are placed by position (the
+// identifier is carried, not interpreted); they come in date order, as the
+// months' lines only ever count up. Lines are as nextLine takes them; the
+// day lines that follow a day line are taken in a tight loop for as long as
+// they are usual ones.
+template <typename Lines>
+LoadReport readLedgerLines(std::string_view bytes, bool complete, Lines lines) {
+  int totalLines = 0;
+  int monthLines = 0;
+  std::array<int, 2> dayLines{};  // months 1..6, 7..12
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p != end) {
+    const std::string_view line = nextLine(p, end, kLineBytes);
+    if (line.empty()) continue;
+
+    switch (line.front()) {
+      case 'S':
+        // The first year-total line counts; later ones are ignored.
+        if (totalLines == 0) lines.year(line);
+        totalLines = 1;
+        break;
+      case 'M':
+        if (monthLines == 12) return refusal(LoadCode::Unreadable, LoadFault::TooManyMonths);
+        ++monthLines;
+        lines.month(monthLines, line);
+        break;
+      case 'D': {
+        if (monthLines == 0) return refusal(LoadCode::DayBeforeMonth, LoadFault::DayBeforeMonth);
+        const bool first = monthLines <= 6;
+        int& count = dayLines[first ? 0 : 1];
+        if (count == kSlotsPerHalf) {
+          return refusal(LoadCode::Unreadable, first ? LoadFault::TooManyFirstHalfDays
+                                                     : LoadFault::TooManySecondHalfDays);
+        }
+        lines.day(first, count, line);
+        ++count;
+        while (count < kSlotsPerHalf && usualDayLine(p, static_cast<std::size_t>(end - p))) {
+          lines.day(first, count, {p, LedgerRecord::kWidth});
+          ++count;
+          p += kLineBytes;
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  if (!complete) return refusal(LoadCode::Unreadable, LoadFault::CutShort);
+  if (totalLines == 0) return refusal(LoadCode::NoYearTotal, LoadFault::NoYearTotal);
+  if (monthLines != 12) {
+    return refusal(LoadCode::MonthCount, LoadFault::MonthCount, monthLines);
+  }
+  if (dayLines[0] != kSlotsPerHalf) {
+    return refusal(LoadCode::FirstHalfDays, LoadFault::FirstHalfDays, dayLines[0]);
+  }
+  if (dayLines[1] != kSlotsPerHalf) {
+    return refusal(LoadCode::SecondHalfDays, LoadFault::SecondHalfDays, dayLines[1]);
+  }
+  return {};
 }
 
 }  // namespace
@@ -136,65 +242,20 @@ LoadCode loadLedgerBytes(YearLedger& ledger, std::string_view bytes, bool comple
 }
 
 LoadReport loadLedgerText(YearLedger& ledger, std::string_view bytes, bool complete) {
-  int totalLines = 0;
-  int monthLines = 0;
-  int firstHalfLines = 0;
-  int secondHalfLines = 0;
-  std::optional<LoadReport> stopped;
-  const auto stop = [&](LoadCode code, LoadFault fault) {
-    stopped = refusal(code, fault);
-    return false;
-  };
+  return readLedgerLines(bytes, complete, StoreLines{ledger});
+}
 
-  forEachLine(
-      bytes,
-      [&](std::string_view line) {
-        if (line.empty()) return true;
-        switch (line.front()) {
-          case 'S':
-            // The first year-total line counts; later ones are ignored.
-            if (totalLines == 0) copyLine(ledger.year, line);
-            totalLines = 1;
-            break;
-          case 'M':
-            if (monthLines == 12) return stop(LoadCode::Unreadable, LoadFault::TooManyMonths);
-            ++monthLines;
-            copyLine(ledger.month(monthLines), line);
-            break;
-          case 'D': {
-            if (monthLines == 0) return stop(LoadCode::DayBeforeMonth, LoadFault::DayBeforeMonth);
-            // Placed by position: the identifier is carried, not interpreted.
-            const bool first = monthLines <= 6;
-            int& count = first ? firstHalfLines : secondHalfLines;
-            auto& block = first ? ledger.firstHalf : ledger.secondHalf;
-            if (count == kSlotsPerHalf) {
-              return stop(LoadCode::Unreadable, first ? LoadFault::TooManyFirstHalfDays
-                                                      : LoadFault::TooManySecondHalfDays);
-            }
-            copyLine(block[static_cast<std::size_t>(count)], line);
-            ++count;
-            break;
-          }
-          default:
-            break;
-        }
-        return true;
-      },
-      kLineBytes);
+LoadReport readLedgerDays(std::filesystem::path path, YearDaySums& days) {
+  ReadFailure why{};
+  const auto file = readWholeFile(path, why);
+  LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
+  if (file) report = readLedgerDayText(file->bytes(), file->complete, days);
+  report.path = std::move(path);
+  return report;
+}
 
-  if (stopped) return *stopped;
-  if (!complete) return refusal(LoadCode::Unreadable, LoadFault::CutShort);
-  if (totalLines == 0) return refusal(LoadCode::NoYearTotal, LoadFault::NoYearTotal);
-  if (monthLines != 12) {
-    return refusal(LoadCode::MonthCount, LoadFault::MonthCount, monthLines);
-  }
-  if (firstHalfLines != kSlotsPerHalf) {
-    return refusal(LoadCode::FirstHalfDays, LoadFault::FirstHalfDays, firstHalfLines);
-  }
-  if (secondHalfLines != kSlotsPerHalf) {
-    return refusal(LoadCode::SecondHalfDays, LoadFault::SecondHalfDays, secondHalfLines);
-  }
-  return {};
+LoadReport readLedgerDayText(std::string_view bytes, bool complete, YearDaySums& days) {
+  return readLedgerLines(bytes, complete, DayLines{days});
 }
 
 std::string ledgerFileText(const YearLedger& ledger) {

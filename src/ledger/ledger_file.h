@@ -1,6 +1,7 @@
 #pragma once
 // "tosidata.dat": the ledger's file of 385 fixed-width lines.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -89,6 +90,17 @@ LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path);
 // short. The report's path is left empty.
 LoadReport loadLedgerText(YearLedger& ledger, std::string_view bytes, bool complete = true);
 LoadCode loadLedgerBytes(YearLedger& ledger, std::string_view bytes, bool complete = true);
+
+// The sums of every day slot of a year, month by month, day 1..31:
+// (month - 1) * kSlotsPerMonth + (day - 1).
+using YearDaySums = std::array<DaySums, 12 * kSlotsPerMonth>;
+
+// Reads the file as loadLedgerFile does, with the same report, but keeps no
+// records: only each day line's sums, taken as the line is read. For the
+// figures of years whose ledgers are not loaded (the year comparison). The
+// sums are whole only when the report is ok.
+LoadReport readLedgerDays(std::filesystem::path path, YearDaySums& days);
+LoadReport readLedgerDayText(std::string_view bytes, bool complete, YearDaySums& days);
 
 // The fault of a file that could not be read at all.
 LoadFault faultOf(ReadFailure failure);

@@ -89,11 +89,14 @@ struct DaySums {
   bool racing = false;
   std::optional<std::int32_t> stake;
   std::optional<std::int32_t> payout;
+  friend bool operator==(const DaySums&, const DaySums&) = default;
 };
 
 // The same as summing betAmounts, faster: the trend and the year comparison
-// read every day slot of the year through here.
+// read every day slot of the year through here. The second form reads a
+// record's kWidth characters where they stand (a file's line).
 DaySums daySums(const LedgerRecord& r);
+DaySums daySums(const char* record);
 
 inline constexpr int kSlotsPerMonth = 31;
 inline constexpr int kSlotsPerHalf = 186;

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentMap>
-#include <memory>
 
 #include "state/data_session.h"
 #include "widgets/image_export.h"
@@ -34,17 +33,12 @@ const QString kCancelled = QStringLiteral("中止しました");
 // A reading shorter than this shows no progress bar: it would only flicker.
 constexpr int kProgressDelayMs = 300;
 
-YearSummary readFolder(const fs::path& folder) {
-  const auto scratch = std::make_unique<YearData>();
-  return summariseFolder(folder, *scratch);
-}
-
 fs::path toPath(const QString& dir) { return fs::path(QDir(dir).absolutePath().toStdString()); }
 
 }  // namespace
 
 YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages), reader_(readFolder) {
+    : ChildWindow(parent), session_(session), messages_(messages), reader_(summariseFolder) {
   setObjectName(QStringLiteral("Years"));
   setWindowTitle(QStringLiteral("年別比較"));
   setFont(uiFont());

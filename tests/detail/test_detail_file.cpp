@@ -162,6 +162,32 @@ class DetailFileTest : public QObject {
     verifyConsistent(store);
   }
 
+  // The tally counts the hits whatever form a payout has: the quick test of
+  // usual lines must hand what it cannot tell to the exact rule.
+  void tallyOfPayouts_data() {
+    QTest::addColumn<QStringList>("payouts");
+    QTest::addColumn<int>("hits");
+    QTest::newRow("stored forms") << QStringList{"0000000000", "0000000100", "1999999999"} << 2;
+    QTest::newRow("first digit 2") << QStringList{"2000000000", "0000000000"} << 1;
+    QTest::newRow("out of range") << QStringList{"9999999999", "0000000001"} << 1;
+    QTest::newRow("blanks and sign") << QStringList{"      1000", "-000000100"} << 1;
+    QTest::newRow("letters") << QStringList{"00000000x1", "x000000001"} << 0;
+  }
+  void tallyOfPayouts() {
+    QFETCH(QStringList, payouts);
+    QByteArray content = savedLine(kHeader);
+    for (const QString& payout : payouts) {
+      std::string line = ticketText(6, 1, 1);
+      line.replace(29, 10, payout.toStdString());
+      content += savedLine(line);
+    }
+    writeFile(file(), content);
+    TicketCounts counts;
+    QCOMPARE(tallyTicketFile(file(), counts).code, LoadCode::Ok);
+    QCOMPARE(counts.count, int(payouts.size()));
+    QTEST(counts.hits, "hits");
+  }
+
   void ignoredLines_data() {
     QTest::addColumn<QByteArray>("line");
     QTest::newRow("month 13") << QByteArray("13,01,A,A,2,1,1,1,0000001000,0000000000,4,4,0,4");
