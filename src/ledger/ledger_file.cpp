@@ -54,12 +54,12 @@ struct DayLines {
   void day(bool firstHalf, int slot, std::string_view line) {
     DaySums& sums = days[static_cast<std::size_t>((firstHalf ? 0 : kSlotsPerHalf) + slot)];
     if (line.size() >= LedgerRecord::kWidth) {
-      sums = daySums(line.data());
+      readDaySums(line.data(), sums);
       return;
     }
     LedgerRecord record;
     copyLine(record, line);
-    sums = daySums(record);
+    readDaySums(record.text.data(), sums);
   }
 };
 

@@ -4,17 +4,9 @@
 #include <cassert>
 #include <limits>
 
-#if defined(__SSE2__) && defined(__x86_64__)
-#include <emmintrin.h>
-#endif
-
 namespace tamrel {
 
 namespace {
-
-// 0-based offset of the amount of file field k (its separator sits just
-// before it).
-std::size_t fieldOffset(int k) { return static_cast<std::size_t>(4 + 11 * (k - 1)); }
 
 [[maybe_unused]] bool validField(int k) { return k >= 1 && k <= LedgerRecord::kFieldCount; }
 
@@ -45,7 +37,7 @@ bool setShifted(LedgerRecord& r, int field, std::int32_t newValue, std::int32_t 
 
 std::string_view LedgerRecord::fieldText(int k) const {
   assert(validField(k));
-  return view().substr(fieldOffset(k), kAmountWidth);
+  return view().substr(LedgerRecord::fieldOffset(k), kAmountWidth);
 }
 
 bool LedgerRecord::setField(int k, std::int32_t value) {
@@ -53,19 +45,11 @@ bool LedgerRecord::setField(int k, std::int32_t value) {
   const auto stored = amountText(value);
   if (!stored) return false;
   std::copy(stored->begin(), stored->end(),
-            text.begin() + static_cast<std::ptrdiff_t>(fieldOffset(k)));
+            text.begin() + static_cast<std::ptrdiff_t>(LedgerRecord::fieldOffset(k)));
   return true;
 }
 
 std::optional<std::int32_t> LedgerRecord::field(int k) const { return parseAmount(fieldText(k)); }
-
-int fileField(Quantity q, BetType t) {
-  const int i = index(t);
-  const int quantity = static_cast<int>(q);
-  // The file keeps the three quantities of a bet type together, with the
-  // three totals between Uma and Kak.
-  return i < 4 ? 1 + 3 * i + quantity : 16 + 3 * (i - 4) + quantity;
-}
 
 std::optional<std::int32_t> amount(const LedgerRecord& r, Quantity q, BetType t) {
   return r.field(fileField(q, t));
@@ -79,7 +63,8 @@ std::optional<BetAmounts> betAmounts(const LedgerRecord& r) {
   // The trend and the year comparison read every day slot of the year
   // through here: the fields are taken from the text at their offsets.
   const auto read = [&r](Quantity q, BetType t, std::int32_t& value) {
-    return readAmount(r.view().substr(fieldOffset(fileField(q, t)), kAmountWidth), value);
+    return readAmount(r.view().substr(LedgerRecord::fieldOffset(fileField(q, t)), kAmountWidth),
+                      value);
   };
   BetAmounts out;
   // Unrolled over the seven bet types, so that every field's offset is a
@@ -95,16 +80,9 @@ std::optional<BetAmounts> betAmounts(const LedgerRecord& r) {
   return out;
 }
 
-namespace {
+namespace {}  // namespace
 
-std::optional<std::int32_t> inRange(std::int64_t sum) {
-  if (sum > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
-  return static_cast<std::int32_t>(sum);
-}
-
-// The exact rule: every amount read as parseAmount reads it. Out of line:
-// only text not in the stored form comes here.
-[[gnu::noinline]] DaySums daySumsByRule(const char* record) {
+DaySums ledger_detail::daySumsByRule(const char* record) {
   LedgerRecord r;
   std::copy_n(record, LedgerRecord::kWidth, r.text.begin());
   const std::optional<BetAmounts> amounts = betAmounts(r);
@@ -117,84 +95,6 @@ std::optional<std::int32_t> inRange(std::int64_t sum) {
   out.stake = sumOf(amounts->stake);
   out.payout = sumOf(amounts->payout);
   return out;
-}
-
-#if defined(__SSE2__) && defined(__x86_64__)
-// Ten digit sums in the first ten byte lanes (each at most 7 x 9) as one
-// number, the first the most significant: pairs, then quadruples, then all
-// eight of the first eight lanes, each step in lanes wide enough for the
-// sums, then the last two.
-std::int64_t digitSumValue(__m128i sums) {
-  constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
-  constexpr std::uint64_t kEvenPairs = 0x0000FFFF0000FFFFu;
-  const auto head = static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums));
-  const auto rest = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_srli_si128(sums, 8)));
-  const std::uint64_t pairs = (head & kEvenBytes) * 10 + ((head >> 8) & kEvenBytes);
-  const std::uint64_t quads = (pairs & kEvenPairs) * 100 + ((pairs >> 16) & kEvenPairs);
-  const std::uint64_t eight = (quads & 0xFFFFFFFFu) * 10000 + (quads >> 32);
-  const std::uint64_t last = (rest & 0xFF) * 10 + ((rest >> 8) & 0xFF);
-  return static_cast<std::int64_t>(eight * 100 + last);
-}
-
-// Whether every lane of `highest` is at most the same lane of `limits`.
-bool within(__m128i highest, __m128i limits) {
-  return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(highest, limits), limits)) == 0xFFFF;
-}
-#endif
-
-}  // namespace
-
-DaySums daySums(const LedgerRecord& r) { return daySums(r.text.data()); }
-
-DaySums daySums(const char* record) {
-#if defined(__SSE2__) && defined(__x86_64__)
-  // Nearly every field is ten digits from 0 or 1 on: each then lies within
-  // the range and is not negative, so a sum leaves the range exactly when
-  // the whole does. Such fields are summed digit by digit in byte lanes and
-  // only the two sums turned into numbers; any other text takes the exact
-  // rule. A bet type's stake and payout stand side by side ("SSSSSSSSSS,
-  // PPPPPPPPPP"): one load holds the stake in lanes 0-9, one five bytes on
-  // the payout in lanes 6-15.
-  constexpr int kPayoutLane = 6;
-  static_assert(kAmountWidth + 1 - kPayoutLane + 16 <= 2 * kAmountWidth + 1);
-  const __m128i zeros = _mm_set1_epi8('0');
-  __m128i stakeSums = _mm_setzero_si128();
-  __m128i payoutSums = _mm_setzero_si128();
-  __m128i stakeHighest = _mm_setzero_si128();
-  __m128i payoutHighest = _mm_setzero_si128();
-#pragma GCC unroll 7
-  for (const BetTypeInfo& bt : kBetTypes) {
-    const int stakeField = fileField(Quantity::Stake, bt.type);
-    assert(fileField(Quantity::Payout, bt.type) == stakeField + 1);
-    const char* text = record + fieldOffset(stakeField);
-    const __m128i stake =
-        _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), zeros);
-    const __m128i payout = _mm_sub_epi8(
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + kAmountWidth + 1 - kPayoutLane)),
-        zeros);
-    stakeSums = _mm_add_epi8(stakeSums, stake);
-    payoutSums = _mm_add_epi8(payoutSums, payout);
-    stakeHighest = _mm_max_epu8(stakeHighest, stake);
-    payoutHighest = _mm_max_epu8(payoutHighest, payout);
-  }
-  // A digit less '0' is 0..9 (a byte below '0' wraps above); the first digit
-  // must be 0 or 1; lanes outside the field may hold anything.
-  const __m128i stakeLimits = _mm_setr_epi8(1, 9, 9, 9, 9, 9, 9, 9, 9, 9, -1, -1, -1, -1, -1, -1);
-  const __m128i payoutLimits = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 1, 9, 9, 9, 9, 9, 9, 9, 9, 9);
-  if (!within(stakeHighest, stakeLimits) || !within(payoutHighest, payoutLimits)) {
-    return daySumsByRule(record);
-  }
-  const std::int64_t stake = digitSumValue(stakeSums);
-  const std::int64_t payout = digitSumValue(_mm_srli_si128(payoutSums, kPayoutLane));
-  DaySums out;
-  // Digits that sum to nothing are all 0.
-  out.racing = stake != 0 || payout != 0;
-  out.stake = inRange(stake);
-  out.payout = inRange(payout);
-  return out;
-#else
-  return daySumsByRule(record);
-#endif
 }
 
 int slotIndex(int month, int day) {

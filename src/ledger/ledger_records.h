@@ -4,8 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string_view>
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 #include "base/amount.h"
 
@@ -61,6 +66,12 @@ struct LedgerRecord {
 
   LedgerRecord() { text.fill(' '); }
 
+  // 0-based offset of the amount of file field k (its separator sits just
+  // before it).
+  static constexpr std::size_t fieldOffset(int k) {
+    return static_cast<std::size_t>(4 + 11 * (k - 1));
+  }
+
   std::string_view view() const { return {text.data(), text.size()}; }
   std::string_view identifier() const { return view().substr(0, 3); }
   // The ten-character amount text of file field k (1..24).
@@ -71,8 +82,24 @@ struct LedgerRecord {
   std::optional<std::int32_t> field(int k) const;
 };
 
-// The file field (1..24) that holds a quantity of a bet type.
-int fileField(Quantity q, BetType t);
+// The file field (1..24) that holds a quantity of a bet type. The file keeps
+// the three quantities of a bet type together, with the three totals between
+// Uma and Kak.
+constexpr int fileField(Quantity q, BetType t) {
+  const int i = index(t);
+  const int quantity = static_cast<int>(q);
+  return i < 4 ? 1 + 3 * i + quantity : 16 + 3 * (i - 4) + quantity;
+}
+// Each bet type's payout field follows its stake field (daySums reads them
+// together).
+static_assert([] {
+  for (const BetTypeInfo& bt : kBetTypes) {
+    if (fileField(Quantity::Payout, bt.type) != fileField(Quantity::Stake, bt.type) + 1) {
+      return false;
+    }
+  }
+  return true;
+}());
 
 std::optional<std::int32_t> amount(const LedgerRecord& r, Quantity q, BetType t);
 bool setAmount(LedgerRecord& r, Quantity q, BetType t, std::int32_t value);
@@ -92,11 +119,101 @@ struct DaySums {
   friend bool operator==(const DaySums&, const DaySums&) = default;
 };
 
+namespace ledger_detail {
+// daySums by the exact rule, every amount read as parseAmount reads it. Out
+// of line: only text not in the stored form comes here.
+DaySums daySumsByRule(const char* record);
+
+inline std::optional<std::int32_t> inRange(std::int64_t sum) {
+  if (sum > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  return static_cast<std::int32_t>(sum);
+}
+
+#if defined(__SSE2__) && defined(__x86_64__)
+// Ten digit sums in the first ten byte lanes (each at most 7 x 9) as one
+// number, the first the most significant: pairs, then quadruples, then all
+// eight of the first eight lanes, each step in lanes wide enough for the
+// sums, then the last two.
+inline std::int64_t digitSumValue(__m128i sums) {
+  constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
+  constexpr std::uint64_t kEvenPairs = 0x0000FFFF0000FFFFu;
+  const auto head = static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums));
+  const auto rest = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_srli_si128(sums, 8)));
+  const std::uint64_t pairs = (head & kEvenBytes) * 10 + ((head >> 8) & kEvenBytes);
+  const std::uint64_t quads = (pairs & kEvenPairs) * 100 + ((pairs >> 16) & kEvenPairs);
+  const std::uint64_t eight = (quads & 0xFFFFFFFFu) * 10000 + (quads >> 32);
+  const std::uint64_t last = (rest & 0xFF) * 10 + ((rest >> 8) & 0xFF);
+  return static_cast<std::int64_t>(eight * 100 + last);
+}
+
+// Whether every lane of `highest` is at most the same lane of `limits`.
+inline bool within(__m128i highest, __m128i limits) {
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(highest, limits), limits)) == 0xFFFF;
+}
+#endif
+}  // namespace ledger_detail
+
 // The same as summing betAmounts, faster: the trend and the year comparison
-// read every day slot of the year through here. The second form reads a
-// record's kWidth characters where they stand (a file's line).
-DaySums daySums(const LedgerRecord& r);
-DaySums daySums(const char* record);
+// read every day slot of the year through here. Reads the record's kWidth
+// characters where they stand (a file's line, too) and writes the sums into
+// `out` field by field: a DaySums built aside and copied into place would
+// make the copy wait for its pieces to be stored. Inline, so that a pass over
+// the year pays no call per slot.
+inline void readDaySums(const char* record, DaySums& out) {
+#if defined(__SSE2__) && defined(__x86_64__)
+  // Nearly every field is ten digits from 0 or 1 on: each then lies within
+  // the range and is not negative, so a sum leaves the range exactly when
+  // the whole does. Such fields are summed digit by digit in byte lanes and
+  // only the two sums turned into numbers; any other text takes the exact
+  // rule. A bet type's stake and payout stand side by side ("SSSSSSSSSS,
+  // PPPPPPPPPP"): one load holds the stake in lanes 0-9, one five bytes on
+  // the payout in lanes 6-15.
+  using namespace ledger_detail;
+  constexpr int kPayoutLane = 6;
+  static_assert(kAmountWidth + 1 - kPayoutLane + 16 <= 2 * kAmountWidth + 1);
+  const __m128i zeros = _mm_set1_epi8('0');
+  __m128i stakeSums = _mm_setzero_si128();
+  __m128i payoutSums = _mm_setzero_si128();
+  __m128i stakeHighest = _mm_setzero_si128();
+  __m128i payoutHighest = _mm_setzero_si128();
+#pragma GCC unroll 7
+  for (const BetTypeInfo& bt : kBetTypes) {
+    const int stakeField = fileField(Quantity::Stake, bt.type);
+    const char* text = record + LedgerRecord::fieldOffset(stakeField);
+    const __m128i stake =
+        _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), zeros);
+    const __m128i payout = _mm_sub_epi8(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + kAmountWidth + 1 - kPayoutLane)),
+        zeros);
+    stakeSums = _mm_add_epi8(stakeSums, stake);
+    payoutSums = _mm_add_epi8(payoutSums, payout);
+    stakeHighest = _mm_max_epu8(stakeHighest, stake);
+    payoutHighest = _mm_max_epu8(payoutHighest, payout);
+  }
+  // A digit less '0' is 0..9 (a byte below '0' wraps above); the first digit
+  // must be 0 or 1; lanes outside the field may hold anything.
+  const __m128i stakeLimits = _mm_setr_epi8(1, 9, 9, 9, 9, 9, 9, 9, 9, 9, -1, -1, -1, -1, -1, -1);
+  const __m128i payoutLimits = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 1, 9, 9, 9, 9, 9, 9, 9, 9, 9);
+  if (!within(stakeHighest, stakeLimits) || !within(payoutHighest, payoutLimits)) {
+    out = daySumsByRule(record);
+    return;
+  }
+  const std::int64_t stake = digitSumValue(stakeSums);
+  const std::int64_t payout = digitSumValue(_mm_srli_si128(payoutSums, kPayoutLane));
+  // Digits that sum to nothing are all 0.
+  out.racing = stake != 0 || payout != 0;
+  out.stake = inRange(stake);
+  out.payout = inRange(payout);
+#else
+  out = ledger_detail::daySumsByRule(record);
+#endif
+}
+
+inline DaySums daySums(const LedgerRecord& r) {
+  DaySums out;
+  readDaySums(r.text.data(), out);
+  return out;
+}
 
 inline constexpr int kSlotsPerMonth = 31;
 inline constexpr int kSlotsPerHalf = 186;
