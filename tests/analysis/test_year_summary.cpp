@@ -61,6 +61,11 @@ void TestYearSummary::parentFolderOfYears() {
   fs::remove(parent / "fifo" / "info.dat");
   QVERIFY(testsupport::makeOddFile(parent / "fifo" / "info.dat", "fifo"));
   fs::create_directories(parent / "no year");  // not listed: no data files
+  QVERIFY(b.save(parent / "half"));            // not listed: one file missing
+  fs::remove(parent / "half" / "info.dat");
+  QVERIFY(b.save(parent / "dangling"));  // listed: a link to nothing is an entry
+  fs::remove(parent / "dangling" / "info.dat");
+  fs::create_symlink(parent / "nowhere", parent / "dangling" / "info.dat");
   QVERIFY(testsupport::writeBytes(parent / "notes.txt", "x"));
   const auto before = everything(parent);
 
@@ -69,7 +74,7 @@ void TestYearSummary::parentFolderOfYears() {
 
   std::vector<std::string> names;
   for (const YearSummary& y : years) names.push_back(y.name);
-  QCOMPARE(names, (std::vector<std::string>{"2021", "2022", "2023", "broken", "fifo"}));
+  QCOMPARE(names, (std::vector<std::string>{"2021", "2022", "2023", "broken", "dangling", "fifo"}));
 
   const YearFigures& first = *years[0].figures;
   QCOMPARE(first.racingDays, 2);
@@ -88,8 +93,9 @@ void TestYearSummary::parentFolderOfYears() {
 
   QVERIFY(!years[3].figures);
   QCOMPARE(refusalText(years[3]), std::string("tosidata.dat: 月の行が11行です（12行のはずです）"));
-  QVERIFY(!years[4].figures);
-  QCOMPARE(refusalText(years[4]),
+  QCOMPARE(refusalText(years[4]), std::string("info.dat: ファイルがありません"));
+  QVERIFY(!years[5].figures);
+  QCOMPARE(refusalText(years[5]),
            std::string("info.dat: 通常のファイルではありません（フォルダ、FIFO、デバイスなど）"));
 
   const YearFigures total = *yearTotals(years);
