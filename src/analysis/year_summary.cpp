@@ -55,8 +55,7 @@ YearSummary summariseFolder(const fs::path& folder) {
   LoadReport ledger = readLedgerDays(folder / kLedgerFileName, days);
   TicketCounts counts;
   LoadReport tickets = tallyTicketFile(folder / kTicketFileName, counts);
-  // Moved, not copied: a path costs allocations, and a folder's files are
-  // read in about as long as a few of them take.
+  // Moved, not copied: each report holds its file's path.
   for (LoadReport* report : {&ledger, &tickets}) {
     if (!report->ok()) year.refused.push_back(std::move(*report));
   }
