@@ -3,14 +3,17 @@
 // column of every record) and so to the same bytes. The day sums read
 // every slot as summing its amounts one by one would, and reading only the
 // days' sums gives the load's report and, after a load that is ok, the sums
-// of every slot in date order.
+// of every slot in date order. The loader's fast way through usual day lines
+// gives the records and code the plain rule gives.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
+#include "base/file_io.h"
 #include "fuzz_check.h"
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_records.h"
@@ -47,6 +50,40 @@ void sameDaysAsTheLoad(std::string_view bytes, const YearLedger& ledger, LoadCod
   }
 }
 
+// The plain rule, line by line: S once, twelve M lines, 186 D lines in each
+// half placed by position.
+void sameAsPlainRule(std::string_view bytes, const YearLedger& ledger, LoadCode code) {
+  std::vector<std::string_view> years, months, firstHalf, secondHalf;
+  bool stopped = false;
+  forEachLine(bytes, [&](std::string_view line) {
+    if (line.empty()) return true;
+    if (line.front() == 'S') years.push_back(line);
+    if (line.front() == 'M') months.push_back(line);
+    if (line.front() == 'D') {
+      if (months.empty()) stopped = true;
+      (months.size() <= 6 ? firstHalf : secondHalf).push_back(line);
+    }
+    stopped = stopped || months.size() > 12 || firstHalf.size() > kSlotsPerHalf ||
+              secondHalf.size() > kSlotsPerHalf;
+    return !stopped;
+  });
+  const bool whole = !stopped && !years.empty() && months.size() == 12 &&
+                     firstHalf.size() == kSlotsPerHalf && secondHalf.size() == kSlotsPerHalf;
+  FUZZ_REQUIRE(whole == (code == LoadCode::Ok));
+  if (!whole) return;
+  const auto same = [](const LedgerRecord& record, std::string_view line) {
+    LedgerRecord expected;
+    std::copy_n(line.begin(), std::min(line.size(), LedgerRecord::kWidth), expected.text.begin());
+    return record.text == expected.text;
+  };
+  FUZZ_REQUIRE(same(ledger.year, years.front()));
+  for (std::size_t i = 0; i < 12; ++i) FUZZ_REQUIRE(same(ledger.months[i], months[i]));
+  for (std::size_t i = 0; i < kSlotsPerHalf; ++i) {
+    FUZZ_REQUIRE(same(ledger.firstHalf[i], firstHalf[i]));
+    FUZZ_REQUIRE(same(ledger.secondHalf[i], secondHalf[i]));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int d = 1; d <= kSlotsPerMonth; ++d) sameSumsAsOneByOne(daySlot(*ledger, m, d));
   }
   sameDaysAsTheLoad(bytes, *ledger, code);
+  sameAsPlainRule(bytes, *ledger, code);
   if (code != LoadCode::Ok) return 0;
 
   const auto saved = ledgerSaveText(*ledger);
