@@ -239,16 +239,11 @@ void appendLine(std::string& out, const TicketRecord& record) {
 }  // namespace
 
 LoadReport loadTicketFile(TicketStore& store, const std::filesystem::path& path) {
-  ReadFailure why{};
-  const auto file = readWholeFile(path, why);
-  LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
-  if (file) {
-    report = loadTicketText(store, file->bytes(), file->complete);
-  } else {
-    emptyMonths(store);
-  }
-  report.path = path;
-  return report;
+  // Emptied first, so that a file that cannot be read leaves no month.
+  emptyMonths(store);
+  return readDataFile(path, [&](std::string_view bytes, bool complete) {
+    return loadTicketText(store, bytes, complete);
+  });
 }
 
 LoadCode loadTickets(TicketStore& store, const std::filesystem::path& path) {
@@ -277,12 +272,9 @@ LoadReport tallyTicketText(std::string_view bytes, bool complete, TicketCounts& 
 
 LoadReport tallyTicketFile(std::filesystem::path path, TicketCounts& counts) {
   counts = {};
-  ReadFailure why{};
-  const auto file = readWholeFile(path, why);
-  LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
-  if (file) report = tallyTicketText(file->bytes(), file->complete, counts);
-  report.path = std::move(path);
-  return report;
+  return readDataFile(std::move(path), [&](std::string_view bytes, bool complete) {
+    return tallyTicketText(bytes, complete, counts);
+  });
 }
 
 std::string ticketFileText(const TicketStore& store) {

@@ -225,12 +225,9 @@ LoadFault faultOf(ReadFailure failure) {
 }
 
 LoadReport loadLedgerFile(YearLedger& ledger, const std::filesystem::path& path) {
-  ReadFailure why{};
-  const auto file = readWholeFile(path, why);
-  LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
-  if (file) report = loadLedgerText(ledger, file->bytes(), file->complete);
-  report.path = path;
-  return report;
+  return readDataFile(path, [&](std::string_view bytes, bool complete) {
+    return loadLedgerText(ledger, bytes, complete);
+  });
 }
 
 LoadCode loadLedger(YearLedger& ledger, const std::filesystem::path& path) {
@@ -246,12 +243,9 @@ LoadReport loadLedgerText(YearLedger& ledger, std::string_view bytes, bool compl
 }
 
 LoadReport readLedgerDays(std::filesystem::path path, YearDaySums& days) {
-  ReadFailure why{};
-  const auto file = readWholeFile(path, why);
-  LoadReport report = refusal(LoadCode::Unreadable, faultOf(why));
-  if (file) report = readLedgerDayText(file->bytes(), file->complete, days);
-  report.path = std::move(path);
-  return report;
+  return readDataFile(std::move(path), [&](std::string_view bytes, bool complete) {
+    return readLedgerDayText(bytes, complete, days);
+  });
 }
 
 LoadReport readLedgerDayText(std::string_view bytes, bool complete, YearDaySums& days) {

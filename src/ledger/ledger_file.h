@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/file_io.h"
 #include "ledger/ledger_records.h"
@@ -104,6 +105,20 @@ LoadReport readLedgerDayText(std::string_view bytes, bool complete, YearDaySums&
 
 // The fault of a file that could not be read at all.
 LoadFault faultOf(ReadFailure failure);
+
+// Reads the file at `path` whole and hands its bytes to
+// `readText(bytes, complete)`: the report is that call's, or why the file
+// could not be read at all, and carries the path. Every reading of a data
+// file goes through here, so all take the same limits.
+template <typename ReadText>
+LoadReport readDataFile(std::filesystem::path path, ReadText&& readText) {
+  ReadFailure why{};
+  const auto file = readWholeFile(path, why);
+  LoadReport report =
+      file ? readText(file->bytes(), file->complete) : refusal(LoadCode::Unreadable, faultOf(why));
+  report.path = std::move(path);
+  return report;
+}
 
 // The file's bytes as loading and saving see them (385 lines, CR LF).
 std::string ledgerFileText(const YearLedger& ledger);
