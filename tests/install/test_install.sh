@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop needs:
 # the program, the menu entry (valid, naming the installed launcher and the
-# installed icons) and the icons; then starts
+# installed icons), the icons and the software centre's listing; then starts
 # the installed launcher as the menu entry does, with a fresh HOME, and checks
 # that a first start begins with a fresh empty year that loads without a
 # message and says where it was written.
@@ -62,6 +62,26 @@ launcher="$prefix/bin/tamrel-start"
 # The X11 window class Qt gives the program is its file name.
 [ "$(value StartupWMClass)" = "$(basename "$(readlink -f "$prefix/bin/tamrel")")" ] ||
   fail "StartupWMClass is $(value StartupWMClass)"
+
+# --- The listing: valid with the menu entry and icon beside it (the id's
+# capitals are the menu entry's own name, kept), for the installed entry,
+# at the version the programs report, with pictures the repository has.
+metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+[ -s "$metainfo" ] || fail "share/metainfo/$id.metainfo.xml is missing"
+remarks() { grep -E '^[EWIP]: ' | grep -v 'cid-contains-uppercase-letter' || true; }
+report=$(appstreamcli validate-tree --pedantic --no-net "$prefix" 2>&1) ||
+  fail "appstreamcli validate-tree: $report"
+[ -z "$(printf '%s\n' "$report" | remarks)" ] || fail "appstreamcli has remarks: $report"
+tag() { sed -n "s|.*<$1[^>]*>\(.*\)</$1>.*|\1|p" "$metainfo"; }
+[ "$(tag launchable)" = "$id.desktop" ] || fail "the listing launches $(tag launchable)"
+release=$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$metainfo")
+[ "$("$prefix/bin/tamrel-report" --version)" = "tamrel-report (Tamrel Ver$release)" ] ||
+  fail "the listing's release $release is not the version tamrel-report gives"
+shots=$(tag image)
+[ "$(printf '%s\n' "$shots" | grep -c .)" -ge 3 ] || fail "the listing shows fewer than 3 pictures"
+for url in $shots; do
+  [ -s "$source/docs/${url##*/}" ] || fail "the listing's picture $url is not in docs/"
+done
 
 # --- A first start from the menu, as the entry's Exec says.
 cp "$probe" "$prefix/bin/tamrel"
