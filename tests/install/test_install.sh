@@ -68,7 +68,7 @@ launcher="$prefix/bin/tamrel-start"
 # at the version the programs report, with pictures the repository has.
 metainfo="$prefix/share/metainfo/$id.metainfo.xml"
 [ -s "$metainfo" ] || fail "share/metainfo/$id.metainfo.xml is missing"
-remarks() { grep -E '^[EWIP]: ' | grep -v 'cid-contains-uppercase-letter' || true; }
+remarks() { grep -E '^ *[EWIP]: ' | grep -v 'cid-contains-uppercase-letter' || true; }
 report=$(appstreamcli validate-tree --pedantic --no-net "$prefix" 2>&1) ||
   fail "appstreamcli validate-tree: $report"
 [ -z "$(printf '%s\n' "$report" | remarks)" ] || fail "appstreamcli has remarks: $report"
