@@ -6,11 +6,11 @@
 
 #include <memory>
 
-#include "analysis/analysis_window.h"
+#include "stats/analysis_window.h"
 #include "bench_data.h"
 #include "open_window.h"
 #include "silent_messages.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "state/data_session.h"
 #include "support/session_access.h"
 #include "widgets/messages.h"

@@ -11,7 +11,7 @@
 #include "bench_data.h"
 #include "browse/year_browse.h"
 #include "silent_messages.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "state/data_session.h"
 #include "support/session_access.h"
 #include "widgets/look.h"

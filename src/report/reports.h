@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "analysis/cross_totals.h"
-#include "analysis/period.h"
+#include "base/period.h"
 #include "analysis/year_summary.h"
 #include "detail/ticket_records.h"
 #include "ledger/ledger_records.h"

@@ -16,7 +16,7 @@
 #include "cross/cross_window.h"
 #include "export/report_dialog.h"
 #include "shell/main_window.h"
-#include "state/data_files.h"
+#include "store/data_files.h"
 #include "state/data_session.h"
 #include "trend/trend_window.h"
 #include "widgets/child_window.h"

@@ -18,7 +18,7 @@
 #include "entry/amount_box.h"
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "state/data_session.h"
 #include "support/scripted_messages.h"
 #include "support/session_access.h"

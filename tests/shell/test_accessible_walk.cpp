@@ -22,7 +22,7 @@
 #include <QTest>
 #include <memory>
 
-#include "analysis/tab_strip.h"
+#include "stats/tab_strip.h"
 #include "shell/main_window.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"

@@ -20,7 +20,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "analysis/tab_strip.h"
+#include "stats/tab_strip.h"
 #include "report/reports.h"
 #include "support/gui_actions.h"
 #include "support/window_fit.h"

@@ -3,7 +3,7 @@
 // a damaged or edited file would leave them. The windows only ever read
 // them through the session.
 
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "state/data_session.h"
 
 namespace tamrel {

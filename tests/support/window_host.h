@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "shell/main_window.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "state/data_session.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"

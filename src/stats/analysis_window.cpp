@@ -1,4 +1,4 @@
-#include "analysis/analysis_window.h"
+#include "stats/analysis_window.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -14,8 +14,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "analysis/category_graphs.h"
-#include "analysis/tab_strip.h"
+#include "stats/category_graphs.h"
+#include "stats/tab_strip.h"
 #include "state/data_session.h"
 #include "widgets/core_text.h"
 #include "widgets/grid.h"
