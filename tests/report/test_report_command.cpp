@@ -73,6 +73,8 @@ class TestReportCommand : public QObject {
                               << QStringList{"--to は 月/日", usage};
     QTest::newRow("day 32") << "hand" << QStringList{"--from=1/32", "tickets"} << 2
                             << QStringList{"--from は 月/日", usage};
+    QTest::newRow("day 0") << "hand" << QStringList{"--from", "1/0", "tickets"} << 2
+                           << QStringList{"--from は 月/日", usage};
     QTest::newRow("not a date") << "hand" << QStringList{"--from", "1-5", "tickets"} << 2
                                 << QStringList{"--from は 月/日", usage};
     QTest::newRow("period with months") << "hand" << QStringList{"--to", "6/30", "months"} << 2
@@ -195,6 +197,39 @@ class TestReportCommand : public QObject {
     QCOMPARE(whole.status, 0);
     QVERIFY(whole.out.size() > parts[0].size() + parts[1].size());
     QVERIFY(whole.out.starts_with(parts[0] + parts[1]));
+  }
+
+  // A later part taken does not make up for an earlier one refused.
+  void refusedPartThenAcceptedOnes_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("tickets") << "tickets";
+    QTest::newRow("months") << "months";
+  }
+  void refusedPartThenAcceptedOnes() {
+    QFETCH(QString, kind);
+    const std::string dir = kHandYear.string();
+    const std::string chosen = kind.toStdString();
+    const std::vector<std::string_view> args{"--dir", dir, chosen};
+    int offered = 0;
+    const ReportRun run = runReport(args, [&offered](std::string_view) { return ++offered > 1; });
+    QCOMPARE(run.status, kReportOutputFailed);
+  }
+
+  // A year folder whose two files are both refused is still one row, with
+  // both reasons in it.
+  void yearWithBothFilesRefusedIsOneRow() {
+    QTemporaryDir temp;
+    const fs::path parent = temp.path().toStdString();
+    fs::create_directories(parent / "2024" / "tosidata.dat");
+    fs::create_directories(parent / "2024" / "info.dat");
+    fs::create_directory(parent / "2025");
+    fs::copy(kHandYear, parent / "2025");
+    const ReportRun result = run({"--dir", QString::fromStdString(parent.string()), "years"});
+    const QStringList lines = QString::fromStdString(result.out).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + 2);  // the header and two years
+    QVERIFY2(lines[1].startsWith("2024 (") && lines[1].contains("tosidata.dat") &&
+                 lines[1].contains("info.dat"),
+             qPrintable(lines[1]));
   }
 
   void help() {
