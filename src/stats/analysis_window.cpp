@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "state/data_session.h"
 #include "stats/category_graphs.h"
 #include "stats/tab_strip.h"
-#include "state/data_session.h"
 #include "widgets/core_text.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"

@@ -105,8 +105,9 @@ class TestFastReaders : public QObject {
     QFETCH(QString, prefix);
     const std::string base = corpusFile(
         QString::fromLatin1(target), target == "amount" ? QStringLiteral("stored") : "demo-year");
-    const auto [at, length] = target == "amount" ? std::pair<std::size_t, std::size_t>{0, base.size()}
-                                                 : lineWithFigures(base, prefix.toStdString());
+    const auto [at, length] = target == "amount"
+                                  ? std::pair<std::size_t, std::size_t>{0, base.size()}
+                                  : lineWithFigures(base, prefix.toStdString());
     for (std::size_t i = at; i < at + length; ++i) {
       for (const char c : kReplacements) {
         if (c == base[i]) continue;
@@ -124,7 +125,8 @@ class TestFastReaders : public QObject {
     QTest::addColumn<QByteArray>("from");
     QTest::addColumn<QByteArray>("to");
     const QByteArray ending("\0\0\0\r\n", 5);
-    QTest::newRow("tickets: plain CR LF endings") << QByteArray("tickets") << ending << QByteArray("\r\n");
+    QTest::newRow("tickets: plain CR LF endings")
+        << QByteArray("tickets") << ending << QByteArray("\r\n");
     QTest::newRow("tickets: LF endings") << QByteArray("tickets") << ending << QByteArray("\n");
     // A record a byte short puts the writer's ending one byte early: its CR
     // LF stands where the next usual line's record would end.
@@ -136,9 +138,11 @@ class TestFastReaders : public QObject {
         << QByteArray("tickets") << ending + "01," << QByteArray("\r\n01\n01,");
     QTest::newRow("tickets: an LF inside every record without a payout")
         << QByteArray("tickets") << QByteArray(",0000000000,") << QByteArray(",00000\n0000,");
-    QTest::newRow("ledger: LF endings") << QByteArray("ledger") << QByteArray("\r\n") << QByteArray("\n");
+    QTest::newRow("ledger: LF endings")
+        << QByteArray("ledger") << QByteArray("\r\n") << QByteArray("\n");
     QTest::newRow("ledger: an LF inside every day line")
-        << QByteArray("ledger") << QByteArray(",0000000000\r\nD") << QByteArray(",00000\n00000\r\nD");
+        << QByteArray("ledger") << QByteArray(",0000000000\r\nD")
+        << QByteArray(",00000\n00000\r\nD");
     QTest::newRow("ledger: day lines one field short")
         << QByteArray("ledger") << QByteArray(",0000000000\r\nD") << QByteArray("\r\nD");
   }
@@ -146,7 +150,8 @@ class TestFastReaders : public QObject {
     QFETCH(QByteArray, target);
     QFETCH(QByteArray, from);
     QFETCH(QByteArray, to);
-    QByteArray bytes = QByteArray::fromStdString(corpusFile(QString::fromLatin1(target), "demo-year"));
+    QByteArray bytes =
+        QByteArray::fromStdString(corpusFile(QString::fromLatin1(target), "demo-year"));
     QVERIFY(bytes.contains(from));
     bytes.replace(from, to);
     run(targetNamed(target), bytes.toStdString());
@@ -186,7 +191,8 @@ class TestFastReaders : public QObject {
     std::uniform_int_distribution<int> count(1, 4);
     for (int round = 0; round < 500; ++round) {
       std::string bytes = base;
-      for (int n = count(random); n > 0; --n) bytes[position(random)] = kReplacements[replacement(random)];
+      for (int n = count(random); n > 0; --n)
+        bytes[position(random)] = kReplacements[replacement(random)];
       run(targetNamed(target), bytes);
     }
   }

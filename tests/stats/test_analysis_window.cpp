@@ -17,10 +17,10 @@
 #include <memory>
 
 #include "analysis/analysis_tickets.h"
+#include "shell/main_window.h"
 #include "stats/analysis_window.h"
 #include "stats/category_graphs.h"
 #include "stats/tab_strip.h"
-#include "shell/main_window.h"
 #include "store/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
