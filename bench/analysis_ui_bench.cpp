@@ -6,12 +6,12 @@
 
 #include <memory>
 
-#include "analysis/analysis_window.h"
 #include "bench_data.h"
 #include "open_window.h"
 #include "silent_messages.h"
-#include "state/app_state.h"
 #include "state/data_session.h"
+#include "stats/analysis_window.h"
+#include "store/app_state.h"
 #include "support/session_access.h"
 #include "widgets/messages.h"
 

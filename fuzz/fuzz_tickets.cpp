@@ -91,7 +91,10 @@ void sameAsPlainRule(std::string_view bytes, const TicketStore& store, LoadCode 
     for (int i = 0; i < month.count; ++i) {
       FUZZ_REQUIRE(month.slot(i) == plain.months[m][static_cast<std::size_t>(i)]);
       ++kept.count;
-      kept.hits += positiveAmount(month.slot(i).field(TicketField::Payout));
+      // A hit by the exact amount rule, never the stored form's quick test.
+      const auto payout =
+          amount_detail::parseLeadingAmount(month.slot(i).field(TicketField::Payout));
+      kept.hits += payout.value_or(0) > 0;
     }
   }
   TicketCounts tally;

@@ -14,10 +14,18 @@ export CTEST_OUTPUT_ON_FAILURE=1
 echo "== format check"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
+echo "== layer check"
+scripts/check-layers.sh
+
 echo "== build and test"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMREL_WERROR=ON
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test -j "$jobs"
+
+echo "== the plain readers: the core tests with the fast paths off"
+cmake -S . -B build-plain -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMREL_WERROR=ON -DTAMREL_SIMD=OFF
+cmake --build build-plain -j "$jobs" --target tamrel_core_tests
+ctest --test-dir build-plain -j "$jobs" -L core
 
 echo "== fuzz: a short run of each target"
 scripts/fuzz.sh 5

@@ -21,8 +21,8 @@
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "state/app_state.h"
-#include "state/data_files.h"
+#include "store/app_state.h"
+#include "store/data_files.h"
 
 namespace {
 

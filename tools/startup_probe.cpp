@@ -14,7 +14,7 @@
 
 #include "printed_messages.h"
 #include "shell/main_window.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "widgets/look.h"
 
 // Apart from every load code.

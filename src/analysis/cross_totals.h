@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "analysis/category_totals.h"
-#include "analysis/period.h"
+#include "base/period.h"
 #include "detail/ticket_records.h"
 
 namespace tamrel {

@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-#include "analysis/period.h"
+#include "base/period.h"
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_records.h"
 

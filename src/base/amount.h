@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/simd.h"
+
 namespace tamrel {
 
 // Width of every stored amount field ("0000000000").
@@ -25,10 +27,12 @@ namespace amount_detail {
 // general scan, eight digits at a time; false for any other text (or a value
 // beyond the 32-bit range), which the general rule reads. Inline, so that a
 // pass over the year pays no call per amount.
-// Whether the eight bytes of `chunk` are all digits: a byte is a digit when
-// it is below 0x80, does not drop below 0 when '0' is taken away, and does
-// not reach 0x80 when 0x46 is added ('9' + 0x46 is 0x7F).
-// nonDigits is 0 exactly when they are, so that several chunks are tested at once.
+// Byte lanes: whether the eight bytes of `chunk` are all digits. A byte is a
+// digit when it is below 0x80, does not drop below 0 when '0' is taken away,
+// and does not reach 0x80 when 0x46 is added ('9' + 0x46 is 0x7F). A borrow
+// or carry out of one lane needs that lane to fail one of those tests first,
+// so a lane that passes is never spoiled by its neighbour's. nonDigits is 0
+// exactly when all are digits, so that several chunks are tested at once.
 inline std::uint64_t nonDigits(std::uint64_t chunk) {
   constexpr std::uint64_t kHigh = 0x8080808080808080u;
   return (chunk | (chunk - 0x3030303030303030u) | (chunk + 0x4646464646464646u)) & kHigh;
@@ -36,6 +40,12 @@ inline std::uint64_t nonDigits(std::uint64_t chunk) {
 inline bool allDigits(std::uint64_t chunk) { return nonDigits(chunk) == 0; }
 
 inline bool storedAmount(std::string_view text, std::int32_t& value) {
+#if !TAMREL_BYTE_LANES
+  // The plain build reads every amount by the general rule.
+  (void)text;
+  (void)value;
+  return false;
+#else
   if (text.size() != kAmountWidth) return false;
   std::uint64_t chunk = 0;
   std::memcpy(&chunk, text.data(), sizeof chunk);
@@ -45,7 +55,8 @@ inline bool storedAmount(std::string_view text, std::int32_t& value) {
   const auto units = static_cast<unsigned>(text[9] - '0');
   if (last > 9 || units > 9) return false;
   // Pairs, then quadruples, then all eight, the first character the most
-  // significant (the bytes were read in memory order).
+  // significant (the bytes were read in memory order). Each step's lanes
+  // hold at most 99, 9,999 and 99,999,999, within their 16, 32 and 64 bits.
   static_assert(std::endian::native == std::endian::little);
   std::uint64_t v = values;
   v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
@@ -56,6 +67,7 @@ inline bool storedAmount(std::string_view text, std::int32_t& value) {
   if (whole > std::uint64_t{std::numeric_limits<std::int32_t>::max()}) return false;
   value = static_cast<std::int32_t>(whole);
   return true;
+#endif
 }
 std::optional<std::int32_t> parseLeadingAmount(std::string_view text);
 // Out of line: the rare texts that are not in the stored form.
@@ -89,6 +101,7 @@ inline bool readAmount(std::string_view text, std::int32_t& value) {
 // Whether parseAmount gives a value above 0 (a ticket's payout makes it a
 // hit). The stored form is told by its digits alone, without their value.
 inline bool positiveAmount(std::string_view text) {
+#if TAMREL_BYTE_LANES
   if (text.size() == kAmountWidth && text[0] <= '1') {
     // Ten digits from 0 or 1 on are within the range: above 0 unless all are
     // 0. The two reads overlap, so all ten digits are looked at.
@@ -104,6 +117,7 @@ inline bool positiveAmount(std::string_view text) {
       return ((head ^ kZeros) | (tail ^ kZeros)) != 0;
     }
   }
+#endif
   return amount_detail::positiveByRule(text);
 }
 

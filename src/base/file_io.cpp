@@ -216,6 +216,18 @@ class Steps {
     if (probe_ != nullptr && probe_->afterStep) probe_->afterStep(file_, step);
   }
   bool linksRefused() const { return probe_ != nullptr && probe_->refuseLinks; }
+  // fsync(fd) as the step `step`; false, with errno set, when it fails.
+  bool sync(int fd, std::string_view step) const {
+    if (probe_ != nullptr && probe_->failure) {
+      if (const int error = probe_->failure(step)) {
+        errno = error;
+        return false;
+      }
+    }
+    if (::fsync(fd) != 0) return false;
+    done(step);
+    return true;
+  }
 
  private:
   const SaveProbe* probe_;
@@ -236,8 +248,9 @@ SaveResult writeNewVersion(Temporary& temp, const fs::path& target, std::string_
   steps.done("create the new version");
   if (const int error = writeAll(fd.get(), content)) return failureOf(error);
   steps.done("write the new version");
-  if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) return lastFailure();
-  steps.done("fsync the new version");
+  if (::fchmod(fd.get(), mode) != 0 || !steps.sync(fd.get(), "fsync the new version")) {
+    return lastFailure();
+  }
   return fd.close() ? SaveResult::Ok : lastFailure();
 }
 
@@ -259,8 +272,9 @@ SaveResult copyFile(const fs::path& from, const std::string& to, mode_t mode, co
     }
     steps.done("write the copy");
   }
-  if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0) return lastFailure();
-  steps.done("fsync the copy");
+  if (::fchmod(out.get(), mode) != 0 || !steps.sync(out.get(), "fsync the copy")) {
+    return lastFailure();
+  }
   return out.close() ? SaveResult::Ok : lastFailure();
 }
 

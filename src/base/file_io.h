@@ -12,9 +12,7 @@
 #include <string>
 #include <string_view>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "base/simd.h"
 
 namespace tamrel {
 
@@ -51,33 +49,38 @@ std::optional<FileContent> readWholeFile(const std::filesystem::path& path, Read
 std::optional<FileContent> readWholeFile(const std::filesystem::path& path);
 
 // Whether `n` bytes from `p` hold an LF, looked at sixteen bytes at a time
-// (eight without SSE2), with no branch per block: a line of known length is
-// then checked at the speed of reading it.
+// with SSE2, or eight in the byte lanes of a word, with no branch per block:
+// a line of known length is then checked at the speed of reading it.
 inline bool holdsLineFeed(const char* p, std::size_t n) {
-#ifdef __SSE2__
+  std::size_t i = 0;
+  std::uint64_t found = 0;
+#if TAMREL_SSE2
   if (n >= 16) {
     const __m128i lineFeeds = _mm_set1_epi8('\n');
     // The last block overlaps the one before it instead of a byte-wise tail.
-    __m128i found =
+    __m128i seen =
         _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)), lineFeeds);
-    for (std::size_t i = 0; i + 16 < n; i += 16) {
+    for (; i + 16 < n; i += 16) {
       const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      found = _mm_or_si128(found, _mm_cmpeq_epi8(block, lineFeeds));
+      seen = _mm_or_si128(seen, _mm_cmpeq_epi8(block, lineFeeds));
     }
-    return _mm_movemask_epi8(found) != 0;
+    return _mm_movemask_epi8(seen) != 0;
   }
 #endif
+#if TAMREL_BYTE_LANES
+  // XOR with LF makes an LF a zero byte; (w - 0x01..) & ~w & 0x80.. is
+  // nonzero exactly when a byte of w is zero: a lane is marked only by its
+  // own zero or by a borrow that a zero lane below it started.
   constexpr std::uint64_t kOnes = 0x0101010101010101;
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
   constexpr std::uint64_t kLineFeeds = kOnes * '\n';
-  std::uint64_t found = 0;
-  std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, p + i, 8);
-    word ^= kLineFeeds;  // an LF becomes a zero byte
+    word ^= kLineFeeds;
     found |= (word - kOnes) & ~word & kHighBits;
   }
+#endif
   for (; i < n; ++i) found |= static_cast<std::uint64_t>(p[i] == '\n');
   return found != 0;
 }
@@ -149,10 +152,14 @@ std::string saveResultText(SaveResult result);
 // that changes the disk (each write, fsync, link, copy and rename) with the
 // file being replaced and the step's name, so that a test can end the
 // process there as a crash would; with `refuseLinks` the save behaves as on
-// a file system without hard links. The program passes none.
+// a file system without hard links. `failure` gives the errno with which
+// an fsync step ("fsync the new version", "fsync the copy") fails instead of
+// running (0: it runs), as a disk that reports its write lost would. The
+// program passes none.
 struct SaveProbe {
   std::function<void(const std::filesystem::path& file, std::string_view step)> afterStep;
   bool refuseLinks = false;
+  std::function<int(std::string_view step)> failure;
 };
 
 // Writes `content` to a temporary file in the file's directory, flushes and

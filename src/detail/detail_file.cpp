@@ -5,12 +5,9 @@
 #include <cstring>
 #include <utility>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "base/amount.h"
 #include "base/file_io.h"
+#include "base/simd.h"
 
 namespace tamrel {
 
@@ -49,7 +46,7 @@ constexpr std::string_view kLineEnding{"\0\0\0\r\n", kLineBytes - kRecordWidth};
 // registers the look loaded.
 bool takeUsualRecord(const char* p, char* record) {
   static_assert(kRecordWidth > 32 && kRecordWidth <= 48);
-#ifdef __SSE2__
+#if TAMREL_SSE2
   const auto load = [p](std::size_t at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
   };
@@ -118,7 +115,7 @@ struct TallyLines {
   bool usualTicket(int, const char* p, Gathered& gathered) {
     if (holdsLineFeed(p, kRecordWidth)) return false;
     const char* payout = p + kPayout.column - 1;
-#ifdef __SSE2__
+#if TAMREL_SSE2
     if (!exact) {
       // A stored payout pays out unless its ten digits are all 0. Whether
       // each was one is gathered without a branch and looked at once for the

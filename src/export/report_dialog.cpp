@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "state/data_session.h"
+#include "widgets/core_text.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
 #include "widgets/period_boxes.h"
@@ -17,24 +18,14 @@ namespace tamrel {
 
 namespace {
 
-struct KindInfo {
-  const char* caption;
-  const char* file;  // the report command's name of the kind
-  int dimensions;    // how many dimensions it is cut by: 0, 1 or 2
-  bool period;
-};
-
-// In the order of the report command's kinds; the year comparison has its
-// own window, whose table saves as CSV.
-constexpr KindInfo kKinds[] = {
-    {"月別", "months", 0, false},
-    {"券種別", "bettypes", 0, false},
-    {"開催日別", "days", 0, true},
-    {"収支推移の数字", "trend", 0, true},
-    {"馬券一覧", "tickets", 0, true},
-    {"分析（1項目）", "category", 1, true},
-    {"クロス分析（2項目）", "cross", 2, true},
-};
+// The kinds this dialog offers, in the command's order.
+std::vector<const ReportKindInfo*> offeredKinds() {
+  std::vector<const ReportKindInfo*> kinds;
+  for (const ReportKindInfo& kind : kReportKinds) {
+    if (!kind.caption.empty()) kinds.push_back(&kind);
+  }
+  return kinds;
+}
 
 QComboBox* newList(const char* name, const QString& caption, QWidget* parent) {
   auto* list = new QComboBox(parent);
@@ -45,22 +36,20 @@ QComboBox* newList(const char* name, const QString& caption, QWidget* parent) {
 
 QComboBox* dimensionList(const char* name, const QString& caption, QWidget* parent) {
   QComboBox* list = newList(name, caption, parent);
-  for (const CrossDimensionInfo& d : kCrossDimensions) {
-    list->addItem(QString::fromUtf8(d.name.data(), static_cast<qsizetype>(d.name.size())));
-  }
+  for (const CrossDimensionInfo& d : kCrossDimensions) list->addItem(fromCore(d.name));
   return list;
 }
 
 }  // namespace
 
 ReportDialog::ReportDialog(const DataSession& session, Messages& messages, QWidget* parent)
-    : QDialog(parent), session_(session), messages_(messages) {
+    : QDialog(parent), session_(session), messages_(messages), kinds_(offeredKinds()) {
   setObjectName(QStringLiteral("ReportDialog"));
   setWindowTitle(QStringLiteral("CSV書き出し"));
   setFont(uiFont());
 
   kind_ = newList("ReportKind", QStringLiteral("内容"), this);
-  for (const KindInfo& kind : kKinds) kind_->addItem(QString::fromUtf8(kind.caption));
+  for (const ReportKindInfo* kind : kinds_) kind_->addItem(fromCore(kind->caption));
   first_ = dimensionList("ReportFirst", QStringLiteral("項目"), this);
   second_ = dimensionList("ReportSecond", QStringLiteral("列の項目"), this);
   second_->setCurrentIndex(kCrossDimensionCount - 1);
@@ -92,8 +81,12 @@ ReportDialog::ReportDialog(const DataSession& session, Messages& messages, QWidg
   kindChosen();
 }
 
+const ReportKindInfo& ReportDialog::kind() const {
+  return *kinds_[static_cast<std::size_t>(kind_->currentIndex())];
+}
+
 void ReportDialog::kindChosen() {
-  const KindInfo& kind = kKinds[kind_->currentIndex()];
+  const ReportKindInfo& kind = this->kind();
   first_->setEnabled(kind.dimensions >= 1);
   second_->setEnabled(kind.dimensions >= 2);
   for (QComboBox* list : periodBoxes_.boxes) list->setEnabled(kind.period);
@@ -105,43 +98,24 @@ CrossDimension ReportDialog::dimension(const QComboBox* list) const {
 
 std::optional<Report> ReportDialog::report() const {
   const Period span = periodBoxes_.period();
-  if (kKinds[kind_->currentIndex()].period && !span.ordered()) {
+  if (kind().takesPeriod && !span.ordered()) {
     messages_.error(QStringLiteral("期間の開始が終了より後になっています"));
     return std::nullopt;
   }
-  const YearLedger& ledger = session_.ledger();
-  const TicketStore& tickets = session_.tickets();
-  switch (static_cast<Kind>(kind_->currentIndex())) {
-    case Months:
-      return monthsReport(ledger);
-    case BetTypes:
-      return betTypesReport(ledger);
-    case Days:
-      return daysReport(ledger, span);
-    case Trend:
-      return trendReport(ledger, span);
-    case Tickets:
-      return ticketsReport(tickets, span);
-    case Category:
-      return categoryReport(tickets, dimension(first_), span);
-    case Cross:
-      if (first_->currentIndex() == second_->currentIndex()) {
-        messages_.error(kSameDimensionTwice);
-        return std::nullopt;
-      }
-      return crossReport(tickets, dimension(first_), dimension(second_), span);
+  const std::array<CrossDimension, 2> dimensions{dimension(first_), dimension(second_)};
+  if (kind().dimensions == 2 && dimensions[0] == dimensions[1]) {
+    messages_.error(kSameDimensionTwice);
+    return std::nullopt;
   }
-  return std::nullopt;
+  return yearKindReport(kind().kind, session_.ledger(), session_.tickets(), dimensions, span);
 }
 
 QString ReportDialog::suggestedName() const {
-  const KindInfo& kind = kKinds[kind_->currentIndex()];
-  QString name = QString::fromLatin1(kind.file);
+  QString name = fromCore(kind().name);
   for (const QComboBox* list : {first_, second_}) {
     if (!list->isEnabled()) continue;
-    const std::string_view key =
-        kCrossDimensions[static_cast<std::size_t>(list->currentIndex())].key;
-    name += QLatin1Char('-') + QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
+    name += QLatin1Char('-') +
+            fromCore(kCrossDimensions[static_cast<std::size_t>(list->currentIndex())].key);
   }
   return name;
 }

@@ -5,8 +5,9 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
-#include "report/reports.h"
+#include "report/report_kinds.h"
 #include "widgets/period_boxes.h"
 
 class QComboBox;
@@ -30,13 +31,13 @@ class ReportDialog : public QDialog {
   QString suggestedName() const;
 
  private:
-  enum Kind { Months, BetTypes, Days, Trend, Tickets, Category, Cross };
-
+  const ReportKindInfo& kind() const;
   void kindChosen();
   CrossDimension dimension(const QComboBox* list) const;
 
   const DataSession& session_;
   Messages& messages_;
+  const std::vector<const ReportKindInfo*> kinds_;
   QComboBox* kind_ = nullptr;
   QComboBox* first_ = nullptr;
   QComboBox* second_ = nullptr;

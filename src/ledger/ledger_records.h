@@ -8,11 +8,8 @@
 #include <optional>
 #include <string_view>
 
-#if defined(__SSE2__) && defined(__x86_64__)
-#include <emmintrin.h>
-#endif
-
 #include "base/amount.h"
+#include "base/simd.h"
 
 namespace tamrel {
 
@@ -129,11 +126,11 @@ inline std::optional<std::int32_t> inRange(std::int64_t sum) {
   return static_cast<std::int32_t>(sum);
 }
 
-#if defined(__SSE2__) && defined(__x86_64__)
-// Ten digit sums in the first ten byte lanes (each at most 7 x 9) as one
-// number, the first the most significant: pairs, then quadruples, then all
-// eight of the first eight lanes, each step in lanes wide enough for the
-// sums, then the last two.
+#if TAMREL_SSE2
+// Ten digit sums in the first ten byte lanes (each at most 7 x 9 = 63) as
+// one number, the first the most significant: pairs (at most 63 x 10 + 63 =
+// 693 in 16 bits), then quadruples (at most 69,993 in 32 bits), then all
+// eight of the first eight lanes (below 2^40 in 64 bits), then the last two.
 inline std::int64_t digitSumValue(__m128i sums) {
   constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
   constexpr std::uint64_t kEvenPairs = 0x0000FFFF0000FFFFu;
@@ -160,14 +157,16 @@ inline bool within(__m128i highest, __m128i limits) {
 // make the copy wait for its pieces to be stored. Inline, so that a pass over
 // the year pays no call per slot.
 inline void readDaySums(const char* record, DaySums& out) {
-#if defined(__SSE2__) && defined(__x86_64__)
+#if TAMREL_SSE2
   // Nearly every field is ten digits from 0 or 1 on: each then lies within
   // the range and is not negative, so a sum leaves the range exactly when
   // the whole does. Such fields are summed digit by digit in byte lanes and
   // only the two sums turned into numbers; any other text takes the exact
   // rule. A bet type's stake and payout stand side by side ("SSSSSSSSSS,
   // PPPPPPPPPP"): one load holds the stake in lanes 0-9, one five bytes on
-  // the payout in lanes 6-15.
+  // the payout in lanes 6-15. Once every lane is checked to hold 0..9 (the
+  // first 0..1), seven bet types add up to at most 63 in a lane: no lane
+  // carries into the next.
   using namespace ledger_detail;
   constexpr int kPayoutLane = 6;
   static_assert(kAmountWidth + 1 - kPayoutLane + 16 <= 2 * kAmountWidth + 1);

@@ -14,6 +14,7 @@
 #include "base/version.h"
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
+#include "report/report_kinds.h"
 #include "report/reports.h"
 
 namespace tamrel {
@@ -22,28 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Kind { Months, BetTypes, Days, Trend, Tickets, Category, Cross, Years };
-
-struct KindInfo {
-  std::string_view name;
-  Kind kind;
-  bool takesPeriod;
-  int dimensions;  // "name:DIM" or "name:DIM1:DIM2"
-};
-
-constexpr std::array<KindInfo, 8> kKinds{{
-    {"months", Kind::Months, false, 0},
-    {"bettypes", Kind::BetTypes, false, 0},
-    {"days", Kind::Days, true, 0},
-    {"trend", Kind::Trend, true, 0},
-    {"tickets", Kind::Tickets, true, 0},
-    {"category", Kind::Category, true, 1},
-    {"cross", Kind::Cross, true, 2},
-    {"years", Kind::Years, false, 0},
-}};
-
 struct Request {
-  const KindInfo* kind = nullptr;
+  const ReportKindInfo* kind = nullptr;
   std::vector<CrossDimension> dimensions;
   fs::path dir = ".";
   Period period;
@@ -77,8 +58,8 @@ std::optional<std::pair<int, int>> parseMonthDay(std::string_view text) {
 // otherwise.
 std::optional<UsageError> parseKind(std::string_view text, Request& request) {
   const std::string_view name = text.substr(0, text.find(':'));
-  const auto found = std::ranges::find(kKinds, name, &KindInfo::name);
-  if (found == kKinds.end()) return UsageError{"知らない種類です: " + std::string(text)};
+  const auto found = std::ranges::find(kReportKinds, name, &ReportKindInfo::name);
+  if (found == kReportKinds.end()) return UsageError{"知らない種類です: " + std::string(text)};
   request.kind = &*found;
   // Each key after a colon, empty ones too.
   for (std::size_t at = name.size(); at < text.size();) {
@@ -177,26 +158,12 @@ std::optional<Report> yearReport(const Request& request, const ReportOutput& out
                                  std::string& err) {
   const std::optional<Year> year = loadYear(request.dir, err);
   if (!year) return std::nullopt;
-  const Period& period = request.period;
-  switch (request.kind->kind) {
-    case Kind::Months:
-      return monthsReport(*year->ledger);
-    case Kind::BetTypes:
-      return betTypesReport(*year->ledger);
-    case Kind::Days:
-      return daysReport(*year->ledger, period);
-    case Kind::Trend:
-      return trendReport(*year->ledger, period);
-    case Kind::Tickets:
-      writeTicketsReport(*year->tickets, period, output);
-      return Report{};
-    case Kind::Category:
-      return categoryReport(*year->tickets, request.dimensions[0], period);
-    case Kind::Cross:
-    case Kind::Years:
-      break;
+  if (request.kind->kind == ReportKind::Tickets) {
+    writeTicketsReport(*year->tickets, request.period, output);
+    return Report{};
   }
-  return crossReport(*year->tickets, request.dimensions[0], request.dimensions[1], period);
+  return yearKindReport(request.kind->kind, *year->ledger, *year->tickets, request.dimensions,
+                        request.period);
 }
 
 // The year folders of `request.dir`, each read only; nullopt when it is no
@@ -214,7 +181,7 @@ std::optional<Report> yearsOf(const Request& request, std::string& err) {
 
 std::string reportUsage() {
   std::string kinds;
-  for (const KindInfo& k : kKinds) {
+  for (const ReportKindInfo& k : kReportKinds) {
     kinds += "  " + std::string(k.name);
     for (int i = 1; i <= k.dimensions; ++i)
       kinds += ":分類" + (k.dimensions > 1 ? std::to_string(i) : "");
@@ -269,7 +236,7 @@ ReportRun runReport(std::span<const std::string_view> args, const ReportOutput& 
   const ReportOutput keep = [&written, &output](std::string_view part) {
     return written = written && output(part);
   };
-  std::optional<Report> report = request.kind->kind == Kind::Years
+  std::optional<Report> report = request.kind->kind == ReportKind::Years
                                      ? yearsOf(request, run.err)
                                      : yearReport(request, keep, run.err);
   if (!report) {

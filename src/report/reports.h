@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "analysis/cross_totals.h"
-#include "analysis/period.h"
 #include "analysis/year_summary.h"
+#include "base/period.h"
 #include "detail/ticket_records.h"
 #include "ledger/ledger_records.h"
 

@@ -4,7 +4,7 @@
 #include <QLockFile>
 #include <QSysInfo>
 
-#include "state/data_files.h"
+#include "store/data_files.h"
 #include "widgets/messages.h"
 
 namespace tamrel {

@@ -15,15 +15,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "analysis/analysis_window.h"
 #include "base/version.h"
 #include "browse/year_browse.h"
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
 #include "shell/data_dir_lock.h"
-#include "state/app_state.h"
-#include "state/data_files.h"
 #include "state/data_session.h"
+#include "stats/analysis_window.h"
+#include "store/app_state.h"
+#include "store/data_files.h"
 #include "switch/switch_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"

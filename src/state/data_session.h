@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "detail/month_transfer.h"
-#include "state/app_state.h"
-#include "state/data_files.h"
+#include "store/app_state.h"
+#include "store/data_files.h"
 
 namespace tamrel {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <array>
 
-#include "analysis/period.h"
+#include "base/period.h"
 
 class QComboBox;
 class QWidget;

@@ -189,8 +189,11 @@ void TestCrossTotals::periodEdges_data() {
   QTest::addColumn<int>("fromDay");
   QTest::addColumn<int>("toMonth");
   QTest::addColumn<int>("toDay");
-  QTest::addColumn<int>("count");  // of tickets on 3/15 and 3/31 and 4/1
-  QTest::newRow("whole year") << 1 << 1 << 12 << 31 << 3;
+  // Of tickets on 3/15, 3/31 and 4/1, and one of March whose day cannot be
+  // read: that one belongs to the whole year only.
+  QTest::addColumn<int>("count");
+  QTest::newRow("whole year") << 1 << 1 << 12 << 31 << 4;
+  QTest::newRow("all but the last day") << 1 << 1 << 12 << 30 << 3;
   QTest::newRow("the day itself") << 3 << 15 << 3 << 15 << 1;
   QTest::newRow("ends the day before") << 1 << 1 << 3 << 14 << 0;
   QTest::newRow("starts the day after") << 3 << 16 << 12 << 31 << 2;
@@ -208,7 +211,11 @@ void TestCrossTotals::periodEdges() {
   year.add(3, 15, "1111111111", 100, 0);
   year.add(3, 31, "1111111111", 100, 0);
   year.add(4, 1, "1111111111", 100, 0);
+  TicketRecord unreadable = ticket(3, 1, "1111111111", 100, 0);
+  unreadable.setField(TicketField::Day, "xx");
+  append(*year.store, 3, unreadable);
   const Period period{fromMonth, fromDay, toMonth, toDay};
+  QCOMPARE(ticketInPeriod(unreadable, period), period.wholeYear());
   QCOMPARE(
       computeCrossTable(*year.store, CrossDimension::Racecourse, CrossDimension::BetType, period)
           .total.count,

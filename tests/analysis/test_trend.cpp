@@ -197,6 +197,8 @@ void TestTrend::guessYear_data() {
   // 5 January 2026 is a Monday; 2025 is the latest of the years it is a Sunday.
   QTest::newRow("latest of a tie") << "1/5:+1" << 2025;
   QTest::newRow("no racing day") << "" << 2026;
+  // Slots no calendar has are days of no year: they count for none.
+  QTest::newRow("only slots no calendar has") << "2/30:+1 4/31:+1" << 2026;
 }
 
 void TestTrend::guessYear() {

@@ -9,6 +9,7 @@
 
 #include <QtTest>
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <memory>
@@ -298,6 +299,10 @@ void TestFileIo::failedSaveKeepsFileAndGenerations_data() {
   QTest::newRow("file-size limit") << "limit" << SaveResult::TooLarge;
   QTest::newRow("a generation's name taken by a directory") << "directory" << SaveResult::NotAFile;
   QTest::newRow("read-only directory") << "read-only" << SaveResult::NoPermission;
+  // The disk reports the new version lost: the save must not go on to put
+  // it in the file's place.
+  QTest::newRow("fsync of the new version fails") << "fsync" << SaveResult::WriteError;
+  QTest::newRow("fsync of the copy fails") << "fsync copy" << SaveResult::WriteError;
 }
 
 void TestFileIo::failedSaveKeepsFileAndGenerations() {
@@ -321,6 +326,13 @@ void TestFileIo::failedSaveKeepsFileAndGenerations() {
     result = reason;
   } else if (fault == "directory") {
     result = writeFileAtomically(file, big, kKeptGenerations);
+  } else if (fault.startsWith("fsync")) {
+    SaveProbe probe;
+    // Without links the version to keep is copied, so the copy's fsync runs.
+    probe.refuseLinks = fault == "fsync copy";
+    const std::string_view failing = probe.refuseLinks ? "fsync the copy" : "fsync the new version";
+    probe.failure = [failing](std::string_view step) { return step == failing ? EIO : 0; };
+    result = writeFileAtomically(file, big, kKeptGenerations, &probe);
   } else {
     if (geteuid() == 0) QSKIP("running as root: directory permissions do not stop root's writes");
     fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);

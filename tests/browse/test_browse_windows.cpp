@@ -25,7 +25,7 @@
 #include "browse/year_browse.h"
 #include "ledger_fixture.h"
 #include "shell/main_window.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"

@@ -4,9 +4,9 @@
 #include "detail/ticket_records.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "state/app_state.h"
-#include "state/data_files.h"
 #include "state/data_session.h"
+#include "store/app_state.h"
+#include "store/data_files.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>

@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "detail/detail_file.h"
 #include "report/report_command.h"
 
 using namespace tamrel;
@@ -73,6 +75,8 @@ class TestReportCommand : public QObject {
                               << QStringList{"--to は 月/日", usage};
     QTest::newRow("day 32") << "hand" << QStringList{"--from=1/32", "tickets"} << 2
                             << QStringList{"--from は 月/日", usage};
+    QTest::newRow("day 0") << "hand" << QStringList{"--from", "1/0", "tickets"} << 2
+                           << QStringList{"--from は 月/日", usage};
     QTest::newRow("not a date") << "hand" << QStringList{"--from", "1-5", "tickets"} << 2
                                 << QStringList{"--from は 月/日", usage};
     QTest::newRow("period with months") << "hand" << QStringList{"--to", "6/30", "months"} << 2
@@ -195,6 +199,50 @@ class TestReportCommand : public QObject {
     QCOMPARE(whole.status, 0);
     QVERIFY(whole.out.size() > parts[0].size() + parts[1].size());
     QVERIFY(whole.out.starts_with(parts[0] + parts[1]));
+  }
+
+  // A later part taken does not make up for an earlier one refused: the
+  // tickets report stops at the refusal, and the run says it failed.
+  void refusedPartThenAcceptedOnes() {
+    QTemporaryDir temp;
+    const fs::path dir = temp.path().toStdString();
+    fs::copy(kHandYear, dir);
+    std::string tickets = fileText(dir / "info.dat");
+    const std::size_t january = tickets.find("\n01,") + 1;
+    const std::size_t length = tickets.find("\n02,") + 1 - january;
+    std::string copies;
+    for (int i = 0; i < 150; ++i) copies += tickets.substr(january, length);
+    writeText(dir / "info.dat", tickets.replace(january, length, copies));
+    const auto store = std::make_unique<TicketStore>();
+    QVERIFY(loadTicketFile(*store, dir / "info.dat").ok());
+
+    int offered = 0;
+    const auto refuseFirst = [&offered](std::string_view) { return ++offered > 1; };
+    QVERIFY(!writeTicketsReport(*store, Period{}, refuseFirst));
+    QCOMPARE(offered, 1);
+    for (const std::string_view kind : {"tickets", "months"}) {
+      offered = 0;
+      const std::string path = dir.string();
+      const std::vector<std::string_view> args{"--dir", path, kind};
+      QCOMPARE(runReport(args, refuseFirst).status, kReportOutputFailed);
+    }
+  }
+
+  // A year folder whose two files are both refused is still one row, with
+  // both reasons in it.
+  void yearWithBothFilesRefusedIsOneRow() {
+    QTemporaryDir temp;
+    const fs::path parent = temp.path().toStdString();
+    fs::create_directories(parent / "2024" / "tosidata.dat");
+    fs::create_directories(parent / "2024" / "info.dat");
+    fs::create_directory(parent / "2025");
+    fs::copy(kHandYear, parent / "2025");
+    const ReportRun result = run({"--dir", QString::fromStdString(parent.string()), "years"});
+    const QStringList lines = QString::fromStdString(result.out).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + 2);  // the header and two years
+    QVERIFY2(lines[1].startsWith("2024 (") && lines[1].contains("tosidata.dat") &&
+                 lines[1].contains("info.dat"),
+             qPrintable(lines[1]));
   }
 
   void help() {

@@ -22,8 +22,8 @@
 #include <QTest>
 #include <memory>
 
-#include "analysis/tab_strip.h"
 #include "shell/main_window.h"
+#include "stats/tab_strip.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"

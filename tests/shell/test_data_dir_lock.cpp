@@ -13,7 +13,7 @@
 
 #include "shell/data_dir_lock.h"
 #include "shell/main_window.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "support/dir_tree.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"

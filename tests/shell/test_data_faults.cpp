@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "shell/main_window.h"
-#include "state/app_state.h"
 #include "state/data_session.h"
+#include "store/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/odd_files.h"
 #include "support/scripted_messages.h"

@@ -6,7 +6,7 @@
 
 #include "detail/detail_file.h"
 #include "ledger/ledger_init.h"
-#include "state/data_files.h"
+#include "store/data_files.h"
 
 using namespace tamrel;
 namespace fs = std::filesystem;

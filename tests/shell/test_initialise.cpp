@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "shell/main_window.h"
-#include "state/app_state.h"
 #include "state/data_session.h"
+#include "store/app_state.h"
 #include "support/gui_actions.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"

@@ -20,8 +20,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "analysis/tab_strip.h"
 #include "report/reports.h"
+#include "stats/tab_strip.h"
 #include "support/gui_actions.h"
 #include "support/window_fit.h"
 #include "support/window_host.h"

@@ -12,7 +12,7 @@
 
 #include "entry/entry_window.h"
 #include "shell/main_window.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 #include "support/window_host.h"

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "shell/main_window.h"
-#include "state/app_state.h"
+#include "store/app_state.h"
 #include "support/box_answerer.h"
 #include "support/main_window_data_dir.h"
 #include "support/window_host.h"

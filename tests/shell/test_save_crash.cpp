@@ -23,7 +23,7 @@
 
 #include "detail/detail_file.h"
 #include "ledger/ledger_init.h"
-#include "state/data_files.h"
+#include "store/data_files.h"
 #include "support/child_process.h"
 #include "support/odd_files.h"
 

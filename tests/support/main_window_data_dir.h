@@ -19,7 +19,7 @@
 #include "ledger/ledger_file.h"
 #include "ledger/ledger_init.h"
 #include "ledger/ledger_records.h"
-#include "state/data_files.h"
+#include "store/data_files.h"
 
 namespace tamrel::testdata {
 

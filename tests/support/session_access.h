@@ -3,8 +3,8 @@
 // a damaged or edited file would leave them. The windows only ever read
 // them through the session.
 
-#include "state/app_state.h"
 #include "state/data_session.h"
+#include "store/app_state.h"
 
 namespace tamrel {
 

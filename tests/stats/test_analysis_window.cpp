@@ -17,11 +17,11 @@
 #include <memory>
 
 #include "analysis/analysis_tickets.h"
-#include "analysis/analysis_window.h"
-#include "analysis/category_graphs.h"
-#include "analysis/tab_strip.h"
 #include "shell/main_window.h"
-#include "state/app_state.h"
+#include "stats/analysis_window.h"
+#include "stats/category_graphs.h"
+#include "stats/tab_strip.h"
+#include "store/app_state.h"
 #include "support/main_window_data_dir.h"
 #include "support/scripted_messages.h"
 #include "support/window_host.h"

@@ -1,4 +1,4 @@
-#include "state/data_files.h"
+#include "store/data_files.h"
 
 #include "detail/detail_file.h"
 #include "ledger/ledger_init.h"

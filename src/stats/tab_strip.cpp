@@ -1,4 +1,4 @@
-#include "analysis/tab_strip.h"
+#include "stats/tab_strip.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "analysis/analysis_window.h"
+#include "stats/analysis_window.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "analysis/category_graphs.h"
-#include "analysis/tab_strip.h"
 #include "state/data_session.h"
+#include "stats/category_graphs.h"
+#include "stats/tab_strip.h"
 #include "widgets/core_text.h"
 #include "widgets/grid.h"
 #include "widgets/look.h"

@@ -1,4 +1,4 @@
-#include "analysis/category_graphs.h"
+#include "stats/category_graphs.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

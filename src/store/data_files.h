@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "state/app_state.h"
+#include "store/app_state.h"
 
 namespace tamrel {
 
