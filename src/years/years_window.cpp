@@ -37,6 +37,8 @@ constexpr int kProgressDelayMs = 300;
 // Folders read within this time go into the table together: often enough
 // that rows are seen filling, seldom enough that re-sorting them is no load.
 constexpr int kShowIntervalMs = 40;
+// Columns fit the texts of this many rows besides those in view.
+constexpr int kFitRows = 200;
 
 fs::path toPath(const QString& dir) { return fs::path(QDir(dir).absolutePath().toStdString()); }
 
@@ -59,6 +61,7 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   table_->setTabKeyNavigation(false);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
+  table_->horizontalHeader()->setResizeContentsPrecision(kFitRows);
   table_->setSortingEnabled(true);
   table_->sortByColumn(YearTableModel::Folder, Qt::AscendingOrder);
   installTableExport(table_, messages_);
@@ -298,10 +301,11 @@ void YearsWindow::loadingEnded() {
 }
 
 void YearsWindow::finishStep() {
-  // A column at a time, then the bars: each measures or draws every row, and
-  // a thousand rows at once would hold the event loop for a long moment.
-  if (finishStep_ < YearTableModel::ColumnCount) {
-    table_->resizeColumnToContents(finishStep_++);
+  // The columns, then the bars, each in a turn of the event loop of its own:
+  // together they would hold it for a long moment.
+  if (finishStep_ == 0) {
+    ++finishStep_;
+    table_->resizeColumnsToContents();
     finishTimer_->start();
     return;
   }

@@ -96,7 +96,7 @@ class YearsWindow : public ChildWindow {
   // The row of the data directory in use, from memory.
   void refreshCurrent();
   void redrawGraph();
-  // One step of what follows the reading: fitting a column, or the bars.
+  // One step of what follows the reading: fitting the columns, or the bars.
   void finishStep();
 
   const DataSession& session_;
