@@ -306,10 +306,12 @@ void YearsWindow::finishStep() {
   if (finishStep_ == 0) {
     ++finishStep_;
     table_->resizeColumnsToContents();
+    // Fitted to its texts, the last column no longer reaches the edge.
+    table_->horizontalHeader()->setStretchLastSection(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
     finishTimer_->start();
     return;
   }
-  table_->horizontalHeader()->setStretchLastSection(true);
   loading_ = false;
   redrawGraph();
 }
