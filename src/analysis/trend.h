@@ -11,6 +11,7 @@
 // computed (a sum leaves the range, or a stored amount cannot be read) is
 // empty, never a wrapped value, and `overflow` tells the caller to say so.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -93,6 +94,11 @@ class TrendTotals {
   std::optional<std::int32_t> running() const { return running_.value(); }
   // Empty when a running profit or a fall could not be computed.
   std::optional<Drawdown> maxDrawdown() const;
+  // The highest and the lowest the running profit stood, the 0 of the start
+  // included: where falls that run on past the last day are measured from.
+  // Meaningful whenever maxDrawdown() is.
+  std::int32_t highest() const { return high_; }
+  std::int32_t lowest() const { return low_; }
 
  private:
   // A sum that stays unknown from the first addend it cannot take. (Kept as
@@ -112,6 +118,7 @@ class TrendTotals {
   Sum running_;
   bool fallUnknown_ = false;
   std::int32_t high_ = 0;
+  std::int32_t low_ = 0;
   std::optional<TrendDate> highDay_;  // none: the start
   Drawdown deepest_;
 };
@@ -140,6 +147,7 @@ inline void TrendTotals::add(TrendDate date, const DaySums& day) {
     highDay_ = date;
     return;
   }
+  low_ = std::min(low_, running);
   const std::optional<std::int32_t> fall = checkedSub(high_, running);
   if (!fall) {
     fallUnknown_ = true;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "detail/ticket_records.h"
@@ -29,6 +30,11 @@ struct YearFigures {
   int tickets = 0;                          // 件数
   int hits = 0;                             // tickets with a payout above 0
   std::optional<std::int32_t> maxDrawdown;  // 最大ドローダウン
+  // The highest and lowest the running profit stood, from 0 at the year's
+  // start: what a fall across the turn of the year is measured by. Set with
+  // maxDrawdown.
+  std::int32_t runningHigh = 0;
+  std::int32_t runningLow = 0;
   // 的中率: hits / tickets, 0 without a ticket.
   float hitRate() const {
     return tickets == 0 ? 0.0f : static_cast<float>(hits) / static_cast<float>(tickets);
@@ -55,18 +61,26 @@ YearSummary summariseFolder(const std::filesystem::path& folder);
 
 // The direct subfolders of `parent` holding an entry named "tosidata.dat" and
 // one named "info.dat" (whatever they are: a FIFO is listed, and refused when
-// read), in name order. Empty when `parent` cannot be listed.
-std::vector<std::filesystem::path> yearFolders(const std::filesystem::path& parent);
+// read; so is a folder the user may not look into), in name order. None when
+// `parent` cannot be listed, and `error` says why.
+std::vector<std::filesystem::path> yearFolders(const std::filesystem::path& parent,
+                                               std::error_code& error);
+
+// Why a folder could not be listed, as a user reads it.
+std::string listingFaultText(const std::error_code& error);
 
 // Whether two paths name the same folder (links and "." resolved).
 bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b);
 
-// Every year folder of `parent`, read one after the other.
-std::vector<YearSummary> summariseYears(const std::filesystem::path& parent);
+// Every year folder of `parent`, read one after the other. None when
+// `parent` cannot be listed, and `error` says why.
+std::vector<YearSummary> summariseYears(const std::filesystem::path& parent,
+                                        std::error_code& error);
 
 // The 合計 row: sums over the folders with figures (amounts checked, the
-// rates from the sums); 最大ドローダウン is the deepest of them. nullopt
-// when no folder has figures.
+// rates from the sums); 最大ドローダウン is the deepest fall of the running
+// profit carried from year to year in the order given, as if the years were
+// one long ledger. nullopt when no folder has figures.
 std::optional<YearFigures> yearTotals(const std::vector<YearSummary>& years);
 
 // Why a folder did not load, one line per refused file ("info.dat: ファイル

@@ -167,14 +167,20 @@ std::optional<Report> yearReport(const Request& request, const ReportOutput& out
 }
 
 // The year folders of `request.dir`, each read only; nullopt when it is no
-// folder. A year that does not load is a row of the report, not a failure.
+// folder or cannot be listed (an empty report would pass for a parent without
+// years). A year that does not load is a row of the report, not a failure.
 std::optional<Report> yearsOf(const Request& request, std::string& err) {
   std::error_code ec;
   if (!fs::is_directory(request.dir, ec)) {
     err += "フォルダがありません: " + request.dir.string() + "\n";
     return std::nullopt;
   }
-  return yearsReport(summariseYears(request.dir));
+  std::vector<YearSummary> years = summariseYears(request.dir, ec);
+  if (ec) {
+    err += "フォルダを読み取れません: " + request.dir.string() + ": " + listingFaultText(ec) + "\n";
+    return std::nullopt;
+  }
+  return yearsReport(years);
 }
 
 }  // namespace

@@ -295,6 +295,17 @@ Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension
   return table;
 }
 
+namespace {
+
+void addYearRow(Report& table, const std::string& name, const YearFigures& f) {
+  table.add({name, std::to_string(f.racingDays), amountText(f.stake), amountText(f.payout),
+             amountText(f.profit), rateOrEmpty(f.rate), std::to_string(f.tickets),
+             rateText(f.hitRate()), amountText(f.maxDrawdown)});
+  if (!f.profit || !f.maxDrawdown) table.overflow = true;
+}
+
+}  // namespace
+
 Report yearsReport(const std::vector<YearSummary>& years) {
   Report table;
   table.add({"フォルダ", "開催日数", "投資金額", "払戻金額", "利益金額", "回収率", "件数", "的中率",
@@ -309,12 +320,10 @@ Report yearsReport(const std::vector<YearSummary>& years) {
       table.add({year.name + " (" + reason + ")", "", "", "", "", "", "", "", ""});
       continue;
     }
-    const YearFigures& f = *year.figures;
-    table.add({year.name, std::to_string(f.racingDays), amountText(f.stake), amountText(f.payout),
-               amountText(f.profit), rateOrEmpty(f.rate), std::to_string(f.tickets),
-               rateText(f.hitRate()), amountText(f.maxDrawdown)});
-    if (!f.profit || !f.maxDrawdown) table.overflow = true;
+    addYearRow(table, year.name, *year.figures);
   }
+  // The window's 合計 row, from the same engine.
+  if (const auto total = yearTotals(years)) addYearRow(table, "合計", *total);
   return table;
 }
 

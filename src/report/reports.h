@@ -51,7 +51,8 @@ Report categoryReport(const TicketStore& store, CrossDimension d, const Period& 
 Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension columns,
                    const Period& period);
 // Each year folder as the year comparison lists it; one that did not load
-// has the reason after its name and no figures.
+// has the reason after its name and no figures. Then 合計, when a folder
+// loaded.
 Report yearsReport(const std::vector<YearSummary>& years);
 // Every ticket of the period, January first, in stored order, with the
 // captions the ticket grid shows.

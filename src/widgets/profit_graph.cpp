@@ -27,6 +27,9 @@ const QColor kProfitColour(0x2a, 0x6f, 0xc9);  // blue: the point made money
 const QColor kLossColour(0xd6, 0x3a, 0x3a);    // red: it lost
 // Of the space of one point.
 constexpr qreal kBarWidth = 0.6;
+// More points than this leave no room for their labels: the axis would only
+// show a row of "…", at great cost to draw. Each bar's tooltip names it.
+constexpr std::size_t kMaxLabelledPoints = 60;
 
 // Yen amounts read the Japanese way whatever the process locale is.
 QLocale yenLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
@@ -80,6 +83,7 @@ void ProfitGraph::setPoints(std::vector<ProfitPoint> points) {
 
   auto* axisX = new QBarCategoryAxis;
   axisX->append(labels);
+  axisX->setLabelsVisible(points_.size() <= kMaxLabelledPoints);
   axisX->setLabelsFont(uiFont());
   axisX->setGridLineVisible(false);
   c->addAxis(axisX, Qt::AlignBottom);

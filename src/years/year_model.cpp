@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <algorithm>
 
 #include "widgets/core_text.h"
 
@@ -36,6 +37,21 @@ void YearTableModel::setYear(int row, YearSummary year) {
   years_[static_cast<std::size_t>(row)] = std::move(year);
   total_ = yearTotals(years_);
   emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+  emit dataChanged(index(yearCount(), 0), index(yearCount(), ColumnCount - 1));
+}
+
+void YearTableModel::setYears(std::vector<std::pair<int, YearSummary>> rows) {
+  int first = yearCount();
+  int last = -1;
+  for (auto& [row, year] : rows) {
+    if (row < 0 || row >= yearCount()) continue;
+    years_[static_cast<std::size_t>(row)] = std::move(year);
+    first = std::min(first, row);
+    last = std::max(last, row);
+  }
+  if (last < 0) return;
+  total_ = yearTotals(years_);
+  emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
   emit dataChanged(index(yearCount(), 0), index(yearCount(), ColumnCount - 1));
 }
 

@@ -7,6 +7,7 @@
 #include <QSortFilterProxyModel>
 #include <QString>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "analysis/year_summary.h"
@@ -41,6 +42,9 @@ class YearTableModel : public QAbstractTableModel {
   void setFolders(std::vector<YearSummary> years, const QString& pendingText);
   // Puts a folder's summary in its row and recomputes 合計.
   void setYear(int row, YearSummary year);
+  // The same for many rows at once: 合計 is recomputed, and the views told,
+  // once for all of them.
+  void setYears(std::vector<std::pair<int, YearSummary>> rows);
   // The state of the folders still without figures or reasons.
   void setPendingText(const QString& text);
 

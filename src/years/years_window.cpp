@@ -14,8 +14,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "state/data_session.h"
+#include "widgets/core_text.h"
 #include "widgets/image_export.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
@@ -32,6 +34,11 @@ const QString kReading = QStringLiteral("読み込み中…");
 const QString kCancelled = QStringLiteral("中止しました");
 // A reading shorter than this shows no progress bar: it would only flicker.
 constexpr int kProgressDelayMs = 300;
+// Folders read within this time go into the table together: often enough
+// that rows are seen filling, seldom enough that re-sorting them is no load.
+constexpr int kShowIntervalMs = 40;
+// Columns fit the texts of this many rows besides those in view.
+constexpr int kFitRows = 200;
 
 fs::path toPath(const QString& dir) { return fs::path(QDir(dir).absolutePath().toStdString()); }
 
@@ -54,6 +61,7 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   table_->setTabKeyNavigation(false);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
+  table_->horizontalHeader()->setResizeContentsPrecision(kFitRows);
   table_->setSortingEnabled(true);
   table_->sortByColumn(YearTableModel::Folder, Qt::AscendingOrder);
   installTableExport(table_, messages_);
@@ -65,8 +73,13 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
 
   // A year is a row: the table needs little height, the bars more.
   graph_->setMinimumHeight(260);
+  notice_ = new QLabel(this);
+  notice_->setObjectName(QStringLiteral("Notice"));
+  notice_->setWordWrap(true);
+  notice_->setVisible(false);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(buildFolderRow());
+  layout->addWidget(notice_);
   layout->addWidget(table_, 2);
   layout->addWidget(graph_, 3);
   layout->addWidget(buildBottomRow());
@@ -78,11 +91,28 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
     progress_->setVisible(true);
     cancel_->setVisible(true);
   });
-  connect(&watcher_, &QFutureWatcher<YearSummary>::resultReadyAt, this, &YearsWindow::folderRead);
+  showTimer_ = new QTimer(this);
+  showTimer_->setSingleShot(true);
+  showTimer_->setInterval(kShowIntervalMs);
+  connect(showTimer_, &QTimer::timeout, this, &YearsWindow::showRead);
+  finishTimer_ = new QTimer(this);
+  finishTimer_->setSingleShot(true);
+  finishTimer_->setInterval(0);
+  connect(finishTimer_, &QTimer::timeout, this, &YearsWindow::finishStep);
+  connect(&listWatcher_, &QFutureWatcher<Listing>::finished, this, &YearsWindow::folderListed);
+  connect(&watcher_, &QFutureWatcher<YearSummary>::resultsReadyAt, this, &YearsWindow::foldersRead);
   connect(&watcher_, &QFutureWatcher<YearSummary>::progressValueChanged, progress_,
           &QProgressBar::setValue);
-  connect(&watcher_, &QFutureWatcher<YearSummary>::finished, this, &YearsWindow::loadingEnded);
-  connect(&proxy_, &QAbstractItemModel::layoutChanged, this, &YearsWindow::redrawGraph);
+  connect(&watcher_, &QFutureWatcher<YearSummary>::finished, this, [this] {
+    // The watcher also finishes when it lets go of a reading for a new one.
+    if (!reading_) return;
+    reading_ = false;
+    loadingEnded();
+  });
+  // The bars follow the rows' order, once every row is read.
+  connect(&proxy_, &QAbstractItemModel::layoutChanged, this, [this] {
+    if (!loading_) redrawGraph();
+  });
 
   // Postings show at once; a load may be another directory altogether.
   connect(&session_, &DataSession::dayPosted, this, &YearsWindow::refreshCurrent);
@@ -99,6 +129,15 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
 YearsWindow::~YearsWindow() {
   watcher_.cancel();
   watcher_.waitForFinished();
+  listWatcher_.waitForFinished();
+}
+
+QString YearsWindow::notice() const { return notice_->isVisible() ? notice_->text() : QString(); }
+
+void YearsWindow::showNotice(const QString& text) {
+  notice_->setText(text);
+  notice_->setAccessibleName(text);
+  notice_->setVisible(!text.isEmpty());
 }
 
 QWidget* YearsWindow::buildFolderRow() {
@@ -154,63 +193,127 @@ void YearsWindow::chooseParent() {
   if (!folder.isEmpty()) setParentFolder(folder);
 }
 
-void YearsWindow::reload() {
-  watcher_.cancel();
-  watcher_.waitForFinished();
-  const fs::path current = toPath(session_.dataDirPath());
-  std::vector<YearSummary> years;
-  std::vector<fs::path> toRead;
-  readRows_.clear();
-  for (const fs::path& folder : yearFolders(toPath(parent_))) {
+YearsWindow::Listing YearsWindow::listYears(const fs::path& parent, const fs::path& current) {
+  Listing listing;
+  for (const fs::path& folder : yearFolders(parent, listing.error)) {
     YearSummary year;
     year.folder = folder;
     year.name = folder.filename().string();
     year.current = sameFolder(folder, current);
-    if (!year.current) {
-      readRows_.push_back(static_cast<int>(years.size()));
-      toRead.push_back(folder);
-    }
-    years.push_back(std::move(year));
+    listing.years.push_back(std::move(year));
   }
-  model_.setFolders(std::move(years), kReading);
+  return listing;
+}
+
+void YearsWindow::reload() {
+  watcher_.cancel();
+  watcher_.waitForFinished();
+  // Results of the reading dropped must not land in the new rows.
+  watcher_.setFuture(QFuture<YearSummary>());
+  reading_ = false;
+  showTimer_->stop();
+  finishTimer_->stop();
+  arrived_.clear();
+  readRows_.clear();
+  cancelled_ = false;
+  loading_ = true;
+  cancel_->setEnabled(true);
+  showNotice({});
+  model_.setFolders({}, kReading);
+  // No bars until the rows are all in: a scale from some of them would only
+  // jump as the rest arrive.
+  graph_->setPoints({});
+  // Busy until the folders are counted.
+  progress_->setRange(0, 0);
+  progressDelay_->start();
+  // Even listing the parent waits on its disk: a share on a network may take
+  // seconds.
+  listWatcher_.setFuture(QtConcurrent::run(&pool_, &YearsWindow::listYears, toPath(parent_),
+                                           toPath(session_.dataDirPath())));
+}
+
+void YearsWindow::folderListed() {
+  Listing listing = listWatcher_.result();
+  if (listing.error) {
+    showNotice(QStringLiteral("親フォルダを読み取れません: ") +
+               fromCore(listingFaultText(listing.error)));
+    loadingEnded();
+    return;
+  }
+  std::vector<fs::path> toRead;
+  for (std::size_t row = 0; row < listing.years.size(); ++row) {
+    if (listing.years[row].current) continue;
+    readRows_.push_back(static_cast<int>(row));
+    toRead.push_back(listing.years[row].folder);
+  }
+  if (listing.years.empty()) showNotice(QStringLiteral("年のフォルダがありません"));
+  model_.setFolders(std::move(listing.years), kReading);
   refreshCurrent();
-  if (toRead.empty()) {
+  if (toRead.empty() || cancelled_) {
     loadingEnded();
     return;
   }
   progress_->setRange(0, static_cast<int>(toRead.size()));
   progress_->setValue(0);
-  progressDelay_->start();
-  loading_ = true;
+  reading_ = true;
   watcher_.setFuture(QtConcurrent::mapped(&pool_, std::move(toRead), reader_));
 }
 
 void YearsWindow::cancelLoading() {
+  cancelled_ = true;
   watcher_.cancel();
   cancel_->setEnabled(false);
 }
 
-void YearsWindow::folderRead(int index) {
-  if (index < 0 || index >= static_cast<int>(readRows_.size())) return;
-  model_.setYear(readRows_[static_cast<std::size_t>(index)], watcher_.resultAt(index));
-  redrawGraph();
+void YearsWindow::foldersRead(int begin, int end) {
+  for (int i = begin; i < end; ++i) arrived_.push_back(i);
+  if (!showTimer_->isActive()) showTimer_->start();
+}
+
+void YearsWindow::showRead() {
+  showTimer_->stop();
+  std::vector<std::pair<int, YearSummary>> rows;
+  rows.reserve(arrived_.size());
+  for (const int i : arrived_) {
+    if (i < 0 || i >= static_cast<int>(readRows_.size())) continue;
+    rows.emplace_back(readRows_[static_cast<std::size_t>(i)], watcher_.resultAt(i));
+  }
+  arrived_.clear();
+  model_.setYears(std::move(rows));
 }
 
 void YearsWindow::loadingEnded() {
-  loading_ = false;
+  showRead();
   progressDelay_->stop();
   progress_->setVisible(false);
   cancel_->setVisible(false);
   cancel_->setEnabled(true);
-  if (watcher_.isCanceled()) model_.setPendingText(kCancelled);
+  if (cancelled_) model_.setPendingText(kCancelled);
   // A sum over the years that leaves the range is empty, and said once.
   const auto& total = model_.total();
   if (total && (!total->stake || !total->payout) && !overflowTold_) {
     overflowTold_ = true;
     messages_.error(kAmountOutOfRange);
   }
+  // Still loading until the columns fit and the bars are drawn.
+  finishStep_ = 0;
+  finishTimer_->start();
+}
+
+void YearsWindow::finishStep() {
+  // The columns, then the bars, each in a turn of the event loop of its own:
+  // together they would hold it for a long moment.
+  if (finishStep_ == 0) {
+    ++finishStep_;
+    table_->resizeColumnsToContents();
+    // Fitted to its texts, the last column no longer reaches the edge.
+    table_->horizontalHeader()->setStretchLastSection(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    finishTimer_->start();
+    return;
+  }
+  loading_ = false;
   redrawGraph();
-  fitColumns();
 }
 
 void YearsWindow::refreshCurrent() {
@@ -226,7 +329,7 @@ void YearsWindow::refreshCurrent() {
     }
     model_.setYear(row, std::move(year));
   }
-  redrawGraph();
+  if (!loading_) redrawGraph();
 }
 
 void YearsWindow::redrawGraph() {
@@ -241,11 +344,6 @@ void YearsWindow::redrawGraph() {
   graph_->setPoints(std::move(points));
 }
 
-void YearsWindow::fitColumns() {
-  table_->resizeColumnsToContents();
-  table_->horizontalHeader()->setStretchLastSection(true);
-}
-
 void YearsWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     closeWindow();
@@ -256,6 +354,7 @@ void YearsWindow::keyPressEvent(QKeyEvent* event) {
 
 void YearsWindow::closeEvent(QCloseEvent* event) {
   // A reading under way is of no use once the window is gone.
+  cancelled_ = true;
   watcher_.cancel();
   ChildWindow::closeEvent(event);
 }

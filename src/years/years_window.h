@@ -18,11 +18,14 @@
 #include <QThreadPool>
 #include <filesystem>
 #include <functional>
+#include <system_error>
+#include <vector>
 
 #include "analysis/year_summary.h"
 #include "widgets/child_window.h"
 #include "years/year_model.h"
 
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -54,6 +57,9 @@ class YearsWindow : public ChildWindow {
   void cancelLoading();
   // From the start of a reading until its results are all shown.
   bool isLoading() const { return loading_; }
+  // What the window says above the table: why the parent folder could not
+  // be read, or that it holds no year; empty otherwise.
+  QString notice() const;
 
   void setFolderReader(FolderReader reader) { reader_ = std::move(reader); }
 
@@ -71,15 +77,27 @@ class YearsWindow : public ChildWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The folders of a parent, listed off the user-interface thread.
+  struct Listing {
+    std::vector<YearSummary> years;  // names only; the one in use marked
+    std::error_code error;           // the parent could not be listed
+  };
+  static Listing listYears(const std::filesystem::path& parent,
+                           const std::filesystem::path& current);
+
   QWidget* buildFolderRow();
   QWidget* buildBottomRow();
   void chooseParent();
-  void folderRead(int index);
+  void folderListed();
+  void foldersRead(int begin, int end);
+  void showRead();
   void loadingEnded();
+  void showNotice(const QString& text);
   // The row of the data directory in use, from memory.
   void refreshCurrent();
   void redrawGraph();
-  void fitColumns();
+  // One step of what follows the reading: fitting the columns, or the bars.
+  void finishStep();
 
   const DataSession& session_;
   Messages& messages_;
@@ -90,13 +108,23 @@ class YearsWindow : public ChildWindow {
   // Folders are read on threads of their own: the shared pool also paints
   // (raster fills), and a folder on a slow disk must not stop the drawing.
   QThreadPool pool_;
+  QFutureWatcher<Listing> listWatcher_;
   QFutureWatcher<YearSummary> watcher_;
   // Model rows of the folders being read, in the order they are read.
   std::vector<int> readRows_;
+  // Results read but not yet in the table: they go in together, so that a
+  // thousand fast folders cost a few updates of the table, not a thousand.
+  std::vector<int> arrived_;
+  QTimer* showTimer_ = nullptr;
+  QTimer* finishTimer_ = nullptr;
+  int finishStep_ = 0;
   bool loading_ = false;
+  bool reading_ = false;  // the folders are being read (after the listing)
+  bool cancelled_ = false;
   bool overflowTold_ = false;
 
   QLineEdit* parentBox_ = nullptr;
+  QLabel* notice_ = nullptr;
   QTableView* table_ = nullptr;
   ProfitGraph* graph_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -32,6 +32,8 @@ class TestYearSummary : public QObject {
  private slots:
   void parentFolderOfYears();
   void totalsKeepOverflowEmpty();
+  void totalFallRunsAcrossYears_data();
+  void totalFallRunsAcrossYears();
 };
 
 void TestYearSummary::parentFolderOfYears() {
@@ -69,7 +71,9 @@ void TestYearSummary::parentFolderOfYears() {
   QVERIFY(testsupport::writeBytes(parent / "notes.txt", "x"));
   const auto before = everything(parent);
 
-  const std::vector<YearSummary> years = summariseYears(parent);
+  std::error_code error;
+  const std::vector<YearSummary> years = summariseYears(parent, error);
+  QVERIFY(!error);
   QCOMPARE(everything(parent), before);
 
   std::vector<std::string> names;
@@ -120,6 +124,37 @@ void TestYearSummary::totalsKeepOverflowEmpty() {
   QVERIFY(!total.stake && !total.payout && !total.profit && !total.rate);
   QCOMPARE(total.maxDrawdown, std::optional<std::int32_t>(5));
   QVERIFY(!yearTotals({YearSummary{}}));
+}
+
+// Years given as their racing days' profits, one day after another.
+void TestYearSummary::totalFallRunsAcrossYears_data() {
+  QTest::addColumn<QList<QList<int>>>("years");
+  QTest::addColumn<int>("fall");
+  // The running profit: 500, 200 | -600, -500.
+  QTest::newRow("a fall across the turn of the year")
+      << QList<QList<int>>{{500, -300}, {-800, 100}} << 1100;
+  QTest::newRow("years falling one after the other") << QList<QList<int>>{{-500}, {-500}} << 1000;
+  // 1000 | 800 | 500: no year falls more than 300 by itself.
+  QTest::newRow("from an earlier year's high") << QList<QList<int>>{{1000}, {-200}, {-300}} << 500;
+  // -100 | 900, 500: the later year's own fall is the deepest.
+  QTest::newRow("within one year") << QList<QList<int>>{{-100}, {1000, -400}} << 400;
+  // 300 | 1300, 700 | 500: the fall is measured from the later high.
+  QTest::newRow("a later high") << QList<QList<int>>{{300}, {1000, -600}, {-200}} << 800;
+}
+
+void TestYearSummary::totalFallRunsAcrossYears() {
+  QFETCH(QList<QList<int>>, years);
+  QFETCH(int, fall);
+  std::vector<YearSummary> summaries;
+  for (const QList<int>& profits : years) {
+    Year y;
+    int day = 1;
+    for (const int p : profits) y.day(1, day++, 2000, 2000 + p);
+    summaries.emplace_back().figures = summariseYear(*y.ledger, *y.tickets);
+  }
+  // A folder that did not load is left out of the carried profit.
+  summaries.insert(summaries.begin() + 1, YearSummary{});
+  QCOMPARE(yearTotals(summaries)->maxDrawdown, std::optional<std::int32_t>(fall));
 }
 
 QTEST_APPLESS_MAIN(TestYearSummary)

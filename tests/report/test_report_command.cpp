@@ -9,6 +9,7 @@
 
 #include "detail/detail_file.h"
 #include "report/report_command.h"
+#include "support/permissions_bind.h"
 
 using namespace tamrel;
 namespace fs = std::filesystem;
@@ -97,6 +98,10 @@ class TestReportCommand : public QObject {
                "月の行が1行です"};
     QTest::newRow("years of no folder")
         << "missing" << QStringList{"years"} << 3 << QStringList{"フォルダがありません: DIR"};
+    // Not an empty report, which would read as a parent without years.
+    QTest::newRow("years of a folder that cannot be listed")
+        << "closed" << QStringList{"years"} << 3
+        << QStringList{"フォルダを読み取れません: DIR: 読み取れません（権限がありません）"};
     QTest::newRow("period with years") << "hand" << QStringList{"--from", "1/1", "years"} << 2
                                        << QStringList{"years には使えません", usage};
     QTest::newRow("ticket file a folder")
@@ -123,7 +128,14 @@ class TestReportCommand : public QObject {
       fs::remove(dir / "info.dat");
       fs::create_directory(dir / "info.dat");
     }
-    const ReportRun result = run(QStringList{"--dir", QString::fromStdString(dir.string())} + args);
+    if (setup == "closed") fs::permissions(dir, fs::perms::none);
+    ReportRun result;
+    {
+      testsupport::PermissionsBind bind;
+      QVERIFY(bind.binds());
+      result = run(QStringList{"--dir", QString::fromStdString(dir.string())} + args);
+    }
+    if (setup == "closed") fs::permissions(dir, fs::perms::owner_all);
     QCOMPARE(result.status, status);
     QVERIFY(result.out.empty());
     const QString err = QString::fromStdString(result.err);

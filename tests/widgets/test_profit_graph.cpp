@@ -1,3 +1,4 @@
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -29,6 +30,8 @@ class TestProfitGraph : public QObject {
   void tipTellsExactValue();
   void closingRunsTheHook_data();
   void closingRunsTheHook();
+  void labelsOnlyWhereTheyFit_data();
+  void labelsOnlyWhereTheyFit();
 };
 
 using Values = QList<qreal>;
@@ -101,6 +104,29 @@ void TestProfitGraph::closingRunsTheHook() {
   }
   QCOMPARE(closed, 1);
   QTRY_VERIFY(area.subWindowList().isEmpty());
+}
+
+// A thousand year folders would give a row of "…" under the bars, and a
+// long moment to lay it out; a year's months keep their labels.
+void TestProfitGraph::labelsOnlyWhereTheyFit_data() {
+  QTest::addColumn<int>("count");
+  QTest::addColumn<bool>("labelled");
+  QTest::newRow("twelve months") << 12 << true;
+  QTest::newRow("sixty") << 60 << true;
+  QTest::newRow("a thousand years") << 1000 << false;
+}
+
+void TestProfitGraph::labelsOnlyWhereTheyFit() {
+  QFETCH(int, count);
+  QFETCH(bool, labelled);
+  std::vector<ProfitPoint> many;
+  for (int i = 0; i < count; ++i) many.push_back({QString::number(2000 + i), i});
+  ProfitGraph graph;
+  graph.setPoints(std::move(many));
+  const auto axes = graph.chart()->axes(Qt::Horizontal);
+  QCOMPARE(axes.size(), 1);
+  QCOMPARE(axes.front()->labelsVisible(), labelled);
+  QCOMPARE(graph.pointCount(), count);
 }
 
 QTEST_MAIN(TestProfitGraph)

@@ -4,6 +4,7 @@
 // and a reading that leaves the window responsive and stops on キャンセル.
 
 #include <QAbstractItemModel>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
@@ -14,6 +15,7 @@
 #include <filesystem>
 
 #include "state/data_session.h"
+#include "support/permissions_bind.h"
 #include "support/scripted_messages.h"
 #include "support/year_folders.h"
 #include "widgets/profit_graph.h"
@@ -64,6 +66,9 @@ class TestYearsWindow : public QObject {
  private slots:
   void foldersWithCurrentFromMemory();
   void readingStaysResponsiveAndCancels();
+  void graphWaitsForEveryRow();
+  void foldersThatCannotBeOpened_data();
+  void foldersThatCannotBeOpened();
 };
 
 void TestYearsWindow::foldersWithCurrentFromMemory() {
@@ -164,6 +169,93 @@ void TestYearsWindow::readingStaysResponsiveAndCancels() {
   const auto cancelled = state.count(QStringLiteral("中止しました"));
   QVERIFY(cancelled >= kFolders - started);
   QCOMPARE(cancelled + days.count(QStringLiteral("0")), kFolders);
+}
+
+void TestYearsWindow::graphWaitsForEveryRow() {
+  QTemporaryDir tmp;
+  const fs::path parent = tmp.path().toStdString();
+  constexpr int kFolders = 6;
+  for (int i = 0; i < kFolders; ++i) {
+    Year year;
+    year.day(1, 5, 1000, 1000 + 100 * i);
+    QVERIFY(year.save(parent / std::to_string(2020 + i)));
+  }
+  DataSession session;
+  session.setDataDir(QString::fromStdString((parent / "elsewhere").string()));
+  ScriptedMessages msgs;
+  // Each folder is read when the test lets it go.
+  QSemaphore gate;
+  YearsWindow w(session, msgs);
+  w.setFolderReader([&gate](const fs::path& folder) {
+    (void)gate.tryAcquire(1, 10000);
+    return summariseFolder(folder);
+  });
+  w.reload();
+  w.show();
+  gate.release(kFolders / 2);
+  QTRY_COMPARE(column(*w.table()->model(), YearTableModel::RacingDays).count("1"), kFolders / 2);
+  // Bars from half the rows would set a scale that the rest then changes.
+  QCOMPARE(w.graph()->pointCount(), 0);
+  gate.release(kFolders);
+  QTRY_VERIFY(!w.isLoading());
+  QCOMPARE(w.graph()->pointCount(), kFolders);
+  QCOMPARE(w.graph()->point(kFolders - 1).value, std::optional<std::int32_t>(500));
+}
+
+// A folder the user may not open is listed with the reason, as the report
+// lists it; a parent the user may not open is said, not shown as no years.
+void TestYearsWindow::foldersThatCannotBeOpened_data() {
+  QTest::addColumn<QString>("closed");  // the folder made unreadable
+  QTest::addColumn<QStringList>("folders");
+  QTest::addColumn<QString>("state");  // of the closed year
+  QTest::addColumn<QString>("notice");
+  QTest::newRow("a year folder") << "2022" << QStringList{"2021", "2022", "合計"}
+                                 << "tosidata.dat: 読み取れません（権限がない、または読み取り中に"
+                                    "変わりました）\ninfo.dat: 読み取れません（権限がない、または読"
+                                    "み取り中に変わりました）"
+                                 << "";
+  QTest::newRow("the parent folder")
+      << "." << QStringList{"合計"} << ""
+      << "親フォルダを読み取れません: 読み取れません（権限がありません）";
+}
+
+void TestYearsWindow::foldersThatCannotBeOpened() {
+  QFETCH(QString, closed);
+  QFETCH(QStringList, folders);
+  QFETCH(QString, state);
+  QFETCH(QString, notice);
+  QTemporaryDir tmp;
+  const fs::path parent = tmp.path().toStdString();
+  Year year;
+  year.day(1, 5, 1000, 0);
+  QVERIFY(year.save(parent / "2021"));
+  QVERIFY(year.save(parent / "2022"));
+  struct Reopen {
+    fs::path path;
+    ~Reopen() {
+      std::error_code ec;
+      fs::permissions(path, fs::perms::owner_all, ec);
+    }
+  } shut{(parent / closed.toStdString()).lexically_normal()};
+  fs::permissions(shut.path, fs::perms::none);
+  DataSession session;
+  session.setDataDir(QString::fromStdString((parent / "elsewhere").string()));
+  ScriptedMessages msgs;
+  {
+    testsupport::PermissionsBind bind;
+    QVERIFY(bind.binds());
+    YearsWindow w(session, msgs);
+    w.show();
+    QTRY_VERIFY(!w.isLoading());
+    const QAbstractItemModel& table = *w.table()->model();
+    QCOMPARE(column(table, YearTableModel::Folder), folders);
+    if (!state.isEmpty()) QCOMPARE(column(table, YearTableModel::State)[1], state);
+    const auto* label = w.findChild<QLabel*>(QStringLiteral("Notice"));
+    QVERIFY(label);
+    QCOMPARE(label->isVisible() ? label->text() : QString(), notice);
+    QCOMPARE(w.graph()->pointCount(), static_cast<int>(folders.size()) - 1);
+  }
+  QVERIFY(msgs.shown().isEmpty());
 }
 
 QTEST_MAIN(TestYearsWindow)
