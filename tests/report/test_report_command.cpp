@@ -251,7 +251,7 @@ class TestReportCommand : public QObject {
     fs::copy(kHandYear, parent / "2025");
     const ReportRun result = run({"--dir", QString::fromStdString(parent.string()), "years"});
     const QStringList lines = QString::fromStdString(result.out).split("\r\n", Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 1 + 2);  // the header and two years
+    QCOMPARE(lines.size(), 1 + 2 + 1);  // the header, two years and 合計
     QVERIFY2(lines[1].startsWith("2024 (") && lines[1].contains("tosidata.dat") &&
                  lines[1].contains("info.dat"),
              qPrintable(lines[1]));
