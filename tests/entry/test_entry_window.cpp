@@ -1026,6 +1026,145 @@ class TestEntryWindow : public QObject {
     QVERIFY(host_->session.isModified());
   }
 
+  // --- Nothing typed or stored is lost --------------------------------------
+
+  // Amounts typed or taken over since the day was shown are not thrown away
+  // without a question, whichever way the window is closed.
+  void closingWithUnpostedAmountsAsks_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("work");
+    QTest::newRow("閉じる, typed") << "閉じる"
+                                   << "typed";
+    QTest::newRow("Escape, typed") << "Escape"
+                                   << "typed";
+    QTest::newRow("frame's close box, typed") << "frame"
+                                              << "typed";
+    QTest::newRow("閉じる, tickets taken over") << "閉じる"
+                                                << "tickets";
+    QTest::newRow("閉じる, typed and posted") << "閉じる"
+                                              << "posted";
+    QTest::newRow("Escape, the stored amount typed again") << "Escape"
+                                                           << "same";
+  }
+
+  void closingWithUnpostedAmountsAsks() {
+    QFETCH(QString, how);
+    QFETCH(QString, work);
+    QVERIFY(showDay(3, 5));
+    if (work == "tickets") {
+      // The same sums as stored, but a ticket list still to be stored.
+      host_->window->takeTickets(ticketsOf(3, 5, 1), host_->window->dayBaseline());
+    } else {
+      type("TosiTan", work == "same" ? "1000" : "4000");
+    }
+    if (work == "posted") {
+      click("ChkCmd");
+      click("YesCmd");
+      host_->messages.clear();
+    }
+    const auto close = [&] {
+      if (how == "閉じる") click("Command3D1");
+      if (how == "Escape") QTest::keyClick(host_->focus(), Qt::Key_Escape);
+      if (how == "frame") host_->window->subWindow()->close();
+    };
+    const bool asks = work == "typed" || work == "tickets";
+    if (asks) {
+      host_->messages.answer(false);
+      close();
+      QCOMPARE(host_->messages.texts(),
+               QStringList{"入力中の金額は確定されていません。閉じますか？"});
+      QVERIFY(!host_->messages.lastDefaultYes());
+      QVERIFY(host_->open("Finput") != nullptr);
+      QCOMPARE(host_->text("TosiTan"), QString(work == "typed" ? "4000" : "1000"));
+      host_->messages.answer(true);
+    }
+    close();
+    QTRY_VERIFY(host_->window.isNull());
+    QCOMPARE(host_->messages.questions(), asks ? 2 : 0);
+  }
+
+  // A box that gets the focus back with its window shows what it showed;
+  // only a move into a box (a click, Tab) empties it for a new amount.
+  void boxKeepsItsTextWhenItsWindowReturns_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("an amount typed") << "4000"
+                                     << "4000";
+    QTest::newRow("nothing typed yet") << ""
+                                       << "500";
+  }
+
+  void boxKeepsItsTextWhenItsWindowReturns() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QVERIFY(showDay(3, 5));
+    type("TosiKak", typed);
+    auto* other = new ChildWindow;
+    other->resize(100, 100);
+    openChildWindow(*host_->area, other);
+    QTRY_COMPARE(host_->area->activeSubWindow(), other->subWindow());
+    host_->area->setActiveSubWindow(host_->window->subWindow());
+    QTRY_COMPARE(host_->focusName(), QString("TosiKak"));
+    QCOMPARE(host_->text("TosiKak"), shown);
+    // An amount given back whole is replaced by typing; a typed one goes on.
+    QTest::keyClicks(host_->focus(), "7");
+    QCOMPARE(host_->text("TosiKak"), typed + "7");
+    QTest::keyClick(host_->focus(), Qt::Key_Tab);
+    QCOMPARE(host_->focusName(), QString("TosiUTan"));
+    QCOMPARE(host_->text("TosiUTan"), QString());
+  }
+
+  // 確認's question warns of a day no calendar has and names the bet types
+  // whose stored amounts go down; はい still posts.
+  void questionNamesWhatThePostingChanges_data() {
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QStringList>("boxes");  // each given "0", or the amount below
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("question");
+    const QString q = "確定しますか？";
+    const QString noDay = "は暦にない日です。\n";
+    QTest::newRow("2/30") << 2 << 30 << QStringList{} << ""
+                          << "２月３０日" + noDay + q;
+    QTest::newRow("2/31") << 2 << 31 << QStringList{} << ""
+                          << "２月３１日" + noDay + q;
+    QTest::newRow("4/31") << 4 << 31 << QStringList{} << ""
+                          << "４月３１日" + noDay + q;
+    QTest::newRow("6/31") << 6 << 31 << QStringList{} << ""
+                          << "６月３１日" + noDay + q;
+    QTest::newRow("9/31") << 9 << 31 << QStringList{} << ""
+                          << "９月３１日" + noDay + q;
+    QTest::newRow("11/31") << 11 << 31 << QStringList{} << ""
+                           << "１１月３１日" + noDay + q;
+    QTest::newRow("2/29, a date in leap years") << 2 << 29 << QStringList{} << "" << q;
+    QTest::newRow("4/30") << 4 << 30 << QStringList{} << "" << q;
+    QTest::newRow("12/31") << 12 << 31 << QStringList{} << "" << q;
+    const QString down = "の保存済みの金額が減ります。\n";
+    QTest::newRow("stake down") << 3 << 5 << QStringList{"TosiTan"} << "900"
+                                << "単勝" + down + q;
+    QTest::newRow("payout down") << 3 << 5 << QStringList{"HaraiTan"} << "0"
+                                 << "単勝" + down + q;
+    QTest::newRow("two down") << 3 << 5 << QStringList{"TosiKak", "TosiTan"} << "0"
+                              << "単勝・ワイド" + down + q;
+    QTest::newRow("stake up") << 3 << 5 << QStringList{"TosiTan"} << "5000" << q;
+  }
+
+  void questionNamesWhatThePostingChanges() {
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, typed);
+    QFETCH(QString, question);
+    QVERIFY(showDay(month, day));
+    for (const QString& box : boxes) type(box, typed);
+    click("ChkCmd");
+    QVERIFY(confirming());
+    QCOMPARE(host_->child<QLabel>("Kakunin")->text(), question);
+    click("YesCmd");
+    QCOMPARE(host_->messages.texts(), QStringList{"データは一時保存されました"});
+    QCOMPARE(host_->child<QLabel>("Kakunin")->text(), QString("確定しますか？"));
+  }
+
   void dayWithTooManyTicketsDoesNotOpenTheTicketWindow() {
     AppState& state = DataSessionTestAccess::state(host_->session);
     // 201 tickets of 5 March: possible only from an edited file.
