@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -316,11 +317,11 @@ ValueBox* EntryWindow::valueBox(const QString& name, const QString& accessible, 
 QLabel* EntryWindow::buildTicketNote() {
   ticketNote_ = new QLabel(this);
   ticketNote_->setObjectName(QStringLiteral("TicketTotalsNote"));
-  ticketNote_->setWordWrap(true);
   ticketNote_->setIndent(4);
   QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   policy.setRetainSizeWhenHidden(true);
   ticketNote_->setSizePolicy(policy);
+  ticketNote_->setMinimumHeight(fontMetrics().height() + 4);
   ticketNote_->hide();
   return ticketNote_;
 }
@@ -366,7 +367,6 @@ QWidget* EntryWindow::buildQuestion(QWidget* parent) {
   kakunin_->setObjectName(QStringLiteral("Kakunin"));
   kakunin_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   kakunin_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  kakunin_->setWordWrap(true);
   kakunin_->setIndent(8);
   kakunin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   yesCmd_ = commandButton(QStringLiteral("YesCmd"), QStringLiteral("はい"), questionRow_);
@@ -628,8 +628,12 @@ void EntryWindow::check() {
   // The boxes show exactly what "はい" will post.
   showAmounts(*amounts);
   showDerived(*figures);
-  kakunin_->setText(question(mm_->currentIndex() + 1, dd_->currentIndex() + 1, *amounts));
   setConfirming(true);
+  // The question is as wide as the row of commands less the answers.
+  const int spacing = questionRow_->layout()->spacing();
+  const int answers = yesCmd_->sizeHint().width() + noCmd_->sizeHint().width() + 2 * spacing;
+  showWrapped(kakunin_, question(mm_->currentIndex() + 1, dd_->currentIndex() + 1, *amounts),
+              commandRow_->width() - answers);
 }
 
 void EntryWindow::confirm() {
@@ -761,35 +765,37 @@ void EntryWindow::setConfirming(bool confirming) {
   closeCmd_->setVisible(!confirming);
   questionRow_->setVisible(confirming);
   if (!confirming) kakunin_->setText(kQuestion);
-  // The question is as wide as the row of commands less the answers (its
-  // own geometry is not laid out yet when it has just been shown).
-  const int spacing = questionRow_->layout()->spacing();
-  const int answers = yesCmd_->sizeHint().width() + noCmd_->sizeHint().width() + 2 * spacing;
-  fitWrapped(kakunin_, commandRow_->width() - answers, yesCmd_->sizeHint().height());
+  fitFrame();
 }
 
 void EntryWindow::setTicketNote(const QString& text) {
-  ticketNote_->setText(text);
   ticketNote_->setAccessibleName(text);
   ticketNote_->setVisible(!text.isEmpty());
-  layout()->activate();
-  fitWrapped(ticketNote_, layout()->contentsRect().width(), fontMetrics().height() + 4);
+  showWrapped(ticketNote_, text, layout()->contentsRect().width());
 }
 
-void EntryWindow::fitWrapped(QLabel* label, int width, int minHeight) {
-  const QMargins margins = label->contentsMargins();
-  const int frame = 2 * label->frameWidth();
-  const int textWidth =
-      std::max(1, width - frame - margins.left() - margins.right() - std::max(0, label->indent()));
-  const QRect text = label->fontMetrics().boundingRect(QRect(0, 0, textWidth, 1 << 20),
-                                                       Qt::TextWordWrap, label->text());
-  const int lines = text.height() + frame + margins.top() + margins.bottom() + 4;
-  label->setFixedHeight(std::max(lines, minHeight));
+void EntryWindow::showWrapped(QLabel* label, const QString& text, int width) {
+  // Broken here rather than by the label: a wrapping label sizes itself
+  // for its narrowest shape, and the window would not follow its height.
+  const int textWidth = width - 2 * label->frameWidth() - std::max(0, label->indent()) - 4;
+  QStringList lines;
+  for (const QString& paragraph : text.split(u'\n')) {
+    QTextLayout layout(paragraph, label->font());
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(std::max(1, textWidth));
+      lines << paragraph.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+  }
+  label->setText(lines.join(u'\n'));
   fitFrame();
 }
 
 void EntryWindow::fitFrame() {
-  // The window is as large as its contents: the frame follows it.
+  // The window is as large as its contents: the frame follows it, once the
+  // rows inside have passed their new sizes up.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   layout()->activate();
   QMdiSubWindow* frame = subWindow();
   if (frame != nullptr && !frame->isMaximized()) frame->resize(frame->sizeHint());

@@ -104,9 +104,9 @@ class EntryWindow : public ChildWindow {
   // True when nothing unposted would be lost, or the user agrees to lose it.
   bool mayDiscard();
   void setTicketNote(const QString& text);
-  // A label that wraps its text gets the height of its lines at `width`
-  // (at least `minHeight`), and the window and its frame follow.
-  void fitWrapped(QLabel* label, int width, int minHeight);
+  // Shows `text` in `label` in lines no wider than `width`; the window and
+  // its frame follow the label's height.
+  void showWrapped(QLabel* label, const QString& text, int width);
   void fitFrame();
   void emptyInputs();
   void emptyDisplays();

@@ -156,7 +156,7 @@ void TestEntryLayout::captionsWhole() {
   QCOMPARE(named(p.entry, "TicketTotalsNote")->isVisible(), lowered);
   if (confirming) QTest::mouseClick(named(p.entry, "ChkCmd"), Qt::LeftButton);
   QCOMPARE(named(p.entry, "Kakunin")->isVisible(), confirming);
-  QCOMPARE(tamrel::testdata::layoutFaults(p.window(window)), QStringList{});
+  QCOMPARE(tamrel::testdata::layoutFaults(p.window(window)).join(u'\n'), QString());
   // A window that grew with its question is still whole, in the work area.
   QCOMPARE(p.entry->size(), p.entry->sizeHint());
   QVERIFY(p.entry->parentWidget()->rect().contains(p.entry->geometry()));
