@@ -152,31 +152,6 @@ class TestEndToEnd : public QObject {
     QCOMPARE(named<QLineEdit>(reopened, "GokeiTosi")->text(), QString("1500"));
     QCOMPARE(named<QLineEdit>(reopened, "GokeiRitu")->text(), QString("166.67%"));
   }
-
-  // Ending the program with amounts typed and not posted asks first; いいえ
-  // keeps the program, the window and the amounts.
-  void endingAsksAboutTypedAmounts() {
-    DataDir dir;
-    QVERIFY(dir.writeSample());
-    ScriptedMessages messages;
-    MainWindow main(messages, dir.path());
-    main.show();
-    QVERIFY(QTest::qWaitForWindowActive(&main));
-    QVERIFY(click(&main, "Command3D1"));  // 収支入力
-    QWidget* entry = nullptr;
-    QTRY_VERIFY((entry = activeChild(main)) != nullptr);
-    QVERIFY(choose(entry, "MM", 4));
-    QVERIFY(choose(entry, "DD", 2));
-    QVERIFY(type(entry, "TosiTan", "4000"));
-    messages.answer(false);
-    QVERIFY(!main.close());
-    QCOMPARE(messages.texts(), QStringList{"入力中の金額は確定されていません。閉じますか？"});
-    QVERIFY(main.isVisible());
-    QCOMPARE(named<QLineEdit>(entry, "TosiTan")->text(), QString("4000"));
-    messages.answer(true);
-    QVERIFY(main.close());
-    QCOMPARE(messages.questions(), 2);
-  }
 };
 
 QTEST_MAIN(TestEndToEnd)
