@@ -1061,6 +1061,7 @@ class TestEntryWindow : public QObject {
     // Delivered as the window system does, to the popup's own window.
     QTest::keyClick(combo->view()->window()->windowHandle(), Qt::Key_Escape);
     QTRY_VERIFY(combo.isNull() || !combo->view()->isVisible());
+    QVERIFY(!target.isNull());
     QCOMPARE(host_->open(qPrintable(window)), target.data());
     QCOMPARE(host_->text("TosiTan"), QString("1000"));
     // The next Escape is the window's (offscreen, the focus needs a hand back).
