@@ -56,6 +56,11 @@ void AmountBox::startEntry() {
   clear();
 }
 
+bool AmountBox::movedIn(Qt::FocusReason reason) {
+  return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+         reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+}
+
 void AmountBox::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   // A context menu takes the focus for a moment only; the entry goes on.
@@ -63,6 +68,7 @@ void AmountBox::focusOutEvent(QFocusEvent* event) {
   const QString before = *held_;
   held_.reset();
   setText(before);
+  givenBack_ = true;
 }
 
 bool AmountBox::allowed(const QString& text) const {
@@ -76,7 +82,11 @@ bool AmountBox::allowed(const QString& text) const {
 
 void AmountBox::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
-  emit focusReceived();
+  // Back with its window after an entry left untyped: the amount is shown
+  // again, selected, so that typing replaces it as the entry meant to.
+  if (givenBack_ && !movedIn(event->reason())) selectAll();
+  givenBack_ = false;
+  emit focusReceived(event->reason());
 }
 
 void AmountBox::keyPressEvent(QKeyEvent* event) {

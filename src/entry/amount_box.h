@@ -37,10 +37,15 @@ class AmountBox : public QLineEdit {
   // typed yet, the text the box had.
   QString amountText() const { return held_.value_or(text()); }
 
+  // Whether the user moved into the box (a click, Tab, Shift+Tab, a
+  // shortcut) rather than the focus coming back with its window: only such
+  // a move starts a new entry.
+  static bool movedIn(Qt::FocusReason reason);
+
  signals:
   // The box received the focus; the window decides whether to empty it or to
   // send the focus elsewhere.
-  void focusReceived();
+  void focusReceived(Qt::FocusReason reason);
   // Enter was pressed in a filtered box.
   void enterPressed();
   // What amountText() gives may have changed.
@@ -60,6 +65,7 @@ class AmountBox : public QLineEdit {
   int typedLength_;
   bool rejectKey_ = false;       // the last key with a character was not allowed
   std::optional<QString> held_;  // the text before startEntry, until an edit
+  bool givenBack_ = false;       // left with nothing typed: held_ was put back
 };
 
 }  // namespace tamrel

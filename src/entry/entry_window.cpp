@@ -1,5 +1,6 @@
 #include "entry/entry_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -12,7 +13,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QStackedWidget>
+#include <QShowEvent>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -22,6 +24,7 @@
 #include "detail/month_transfer.h"
 #include "entry/amount_box.h"
 #include "entry/ticket_window.h"
+#include "ledger/calendar_day.h"
 #include "state/data_session.h"
 #include "widgets/controls.h"
 #include "widgets/core_text.h"
@@ -41,6 +44,8 @@ const QString kSaved = QStringLiteral("データは一時保存されました")
 const QString kClearWarning =
     QStringLiteral("詳細入力を行っている場合は、この機能を使用しないで下さい");
 const QString kGoOn = QStringLiteral("続行しますか？");
+const QString kQuestion = QStringLiteral("確定しますか？");
+const QString kUnposted = QStringLiteral("入力中の金額は確定されていません。閉じますか？");
 
 constexpr int kTosiLength = 8;
 constexpr int kHaraiLength = 9;
@@ -120,6 +125,13 @@ QString percentText(float rate) { return QString::fromStdString(formatPercent(ra
 
 QString suffix(int t) { return fromCore(kBetTypes[static_cast<std::size_t>(t)].suffix); }
 
+QString yen(std::int32_t value) { return fromCore(formatYen(value)); }
+
+QString dayCaption(int month, int day) {
+  return fromCore(fullWidthNumber(month)) + QStringLiteral("月") + fromCore(fullWidthNumber(day)) +
+         QStringLiteral("日");
+}
+
 // Rows of the amount table: the column captions, the bet types, the bottom
 // of the column frames, the totals.
 constexpr int kCaptionRow = 0;
@@ -163,8 +175,10 @@ EntryWindow::EntryWindow(DataSession& session, Messages& messages, QWidget* pare
   outer->setSizeConstraint(QLayout::SetFixedSize);
   outer->addLayout(buildDatePanel());
   outer->addWidget(buildAmountTable());
+  outer->addWidget(buildTicketNote());
   outer->addWidget(buildCommandBar());
   connectControls();
+  setTicketNote(QString());
   setConfirming(false);
 }
 
@@ -298,17 +312,38 @@ ValueBox* EntryWindow::valueBox(const QString& name, const QString& accessible, 
   return box;
 }
 
-// The commands; the confirmation panel takes the place of "確認" and "閉じる".
+// A line under the table for what the boxes show besides the stored day;
+// its room is kept while it is empty, so the window does not jump.
+QLabel* EntryWindow::buildTicketNote() {
+  ticketNote_ = new QLabel(this);
+  ticketNote_->setObjectName(QStringLiteral("TicketTotalsNote"));
+  ticketNote_->setIndent(4);
+  QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  policy.setRetainSizeWhenHidden(true);
+  ticketNote_->setSizePolicy(policy);
+  ticketNote_->setMinimumHeight(fontMetrics().height() + 4);
+  ticketNote_->hide();
+  return ticketNote_;
+}
+
+// The commands. While confirming, the question with はい and いいえ takes a
+// row of its own above them, in place of "確認" and "閉じる": it may name
+// what the posting changes, which needs the window's width.
 QFrame* EntryWindow::buildCommandBar() {
   auto* buttons = new QFrame(this);
   buttons->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  auto* buttonRow = new QHBoxLayout(buttons);
+  auto* rows = new QVBoxLayout(buttons);
+  rows->addWidget(buildQuestion(buttons));
+  commandRow_ = new QWidget(buttons);
+  auto* buttonRow = new QHBoxLayout(commandRow_);
+  buttonRow->setContentsMargins(0, 0, 0, 0);
   // Enter on a focused button presses it: the Enter chain of the input boxes
   // ends on "確認".
-  chkCmd_ = commandButton(QStringLiteral("ChkCmd"), QStringLiteral("確認"), buttons);
-  clearCmd_ = commandButton(QStringLiteral("TosiClearCmd"), QStringLiteral("投資内容ｸﾘｱ"), buttons);
-  ticketCmd_ = commandButton(QStringLiteral("SSCommand1"), QStringLiteral("詳細入力"), buttons);
-  closeCmd_ = commandButton(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), buttons);
+  chkCmd_ = commandButton(QStringLiteral("ChkCmd"), QStringLiteral("確認"), commandRow_);
+  clearCmd_ =
+      commandButton(QStringLiteral("TosiClearCmd"), QStringLiteral("投資内容ｸﾘｱ"), commandRow_);
+  ticketCmd_ = commandButton(QStringLiteral("SSCommand1"), QStringLiteral("詳細入力"), commandRow_);
+  closeCmd_ = commandButton(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), commandRow_);
   // One width for the four, so they read as one row of commands.
   const int commandWidth = clearCmd_->sizeHint().width() + fontMetrics().horizontalAdvance(u'　');
   for (QPushButton* b : {clearCmd_, ticketCmd_, chkCmd_, closeCmd_})
@@ -316,41 +351,31 @@ QFrame* EntryWindow::buildCommandBar() {
   buttonRow->addWidget(clearCmd_);
   buttonRow->addWidget(ticketCmd_);
   buttonRow->addStretch(1);
-
-  auto* editing = new QWidget(buttons);
-  auto* editingRow = new QHBoxLayout(editing);
-  editingRow->setContentsMargins(0, 0, 0, 0);
-  // The panel is as wide as the question; the two commands keep their width
-  // at its right end.
-  editingRow->addStretch(1);
-  editingRow->addWidget(chkCmd_);
-  editingRow->addWidget(closeCmd_);
-  confirmStack_ = new QStackedWidget(buttons);
-  confirmStack_->addWidget(editing);
-  confirmStack_->addWidget(buildQuestion(buttons));
-  buttonRow->addWidget(confirmStack_);
+  buttonRow->addWidget(chkCmd_);
+  buttonRow->addWidget(closeCmd_);
+  rows->addWidget(commandRow_);
   return buttons;
 }
 
-// "確定しますか？" with はい and いいえ.
-QLabel* EntryWindow::buildQuestion(QWidget* parent) {
-  kakunin_ = new QLabel(QStringLiteral("確定しますか？"), parent);
+// "確定しますか？" with はい and いいえ beside it; the question wraps in the
+// room the answers leave.
+QWidget* EntryWindow::buildQuestion(QWidget* parent) {
+  questionRow_ = new QWidget(parent);
+  auto* row = new QHBoxLayout(questionRow_);
+  row->setContentsMargins(0, 0, 0, 0);
+  kakunin_ = new QLabel(kQuestion, questionRow_);
   kakunin_->setObjectName(QStringLiteral("Kakunin"));
   kakunin_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   kakunin_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   kakunin_->setIndent(8);
-  yesCmd_ = commandButton(QStringLiteral("YesCmd"), QStringLiteral("はい"), kakunin_);
-  noCmd_ = commandButton(QStringLiteral("NoCmd"), QStringLiteral("いいえ"), kakunin_);
-  // The question is the panel's own caption; the two answers sit to its
-  // right inside the panel.
-  auto* answers = new QHBoxLayout(kakunin_);
-  answers->setContentsMargins(
-      kakunin_->indent() + fontMetrics().horizontalAdvance(kakunin_->text()) + 12, 3, 3, 3);
-  answers->addWidget(yesCmd_);
-  answers->addWidget(noCmd_);
-  // A label sizes itself by its text alone; the answers need their room too.
-  kakunin_->setMinimumSize(answers->totalSizeHint());
-  return kakunin_;
+  kakunin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  yesCmd_ = commandButton(QStringLiteral("YesCmd"), QStringLiteral("はい"), questionRow_);
+  noCmd_ = commandButton(QStringLiteral("NoCmd"), QStringLiteral("いいえ"), questionRow_);
+  row->addWidget(kakunin_, 1);
+  row->addWidget(yesCmd_);
+  row->addWidget(noCmd_);
+  questionRow_->hide();
+  return questionRow_;
 }
 
 void EntryWindow::connectControls() {
@@ -358,7 +383,8 @@ void EntryWindow::connectControls() {
   connect(dd_, &QComboBox::activated, this, &EntryWindow::dayChosen);
   for (std::size_t t = 0; t < tosi_.size(); ++t) {
     for (AmountBox* box : {tosi_[t], harai_[t]}) {
-      connect(box, &AmountBox::focusReceived, this, [this, box] { inputFocused(box); });
+      connect(box, &AmountBox::focusReceived, this,
+              [this, box](Qt::FocusReason reason) { inputFocused(box, reason); });
       connect(box, &AmountBox::enterPressed, this, [this, box] { moveAlongChain(box); });
       connect(box, &AmountBox::amountChanged, this, &EntryWindow::refreshDerived);
     }
@@ -393,7 +419,39 @@ void EntryWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (!mayDiscard()) {
+    event->ignore();
+    return;
+  }
   event->accept();
+}
+
+void EntryWindow::showEvent(QShowEvent* event) {
+  ChildWindow::showEvent(event);
+  QWidget* top = window();
+  if (top == this || top == watchedTop_) return;
+  if (watchedTop_ != nullptr) watchedTop_->removeEventFilter(this);
+  top->installEventFilter(this);
+  watchedTop_ = top;
+}
+
+bool EntryWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == watchedTop_ && event->type() == QEvent::Close && isVisible() && !mayDiscard()) {
+    event->ignore();
+    return true;
+  }
+  return ChildWindow::eventFilter(watched, event);
+}
+
+bool EntryWindow::hasUnpostedWork() const {
+  if (mm_->currentIndex() < 0 || dd_->currentIndex() < 0) return false;
+  if (ticketsUnposted_) return true;
+  const std::optional<BetAmounts> amounts = typedAmounts();
+  return !amounts || *amounts != baseline_;
+}
+
+bool EntryWindow::mayDiscard() {
+  return !hasUnpostedWork() || messages_.ask(kUnposted, /*defaultYes=*/false);
 }
 
 bool EntryWindow::ticketWindowOpen() const {
@@ -449,6 +507,8 @@ void EntryWindow::showChosenDay() {
   const std::optional<Figures> figures = showDay(session_.ledger(), baseline_, month, day);
   // Tickets edited for the day shown before are not this day's.
   dayList_.reset();
+  ticketsUnposted_ = false;
+  setTicketNote(QString());
   if (!figures) {
     // The slot holds amounts beyond the 32-bit range (an edited file). The
     // baseline was not taken, so the day must not be postable: it is
@@ -496,32 +556,34 @@ void EntryWindow::refreshDerived() {
   }
 }
 
-void EntryWindow::inputFocused(AmountBox* box) {
+void EntryWindow::inputFocused(AmountBox* box, Qt::FocusReason reason) {
   if (ConfirmPending) {
     yesCmd_->setFocus(Qt::OtherFocusReason);
     return;
   }
   if (!dateChosen()) return;
-  // Every entry starts from an empty field; a box left untouched gets its
-  // text back.
-  box->startEntry();
+  // Every entry the user starts begins from an empty field, and a box left
+  // untouched gets its text back. The box that gets the focus back with
+  // its window keeps what it shows.
+  if (AmountBox::movedIn(reason)) box->startEntry();
 }
 
 void EntryWindow::moveAlongChain(AmountBox* box) {
   const auto t =
       static_cast<std::size_t>(std::find(tosi_.begin(), tosi_.end(), box) - tosi_.begin());
+  // Enter moves on as Tab does: the next box starts a new entry.
   if (t + 1 < kFilteredTypes) {
-    tosi_[t + 1]->setFocus(Qt::OtherFocusReason);
+    tosi_[t + 1]->setFocus(Qt::TabFocusReason);
     return;
   }
   if (t + 1 == kFilteredTypes) {
-    harai_[0]->setFocus(Qt::OtherFocusReason);
+    harai_[0]->setFocus(Qt::TabFocusReason);
     return;
   }
   const auto h =
       static_cast<std::size_t>(std::find(harai_.begin(), harai_.end(), box) - harai_.begin());
   if (h + 1 < kFilteredTypes) {
-    harai_[h + 1]->setFocus(Qt::OtherFocusReason);
+    harai_[h + 1]->setFocus(Qt::TabFocusReason);
   } else {
     chkCmd_->setFocus(Qt::OtherFocusReason);
   }
@@ -567,6 +629,11 @@ void EntryWindow::check() {
   showAmounts(*amounts);
   showDerived(*figures);
   setConfirming(true);
+  // The question is as wide as the row of commands less the answers.
+  const int spacing = questionRow_->layout()->spacing();
+  const int answers = yesCmd_->sizeHint().width() + noCmd_->sizeHint().width() + 2 * spacing;
+  showWrapped(kakunin_, question(mm_->currentIndex() + 1, dd_->currentIndex() + 1, *amounts),
+              commandRow_->width() - answers);
 }
 
 void EntryWindow::confirm() {
@@ -594,6 +661,8 @@ void EntryWindow::confirm() {
     // Cannot fail: the room was checked above and nothing ran in between.
     [[maybe_unused]] const TransferResult stored = session_.storeDayTickets(month, day, *dayList_);
   }
+  ticketsUnposted_ = false;
+  setTicketNote(QString());
   setConfirming(false);
   mm_->setFocus(Qt::OtherFocusReason);
   messages_.notice(kSaved);
@@ -614,6 +683,8 @@ void EntryWindow::clearInputs() {
   if (!messages_.ask(kGoOn)) return;
   emptyInputs();
   dayList_.reset();
+  ticketsUnposted_ = false;
+  setTicketNote(QString());
   tosi_[0]->setFocus(Qt::OtherFocusReason);
 }
 
@@ -645,17 +716,89 @@ void EntryWindow::openTickets() {
 }
 
 void EntryWindow::takeTickets(const DayTicketList& list, const DayBetTotals& totals) {
+  const std::optional<BetAmounts> held = typedAmounts();
   dayList_ = list;
+  ticketsUnposted_ = true;
   showAmounts(totals);
+  if (held && *held == totals) return;
+  // The sums replace what the boxes held: the stored day is named, so that
+  // a day whose amounts were not all ticketed is not posted smaller unseen.
+  const Figure stored = deriveFigures(baseline_).value_or(Figures{}).total;
+  setTicketNote(QStringLiteral("馬券の合計を表示しています（保存済み: 投資 %1 払戻 %2）")
+                    .arg(yen(stored.stake), yen(stored.payout)));
+}
+
+QString EntryWindow::question(int month, int day, const BetAmounts& amounts) const {
+  QStringList lines;
+  if (!isCalendarDay(month, day)) {
+    lines << dayCaption(month, day) + QStringLiteral("は暦にない日です。");
+  }
+  QStringList lowered;
+  for (std::size_t t = 0; t < kBetTypeCount; ++t) {
+    if (amounts.stake[t] < baseline_.stake[t] || amounts.payout[t] < baseline_.payout[t]) {
+      lowered << fromCore(kBetTypes[t].labelCaption);
+    }
+  }
+  if (!lowered.isEmpty()) {
+    lines << lowered.join(u'・') + QStringLiteral("の保存済みの金額が減ります。");
+  }
+  lines << kQuestion;
+  return lines.join(u'\n');
 }
 
 void EntryWindow::setConfirming(bool confirming) {
   ConfirmPending = confirming;
   clearCmd_->setEnabled(!confirming);
-  // One panel or the other, in the same place: "確認" and "閉じる", or the
-  // question with はい and いいえ.
-  confirmStack_->setCurrentIndex(confirming ? 1 : 0);
-  if (confirming) yesCmd_->setFocus(Qt::OtherFocusReason);
+  // The question in place of "確認" and "閉じる"; the focus moves before
+  // the buttons that hold it are hidden, so it lands nowhere else.
+  if (confirming) {
+    questionRow_->show();
+    yesCmd_->setFocus(Qt::OtherFocusReason);
+  } else {
+    chkCmd_->show();
+    closeCmd_->show();
+    if (questionRow_->isAncestorOf(QApplication::focusWidget())) {
+      chkCmd_->setFocus(Qt::OtherFocusReason);
+    }
+  }
+  chkCmd_->setVisible(!confirming);
+  closeCmd_->setVisible(!confirming);
+  questionRow_->setVisible(confirming);
+  if (!confirming) kakunin_->setText(kQuestion);
+  fitFrame();
+}
+
+void EntryWindow::setTicketNote(const QString& text) {
+  ticketNote_->setAccessibleName(text);
+  ticketNote_->setVisible(!text.isEmpty());
+  showWrapped(ticketNote_, text, layout()->contentsRect().width());
+}
+
+void EntryWindow::showWrapped(QLabel* label, const QString& text, int width) {
+  // Broken here rather than by the label: a wrapping label sizes itself
+  // for its narrowest shape, and the window would not follow its height.
+  const int textWidth = width - 2 * label->frameWidth() - std::max(0, label->indent()) - 4;
+  QStringList lines;
+  for (const QString& paragraph : text.split(u'\n')) {
+    QTextLayout layout(paragraph, label->font());
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(std::max(1, textWidth));
+      lines << paragraph.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+  }
+  label->setText(lines.join(u'\n'));
+  fitFrame();
+}
+
+void EntryWindow::fitFrame() {
+  // The window is as large as its contents: the frame follows it, once the
+  // rows inside have passed their new sizes up.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  layout()->activate();
+  QMdiSubWindow* frame = subWindow();
+  if (frame != nullptr && !frame->isMaximized()) frame->resize(frame->sizeHint());
 }
 
 void EntryWindow::emptyInputs() {

@@ -21,7 +21,6 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
-class QStackedWidget;
 
 namespace tamrel {
 
@@ -47,19 +46,26 @@ class EntryWindow : public ChildWindow {
   // the day on "はい". Empty when the tickets were not edited.
   const std::optional<DayTicketList>& editedTickets() const { return dayList_; }
   // Takes over what the ticket window hands back: the list, to store with
-  // the day, and its sums into the 14 input boxes.
+  // the day, and its sums into the 14 input boxes. When the sums differ from
+  // what the boxes held, a line of its own says so and gives the day's
+  // stored totals.
   void takeTickets(const DayTicketList& list, const DayBetTotals& totals);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  // Sees the main window close (the program ending), which closes this
+  // window without asking it.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QHBoxLayout* buildDatePanel();
   QGroupBox* buildAmountTable();
   void addBetRow(QGridLayout* grid, int type, const QStringList& captions);
   ValueBox* valueBox(const QString& name, const QString& accessible, QWidget* parent);
+  QLabel* buildTicketNote();
   QFrame* buildCommandBar();
-  QLabel* buildQuestion(QWidget* parent);
+  QWidget* buildQuestion(QWidget* parent);
   void connectControls();
 
   // Whether a drop-down may open (or change by key or wheel); when not, the
@@ -70,7 +76,7 @@ class EntryWindow : public ChildWindow {
   void monthChosen(int index);
   void dayChosen(int index);
   void showChosenDay();
-  void inputFocused(AmountBox* box);
+  void inputFocused(AmountBox* box, Qt::FocusReason reason);
   void moveAlongChain(AmountBox* box);
 
   void check();        // 確認
@@ -90,6 +96,18 @@ class EntryWindow : public ChildWindow {
   // The profit, rate and total boxes as the inputs now give them.
   void refreshDerived();
   void setConfirming(bool confirming);
+  // "確定しますか？", led by what the posting does that the user may not
+  // mean: a day no calendar has, stored amounts that go down.
+  QString question(int month, int day, const BetAmounts& amounts) const;
+  // Amounts typed or taken over since the day was shown or last posted.
+  bool hasUnpostedWork() const;
+  // True when nothing unposted would be lost, or the user agrees to lose it.
+  bool mayDiscard();
+  void setTicketNote(const QString& text);
+  // Shows `text` in `label` in lines no wider than `width`; the window and
+  // its frame follow the label's height.
+  void showWrapped(QLabel* label, const QString& text, int width);
+  void fitFrame();
   void emptyInputs();
   void emptyDisplays();
 
@@ -99,6 +117,9 @@ class EntryWindow : public ChildWindow {
   bool ConfirmPending = false;
   BetAmounts baseline_;
   std::optional<DayTicketList> dayList_;
+  // dayList_ was handed back since the day was shown or last posted.
+  bool ticketsUnposted_ = false;
+  QPointer<QWidget> watchedTop_;
 
   QComboBox* mm_ = nullptr;
   QComboBox* dd_ = nullptr;
@@ -114,7 +135,9 @@ class EntryWindow : public ChildWindow {
   QPushButton* clearCmd_ = nullptr;
   QPushButton* ticketCmd_ = nullptr;
   QPushButton* closeCmd_ = nullptr;
-  QStackedWidget* confirmStack_ = nullptr;  // 確認/閉じる, or Kakunin
+  QLabel* ticketNote_ = nullptr;
+  QWidget* commandRow_ = nullptr;   // the commands below the question
+  QWidget* questionRow_ = nullptr;  // Kakunin with はい and いいえ
   QLabel* kakunin_ = nullptr;
   QPushButton* yesCmd_ = nullptr;
   QPushButton* noCmd_ = nullptr;

@@ -416,11 +416,15 @@ QWidget* TicketWindow::buildBottomStrip() {
 }
 
 void TicketWindow::connectControls() {
-  // Every entry starts from an empty box.
+  // Every entry starts from an empty box; coming back with the window
+  // keeps what the box holds.
   for (AmountBox* amount : {konyu_, knyKin_, haiKin_, haito_}) {
-    connect(amount, &AmountBox::focusReceived, amount, &QLineEdit::clear);
+    connect(amount, &AmountBox::focusReceived, amount, [amount](Qt::FocusReason reason) {
+      if (AmountBox::movedIn(reason)) amount->clear();
+    });
   }
-  connect(konyu_, &AmountBox::enterPressed, this, [this] { haito_->setFocus(); });
+  // Enter moves on as Tab does, into an emptied box.
+  connect(konyu_, &AmountBox::enterPressed, this, [this] { haito_->setFocus(Qt::TabFocusReason); });
   connect(haito_, &AmountBox::enterPressed, this, [this] { okButton_->setFocus(); });
 
   connect(okButton_, &QPushButton::clicked, this, &TicketWindow::addTicket);
@@ -574,6 +578,7 @@ void TicketWindow::addTicket() {
   list_.entries[static_cast<std::size_t>(index)] = entry;
   list_.count = static_cast<std::int16_t>(index + 1);
   totals_ = totals;
+  changed_ = true;
   writeRow(nextRow_, index);
   grid_->scrollTo(grid_->model()->index(nextRow_ - 1, 0));
   ++nextRow_;
@@ -600,6 +605,7 @@ void TicketWindow::deleteTicket() {
       }
       totals_ = totals;
     }
+    changed_ = true;
   }
   blankEntry(entry);
   blankRow(row);
@@ -628,7 +634,9 @@ void TicketWindow::computePayout() {
 }
 
 void TicketWindow::closeByButton() {
-  if (!blocked_) emit handedBack(list_, totals_);
+  // Unchanged, the list and its sums would only put the tickets' totals
+  // over amounts the day holds for other reasons.
+  if (!blocked_ && changed_) emit handedBack(list_, totals_);
   closingByButton_ = true;
   closeWindow();
   closingByButton_ = false;

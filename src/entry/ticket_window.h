@@ -6,8 +6,9 @@
 // The window edits its own copy of the day's list (entry i is grid row
 // i + 1; deleted tickets stay as empty rows) and keeps the per-bet-type
 // sums in step. It reads the stores and never changes them: closing with
-// "閉じる" hands the list and the sums to whoever listens (handedBack), and
-// the daily entry window stores the list when the day is confirmed.
+// "閉じる" after a ticket was added or deleted hands the list and the sums to
+// whoever listens (handedBack), and the daily entry window stores the list
+// when the day is confirmed.
 //
 // How to open it (daily entry window, "詳細入力"):
 //
@@ -67,8 +68,9 @@ class TicketWindow : public ChildWindow {
   int ticketGridNextRow() const { return nextRow_; }
 
  signals:
-  // "閉じる": the day's edited list and its sums. Not emitted when the list
-  // could not be shown (nothing of it may replace the stored day).
+  // "閉じる": the day's edited list and its sums. Not emitted when nothing
+  // was added or deleted in this opening, nor when the list could not be
+  // shown (nothing of it may replace the stored day).
   void handedBack(const tamrel::DayTicketList& list, const tamrel::DayBetTotals& totals);
 
  protected:
@@ -110,6 +112,8 @@ class TicketWindow : public ChildWindow {
   // deleted and closing must not hand the list back.
   bool blocked_ = false;
   bool closingByButton_ = false;
+  // A ticket was added or deleted since the window opened.
+  bool changed_ = false;
   bool shown_ = false;
 
   QComboBox* baba_ = nullptr;

@@ -1,18 +1,68 @@
 #include "widgets/child_window.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QShortcut>
+#include <utility>
 
 namespace tamrel {
+
+namespace {
+
+// Sees each Escape before the shortcuts are tried. A drop-down list shuts
+// its popup while the key is offered to it and lets it go on to the window's
+// shortcut, which then finds no popup open: the key is marked here while the
+// popup still is, until it is released.
+class PopupEscapeWatch final : public QObject {
+ public:
+  explicit PopupEscapeWatch(QObject* parent) : QObject(parent) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  // Whether the key now going to the shortcut was meant for a popup; asked
+  // once per key.
+  bool takeMeantForPopup() { return std::exchange(forPopup_, false); }
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::KeyRelease) forPopup_ = false;
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Escape) return false;
+    if (QApplication::activePopupWidget() != nullptr) {
+      forPopup_ = true;
+      pressedAt_ = key->timestamp();
+    } else if (key->timestamp() != pressedAt_) {
+      forPopup_ = false;  // another press whose release was not seen
+    }
+    return false;
+  }
+
+ private:
+  bool forPopup_ = false;
+  quint64 pressedAt_ = 0;
+};
+
+}  // namespace
 
 ChildWindow::ChildWindow(QWidget* parent) : QWidget(parent) {
   // A shortcut rather than a key handler: a grid or a box holding the focus
   // would take the key for itself and never pass it on.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(escape, &QShortcut::activated, this, [this] { escapePressed(); });
+  auto* popupEscape = new PopupEscapeWatch(this);
+  connect(escape, &QShortcut::activated, this, [this, popupEscape] {
+    // An open list or menu is part of this window as far as the shortcut is
+    // concerned: Escape there closes the popup, and only the popup.
+    if (popupEscape->takeMeantForPopup()) return;
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      popup->close();
+      return;
+    }
+    escapePressed();
+  });
 }
 
 void ChildWindow::closeWindow() {

@@ -139,19 +139,28 @@ void TestEntryLayout::windowsFitTheWorkArea() {
 void TestEntryLayout::captionsWhole_data() {
   QTest::addColumn<QString>("window");
   QTest::addColumn<bool>("confirming");
-  QTest::newRow("収支入力") << "Finput" << false;
-  QTest::newRow("収支入力, confirming") << "Finput" << true;
-  QTest::newRow("詳細入力") << "jrabaken" << false;
+  QTest::addColumn<bool>("lowered");  // zero sums taken over: note and long question
+  QTest::newRow("収支入力") << "Finput" << false << false;
+  QTest::newRow("収支入力, confirming") << "Finput" << true << false;
+  QTest::newRow("収支入力, zero sums, confirming") << "Finput" << true << true;
+  QTest::newRow("詳細入力") << "jrabaken" << false << false;
 }
 
 void TestEntryLayout::captionsWhole() {
   QFETCH(QString, window);
   QFETCH(bool, confirming);
+  QFETCH(bool, lowered);
   Program p;
   QVERIFY(p.start(window == "jrabaken"));
+  if (lowered) static_cast<EntryWindow*>(p.entry)->takeTickets({}, {});
+  QCOMPARE(named(p.entry, "TicketTotalsNote")->isVisible(), lowered);
   if (confirming) QTest::mouseClick(named(p.entry, "ChkCmd"), Qt::LeftButton);
   QCOMPARE(named(p.entry, "Kakunin")->isVisible(), confirming);
-  QCOMPARE(tamrel::testdata::layoutFaults(p.window(window)), QStringList{});
+  QCOMPARE(tamrel::testdata::layoutFaults(p.window(window)).join(u'\n'), QString());
+  // A window that grew with its question is still whole, in the work area.
+  QCOMPARE(p.entry->size(), p.entry->sizeHint());
+  QVERIFY(p.entry->parentWidget()->rect().contains(p.entry->geometry()));
+  QVERIFY(p.main->workArea()->viewport()->rect().contains(p.entry->parentWidget()->geometry()));
 }
 
 void TestEntryLayout::amountsWhole_data() {

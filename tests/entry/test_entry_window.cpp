@@ -22,11 +22,13 @@
 #include <QTest>
 #include <memory>
 
+#include "cross/cross_window.h"
 #include "entry/amount_box.h"
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
 #include "support/scripted_messages.h"
 #include "support/session_access.h"
+#include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
 
@@ -538,7 +540,8 @@ class TestEntryWindow : public QObject {
   }
 
   // Moving through the boxes loses nothing: a box left untouched gets its
-  // text back, and another window's activation leaves typed work alone.
+  // text back, and another window's activation leaves typed work alone, the
+  // box that had the cursor included.
   void movingThroughKeepsTheAmounts() {
     QVERIFY(showDay(3, 5));
     type("TosiTan", "4000");
@@ -551,15 +554,13 @@ class TestEntryWindow : public QObject {
     QTest::keyClick(host_->child("TosiFuk"), Qt::Key_Backspace);
     click("HaraiTan");
     QCOMPARE(host_->text("TosiFuk"), QString());
-    click("RiekiTan");  // sends the focus on to 確認
-    QTRY_COMPARE(host_->focusName(), QString("ChkCmd"));
-    QCOMPARE(host_->text("HaraiTan"), QString("2350"));
     auto* other = new ChildWindow;
     other->resize(100, 100);
     openChildWindow(*host_->area, other);
     QTRY_COMPARE(host_->area->activeSubWindow(), other->subWindow());
     host_->area->setActiveSubWindow(host_->window->subWindow());
-    QTRY_COMPARE(host_->area->activeSubWindow(), host_->window->subWindow());
+    QTRY_COMPARE(host_->focusName(), QString("HaraiTan"));
+    QCOMPARE(host_->text("HaraiTan"), QString("2350"));
     QCOMPARE(host_->text("TosiTan"), QString("4000"));
     click("ChkCmd");
     click("YesCmd");
@@ -1024,6 +1025,126 @@ class TestEntryWindow : public QObject {
     if (ticketsEdited) QCOMPARE(stored.first(), QList<QVariant>{3});
     QCOMPARE(modified.count(), 1);
     QVERIFY(host_->session.isModified());
+  }
+
+  // --- Nothing typed or stored is lost --------------------------------------
+
+  // Escape with a drop-down list open closes the list only: the window
+  // stays, and 詳細入力 hands nothing to the day.
+  void escapeClosesOnlyTheOpenList_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("収支入力") << "Finput"
+                              << "DD";
+    QTest::newRow("詳細入力") << "jrabaken"
+                              << "BABA";
+    QTest::newRow("収支推移") << "Trend"
+                              << "Year";
+    QTest::newRow("クロス分析") << "Cross"
+                                << "RowDimension";
+  }
+
+  void escapeClosesOnlyTheOpenList() {
+    QFETCH(QString, window);
+    QFETCH(QString, list);
+    QVERIFY(showDay(3, 5));
+    if (window == "jrabaken") click("SSCommand1");
+    if (window == "Trend")
+      openChildWindow(*host_->area, new TrendWindow(host_->session, host_->messages));
+    if (window == "Cross")
+      openChildWindow(*host_->area, new CrossWindow(host_->session, host_->messages));
+    QPointer<ChildWindow> target = host_->open(qPrintable(window));
+    QTRY_COMPARE(host_->area->activeSubWindow(), target->subWindow());
+    QPointer<QComboBox> combo = target->findChild<QComboBox*>(list);
+    combo->showPopup();
+    QTRY_VERIFY(combo->view()->isVisible());
+    // Delivered as the window system does, to the popup's own window.
+    QTest::keyClick(combo->view()->window()->windowHandle(), Qt::Key_Escape);
+    QTRY_VERIFY(combo.isNull() || !combo->view()->isVisible());
+    QVERIFY(!target.isNull());
+    QCOMPARE(host_->open(qPrintable(window)), target.data());
+    QCOMPARE(host_->text("TosiTan"), QString("1000"));
+    // The next Escape is the window's (offscreen, the focus needs a hand back).
+    host_->main.activateWindow();
+    QTRY_VERIFY(target->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(host_->open(qPrintable(window)) == nullptr);
+  }
+
+  // Amounts typed or taken over and not posted are not thrown away without
+  // a question, however the window is closed; いいえ keeps them.
+  void closingWithUnpostedAmountsAsks_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("work");
+    QTest::newRow("閉じる, typed") << "閉じる"
+                                   << "4000";
+    QTest::newRow("Escape, typed") << "Escape"
+                                   << "4000";
+    QTest::newRow("close box, tickets taken over") << "frame"
+                                                   << "tickets";
+    QTest::newRow("the program ending, typed") << "main"
+                                               << "4000";
+    QTest::newRow("閉じる, the stored amount typed again") << "閉じる"
+                                                           << "1000";
+  }
+
+  void closingWithUnpostedAmountsAsks() {
+    QFETCH(QString, how);
+    QFETCH(QString, work);
+    QVERIFY(showDay(3, 5));
+    if (work == "tickets")
+      host_->window->takeTickets(ticketsOf(3, 5, 1), host_->window->dayBaseline());
+    if (work != "tickets") type("TosiTan", work);
+    const bool asks = work != "1000";
+    for (bool yes : {false, true}) {
+      if (asks) host_->messages.answer(yes);
+      if (how == "閉じる") click("Command3D1");
+      if (how == "Escape") QTest::keyClick(host_->focus(), Qt::Key_Escape);
+      if (how == "frame") host_->window->subWindow()->close();
+      if (how == "main") host_->main.close();
+      if (asks && !yes)
+        QCOMPARE(host_->text("TosiTan"), QString(work == "tickets" ? "1000" : work));
+      if (!asks) break;
+    }
+    QCOMPARE(host_->messages.texts(),
+             QStringList(asks ? 2 : 0, "入力中の金額は確定されていません。閉じますか？"));
+    QVERIFY(!host_->messages.lastDefaultYes() || !asks);
+    QTRY_VERIFY(host_->window.isNull() || !host_->main.isVisible());
+  }
+
+  // 確認's question warns of a day no calendar has and names the bet types
+  // whose stored amounts go down; はい still posts.
+  void questionNamesWhatThePostingChanges_data() {
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("typed");  // into TosiTan, then "0" into TosiKak
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("2/30") << 2 << 30 << QString() << "２月３０日は暦にない日です。\n";
+    QTest::newRow("2/31") << 2 << 31 << QString() << "２月３１日は暦にない日です。\n";
+    QTest::newRow("4/31") << 4 << 31 << QString() << "４月３１日は暦にない日です。\n";
+    QTest::newRow("6/31") << 6 << 31 << QString() << "６月３１日は暦にない日です。\n";
+    QTest::newRow("9/31") << 9 << 31 << QString() << "９月３１日は暦にない日です。\n";
+    QTest::newRow("11/31") << 11 << 31 << QString() << "１１月３１日は暦にない日です。\n";
+    QTest::newRow("2/29, a date in leap years") << 2 << 29 << QString() << QString();
+    QTest::newRow("12/31") << 12 << 31 << QString() << QString();
+    QTest::newRow("stake down") << 3 << 5 << QString("900") << "単勝の保存済みの金額が減ります。\n";
+    QTest::newRow("two down") << 3 << 5 << QString("0")
+                              << "単勝・ワイドの保存済みの金額が減ります。\n";
+    QTest::newRow("stake up") << 3 << 5 << QString("5000") << QString();
+  }
+
+  void questionNamesWhatThePostingChanges() {
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(QString, typed);
+    QFETCH(QString, warning);
+    QVERIFY(showDay(month, day));
+    if (!typed.isEmpty()) type("TosiTan", typed);
+    if (typed == "0") type("TosiKak", "0");
+    click("ChkCmd");
+    QCOMPARE(host_->child<QLabel>("Kakunin")->text(), warning + "確定しますか？");
+    click("YesCmd");
+    QCOMPARE(host_->messages.texts(), QStringList{"データは一時保存されました"});
   }
 
   void dayWithTooManyTicketsDoesNotOpenTheTicketWindow() {

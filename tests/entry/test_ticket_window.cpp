@@ -264,11 +264,12 @@ class TestTicketWindow : public QObject {
   void tooManyTicketsRefusedBeforeOpening();
   void unsummableDayRefusedBeforeOpening();
   void sumOverflowAddsNothing();
-  void closeWithNoTicketGivesZeros();
+  void closeWithoutAChangeHandsNothingBack();
   void onlyTheCloseButtonCloses();
   void roundTripThroughTheDailyEntry();
   void ticketsKeepTheirDay();
-  void closingWithoutTicketsGivesZeros();
+  void closingHandsOverOnlyAChange_data();
+  void closingHandsOverOnlyAChange();
   void nineDigitSumsPostedWhole();
   void inputMethodDigitsInPurchase();
   void conditionCodeByGroup();
@@ -917,14 +918,23 @@ void TestTicketWindow::sumOverflowAddsNothing() {
   QCOMPARE(h.list().count, 2);
 }
 
-void TestTicketWindow::closeWithNoTicketGivesZeros() {
+// Closed without a ticket added or deleted, the window hands nothing back;
+// a ticket added and deleted again is a change, and hands back zeros.
+void TestTicketWindow::closeWithoutAChangeHandsNothingBack() {
   Harness h;
   h.handedTotals = totalsOf({{BetType::Tan, 5, 5}});  // left from another day
   h.open();
   h.closeWithButton();
+  QCOMPARE(h.totals(), totalsOf({{BetType::Tan, 5, 5}}));
+  QVERIFY(!h.kept);
+  QVERIFY(h.window.isNull());
+  h.open();
+  h.addTicket("TanBtn", "100");
+  h.grid()->setCurrentRow(1);
+  h.click("DelCmd");
+  h.closeWithButton();
   QCOMPARE(h.totals(), BetAmounts{});
   QVERIFY(h.kept);
-  QVERIFY(h.window.isNull());
 }
 
 void TestTicketWindow::onlyTheCloseButtonCloses() {
@@ -1022,19 +1032,45 @@ void TestTicketWindow::ticketsKeepTheirDay() {
   QCOMPARE(amount(daySlot(h.state.ledger, 3, 5), Quantity::Stake, BetType::Fuk), 200);
 }
 
-void TestTicketWindow::closingWithoutTicketsGivesZeros() {
+// 詳細入力 closed without a change leaves 収支入力's boxes as they were; a
+// change hands the sums over, and a line of its own gives the stored day.
+void TestTicketWindow::closingHandsOverOnlyAChange_data() {
+  QTest::addColumn<bool>("storedTickets");
+  QTest::addColumn<bool>("addOne");
+  QTest::newRow("no tickets, none added") << false << false;
+  QTest::newRow("smaller tickets, none added") << true << false;
+  QTest::newRow("smaller tickets, one added") << true << true;
+}
+
+void TestTicketWindow::closingHandsOverOnlyAChange() {
+  QFETCH(bool, storedTickets);
+  QFETCH(bool, addOne);
   EntryHarness h;
-  h.choose("MM", 0);
-  h.choose("DD", 0);
-  QLineEdit* tosiTan = h.in<QLineEdit>(h.entry, "TosiTan");
-  tosiTan->setFocus();
-  QTest::keyClicks(tosiTan, "700");
+  BetAmounts baseline;
+  const BetAmounts day = totalsOf({{BetType::Tan, 4800, 0}, {BetType::Uma, 6000, 20100}});
+  QCOMPARE(postDay(h.state.ledger, baseline, 5, 11, day), PostResult::Ok);
+  if (storedTickets) {
+    putMonth(h.state, 5, {ticket(11, "1111111101", 1000, 0), ticket(11, "1111114101", 5000, 7760)});
+  }
+  h.choose("MM", 4);   // ５月
+  h.choose("DD", 10);  // １１日
+  const QStringList stored = h.entryBoxes();
   QVERIFY(h.openTickets());
-  QCOMPARE(h.tickets->ticketGridNextRow(), 1);
+  if (addOne) h.addTicket("TanBtn", "200", "");
   h.clickTicket("Command3D1");
   QTRY_VERIFY(h.tickets.isNull());
-  QTRY_COMPARE(h.entryBoxes(), QStringList(14, QStringLiteral("0")));
-  QCOMPARE(h.messages.count(), 0);
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "ChkCmd"), Qt::LeftButton);
+  const QStringList seen{h.entryBoxes().mid(0, 8).join(u' '),
+                         h.in<QLabel>(h.entry, "TicketTotalsNote")->text(),
+                         h.in<QLabel>(h.entry, "Kakunin")->text()};
+  const QStringList handedOver{
+      "1200 0 0 0 0 0 5000 7760",
+      "馬券の合計を表示しています（保存済み: 投資 10,800円 払戻 20,100円）",
+      "単勝・馬連の保存済みの金額が減ります。\n確定しますか？"};
+  const QStringList unchanged{stored.mid(0, 8).join(u' '), "", "確定しますか？"};
+  QCOMPARE(seen, addOne ? handedOver : unchanged);
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "YesCmd"), Qt::LeftButton);
+  QCOMPARE(betAmounts(daySlot(h.state.ledger, 5, 11)) == day, !addOne);
 }
 
 // Ticket stakes summing to nine digits (and payouts to ten) reach the
