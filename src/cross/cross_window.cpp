@@ -99,7 +99,12 @@ void CrossWindow::buildLayout() {
   listCaption_->setObjectName(QStringLiteral("ListCaption"));
   ticketList_ = newTable(this, "CellTickets", QStringLiteral("明細"));
   installTableExport(ticketList_, messages_);
-  ticketList_->setModel(&ticketModel_);
+  ticketOrder_.setSourceModel(&ticketModel_);
+  ticketList_->setModel(&ticketOrder_);
+  // A click on a header sorts by that column, again the other way; tickets
+  // equal there stay in date and race order.
+  ticketList_->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+  ticketList_->setSortingEnabled(true);
   ticketList_->setSelectionBehavior(QAbstractItemView::SelectRows);
   ticketList_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   listCaption_->setBuddy(ticketList_);
