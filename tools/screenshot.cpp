@@ -7,7 +7,8 @@
 //   tab:NAME=I         choose tab I (from 0) of the tab control NAME
 //   type:NAME=TEXT     give NAME the focus and type TEXT key by key
 //   key:KEY            press Return, Tab, Escape or Backspace on the focused widget
-//   dclick:NAME=R      double-click row R (from 1) of the grid NAME
+//   dclick:NAME=R[,C]  double-click row R (from 1) of the table NAME, in its
+//                      first data cell or in column C (from 1)
 //   menu:NAME          open the menu NAME of the menu bar (menuFile, menuView…)
 //   wait:MS            let the program run for MS milliseconds
 //   pclick:NAME=X,Y    click at (X, Y) in the widget NAME
@@ -29,7 +30,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -148,16 +149,21 @@ bool run(QWidget& window, const QString& action) {
                                                       : QString();
     sendKey(target, it->second, text);
   } else if (kind == QLatin1String("dclick")) {
-    auto* grid = findWidget<QTableWidget>(window, name);
+    auto* grid = findWidget<QTableView>(window, name);
     if (grid == nullptr) return fail(action, "no such grid");
     bool ok = false;
-    const int row = value.toInt(&ok);
-    if (!ok || row < 1 || row > grid->rowCount()) return fail(action, "no such row");
-    // The row is scrolled into view and hit in its first data cell, as the
-    // user would.
-    grid->scrollToItem(grid->item(row - 1, 0));
+    const int row = value.section(QLatin1Char(','), 0, 0).toInt(&ok);
+    if (!ok || row < 1 || row > grid->model()->rowCount()) return fail(action, "no such row");
+    const int column =
+        value.contains(QLatin1Char(',')) ? value.section(QLatin1Char(','), 1, 1).toInt(&ok) - 1 : 0;
+    if (!ok || column < 0 || column >= grid->model()->columnCount()) {
+      return fail(action, "no such column");
+    }
+    // The cell is scrolled into view and hit, as the user would.
+    const QModelIndex cell = grid->model()->index(row - 1, column);
+    grid->scrollTo(cell);
     settle();
-    const QPoint at = grid->visualRect(grid->model()->index(row - 1, 0)).center();
+    const QPoint at = grid->visualRect(cell).center();
     QWidget* viewport = grid->viewport();
     sendMouse(viewport, QEvent::MouseButtonPress, at);
     sendMouse(viewport, QEvent::MouseButtonRelease, at);

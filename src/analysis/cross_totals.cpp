@@ -254,6 +254,8 @@ std::vector<TicketRecord> cellTickets(const TicketStore& store, CrossDimension r
       out.push_back(ticket);
     }
   });
+  // A day's tickets entered later are stored after later days'.
+  std::ranges::stable_sort(out, ticketBefore);
   return out;
 }
 

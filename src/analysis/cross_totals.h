@@ -144,7 +144,7 @@ TicketCounts countTickets(const TicketStore& store, const Period& period = {});
 // counts every live ticket.
 bool ticketInPeriod(const TicketRecord& ticket, const Period& period);
 
-// The tickets of one cell, in month and slot order. A category of
+// The tickets of one cell, in date and race order (ticketBefore). A category of
 // kAnyCategory takes every category of its dimension: the tickets of a row
 // total, a column total or the grand total.
 inline constexpr int kAnyCategory = -1;

@@ -11,12 +11,42 @@ bool needsQuotes(std::string_view field) {
   return false;
 }
 
+// A number as a spreadsheet reads one: a sign, digits (grouped or not) with
+// at most one point, and a percent sign at the end.
+bool isNumber(std::string_view field) {
+  if (!field.empty() && (field.front() == '-' || field.front() == '+')) field.remove_prefix(1);
+  if (!field.empty() && field.back() == '%') field.remove_suffix(1);
+  bool digit = false;
+  bool point = false;
+  for (const char c : field) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else if (c != ',' || !digit || point) {  // a group comma follows digits
+      return false;
+    }
+  }
+  return digit;
+}
+
+// A spreadsheet opening the file would run this field as a formula: a name
+// the user typed (a folder called "=1+1") must not become a calculation.
+bool looksLikeFormula(std::string_view field) {
+  if (field.empty()) return false;
+  const char c = field.front();
+  return (c == '=' || c == '+' || c == '-' || c == '@') && !isNumber(field);
+}
+
 void appendField(std::string& out, std::string_view field) {
-  if (!needsQuotes(field)) {
+  const bool formula = looksLikeFormula(field);
+  if (!formula && !needsQuotes(field)) {
     out += field;
     return;
   }
   out += '"';
+  // The apostrophe is the spreadsheets' own mark for "text as typed".
+  if (formula) out += '\'';
   for (const char c : field) {
     if (c == '"') out += '"';
     out += c;

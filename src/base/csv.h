@@ -12,7 +12,10 @@
 namespace tamrel {
 
 // The field as it stands in a record: quoted only when it holds a comma, a
-// double quote, CR or LF, with each double quote doubled.
+// double quote, CR or LF, with each double quote doubled. Text that a
+// spreadsheet would run as a formula (it begins with =, +, - or @ and is no
+// number) is quoted and led by an apostrophe, so that it opens as the text
+// it is.
 std::string csvField(std::string_view field);
 // The same appended to `out`, for a record written field by field.
 void appendCsvField(std::string& out, std::string_view field);

@@ -64,7 +64,8 @@ BrowseWindow::BrowseWindow(const DataSession& session, Messages& messages, const
   panel_ = new FiguresPanel(panelCaption, this);
   panel_->setFocusTarget([this]() -> QWidget* { return close_; });
   installTableExport(
-      panel_, messages, [panel = panel_](bool) { return panel->tableText(); }, panelCaption);
+      panel_, session, messages, [panel = panel_](bool) { return panel->tableText(); },
+      panelCaption);
   refresh_ = makeButton(QStringLiteral("Command3D1"), QStringLiteral("最新表示"));
   close_ = makeButton(QStringLiteral("Close3d1"), QStringLiteral("閉じる"));
   connect(refresh_, &QPushButton::clicked, this, &BrowseWindow::refresh);
@@ -100,7 +101,7 @@ Grid* BrowseWindow::makeGrid(const QStringList& rowLabels, const QString& access
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-  installTableExport(grid_, messages_);
+  installTableExport(grid_, session_, messages_);
   connect(grid_, &Grid::rowDoubleClicked, this, [this](int row) { openRow(row); });
   grid_->installEventFilter(new EnterOpensRow(grid_, [this](int row) { openRow(row); }));
   return grid_;

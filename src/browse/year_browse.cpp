@@ -62,7 +62,7 @@ void YearBrowse::showMonthGraph() {
     points.push_back(
         {fromCore(graphMonthLabel(m)), profits.values[static_cast<std::size_t>(m - 1)]});
   }
-  openBeside(new ProfitGraphWindow(messages_, kGraphName, QStringLiteral("月別利益表示"),
+  openBeside(new ProfitGraphWindow(session_, messages_, kGraphName, QStringLiteral("月別利益表示"),
                                    std::move(points), /*closed=*/{}));
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "widgets/core_text.h"
@@ -289,8 +290,17 @@ QVariant CrossTicketModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue(
         Qt::Alignment((amount ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
   }
-  if (role != Qt::DisplayRole) return {};
+  if (role != Qt::DisplayRole && role != SortRole) return {};
   const TicketRecord& t = tickets_[static_cast<std::size_t>(index.row())];
+  if (role == SortRole) {
+    if (column == 0) {
+      return twoDigits(t.field(TicketField::Month)) * 100 + twoDigits(t.field(TicketField::Day));
+    }
+    if (!amount) {
+      const Attribute a = kListAttributes[static_cast<std::size_t>(column - 1)];
+      return codeRank(a, t.field(fieldOf(a))[0]);
+    }
+  }
   if (column == 0) {
     return QStringLiteral("%1/%2")
         .arg(twoDigits(t.field(TicketField::Month)))
@@ -299,7 +309,24 @@ QVariant CrossTicketModel::data(const QModelIndex& index, int role) const {
   if (!amount) return fromCore(captionOf(kListAttributes[static_cast<std::size_t>(column - 1)], t));
   const TicketField field =
       column == kCrossDimensionCount + 1 ? TicketField::Purchase : TicketField::Payout;
+  if (role == SortRole) {
+    // An amount out of range, shown empty, sorts below every amount.
+    const auto value = amountField(t, field);
+    return value ? qint64{*value} : std::numeric_limits<qint64>::min();
+  }
   return amountText(amountField(t, field));
+}
+
+CrossTicketOrder::CrossTicketOrder(QObject* parent) : QSortFilterProxyModel(parent) {
+  setSortRole(CrossTicketModel::SortRole);
+}
+
+bool CrossTicketOrder::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+  const QPartialOrdering order = QVariant::compare(left.data(sortRole()), right.data(sortRole()));
+  if (order != QPartialOrdering::Equivalent) return order == QPartialOrdering::Less;
+  // A descending sort asks with the sides swapped: the ties still read down
+  // in the model's order.
+  return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
 }
 
 QVariant CrossTicketModel::headerData(int section, Qt::Orientation orientation, int role) const {

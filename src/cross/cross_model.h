@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QSortFilterProxyModel>
 #include <QString>
 #include <array>
 #include <vector>
@@ -61,10 +62,15 @@ class CrossTableModel : public QAbstractTableModel {
   double scale_ = 0;
 };
 
-// The tickets of one cell: date, race attributes, bet type and amounts.
+// The tickets of one cell: date, race attributes, bet type and amounts, in
+// the order they are given (cellTickets gives date and race order).
 class CrossTicketModel : public QAbstractTableModel {
   Q_OBJECT
  public:
+  // What a column sorts by: the date, a code's place in its list (２Ｒ
+  // before １０Ｒ) and an amount's value, not the texts shown.
+  static constexpr int SortRole = Qt::UserRole + 1;
+
   using QAbstractTableModel::QAbstractTableModel;
 
   void setTickets(std::vector<TicketRecord> tickets);
@@ -78,6 +84,18 @@ class CrossTicketModel : public QAbstractTableModel {
 
  private:
   std::vector<TicketRecord> tickets_;
+};
+
+// The ticket list as sorted by a header click: by the column's SortRole,
+// either way; tickets equal there stay in the model's date and race order,
+// whichever column was sorted before.
+class CrossTicketOrder : public QSortFilterProxyModel {
+  Q_OBJECT
+ public:
+  explicit CrossTicketOrder(QObject* parent = nullptr);
+
+ protected:
+  bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 };
 
 }  // namespace tamrel

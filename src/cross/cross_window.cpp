@@ -88,7 +88,7 @@ void CrossWindow::buildLayout() {
   QWidget* choices = buildChoices();
 
   grid_ = newTable(this, "CrossGrid", QStringLiteral("クロス集計表"));
-  installTableExport(grid_, messages_);
+  installTableExport(grid_, session_, messages_);
   grid_->setModel(&model_);
   // The columns share the width: the whole table reads without scrolling
   // sideways, whichever dimension runs across.
@@ -98,8 +98,13 @@ void CrossWindow::buildLayout() {
   listCaption_ = new QLabel(kListHint, this);
   listCaption_->setObjectName(QStringLiteral("ListCaption"));
   ticketList_ = newTable(this, "CellTickets", QStringLiteral("明細"));
-  installTableExport(ticketList_, messages_);
-  ticketList_->setModel(&ticketModel_);
+  installTableExport(ticketList_, session_, messages_);
+  ticketOrder_.setSourceModel(&ticketModel_);
+  ticketList_->setModel(&ticketOrder_);
+  // A click on a header sorts by that column, again the other way; tickets
+  // equal there stay in date and race order.
+  ticketList_->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+  ticketList_->setSortingEnabled(true);
   ticketList_->setSelectionBehavior(QAbstractItemView::SelectRows);
   ticketList_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   listCaption_->setBuddy(ticketList_);

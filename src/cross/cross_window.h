@@ -45,6 +45,8 @@ class CrossWindow : public ChildWindow {
   QTableView* grid() const { return grid_; }
   QTableView* ticketList() const { return ticketList_; }
   const CrossTableModel& model() const { return model_; }
+  // The listed tickets in date and race order; the list shows them as
+  // sorted by its header.
   const CrossTicketModel& ticketModel() const { return ticketModel_; }
   Period period() const;
 
@@ -72,6 +74,8 @@ class CrossWindow : public ChildWindow {
   Messages& messages_;
   CrossTableModel model_;
   CrossTicketModel ticketModel_;
+  // The list as the user sorted it by a header; date order at first.
+  CrossTicketOrder ticketOrder_;
   CrossDimension rows_ = CrossDimension::BetType;
   CrossDimension columns_ = CrossDimension::Racecourse;
   // The cell whose tickets are listed (model row and column), if any.

@@ -138,6 +138,38 @@ std::string_view captionOf(Attribute a, const TicketRecord& record) {
   return captionOf(a, code[0]);
 }
 
+int codeRank(Attribute a, char code) {
+  const std::span<const CodeCaption> table = codeTable(a);
+  const auto found = std::ranges::find(table, code, &CodeCaption::code);
+  return static_cast<int>(found - table.begin());
+}
+
+namespace {
+
+// A month or day field as its number; a field that holds no number (only an
+// edited file has one) after every day.
+int dateNumber(std::string_view field) {
+  int value = 0;
+  for (const char c : field) {
+    if (c == ' ') continue;
+    if (c < '0' || c > '9') return 100;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::array<int, 4> dateAndRace(const TicketRecord& t) {
+  return {dateNumber(t.field(TicketField::Month)), dateNumber(t.field(TicketField::Day)),
+          codeRank(Attribute::RaceNo, t.field(TicketField::RaceNo)[0]),
+          codeRank(Attribute::Racecourse, t.field(TicketField::Racecourse)[0])};
+}
+
+}  // namespace
+
+bool ticketBefore(const TicketRecord& a, const TicketRecord& b) {
+  return dateAndRace(a) < dateAndRace(b);
+}
+
 std::optional<tamrel::BetType> betTypeOfCode(char code) {
   if (code < '1' || code > '0' + kBetTypeCount) return std::nullopt;
   return static_cast<BetType>(code - '1');

@@ -108,6 +108,15 @@ TicketField fieldOf(Attribute a);
 // Caption of the attribute's code in a record; empty for an unknown code.
 std::string_view captionOf(Attribute a, const TicketRecord& record);
 
+// Where a code stands in its attribute's list (１Ｒ before １０Ｒ, 札幌
+// before 小倉); a code not in the list comes after every listed one.
+int codeRank(Attribute a, char code);
+
+// Date and race order: month, day, race number, then racecourse. Tickets
+// equal in all four keep the order they were entered in when sorted stably
+// (std::stable_sort), as the user typed a race's tickets.
+bool ticketBefore(const TicketRecord& a, const TicketRecord& b);
+
 // The bet type of a code "1".."7"; nullopt otherwise.
 std::optional<tamrel::BetType> betTypeOfCode(char code);
 // The code "1".."7" of a bet type.

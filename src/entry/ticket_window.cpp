@@ -248,7 +248,7 @@ void TicketWindow::buildLayout() {
   grid_ = new Grid(kGridRows, kGridCols, 1);
   grid_->setObjectName(QStringLiteral("Grid1"));
   grid_->setAccessibleName(QStringLiteral("馬券一覧"));
-  installTableExport(grid_, messages_);
+  installTableExport(grid_, session_, messages_);
   outer->addWidget(grid_);
   outer->addWidget(buildBottomStrip());
 

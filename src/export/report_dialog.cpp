@@ -125,7 +125,7 @@ void exportReport(QWidget* parent, const DataSession& session, Messages& message
   while (dialog.exec() == QDialog::Accepted) {
     const std::optional<Report> report = dialog.report();
     if (!report) continue;  // told why: the user may choose again
-    if (!saveCsvText(parent, messages, report->csv, QStringLiteral("CSV書き出し"),
+    if (!saveCsvText(parent, session, messages, report->csv, QStringLiteral("CSV書き出し"),
                      dialog.suggestedName())) {
       return;
     }

@@ -34,6 +34,17 @@ inline constexpr std::array<BetTypeInfo, kBetTypeCount> kBetTypes{{
     {BetType::Ren3, "3Ren", "3連複", "３連複"},
 }};
 
+// The one name of a bet type in everything that leaves the program (reports,
+// copies, CSV files): the year browse's, so that files made from different
+// windows join on it. `caption` is any text shown; a code-table caption
+// ("ﾜｲﾄﾞ") gives its bet type's name ("ワイド"), other text comes back as it is.
+constexpr std::string_view outputName(std::string_view caption) {
+  for (const BetTypeInfo& bet : kBetTypes) {
+    if (caption == bet.caption) return bet.labelCaption;
+  }
+  return caption;
+}
+
 constexpr int index(BetType t) { return static_cast<int>(t); }
 constexpr const BetTypeInfo& info(BetType t) { return kBetTypes[static_cast<std::size_t>(t)]; }
 

@@ -36,6 +36,20 @@ struct UsageError {
   std::string what;
 };
 
+// An argument as a message quotes it: cut after kShownArgument characters,
+// so that a runaway argument (a whole file pasted) does not bury the message.
+constexpr std::size_t kShownArgument = 60;
+
+std::string shown(std::string_view arg) {
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < arg.size(); ++i) {
+    // A character starts at every byte that does not continue a UTF-8 one.
+    if ((static_cast<unsigned char>(arg[i]) & 0xC0) == 0x80) continue;
+    if (characters++ == kShownArgument) return std::string(arg.substr(0, i)) + "…";
+  }
+  return std::string(arg);
+}
+
 // "M/D" with a month 1..12 and a day slot 1..31.
 std::optional<std::pair<int, int>> parseMonthDay(std::string_view text) {
   const std::size_t slash = text.find('/');
@@ -59,22 +73,22 @@ std::optional<std::pair<int, int>> parseMonthDay(std::string_view text) {
 std::optional<UsageError> parseKind(std::string_view text, Request& request) {
   const std::string_view name = text.substr(0, text.find(':'));
   const auto found = std::ranges::find(kReportKinds, name, &ReportKindInfo::name);
-  if (found == kReportKinds.end()) return UsageError{"知らない種類です: " + std::string(text)};
+  if (found == kReportKinds.end()) return UsageError{"知らない種類です: " + shown(text)};
   request.kind = &*found;
   // Each key after a colon, empty ones too.
   for (std::size_t at = name.size(); at < text.size();) {
     const std::size_t end = std::min(text.find(':', at + 1), text.size());
     const std::string_view key = text.substr(at + 1, end - at - 1);
     const auto dimension = crossDimensionOfKey(key);
-    if (!dimension) return UsageError{"知らない分類です: " + std::string(key)};
+    if (!dimension) return UsageError{"知らない分類です: " + shown(key)};
     request.dimensions.push_back(*dimension);
     at = end;
   }
   if (static_cast<int>(request.dimensions.size()) != found->dimensions) {
-    return UsageError{"分類の数が違います: " + std::string(text)};
+    return UsageError{"分類の数が違います: " + shown(text)};
   }
   if (found->dimensions == 2 && request.dimensions[0] == request.dimensions[1]) {
-    return UsageError{"同じ分類は交差できません: " + std::string(text)};
+    return UsageError{"同じ分類は交差できません: " + shown(text)};
   }
   return std::nullopt;
 }
@@ -93,12 +107,22 @@ std::optional<std::string_view> optionValue(std::span<const std::string_view> ar
 // The options and the kind, or what is wrong with them.
 std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> args) {
   Request request;
+  // A script that says an option twice has a fault; taking either value
+  // would hide it.
+  std::vector<std::string_view> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const auto is = [&arg](std::string_view name) {
       return arg == name ||
              (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
     };
+    for (const std::string_view option : {"--dir", "--from", "--to"}) {
+      if (!is(option)) continue;
+      if (std::ranges::find(given, option) != given.end()) {
+        return UsageError{std::string(option) + " は一度だけ指定します"};
+      }
+      given.push_back(option);
+    }
     if (is("--dir")) {
       const auto value = optionValue(args, i, "--dir");
       if (!value || value->empty()) return UsageError{"--dir にフォルダがありません"};
@@ -114,9 +138,9 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
       (from ? request.period.fromDay : request.period.toDay) = date->second;
       request.periodGiven = true;
     } else if (arg.starts_with("-")) {
-      return UsageError{"知らないオプションです: " + std::string(arg)};
+      return UsageError{"知らないオプションです: " + shown(arg)};
     } else if (request.kind) {
-      return UsageError{"種類は一つだけ指定します: " + std::string(arg)};
+      return UsageError{"種類は一つだけ指定します: " + shown(arg)};
     } else if (auto error = parseKind(arg, request)) {
       return *error;
     }
@@ -221,7 +245,9 @@ ReportRun runReport(std::span<const std::string_view> args) {
 
 ReportRun runReport(std::span<const std::string_view> args, const ReportOutput& output) {
   ReportRun run;
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  // Asking for help is never a usage error, whatever else the line holds.
+  const auto help = [](std::string_view arg) { return arg == "--help" || arg == "-h"; };
+  if (std::ranges::any_of(args, help)) {
     if (!output(reportUsage())) run.status = kReportOutputFailed;
     return run;
   }

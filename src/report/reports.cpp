@@ -108,7 +108,7 @@ class CaptionFields {
       std::uint8_t& at = at_[static_cast<unsigned char>(entry.code)];
       if (at != 0) continue;  // a code's first caption is the one shown
       at = static_cast<std::uint8_t>(fields_.size());
-      fields_.push_back(csvField(entry.caption) + ',');
+      fields_.push_back(csvField(outputName(entry.caption)) + ',');
     }
   }
   // The field of the ticket's code and its comma; the field is empty for a
@@ -189,12 +189,23 @@ bool writeTicketsReport(const TicketStore& store, const Period& period,
   std::string& out = part.csv;
   out.reserve(kPart + 1024);  // a part and the record that completes it
   const bool wholeYear = period.wholeYear();
+  std::vector<const TicketRecord*> inOrder;
+  inOrder.reserve(kMaxMonthTickets);
   for (int m = 1; m <= 12; ++m) {
     const MonthTickets& tickets = store.month(m);
     const int live = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
+    // A month's tickets are stored as they were entered: a day's added
+    // later come after later days'.
+    inOrder.clear();
     for (int i = 0; i < live; ++i) {
       const TicketRecord& ticket = tickets.slot(i);
       if (ticket.isBlank() || (!wholeYear && !ticketInPeriod(ticket, period))) continue;
+      inOrder.push_back(&ticket);
+    }
+    std::ranges::stable_sort(
+        inOrder, [](const TicketRecord* a, const TicketRecord* b) { return ticketBefore(*a, *b); });
+    for (const TicketRecord* listed : inOrder) {
+      const TicketRecord& ticket = *listed;
       out += kMonthFields[static_cast<std::size_t>(m)];
       appendDay(out, ticket.field(TicketField::Day));
       out += ',';
@@ -263,7 +274,7 @@ Report categoryReport(const TicketStore& store, CrossDimension d, const Period& 
   const CrossSingle single = computeCrossSingle(store, d, period);
   const std::span<const Category> captions = crossCategories(d);
   for (std::size_t i = 0; i < single.categories.size(); ++i) {
-    std::vector<std::string> row{std::string(captions[i].caption)};
+    std::vector<std::string> row{std::string(outputName(captions[i].caption))};
     appendFigures(row, single.categories[i]);
     table.add(std::move(row));
   }
@@ -285,8 +296,8 @@ Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension
       const CrossFigures& cell = cross.cell(r, c);
       if (cell.count == 0) continue;
       std::vector<std::string> row{
-          std::string(rowCaptions[static_cast<std::size_t>(r)].caption),
-          std::string(columnCaptions[static_cast<std::size_t>(c)].caption)};
+          std::string(outputName(rowCaptions[static_cast<std::size_t>(r)].caption)),
+          std::string(outputName(columnCaptions[static_cast<std::size_t>(c)].caption))};
       appendFigures(row, cell);
       table.add(std::move(row));
     }

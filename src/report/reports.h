@@ -1,7 +1,8 @@
 #pragma once
 // The reports a user takes out of the program, each a header row and rows, the figures computed by
 // the same engines and formatted by the same rules as the windows show them, but plain for a
-// spreadsheet: amounts without grouping, rates as percentages with two decimals and no "%". The
+// spreadsheet: amounts without grouping, rates as percentages with two decimals and no "%", each
+// bet type under its one name (outputName). The
 // command for scripts writes them as they are; the windows' export can write the same text in
 // another encoding.
 
@@ -54,7 +55,7 @@ Report crossReport(const TicketStore& store, CrossDimension rows, CrossDimension
 // has the reason after its name and no figures. Then 合計, when a folder
 // loaded.
 Report yearsReport(const std::vector<YearSummary>& years);
-// Every ticket of the period, January first, in stored order, with the
+// Every ticket of the period in date and race order (ticketBefore), with the
 // captions the ticket grid shows.
 Report ticketsReport(const TicketStore& store, const Period& period);
 

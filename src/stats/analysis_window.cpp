@@ -115,7 +115,7 @@ void AnalysisWindow::buildLayout() {
   for (std::size_t t = 0; t < kTabs.size(); ++t) {
     auto* page = new QWidget;
     grids_[t] = newGrid(page, kTabs[t]);
-    installTableExport(grids_[t], messages_);
+    installTableExport(grids_[t], session_, messages_);
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(8, 8, 8, 8);
     pageLayout->addWidget(grids_[t], 0, Qt::AlignLeft | Qt::AlignTop);
@@ -210,7 +210,7 @@ void AnalysisWindow::showGraph(CategoryGraph graph) {
   // Closing any category graph forgets the kind of whichever analysis
   // window is open by then, this one or a later one.
   const QPointer<QMdiArea> where(area);
-  showCategoryGraph(*area, totals_, messages_, graph, [where] {
+  showCategoryGraph(*area, totals_, session_, messages_, graph, [where] {
     if (auto* window = qobject_cast<AnalysisWindow*>(findOpenWindow(where, kName)))
       window->setGraphKind(std::nullopt);
   });

@@ -32,8 +32,8 @@ std::optional<CategoryGraph> frontCategoryGraph(const QMdiArea& area) {
 }
 
 ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& totals,
-                                     Messages& messages, CategoryGraph graph,
-                                     std::function<void()> closed) {
+                                     const DataSession& session, Messages& messages,
+                                     CategoryGraph graph, std::function<void()> closed) {
   if (ProfitGraphWindow* open = openCategoryGraph(area, graph)) {
     ChildWindow::bringToFront(open);
     return open;
@@ -44,8 +44,8 @@ ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& total
     points.push_back({fromCore(p.label), p.value});
   }
   auto* window =
-      new ProfitGraphWindow(messages, QString::fromLatin1(info.name), fromCore(info.caption),
-                            std::move(points), std::move(closed));
+      new ProfitGraphWindow(session, messages, QString::fromLatin1(info.name),
+                            fromCore(info.caption), std::move(points), std::move(closed));
   openChildWindow(area, window);
   return window;
 }

@@ -12,6 +12,7 @@ class QMdiArea;
 
 namespace tamrel {
 
+class DataSession;
 class Messages;
 class ProfitGraphWindow;
 
@@ -25,7 +26,7 @@ std::optional<CategoryGraph> frontCategoryGraph(const QMdiArea& area);
 // at (0, 0); `closed` runs when a graph built here closes, however. A
 // picture of it that cannot be saved is told through `messages`.
 ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& totals,
-                                     Messages& messages, CategoryGraph graph,
-                                     std::function<void()> closed);
+                                     const DataSession& session, Messages& messages,
+                                     CategoryGraph graph, std::function<void()> closed);
 
 }  // namespace tamrel

@@ -113,7 +113,7 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   missingDays_->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("12月31日")) + 28);
   missingCaption_->setBuddy(missingDays_);
   chart_ = new TrendChart(this);
-  installImageExport(chart_, messages, QStringLiteral("収支推移"));
+  installImageExport(chart_, session, messages, QStringLiteral("収支推移"));
 
   auto* missing = new QVBoxLayout;
   missing->addWidget(missingCaption_);
@@ -261,7 +261,7 @@ QWidget* TrendWindow::buildDayPanel() {
                             dayModel_->rowCount() *
                                 dayTable_->verticalHeader()->defaultSectionSize() +
                             2 * dayTable_->frameWidth());
-  installTableExport(dayTable_, messages_);
+  installTableExport(dayTable_, session_, messages_);
   dayCaption_->setBuddy(dayTable_);
   column->addWidget(dayCaption_);
   column->addWidget(dayTable_);

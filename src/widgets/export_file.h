@@ -23,7 +23,17 @@ struct SaveTarget {
 SaveTarget askSaveTarget(QWidget* parent, const QString& title, const QStringList& filters,
                          const QString& suggestedName, const QString& suffix);
 
-// Replaces `path` with `bytes` at once; false after telling the user.
-bool writeExport(Messages& messages, const QString& path, const QByteArray& bytes);
+// Whether writing `path` would replace one of the year's own files in
+// `dataDir`: "tosidata.dat", "info.dat" or a kept older version of either
+// ("tosidata.dat.1" ..). Links are followed as the writer follows them, so
+// neither a link to a data file nor a data directory reached by a link
+// slips through; the file need not exist yet.
+bool isDataFileTarget(const QString& dataDir, const QString& path);
+
+// Replaces `path` with `bytes` at once; false after telling the user. A
+// path that is one of the year's own files in `dataDir` is refused, and
+// nothing is written.
+bool writeExport(Messages& messages, const QString& dataDir, const QString& path,
+                 const QByteArray& bytes);
 
 }  // namespace tamrel

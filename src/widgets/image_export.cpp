@@ -5,6 +5,7 @@
 #include <QChartView>
 #include <QPainter>
 
+#include "state/data_session.h"
 #include "widgets/export_file.h"
 #include "widgets/messages.h"
 
@@ -22,10 +23,11 @@ QImage chartImage(QChartView* view) {
   return image;
 }
 
-void installImageExport(QChartView* view, Messages& messages, const QString& name) {
+void installImageExport(QChartView* view, const DataSession& session, Messages& messages,
+                        const QString& name) {
   auto* save = new QAction(QStringLiteral("画像保存…"), view);
   save->setObjectName(QStringLiteral("SaveGraphImage"));
-  QObject::connect(save, &QAction::triggered, view, [view, &messages, name] {
+  QObject::connect(save, &QAction::triggered, view, [view, &session, &messages, name] {
     const SaveTarget target =
         askSaveTarget(view, QStringLiteral("画像保存"), {QStringLiteral("PNG画像 (*.png)")}, name,
                       QStringLiteral("png"));
@@ -37,7 +39,7 @@ void installImageExport(QChartView* view, Messages& messages, const QString& nam
       messages.error(QStringLiteral("画像を作れませんでした"), target.path);
       return;
     }
-    writeExport(messages, target.path, bytes);
+    writeExport(messages, session.dataDirPath(), target.path, bytes);
   });
   view->addAction(save);
   view->setContextMenuPolicy(Qt::ActionsContextMenu);

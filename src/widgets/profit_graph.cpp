@@ -158,9 +158,10 @@ QString ProfitGraph::tipText(int i) const {
   return p.label.trimmed() + QStringLiteral("： ") + value;
 }
 
-ProfitGraphWindow::ProfitGraphWindow(Messages& messages, const QString& name,
-                                     const QString& caption, std::vector<ProfitPoint> points,
-                                     std::function<void()> closed, QWidget* parent)
+ProfitGraphWindow::ProfitGraphWindow(const DataSession& session, Messages& messages,
+                                     const QString& name, const QString& caption,
+                                     std::vector<ProfitPoint> points, std::function<void()> closed,
+                                     QWidget* parent)
     : ChildWindow(parent), closed_(std::move(closed)) {
   setObjectName(name);
   setWindowTitle(caption);
@@ -169,7 +170,7 @@ ProfitGraphWindow::ProfitGraphWindow(Messages& messages, const QString& name,
   graph_ = new ProfitGraph(this);
   graph_->setPoints(std::move(points));
   graph_->setAccessibleName(caption);
-  installImageExport(graph_, messages, caption);
+  installImageExport(graph_, session, messages, caption);
 
   auto* bar = new QFrame(this);
   bar->setFrameStyle(QFrame::Panel | QFrame::Raised);

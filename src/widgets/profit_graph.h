@@ -22,6 +22,7 @@ class QValueAxis;
 
 namespace tamrel {
 
+class DataSession;
 class Messages;
 
 struct ProfitPoint {
@@ -64,13 +65,14 @@ class ProfitGraph : public QChartView {
 // A profit graph window: `Graph1` over a bottom bar with "閉じる"
 // (`Close3d1`). It is built once with its figures; however it is closed, the
 // `closed` hook runs so that its opener can clear its flag. The graph's
-// context menu saves it as a picture (failures told through `messages`).
+// context menu saves it as a picture, never over a file of `session`'s
+// year (failures told through `messages`).
 class ProfitGraphWindow : public ChildWindow {
   Q_OBJECT
  public:
-  ProfitGraphWindow(Messages& messages, const QString& name, const QString& caption,
-                    std::vector<ProfitPoint> points, std::function<void()> closed,
-                    QWidget* parent = nullptr);
+  ProfitGraphWindow(const DataSession& session, Messages& messages, const QString& name,
+                    const QString& caption, std::vector<ProfitPoint> points,
+                    std::function<void()> closed, QWidget* parent = nullptr);
 
   ProfitGraph* graph() const { return graph_; }
   QSize sizeHint() const override { return {720, 460}; }

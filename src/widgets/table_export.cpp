@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "base/csv.h"
+#include "ledger/ledger_records.h"
+#include "state/data_session.h"
 #include "widgets/export_file.h"
 #include "widgets/grid.h"
 #include "widgets/messages.h"
@@ -41,7 +44,12 @@ QString shownText(const QAbstractItemView* view, const QModelIndex& index) {
   const QVariant value = index.data(Qt::DisplayRole);
   if (const auto* delegate =
           qobject_cast<const QStyledItemDelegate*>(view->itemDelegateForIndex(index))) {
-    return delegate->displayText(value, view->locale());
+    QString text = delegate->displayText(value, view->locale());
+    // Qt's delegates draw a line break as U+2028; the copy keeps the break.
+    if (value.toString().contains(QLatin1Char('\n'))) {
+      text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    }
+    return text;
   }
   return value.toString();
 }
@@ -83,11 +91,24 @@ bool blankRow(const QStringList& row, qsizetype first) {
 
 }  // namespace
 
+QString plainCell(const QString& shown) {
+  // Grouped or not, with a sign, decimals and a unit the screen adds.
+  static const QRegularExpression number(
+      QStringLiteral("^([+-]?(?:[0-9]{1,3}(?:,[0-9]{3})+|[0-9]+)(?:\\.[0-9]+)?)(?:%|円)?$"));
+  // The padding that lines labels up ("　１月", " 1") is the screen's alone.
+  const QString text = shown.trimmed();
+  if (text == QStringLiteral("－")) return {};
+  const QRegularExpressionMatch match = number.match(text);
+  if (match.hasMatch()) return match.captured(1).remove(QLatin1Char(','));
+  const std::string utf8 = text.toStdString();
+  return QString::fromUtf8(outputName(utf8));
+}
+
 QString tabSeparated(const TableText& table) {
   QString text;
   for (const QStringList& row : table) {
     QStringList cells;
-    for (const QString& cell : row) cells << tsvCell(cell);
+    for (const QString& cell : row) cells << tsvCell(plainCell(cell));
     text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
   }
   return text;
@@ -100,7 +121,7 @@ std::string csvText(const TableText& table) {
   std::string utf8;
   for (const QStringList& row : table) {
     std::vector<std::string> fields;
-    for (const QString& cell : row) fields.push_back(cell.toStdString());
+    for (const QString& cell : row) fields.push_back(plainCell(cell).toStdString());
     utf8 += csvRecord(fields);
   }
   return utf8;
@@ -148,13 +169,13 @@ TableText viewTable(const QAbstractItemView* view, bool selectedOnly) {
   return text;
 }
 
-void saveTableAsCsv(QWidget* parent, Messages& messages, const TableText& table,
-                    const QString& name) {
-  saveCsvText(parent, messages, csvText(table), QStringLiteral("CSV保存"), name);
+void saveTableAsCsv(QWidget* parent, const DataSession& session, Messages& messages,
+                    const TableText& table, const QString& name) {
+  saveCsvText(parent, session, messages, csvText(table), QStringLiteral("CSV保存"), name);
 }
 
-bool saveCsvText(QWidget* parent, Messages& messages, const std::string& utf8, const QString& title,
-                 const QString& name) {
+bool saveCsvText(QWidget* parent, const DataSession& session, Messages& messages,
+                 const std::string& utf8, const QString& title, const QString& name) {
   const SaveTarget target =
       askSaveTarget(parent, title, {kUtf8Filter, kShiftJisFilter}, name, QStringLiteral("csv"));
   if (target.path.isEmpty()) return false;
@@ -167,11 +188,11 @@ bool saveCsvText(QWidget* parent, Messages& messages, const std::string& utf8, c
                                                 "UTF-8で保存してください。"));
     return false;
   }
-  return writeExport(messages, target.path, *bytes);
+  return writeExport(messages, session.dataDirPath(), target.path, *bytes);
 }
 
-void installTableExport(QWidget* widget, Messages& messages, TableSource source,
-                        const QString& name) {
+void installTableExport(QWidget* widget, const DataSession& session, Messages& messages,
+                        TableSource source, const QString& name) {
   auto* copy = new QAction(QStringLiteral("コピー"), widget);
   copy->setObjectName(QStringLiteral("CopyTable"));
   copy->setShortcut(QKeySequence::Copy);
@@ -180,19 +201,20 @@ void installTableExport(QWidget* widget, Messages& messages, TableSource source,
                    [source] { QApplication::clipboard()->setText(tabSeparated(source(true))); });
   auto* save = new QAction(QStringLiteral("CSV保存…"), widget);
   save->setObjectName(QStringLiteral("SaveTableCsv"));
-  QObject::connect(save, &QAction::triggered, widget, [widget, &messages, source, name] {
-    saveTableAsCsv(widget, messages, source(false), name);
+  QObject::connect(save, &QAction::triggered, widget, [widget, &session, &messages, source, name] {
+    saveTableAsCsv(widget, session, messages, source(false), name);
   });
   widget->addAction(copy);
   widget->addAction(save);
   widget->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void installTableExport(QAbstractItemView* view, Messages& messages) {
+void installTableExport(QAbstractItemView* view, const DataSession& session, Messages& messages) {
   const QString name =
       view->accessibleName().isEmpty() ? QStringLiteral("表") : view->accessibleName();
   installTableExport(
-      view, messages, [view](bool selectedOnly) { return viewTable(view, selectedOnly); }, name);
+      view, session, messages, [view](bool selectedOnly) { return viewTable(view, selectedOnly); },
+      name);
 }
 
 }  // namespace tamrel

@@ -2,7 +2,8 @@
 // Tables out of the program: Ctrl+C and a context menu (コピー, CSV保存…)
 // on any grid or panel of figures. A copy is tab-separated text with the
 // header row, which pastes into a spreadsheet as cells; a CSV file holds the
-// table exactly as shown, header row included.
+// table as shown, header row included. Both give the figures as plain
+// numbers a spreadsheet can count with.
 
 #include <QByteArray>
 #include <QList>
@@ -15,6 +16,7 @@ class QWidget;
 
 namespace tamrel {
 
+class DataSession;
 class Messages;
 
 // A table as its texts: the header row first, then the rows.
@@ -29,12 +31,20 @@ enum class CsvEncoding {
   ShiftJis,     // Windows' Japanese code page, for older spreadsheets
 };
 
-// One line per row, cells separated by tabs; a cell holding a tab, a line
-// break or a double quote is quoted as spreadsheets quote it.
+// A cell as it goes to a spreadsheet, the way the report command writes its
+// figures: numbers plain ("1,500円" -> "1500", "141.16%" -> "141.16"), no
+// figure ("－") an empty cell, no padding around labels ("　１月" -> "１月"),
+// and a bet type under its one name (outputName). What shows on screen stays.
+QString plainCell(const QString& shown);
+
+// One line per row, cells separated by tabs, each a plainCell; a cell
+// holding a tab, a line break or a double quote is quoted as spreadsheets
+// quote it.
 QString tabSeparated(const TableText& table);
 
-// The table as a CSV file: quoted where needed, CRLF line ends, in
-// `encoding`; nullopt when a text has no form in that encoding.
+// The table as a CSV file, each cell a plainCell: quoted where needed, CRLF
+// line ends, in `encoding`; nullopt when a text has no form in that
+// encoding.
 std::optional<QByteArray> csvFile(const TableText& table, CsvEncoding encoding);
 // CSV text (UTF-8) as a file in `encoding`; nullopt as above.
 std::optional<QByteArray> csvFile(const std::string& utf8, CsvEncoding encoding);
@@ -48,18 +58,19 @@ TableText viewTable(const QAbstractItemView* view, bool selectedOnly);
 
 // Gives `widget` Ctrl+C (while the focus is in it), and a context menu with
 // コピー and CSV保存…, all working on `source`. `name` is what the suggested
-// file is called. Failures to save are told through `messages`.
-void installTableExport(QWidget* widget, Messages& messages, TableSource source,
-                        const QString& name);
+// file is called. Failures to save, and a file of `session`'s year chosen as
+// the target, are told through `messages`.
+void installTableExport(QWidget* widget, const DataSession& session, Messages& messages,
+                        TableSource source, const QString& name);
 // The same for a grid or any other table view, named by its accessible name.
-void installTableExport(QAbstractItemView* view, Messages& messages);
+void installTableExport(QAbstractItemView* view, const DataSession& session, Messages& messages);
 
 // CSV保存…: asks for the file and its encoding, then writes `table`.
-void saveTableAsCsv(QWidget* parent, Messages& messages, const TableText& table,
-                    const QString& name);
+void saveTableAsCsv(QWidget* parent, const DataSession& session, Messages& messages,
+                    const TableText& table, const QString& name);
 // The same for CSV text (UTF-8) made elsewhere, under the dialog `title`.
 // False when nothing was written (cancelled, or the user told why).
-bool saveCsvText(QWidget* parent, Messages& messages, const std::string& utf8, const QString& title,
-                 const QString& name);
+bool saveCsvText(QWidget* parent, const DataSession& session, Messages& messages,
+                 const std::string& utf8, const QString& title, const QString& name);
 
 }  // namespace tamrel

@@ -64,12 +64,12 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   table_->horizontalHeader()->setResizeContentsPrecision(kFitRows);
   table_->setSortingEnabled(true);
   table_->sortByColumn(YearTableModel::Folder, Qt::AscendingOrder);
-  installTableExport(table_, messages_);
+  installTableExport(table_, session_, messages_);
 
   graph_ = new ProfitGraph(this);
   graph_->setObjectName(QStringLiteral("YearsGraph"));
   graph_->setAccessibleName(QStringLiteral("年別の利益のグラフ"));
-  installImageExport(graph_, messages_, QStringLiteral("年別比較"));
+  installImageExport(graph_, session_, messages_, QStringLiteral("年別比較"));
 
   // A year is a row: the table needs little height, the bars more.
   graph_->setMinimumHeight(260);

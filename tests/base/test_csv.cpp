@@ -19,6 +19,14 @@ class TestCsv : public QObject {
     QTest::newRow("quote doubled") << QStringList{"a\"b"} << "\"a\"\"b\"\r\n";
     QTest::newRow("line breaks") << QStringList{"a\r\nb", "c\nd"} << "\"a\r\nb\",\"c\nd\"\r\n";
     QTest::newRow("no field") << QStringList{} << "\r\n";
+    // Text a spreadsheet would run as a formula opens as text; numbers stay
+    // numbers.
+    QTest::newRow("formulas") << QStringList{"=1+1", "+a", "-", "@SUM(A1)"}
+                              << "\"'=1+1\",\"'+a\",\"'-\",\"'@SUM(A1)\"\r\n";
+    QTest::newRow("formula quoted once") << QStringList{"=\"x\",1"} << "\"'=\"\"x\"\",1\"\r\n";
+    QTest::newRow("signed numbers")
+        << QStringList{"-1500", "+12.5%", "-0.5", "-1,500"} << "-1500,+12.5%,-0.5,\"-1,500\"\r\n";
+    QTest::newRow("not numbers") << QStringList{"-1.2.3", "-,5"} << "\"'-1.2.3\",\"'-,5\"\r\n";
   }
   void record() {
     QFETCH(QStringList, fields);

@@ -88,6 +88,8 @@ class TestCrossWindow : public QObject {
   void followsTheSession();
   void overflowToldOnce();
   void doubleClickListsTickets();
+  void ticketListInDateOrderSortsByHeader_data();
+  void ticketListInDateOrderSortsByHeader();
   void escapeAndCloseButtonClose();
   void widestTableFitsWithoutSidewaysScrolling();
 };
@@ -299,6 +301,48 @@ void TestCrossWindow::doubleClickListsTickets() {
   QCOMPARE(list.rowCount(), 3);
   dclick(kTotalRow, kTotalCol);
   QCOMPARE(list.rowCount(), 4);
+}
+
+void TestCrossWindow::ticketListInDateOrderSortsByHeader_data() {
+  QTest::addColumn<QList<int>>("clicks");  // the headers clicked, in turn
+  QTest::addColumn<QStringList>("purchases");
+  constexpr int kRace = 2;
+  constexpr int kPurchase = 11;
+  constexpr int kPayout = 12;
+  QTest::newRow("date and race") << QList<int>{} << QStringList{"40", "2,000", "300", "100"};
+  QTest::newRow("race, not its text")
+      << QList<int>{kRace} << QStringList{"2,000", "40", "300", "100"};
+  QTest::newRow("amount, the other way")
+      << QList<int>{kPurchase, kPurchase} << QStringList{"2,000", "300", "100", "40"};
+  // Tickets of one payout stay in date order, not the last sort's.
+  QTest::newRow("ties in date order")
+      << QList<int>{kPurchase, kPayout} << QStringList{"40", "300", "100", "2,000"};
+  QTest::newRow("ties in date order, descending")
+      << QList<int>{kPurchase, kPayout, kPayout} << QStringList{"2,000", "40", "300", "100"};
+}
+
+void TestCrossWindow::ticketListInDateOrderSortsByHeader() {
+  QFETCH(QList<int>, clicks);
+  QFETCH(QStringList, purchases);
+  Harness h;
+  // 4/10 typed first, its races out of order; 4/3 added after it.
+  h.store(4, 10,
+          {ticket(4, 10, "5B11111111", 100, 0), ticket(4, 10, "5211111111", 2000, 500),
+           ticket(4, 10, "5A11111111", 300, 0)});
+  h.store(4, 3, {ticket(4, 3, "6911111111", 40, 0)});
+  QTableView* grid = h.window->grid();
+  gui::doubleClick(grid->viewport(),
+                   grid->visualRect(h.model().index(kTotalRow, kTotalCol)).center());
+  QHeaderView* header = h.window->ticketList()->horizontalHeader();
+  for (const int column : clicks) {
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  }
+  const QAbstractItemModel* shown = h.window->ticketList()->model();
+  QStringList listed;
+  for (int r = 0; r < shown->rowCount(); ++r) listed << shown->index(r, 11).data().toString();
+  QCOMPARE(listed, purchases);
 }
 
 void TestCrossWindow::escapeAndCloseButtonClose() {

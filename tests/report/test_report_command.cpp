@@ -104,6 +104,14 @@ class TestReportCommand : public QObject {
         << QStringList{"フォルダを読み取れません: DIR: 読み取れません（権限がありません）"};
     QTest::newRow("period with years") << "hand" << QStringList{"--from", "1/1", "years"} << 2
                                        << QStringList{"years には使えません", usage};
+    // An option said twice is a fault of the script, not a choice of the
+    // last (the harness gives --dir once).
+    QTest::newRow("--dir twice") << "hand" << QStringList{"--dir=.", "months"} << 2
+                                 << QStringList{"--dir は一度だけ指定します", usage};
+    QTest::newRow("--from twice") << "hand" << QStringList{"--from", "1/1", "--from=2/1", "tickets"}
+                                  << 2 << QStringList{"--from は一度だけ指定します", usage};
+    QTest::newRow("--to twice") << "hand" << QStringList{"--to=3/1", "--to", "3/1", "tickets"} << 2
+                                << QStringList{"--to は一度だけ指定します", usage};
     QTest::newRow("ticket file a folder")
         << "folder" << QStringList{"months"} << 3
         << QStringList{"DIR/info.dat: 通常のファイルではありません"};
@@ -257,8 +265,17 @@ class TestReportCommand : public QObject {
              qPrintable(lines[1]));
   }
 
+  // Help is help wherever it stands, beside errors too.
+  void help_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("alone") << QStringList{"--help"};
+    QTest::newRow("after a kind") << QStringList{"months", "--help"};
+    QTest::newRow("-h before an unknown kind") << QStringList{"-h", "nonsense"};
+    QTest::newRow("beside a repeated option") << QStringList{"--to=1/1", "--to=1/2", "--help"};
+  }
   void help() {
-    const ReportRun result = run({"--help"});
+    QFETCH(QStringList, args);
+    const ReportRun result = run(args);
     QCOMPARE(result.status, 0);
     QVERIFY(result.out.starts_with("使い方: tamrel-report"));
     QVERIFY(result.err.empty());
@@ -271,6 +288,26 @@ class TestReportCommand : public QObject {
     QCOMPARE(result.out, std::string("tamrel-report (Tamrel Ver2.03)\n"));
     QVERIFY(result.err.empty());
     QCOMPARE(run({"--version", "bettypes"}).status, kReportUsage);
+  }
+
+  // A refused argument is quoted in its first 60 characters, whole ones.
+  void longArgumentCut_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("refused");
+    const QString kana(100'000, QChar(0x3042));  // あ, three bytes each
+    const QString option = QStringLiteral("--") + QString(100'000, QLatin1Char('x'));
+    QTest::newRow("option") << QStringList{option, "months"} << option;
+    QTest::newRow("kind") << QStringList{kana} << kana;
+    QTest::newRow("dimension") << QStringList{"category:" + kana} << kana;
+  }
+  void longArgumentCut() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, refused);
+    const ReportRun result = run(args);
+    QCOMPARE(result.status, 2);
+    const QString err = QString::fromStdString(result.err);
+    QVERIFY2(err.contains(refused.left(60) + QStringLiteral("…\n")), qPrintable(err.left(200)));
+    QVERIFY(!err.contains(refused.left(61)));
   }
 };
 

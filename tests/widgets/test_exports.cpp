@@ -5,12 +5,16 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QStandardItemModel>
 #include <QStringDecoder>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "state/data_session.h"
 #include "support/scripted_messages.h"
+#include "widgets/export_file.h"
 #include "widgets/grid.h"
 #include "widgets/profit_graph.h"
 #include "widgets/table_export.h"
@@ -21,19 +25,18 @@ namespace {
 
 // A grid like the browse grids: a corner, row labels, and a blank rest.
 struct Table {
+  DataSession session;
   ScriptedMessages messages;
-  Grid grid{5, 3, 1};
+  Grid grid{6, 3, 1};
   Table() {
-    const QStringList cells[] = {{"月", "投資金額", "回収率"},
-                                 {"１月", "1,500", "141.16%"},
-                                 {"２月", "say \"hi\", ok", "①～"},
-                                 {"３月", "a\tb", ""},
-                                 {"４月", "", ""}};
-    for (int r = 0; r < 5; ++r) {
+    const QStringList cells[] = {{"月", "投資金額", "回収率"},      {"　１月", "1,500", "141.16%"},
+                                 {"２月", "say \"hi\", ok", "①～"}, {"３月", "a\tb", "－"},
+                                 {"４月", "=1+1", "ﾜｲﾄﾞ"},          {"５月", "", ""}};
+    for (int r = 0; r < 6; ++r) {
       for (int c = 0; c < 3; ++c) grid.setCell(r, c, cells[r][c]);
     }
     grid.setAccessibleName(QStringLiteral("月別の集計"));
-    installTableExport(&grid, messages);
+    installTableExport(&grid, session, messages);
   }
   QAction* action(const char* name) { return grid.findChild<QAction*>(QString::fromLatin1(name)); }
 };
@@ -48,6 +51,8 @@ void answerDialog(const QString& path, int filter) {
     // Typed, as a user would: after a selectFile the dialog puts its own
     // offered name back once it has read the folder.
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    // The user has said yes to 置き換えますか？ for a file that is there.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
     static_cast<QDialog*>(dialog)->accept();
   });
 }
@@ -92,9 +97,14 @@ class TestExports : public QObject {
   void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
   void copyGivesTabSeparatedCells_data();
   void copyGivesTabSeparatedCells();
+  void plainCells_data();
+  void plainCells();
   void csvReadsBackTheCells_data();
   void csvReadsBackTheCells();
+  void lineBreakInAViewStays();
   void failedSaveNamesFileAndReason();
+  void dataFilesAreNeverTargets_data();
+  void dataFilesAreNeverTargets();
   void imageIsTwiceTheShownSize();
 };
 
@@ -103,11 +113,11 @@ void TestExports::copyGivesTabSeparatedCells_data() {
   QTest::addColumn<QString>("expected");
   QTest::newRow("a selected row") << 2
                                   << "月\t投資金額\t回収率\n２月\t\"say \"\"hi\"\", ok\"\t①～\n";
-  // The whole table stops at its last filled row.
+  // The whole table stops at its last filled row; the figures go plain.
   QTest::newRow("nothing selected")
       << 0
-      << "月\t投資金額\t回収率\n１月\t1,500\t141.16%\n２月\t\"say \"\"hi\"\", ok\"\t①～\n"
-         "３月\t\"a\tb\"\t\n";
+      << "月\t投資金額\t回収率\n１月\t1500\t141.16\n２月\t\"say \"\"hi\"\", ok\"\t①～\n"
+         "３月\t\"a\tb\"\t\n４月\t=1+1\tワイド\n";
 }
 
 void TestExports::copyGivesTabSeparatedCells() {
@@ -126,6 +136,33 @@ void TestExports::copyGivesTabSeparatedCells() {
   QCOMPARE(table.grid.contextMenuPolicy(), Qt::ActionsContextMenu);
   QCOMPARE(table.action("CopyTable")->text(), QStringLiteral("コピー"));
   QCOMPARE(table.action("SaveTableCsv")->text(), QStringLiteral("CSV保存…"));
+}
+
+void TestExports::plainCells_data() {
+  QTest::addColumn<QString>("shown");
+  QTest::addColumn<QString>("plain");
+  QTest::newRow("grouped yen") << "-1,234,567円"
+                               << "-1234567";
+  QTest::newRow("rate") << "141.16%"
+                        << "141.16";
+  QTest::newRow("no figure") << "－"
+                             << "";
+  QTest::newRow("padded labels") << "　９日"
+                                 << "９日";
+  QTest::newRow("ticket row") << " 12"
+                              << "12";
+  QTest::newRow("bet types") << "3連複"
+                             << "３連複";
+  QTest::newRow("not a grouping") << "1,50"
+                                  << "1,50";
+  QTest::newRow("a name with digits") << "2024年"
+                                      << "2024年";
+}
+
+void TestExports::plainCells() {
+  QFETCH(QString, shown);
+  QFETCH(QString, plain);
+  QCOMPARE(plainCell(shown), plain);
 }
 
 void TestExports::csvReadsBackTheCells_data() {
@@ -153,9 +190,26 @@ void TestExports::csvReadsBackTheCells() {
   const QString text = decode(bytes);
   QVERIFY(!decode.hasError());
   QVERIFY(text.endsWith(QStringLiteral("\r\n")));
-  QCOMPARE(parseCsv(text), viewTable(&table.grid, false));
-  QCOMPARE(parseCsv(text).size(), 4);
+  TableText plain = viewTable(&table.grid, false);
+  for (QStringList& row : plain) {
+    for (QString& cell : row) cell = plainCell(cell);
+  }
+  plain[4][1] = QStringLiteral("'=1+1");  // stays text in a spreadsheet
+  QCOMPARE(parseCsv(text), plain);
+  QCOMPARE(parseCsv(text)[1], (QStringList{"１月", "1500", "141.16"}));
+  QCOMPARE(parseCsv(text).size(), 5);
   QVERIFY(table.messages.texts().isEmpty());
+}
+
+// Qt's delegates draw a name's line break as U+2028; a copy keeps the break.
+void TestExports::lineBreakInAViewStays() {
+  QStandardItemModel model(1, 1);
+  model.setItem(0, 0, new QStandardItem(QStringLiteral("2024\n予備")));
+  QTableView view;
+  view.setModel(&model);
+  QCOMPARE(viewTable(&view, false).at(1).at(1), QStringLiteral("2024\n予備"));
+  QCOMPARE(QString::fromUtf8(csvFile(viewTable(&view, false), CsvEncoding::Utf8WithBom)->mid(3)),
+           QStringLiteral(",1\r\n1,\"2024\n予備\"\r\n"));
 }
 
 void TestExports::failedSaveNamesFileAndReason() {
@@ -170,9 +224,64 @@ void TestExports::failedSaveNamesFileAndReason() {
   QVERIFY(!QFile::exists(path));
 }
 
+void TestExports::dataFilesAreNeverTargets_data() {
+  QTest::addColumn<QString>("target");  // under the temporary folder
+  QTest::addColumn<QString>("link");    // "PATH>TO": a link made there first
+  QTest::addColumn<bool>("refused");
+  QTest::newRow("ledger") << "data/tosidata.dat" << QString() << true;
+  QTest::newRow("a kept version") << "data/tosidata.dat.3" << QString() << true;
+  QTest::newRow("a version not kept yet") << "data/info.dat.1" << QString() << true;
+  QTest::newRow("a link to the ledger")
+      << "out/a.csv" << QStringLiteral("out/a.csv>data/tosidata.dat") << true;
+  QTest::newRow("the folder by a link")
+      << "linked/info.dat" << QStringLiteral("linked>data") << true;
+  QTest::newRow("the name elsewhere") << "out/info.dat" << QString() << false;
+  QTest::newRow("another name beside them") << "data/info.dat.4" << QString() << false;
+}
+
+void TestExports::dataFilesAreNeverTargets() {
+  QFETCH(QString, target);
+  QFETCH(QString, link);
+  QFETCH(bool, refused);
+  QTemporaryDir temp;
+  QDir root(temp.path());
+  QVERIFY(root.mkpath("data") && root.mkpath("out"));
+  for (const char* name : {"data/tosidata.dat", "data/info.dat", "data/tosidata.dat.3"}) {
+    QFile file(root.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("year") == 4);
+  }
+  if (!link.isEmpty()) {
+    QVERIFY(
+        QFile::link(root.filePath(link.section('>', 1)), root.filePath(link.section('>', 0, 0))));
+  }
+  Table table;
+  table.session.setDataDir(root.filePath("data"));
+  // The table's CSV保存…, and CSV書き出し's writer.
+  answerDialog(root.filePath(target), 0);
+  table.action("SaveTableCsv")->trigger();
+  answerDialog(root.filePath(target), 0);
+  const bool written =
+      saveCsvText(&table.grid, table.session, table.messages, "a,b\r\n", "CSV書き出し", "x");
+  QCOMPARE(written, !refused);
+  QCOMPARE(isDataFileTarget(root.filePath("data"), root.filePath(target)), refused);
+  if (refused) {
+    QCOMPARE(table.messages.texts(), QStringList(2, "データファイルには保存できません"));
+    QVERIFY(table.messages.lastDetail().contains("tosidata.dat"));
+    for (const QString& name : QDir(root.filePath("data")).entryList(QDir::Files)) {
+      QFile file(root.filePath("data/" + name));
+      QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == "year");
+    }
+  } else {
+    QVERIFY(table.messages.texts().isEmpty());
+    QVERIFY(QFile::exists(root.filePath(target)));
+  }
+}
+
 void TestExports::imageIsTwiceTheShownSize() {
+  DataSession session;
   ScriptedMessages messages;
-  ProfitGraphWindow window(messages, QStringLiteral("FGrapher1"), QStringLiteral("月別利益表示"),
+  ProfitGraphWindow window(session, messages, QStringLiteral("FGrapher1"),
+                           QStringLiteral("月別利益表示"),
                            {{QStringLiteral("１月"), 1500}, {QStringLiteral("２月"), -300}}, {});
   window.resize(640, 420);
   window.show();
@@ -199,6 +308,12 @@ void TestExports::imageIsTwiceTheShownSize() {
   }
   QVERIFY(profit && loss);
   QVERIFY(messages.texts().isEmpty());
+  // Never over the year's own files.
+  session.setDataDir(dir.path());
+  answerDialog(dir.filePath(QStringLiteral("info.dat")), 0);
+  save->trigger();
+  QCOMPARE(messages.texts(), QStringList{"データファイルには保存できません"});
+  QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("info.dat"))));
 }
 
 QTEST_MAIN(TestExports)

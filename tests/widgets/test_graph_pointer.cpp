@@ -7,6 +7,7 @@
 #include <QToolTip>
 #include <QValueAxis>
 
+#include "state/data_session.h"
 #include "support/scripted_messages.h"
 #include "widgets/profit_graph.h"
 
@@ -51,14 +52,15 @@ void TestGraphPointer::barTellsItsValue() {
   QFETCH(QString, tip);
   // In a work area, as the windows show it.
   QMdiArea area;
+  DataSession session;
   ScriptedMessages messages;
   area.resize(900, 700);
-  auto* window =
-      new ProfitGraphWindow(messages, QStringLiteral("FGrapher1"), QStringLiteral("月別利益表示"),
-                            {{QStringLiteral("１月"), 1234567},
-                             {QStringLiteral("２月"), 300000},
-                             {QStringLiteral("３月"), -800000}},
-                            {});
+  auto* window = new ProfitGraphWindow(session, messages, QStringLiteral("FGrapher1"),
+                                       QStringLiteral("月別利益表示"),
+                                       {{QStringLiteral("１月"), 1234567},
+                                        {QStringLiteral("２月"), 300000},
+                                        {QStringLiteral("３月"), -800000}},
+                                       {});
   openChildWindow(area, window);
   area.show();
   area.activateWindow();

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include "state/data_session.h"
 #include "support/scripted_messages.h"
 #include "widgets/profit_graph.h"
 
@@ -87,13 +88,14 @@ void TestProfitGraph::closingRunsTheHook_data() {
 void TestProfitGraph::closingRunsTheHook() {
   QFETCH(bool, byButton);
   QMdiArea area;
+  DataSession session;
   ScriptedMessages messages;
   area.resize(900, 700);
   area.show();
   int closed = 0;
-  auto* window =
-      new ProfitGraphWindow(messages, QStringLiteral("FGrapher1"), QStringLiteral("月別利益表示"),
-                            points({1, 2}), [&closed] { ++closed; });
+  auto* window = new ProfitGraphWindow(session, messages, QStringLiteral("FGrapher1"),
+                                       QStringLiteral("月別利益表示"), points({1, 2}),
+                                       [&closed] { ++closed; });
   QMdiSubWindow* frame = openChildWindow(area, window);
   QCOMPARE(frame->windowTitle(), QStringLiteral("月別利益表示"));
   QCOMPARE(window->graph()->objectName(), QStringLiteral("Graph1"));
