@@ -103,6 +103,7 @@ class TestExports : public QObject {
   void csvReadsBackTheCells();
   void lineBreakInAViewStays();
   void failedSaveNamesFileAndReason();
+  void shiftJisRefusesWhatItCannotWrite();
   void dataFilesAreNeverTargets_data();
   void dataFilesAreNeverTargets();
   void imageIsTwiceTheShownSize();
@@ -113,6 +114,8 @@ void TestExports::copyGivesTabSeparatedCells_data() {
   QTest::addColumn<QString>("expected");
   QTest::newRow("a selected row") << 2
                                   << "月\t投資金額\t回収率\n２月\t\"say \"\"hi\"\", ok\"\t①～\n";
+  // Only the whole table loses its blank rest: a selection is what was chosen.
+  QTest::newRow("a selected blank row") << 5 << "月\t投資金額\t回収率\n５月\t\t\n";
   // The whole table stops at its last filled row; the figures go plain.
   QTest::newRow("nothing selected")
       << 0
@@ -221,6 +224,21 @@ void TestExports::failedSaveNamesFileAndReason() {
   QCOMPARE(table.messages.texts(), QStringList{"ファイルを保存できませんでした"});
   QVERIFY(table.messages.lastDetail().contains(path));
   QVERIFY(table.messages.lastDetail().contains(QStringLiteral("フォルダがありません")));
+  QVERIFY(!QFile::exists(path));
+}
+
+// A character Shift_JIS lacks is never written as a substitute: the save is
+// refused and the message says to save as UTF-8.
+void TestExports::shiftJisRefusesWhatItCannotWrite() {
+  Table table;
+  table.grid.setCell(5, 1, QStringLiteral("🐎"));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("集計.csv"));
+  answerDialog(path, 1);
+  table.action("SaveTableCsv")->trigger();
+  QCOMPARE(table.messages.texts(), QStringList{"ファイルを保存できませんでした"});
+  QVERIFY(
+      table.messages.lastDetail().contains(QStringLiteral("Shift_JISで書けない文字があります")));
   QVERIFY(!QFile::exists(path));
 }
 
