@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/cross_totals.h"
+#include "analysis/period.h"
 #include "analysis/year_summary.h"
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
@@ -143,7 +144,7 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
   if (request.periodGiven && !request.kind->takesPeriod) {
     return UsageError{"--from と --to は " + std::string(request.kind->name) + " には使えません"};
   }
-  if (!request.period.ordered()) return UsageError{"--from が --to より後です"};
+  if (!request.period.ordered()) return UsageError{reversedPeriodText("--from", "--to")};
   return request;
 }
 
