@@ -204,7 +204,9 @@ bool MainWindow::event(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == workArea_->viewport() && event->type() == QEvent::ChildAdded) {
+  // Nothing of the work area is asked here: its children come and go while
+  // it is being destroyed too.
+  if (event->type() == QEvent::ChildAdded) {
     QObject* child = static_cast<QChildEvent*>(event)->child();
     if (auto* frame = qobject_cast<QMdiSubWindow*>(child)) frame->installEventFilter(this);
   } else if (event->type() == QEvent::Close) {
