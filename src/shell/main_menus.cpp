@@ -67,8 +67,9 @@ void MainWindow::buildActions() {
   const auto areaCommand = [this](const char* name, const QString& text, void (QMdiArea::*slot)()) {
     auto* command = new QAction(text, this);
     command->setObjectName(QString::fromLatin1(name));
-    // Straight to the work area's slot: a pointer to member called inside a
-    // lambda is reported by GCC's sanitizer as a call on a null object.
+    // Straight to the work area's slot: called through a pointer to member
+    // in a lambda nested in this one, GCC's sanitizer build read `this`
+    // from a stack frame already gone and aborted.
     connect(command, &QAction::triggered, workArea_, slot);
     windowCommands_.append(command);
     return command;
