@@ -11,6 +11,7 @@
 
 #include "analysis/cross_totals.h"
 #include "analysis/year_summary.h"
+#include "base/period.h"
 #include "base/version.h"
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
@@ -149,7 +150,7 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
   if (request.periodGiven && !request.kind->takesPeriod) {
     return UsageError{"--from と --to は " + std::string(request.kind->name) + " には使えません"};
   }
-  if (!request.period.ordered()) return UsageError{"--from が --to より後です"};
+  if (!request.period.ordered()) return UsageError{reversedPeriodText("--from", "--to")};
   return request;
 }
 

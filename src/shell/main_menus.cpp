@@ -68,7 +68,10 @@ void MainWindow::buildActions() {
   const auto areaCommand = [this](const char* name, const QString& text, void (QMdiArea::*slot)()) {
     auto* command = new QAction(text, this);
     command->setObjectName(QString::fromLatin1(name));
-    connect(command, &QAction::triggered, this, [this, slot] { (workArea_->*slot)(); });
+    // Straight to the work area's slot: called through a pointer to member
+    // in a lambda nested in this one, GCC's sanitizer build read `this`
+    // from a stack frame already gone and aborted.
+    connect(command, &QAction::triggered, workArea_, slot);
     windowCommands_.append(command);
     return command;
   };
@@ -77,9 +80,16 @@ void MainWindow::buildActions() {
   areaCommand("actionNextWindow", QStringLiteral("次のウィンドウ(&N)"),
               &QMdiArea::activateNextSubWindow)
       ->setShortcuts(QKeySequence::NextChild);
+  // The menu shows the first of the keys: the ones a user presses, rather
+  // than Qt's Backtab (what X reports for Shift+Tab), which stays bound
+  // behind them so the press still matches.
+  const QKeySequence shiftTab(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab);
+  QList<QKeySequence> previous = QKeySequence::keyBindings(QKeySequence::PreviousChild);
+  previous.removeAll(shiftTab);
+  previous.prepend(shiftTab);
   areaCommand("actionPreviousWindow", QStringLiteral("前のウィンドウ(&P)"),
               &QMdiArea::activatePreviousSubWindow)
-      ->setShortcuts(QKeySequence::PreviousChild);
+      ->setShortcuts(previous);
 }
 
 void MainWindow::buildMenus() {
@@ -113,7 +123,7 @@ void MainWindow::addViews(QMenu* menu) {
           [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
   addView(menu, "actionCross", QStringLiteral("クロス分析(&C)"), QStringLiteral("Cross"),
           [](const DataSession& s, Messages& m) { return new CrossWindow(s, m); });
-  addView(menu, "actionYears", QStringLiteral("年別比較(&Y)"), QStringLiteral("Years"),
+  addView(menu, "actionYears", QStringLiteral("年別比較(&N)"), QStringLiteral("Years"),
           [](const DataSession& s, Messages& m) { return new YearsWindow(s, m); });
 }
 

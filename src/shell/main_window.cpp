@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFontMetrics>
@@ -55,6 +56,15 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
   // The strip must not be hidden through the tool-bar context menu.
   setContextMenuPolicy(Qt::NoContextMenu);
 
+  // Before the commands, as the ウィンドウ commands are the work area's own;
+  // parented only below, so that the strip stays the first of the children
+  // and a search by name meets its buttons before any window's.
+  workArea_ = new QMdiArea;
+  workArea_->setObjectName(QStringLiteral("workArea"));
+  workArea_->setAccessibleName(QStringLiteral("作業領域"));
+  // Every frame is added to the viewport: each is watched as it closes.
+  workArea_->viewport()->installEventFilter(this);
+
   // The commands first: the menus and the strip buttons both follow them.
   buildActions();
   buildMenus();
@@ -65,9 +75,6 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
   strip->addWidget(buildButtonStrip());
   addToolBar(Qt::TopToolBarArea, strip);
 
-  workArea_ = new QMdiArea(this);
-  workArea_->setObjectName(QStringLiteral("workArea"));
-  workArea_->setAccessibleName(QStringLiteral("作業領域"));
   setCentralWidget(workArea_);
   fillWindowMenu();
   buildStatusBar();
@@ -187,7 +194,51 @@ LoadOutcome MainWindow::load() {
 bool MainWindow::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
   if (event->type() == QEvent::WindowActivate && startupNoticePending_) reportLoadResult();
+  // A work-area frame clears the marker whenever it changes parent (Qt
+  // takes it for the frame's own, as if it were shown maximised): the data
+  // alone decides it.
+  if (event->type() == QEvent::ModifiedChange && session_ != nullptr &&
+      isWindowModified() != session_->isModified()) {
+    setWindowModified(session_->isModified());
+  }
   return handled;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Nothing of the work area is asked here: its children come and go while
+  // it is being destroyed too.
+  if (event->type() == QEvent::ChildAdded) {
+    QObject* child = static_cast<QChildEvent*>(event)->child();
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(child)) frame->installEventFilter(this);
+  } else if (event->type() == QEvent::Close) {
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(watched)) frameClosing(frame);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::frameClosing(QMdiSubWindow* closing) {
+  // Only the active window hands the keys on; one closed behind it leaves
+  // them where they are.
+  if (closing != workArea_->currentSubWindow()) return;
+  // Taken before the frame goes: as it hides, Qt may hand the top of the
+  // pile to a window that lay behind the one the user sees next, leaving
+  // the keys with a window drawn grey.
+  QMdiSubWindow* next = nullptr;
+  for (QMdiSubWindow* frame : workArea_->subWindowList(QMdiArea::StackingOrder)) {
+    if (frame != closing && isOpen(frame) && !frame->isMinimized()) next = frame;
+  }
+  if (next == nullptr) return;
+  // After the close has run its course, and only if it went through.
+  QMetaObject::invokeMethod(
+      this,
+      [this, gone = QPointer<QMdiSubWindow>(closing), front = QPointer<QMdiSubWindow>(next)] {
+        if (gone && isOpen(gone)) return;
+        if (front && isOpen(front)) {
+          front->raise();
+          workArea_->setActiveSubWindow(front);
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 void MainWindow::reportLoadResult() {

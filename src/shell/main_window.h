@@ -12,6 +12,7 @@
 class QAction;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QPushButton;
 class QWidget;
@@ -74,6 +75,7 @@ class MainWindow : public QMainWindow {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -98,6 +100,10 @@ class MainWindow : public QMainWindow {
   void showWaitingNotice();
   LoadOutcome load();
   void reportLoadResult();
+
+  // The frame `closing` is about to close: the one in front of the rest is
+  // made active once it has gone.
+  void frameClosing(QMdiSubWindow* closing);
 
   // Whether a window other than `except` is open in the work area.
   bool windowOpenBesides(const ChildWindow* except) const;

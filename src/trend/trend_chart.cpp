@@ -2,6 +2,7 @@
 
 #include <QAreaSeries>
 #include <QCategoryAxis>
+#include <QFontMetricsF>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
@@ -20,6 +21,18 @@ namespace {
 
 constexpr double kHalfBar = 0.35;
 const QColor kDrawdownColour(0xe0, 0x8a, 0x00);
+
+// The least step of 1, 2 or 5 times a power of ten that spans `low`..`high`
+// (0 between them) from 0 in at most `most` steps.
+double valueStep(double low, double high, int most) {
+  const double raw = (high - low) / most;
+  for (double power = std::pow(10.0, std::floor(std::log10(raw)));; power *= 10) {
+    for (const double factor : {1.0, 2.0, 5.0}) {
+      const double step = factor * power;
+      if (std::ceil(high / step) - std::floor(low / step) <= most) return step;
+    }
+  }
+}
 
 void hideFromLegend(QChart* chart, QAbstractSeries* series) {
   for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(false);
@@ -49,6 +62,10 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
   c->legend()->setAlignment(Qt::AlignBottom);
   c->legend()->setFont(uiFont());
   c->setMargins(QMargins(4, 4, 4, 4));
+  QFont titleFont = uiFont();
+  titleFont.setBold(true);
+  c->setTitleFont(titleFont);
+  c->setTitleBrush(kTrendLossColour);
 
   profitEdge_ = new QLineSeries(this);
   lossEdge_ = new QLineSeries(this);
@@ -88,6 +105,10 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
   axisY_->setLabelFormat(QStringLiteral("%.0f円"));
   axisY_->setTickType(QValueAxis::TicksDynamic);
   axisY_->setLabelsFont(uiFont());
+  // Qt elides a label to "..." once the ticks stand closer than about a
+  // line; the steps below are chosen so they never do, and a sum is never
+  // worth less than its digits.
+  axisY_->setTruncateLabels(false);
   c->addAxis(axisY_, Qt::AlignLeft);
   for (QAbstractSeries* s : c->series()) {
     s->attachAxis(axisX_);
@@ -100,6 +121,9 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
   for (QAreaSeries* area : {profits, losses}) {
     connect(area, &QAreaSeries::hovered, this, &TrendChart::hover);
   }
+  // Queued: the steps change the labels, and with them the layout that
+  // reports the plot's height.
+  connect(c, &QChart::plotAreaChanged, this, &TrendChart::fitValueAxis, Qt::QueuedConnection);
 }
 
 void TrendChart::setFigures(const TrendFigures& figures, int year) {
@@ -153,13 +177,14 @@ void TrendChart::fillBars() {
 
 void TrendChart::fillAxes() {
   for (const QString& label : axisX_->categoriesLabels()) axisX_->remove(label);
-  double low = 0, high = 0;
+  low_ = 0;
+  high_ = 0;
   const auto n = static_cast<double>(days_.size());
   for (std::size_t i = 0; i < days_.size(); ++i) {
     const TrendDay& d = days_[i];
     for (const auto& v : {d.profit, d.cumulative}) {
-      low = std::min(low, double(v.value_or(0)));
-      high = std::max(high, double(v.value_or(0)));
+      low_ = std::min(low_, double(v.value_or(0)));
+      high_ = std::max(high_, double(v.value_or(0)));
     }
     // A month's label stands over its racing days.
     const bool lastOfMonth = i + 1 == days_.size() || days_[i + 1].date.month != d.date.month;
@@ -167,19 +192,25 @@ void TrendChart::fillAxes() {
   }
   axisX_->setStartValue(-0.5);
   axisX_->setRange(-0.5, std::max(n - 0.5, 0.5));
-  if (low == 0 && high == 0) high = 1000;
-  // About four steps of 1, 2 or 5 times a power of ten, from 0: the curve is
-  // short, and more labels would crowd into one another.
-  const double raw = (high - low) / 4;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  double step = power;
-  for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
-    step = factor * power;
-    if (step >= raw) break;
-  }
+  if (low_ == 0 && high_ == 0) high_ = 1000;
+  fitValueAxis();
+}
+
+void TrendChart::fitValueAxis() {
+  // At most four steps, fewer where the plot is too low for their labels to
+  // stand a line and a half apart: the curve is short, and labels that
+  // crowd into one another cannot be read.
+  const double line = QFontMetricsF(axisY_->labelsFont()).height();
+  const double plotHeight = chart()->plotArea().height();
+  const int most =
+      plotHeight > 0 ? std::clamp(static_cast<int>(plotHeight / (1.5 * line)), 1, 4) : 4;
+  const double step = valueStep(low_, high_, most);
+  const double from = std::floor(low_ / step) * step;
+  const double to = std::ceil(high_ / step) * step;
+  if (step == axisY_->tickInterval() && from == axisY_->min() && to == axisY_->max()) return;
   axisY_->setTickAnchor(0);
   axisY_->setTickInterval(step);
-  axisY_->setRange(std::floor(low / step) * step, std::ceil(high / step) * step);
+  axisY_->setRange(from, to);
 }
 
 void TrendChart::markDay(std::optional<TrendDate> date) {
@@ -191,6 +222,13 @@ void TrendChart::markDay(std::optional<TrendDate> date) {
     }
   }
 }
+
+void TrendChart::setRefusal(const QString& text) {
+  chart()->setTitle(text);
+  setAccessibleDescription(text);
+}
+
+QString TrendChart::refusal() const { return chart()->title(); }
 
 QString TrendChart::tipText(int index) const {
   if (index < 0 || index >= static_cast<int>(days_.size())) return {};

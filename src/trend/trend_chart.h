@@ -29,6 +29,9 @@ class TrendChart : public QChartView {
   void setFigures(const TrendFigures& figures, int year);
   // Marks the racing day on `date`; nothing when it is no racing day.
   void markDay(std::optional<TrendDate> date);
+  // Why there is no curve, over the empty plot; empty for none.
+  void setRefusal(const QString& text);
+  QString refusal() const;
 
   // Points in chart values: x is the racing day's place in date order, the
   // start (before the first racing day) is -0.5.
@@ -40,10 +43,14 @@ class TrendChart : public QChartView {
  private:
   void fillBars();
   void fillAxes();
+  // The value axis's steps for the figures' range and the plot's height.
+  void fitValueAxis();
   void hover(const QPointF& point, bool state);
 
   std::vector<TrendDay> days_;
   int year_ = 2000;
+  double low_ = 0;
+  double high_ = 0;
   QLineSeries* profitEdge_ = nullptr;
   QLineSeries* lossEdge_ = nullptr;
   QLineSeries* zero_ = nullptr;

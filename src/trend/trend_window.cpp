@@ -115,13 +115,15 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   chart_ = new TrendChart(this);
   installImageExport(chart_, session, messages, QStringLiteral("収支推移"));
 
+  // Beside the day's table rather than beside the calendar: the calendar
+  // alone takes nearly the whole width of the work area, while the curve
+  // can give up the room the list needs.
   auto* missing = new QVBoxLayout;
   missing->addWidget(missingCaption_);
   missing->addWidget(missingDays_, 1);
   auto* calendarRow = new QHBoxLayout;
   calendarRow->addStretch(1);
   calendarRow->addWidget(calendar_);
-  calendarRow->addLayout(missing);
   calendarRow->addStretch(1);
   // Built in this order whatever the layout: setting the tab chain pair by
   // pair below moves controls from where their creation put them, and from
@@ -137,6 +139,7 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   curveColumn->addWidget(choosers);
   auto* lower = new QHBoxLayout;
   lower->addWidget(dayPanel);
+  lower->addLayout(missing);
   lower->addLayout(curveColumn, 1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
@@ -150,7 +153,7 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   for (const FigureField& figure : kFigureFields)
     chain.push_back(boxes_.at(QString::fromUtf8(figure.caption)));
   for (QWidget* w :
-       std::initializer_list<QWidget*>{calendar_, missingDays_, dayTable_, chart_, year_}) {
+       std::initializer_list<QWidget*>{calendar_, dayTable_, missingDays_, chart_, year_}) {
     chain.push_back(w);
   }
   chain.insert(chain.end(), periodBoxes_.boxes.begin(), periodBoxes_.boxes.end());
@@ -284,7 +287,21 @@ int TrendWindow::defaultYear(const DataSession& session) {
 Period TrendWindow::period() const { return periodBoxes_.period(); }
 
 void TrendWindow::refresh() {
-  figures_ = computeTrend(session_.ledger(), period());
+  const Period chosen = period();
+  // Refused as the report refuses it: figures of no day at all would read
+  // as a period without racing.
+  if (!chosen.ordered()) {
+    figures_ = TrendFigures{};
+    for (const auto& [caption, box] : boxes_) setText(box, QString());
+    chart_->setRefusal(
+        fromCore(reversedPeriodText(dateText({chosen.fromMonth, chosen.fromDay}).toStdString(),
+                                    dateText({chosen.toMonth, chosen.toDay}).toStdString())));
+    calendar_->setDays(figures_.days);
+    yearChosen();
+    return;
+  }
+  chart_->setRefusal(QString());
+  figures_ = computeTrend(session_.ledger(), chosen);
   // Once for an overflow, not again at every redraw while it lasts.
   if (figures_.overflow && !overflowShown_) messages_.error(kAmountOutOfRange);
   overflowShown_ = figures_.overflow;

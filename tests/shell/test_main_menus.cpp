@@ -164,6 +164,133 @@ class TestMainMenus : public QObject {
     QVERIFY(!unsavedLabel(host)->isVisible());
   }
 
+  // Qt's work-area frames clear the main window's marker as they change
+  // parent; the marker follows the data alone.
+  void markerFollowsTheDataAsWindowsOpen_data() {
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<QString>("way");
+    for (const bool modified : {true, false}) {
+      const char* state = modified ? "modified" : "saved";
+      for (const char* way : {"entry", "tickets", "browse", "trend", "maximised", "closed"}) {
+        QTest::addRow("%s, %s", state, way) << modified << QString::fromLatin1(way);
+      }
+    }
+  }
+
+  void markerFollowsTheDataAsWindowsOpen() {
+    QFETCH(bool, modified);
+    QFETCH(QString, way);
+    WindowHost host;
+    QVERIFY(host.start());
+    if (modified) QVERIFY(testhost::makeModified(host.session()));
+    QWidget* m = host.main.get();
+    if (way == "entry" || way == "tickets" || way == "closed") QVERIFY(gui::click(m, "Command3D1"));
+    if (way == "tickets") {
+      QWidget* entry = host.window("Finput");
+      QVERIFY(gui::choose(entry, QStringLiteral("MM"), 4));
+      QVERIFY(gui::choose(entry, QStringLiteral("DD"), 2));
+      QVERIFY(gui::click(entry, "SSCommand1"));
+      QVERIFY(host.isOpen("jrabaken"));
+    }
+    if (way == "browse" || way == "maximised") QVERIFY(gui::click(m, "Blowse"));
+    if (way == "trend") host.main->action(QStringLiteral("actionTrend"))->trigger();
+    if (way == "maximised") {
+      auto* frame = qobject_cast<QMdiSubWindow*>(host.window("Fblowse")->parentWidget());
+      frame->showMaximized();
+      frame->showNormal();
+    }
+    if (way == "closed") QVERIFY(host.press("Finput", "Command3D1"));
+    QCOMPARE(host.session().isModified(), modified);
+    QCOMPARE(host.main->isWindowModified(), modified);
+    QCOMPARE(unsavedLabel(host)->isVisible(), modified);
+  }
+
+  // Each menu reached by Alt and a letter, no letter twice in a menu; the
+  // keys shown beside a command are the keys a user presses.
+  void menusHaveDistinctLettersAndReadableKeys() {
+    WindowHost host;
+    QVERIFY(host.start());
+    QVERIFY(host.press({}, "Blowse"));
+    QVERIFY(host.press({}, "BLOWSENEW"));
+    host.main->fillWindowMenu();
+    QList<QPair<QString, QList<QAction*>>> menus{{"bar", host.main->menuBar()->actions()}};
+    for (QAction* entry : host.main->menuBar()->actions()) {
+      menus.append({entry->menu()->objectName(), entry->menu()->actions()});
+    }
+    QStringList faults;
+    for (const auto& [menu, actions] : menus) {
+      QMap<QChar, QString> seen;
+      for (const QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        const qsizetype at = a->text().indexOf(QLatin1Char('&'));
+        const QChar letter = at >= 0 ? a->text().at(at + 1).toUpper() : QChar();
+        if (letter.isNull()) {
+          faults << menu + QStringLiteral(": no letter: ") + a->text();
+        } else if (seen.contains(letter)) {
+          faults << menu + QStringLiteral(": ") + seen[letter] + QStringLiteral(" and ") +
+                        a->text();
+        }
+        seen[letter] = a->text();
+        const QString keys = a->shortcut().toString(QKeySequence::NativeText);
+        if (keys.contains(QStringLiteral("Backtab"))) faults << menu + QStringLiteral(": ") + keys;
+      }
+    }
+    QCOMPARE(faults, QStringList{});
+    QCOMPARE(host.main->action(QStringLiteral("actionPreviousWindow"))->shortcut(),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
+  }
+
+  // Every command of ウィンドウ does its work (and runs cleanly in the
+  // sanitizer build); the keys of 前のウィンドウ still work as X reports them.
+  void windowCommandsRun_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("active");  // afterwards; empty: unchanged
+    QTest::newRow("cascade") << "actionCascade"
+                             << "";
+    QTest::newRow("tile") << "actionTile"
+                          << "";
+    QTest::newRow("next") << "actionNextWindow"
+                          << "Fblowse";
+    QTest::newRow("previous") << "actionPreviousWindow"
+                              << "Fblowse";
+    QTest::newRow("Ctrl+Tab") << "Ctrl+Tab"
+                              << "Fblowse";
+    QTest::newRow("Ctrl+Shift+Backtab") << "Ctrl+Shift+Backtab"
+                                        << "Fblowse";
+  }
+
+  void windowCommandsRun() {
+    QFETCH(QString, command);
+    QFETCH(QString, active);
+    WindowHost host;
+    QVERIFY(host.start());
+    QVERIFY(host.press({}, "Blowse"));
+    QVERIFY(host.press({}, "BLOWSENEW"));
+    QTRY_COMPARE(host.activeName(), QStringLiteral("FSyosai"));
+    // As the menu opens: its commands now have windows to work on.
+    host.main->fillWindowMenu();
+    const auto frames = host.area()->subWindowList();
+    QList<QRect> before;
+    for (const QMdiSubWindow* frame : frames) before << frame->geometry();
+    if (command == "Ctrl+Tab") {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    } else if (command == "Ctrl+Shift+Backtab") {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                      Qt::ControlModifier | Qt::ShiftModifier);
+    } else {
+      host.main->action(command)->trigger();
+    }
+    QList<QRect> after;
+    for (const QMdiSubWindow* frame : frames) after << frame->geometry();
+    if (active.isEmpty()) {
+      // Both windows opened at the same place: cascading and tiling move one.
+      QVERIFY(after != before);
+      QCOMPARE(host.activeName(), QStringLiteral("FSyosai"));
+    } else {
+      QTRY_COMPARE(host.activeName(), active);
+    }
+  }
+
   void failedSaveKeepsDataAndMarker() {
     WindowHost host;
     QVERIFY(host.start());

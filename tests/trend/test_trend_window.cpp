@@ -3,6 +3,8 @@
 // the overflow notice.
 
 #include <QComboBox>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -67,6 +69,39 @@ struct Harness {
   }
   TrendCalendar* calendar() const { return get<TrendCalendar>("Calendar"); }
   TrendChart* chart() const { return get<TrendChart>("Curve"); }
+  void choosePeriod(int fromMonth, int fromDay, int toMonth, int toDay) {
+    const std::pair<const char*, int> boxes[] = {
+        {"FromMonth", fromMonth}, {"FromDay", fromDay}, {"ToMonth", toMonth}, {"ToDay", toDay}};
+    for (const auto& [name, value] : boxes) get<QComboBox>(name)->setCurrentIndex(value - 1);
+  }
+  // The texts the chart draws, as a user reads them.
+  QStringList drawnTexts() const {
+    QStringList texts;
+    for (const QGraphicsItem* item : chart()->scene()->items()) {
+      const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
+      if (text != nullptr && text->isVisible()) texts << text->toPlainText();
+    }
+    return texts;
+  }
+  // The value axis's labels drawn whole and clear of one another.
+  bool valueLabelsReadable() const {
+    QList<QRectF> labels;
+    for (const QGraphicsItem* item : chart()->scene()->items()) {
+      const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
+      if (text == nullptr || !text->isVisible()) continue;
+      if (text->toPlainText().contains(QStringLiteral("..")) ||
+          text->toPlainText().contains(QChar(0x2026))) {
+        return false;
+      }
+      if (text->toPlainText().endsWith(QStringLiteral("円"))) labels << text->sceneBoundingRect();
+    }
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+      for (qsizetype j = i + 1; j < labels.size(); ++j) {
+        if (labels[i].intersects(labels[j])) return false;
+      }
+    }
+    return labels.size() >= 2;
+  }
   QString cell(int row, int column) const {
     const QAbstractItemModel* model = get<QTableView>("DayBets")->model();
     return model->index(row, column).data().toString();
@@ -87,6 +122,10 @@ class TestTrendWindow : public QObject {
   void daysTheCalendarLacksAreListed();
   void yearIsGuessedThenRemembered();
   void overflowIsToldOnce();
+  void valueLabelsStayReadable_data();
+  void valueLabelsStayReadable();
+  void reversedPeriodIsRefused_data();
+  void reversedPeriodIsRefused();
 };
 
 void TestTrendWindow::figuresAsComputed() {
@@ -224,6 +263,68 @@ void TestTrendWindow::overflowIsToldOnce() {
   post(h.session, 5, 1, 100, 0);
   QCOMPARE(h.messages.texts().size(), 1);
   QCOMPARE(h.text("RacingDays"), QString("3日"));
+}
+
+// Whatever the period and the window's height, the value axis shows its
+// sums whole, not "...", and not run into one another.
+void TestTrendWindow::valueLabelsStayReadable_data() {
+  QTest::addColumn<QList<int>>("period");  // from month, day, to month, day
+  QTest::addColumn<int>("height");         // of the window's frame; 0: as it opens
+  QTest::newRow("the year") << QList<int>{1, 1, 12, 31} << 0;
+  QTest::newRow("one month") << QList<int>{1, 1, 1, 31} << 0;
+  QTest::newRow("one day") << QList<int>{3, 7, 3, 7} << 0;
+  QTest::newRow("the year, low window") << QList<int>{1, 1, 12, 31} << 560;
+  QTest::newRow("the year, tall window") << QList<int>{1, 1, 12, 31} << 1000;
+}
+
+void TestTrendWindow::valueLabelsStayReadable() {
+  QFETCH(QList<int>, period);
+  QFETCH(int, height);
+  Harness h;
+  // Sums from a few hundred yen to six figures, gains and losses.
+  for (int month = 1; month <= 12; ++month) {
+    for (int day : {7, 14, 21})
+      post(h.session, month, day, 1000 * day, (month * day * 733) % 40000);
+  }
+  h.open();
+  if (height > 0) {
+    h.area.resize(1024, height);
+    h.window->parentWidget()->resize(h.window->parentWidget()->width(), height);
+  }
+  h.choosePeriod(period[0], period[1], period[2], period[3]);
+  QTRY_VERIFY2(h.valueLabelsReadable(), qPrintable(h.drawnTexts().join(QLatin1Char('|'))));
+}
+
+// A period that ends before it starts is refused in words, as the report
+// refuses it, and nothing of the year is shown for it (not zeros).
+void TestTrendWindow::reversedPeriodIsRefused_data() {
+  QTest::addColumn<QList<int>>("period");
+  QTest::addColumn<QString>("refusal");
+  QTest::newRow("March to February") << QList<int>{3, 1, 2, 31} << "3月1日 が 2月31日 より後です";
+  QTest::newRow("a day back") << QList<int>{3, 7, 3, 6} << "3月7日 が 3月6日 より後です";
+  QTest::newRow("one day") << QList<int>{3, 7, 3, 7} << "";
+}
+
+void TestTrendWindow::reversedPeriodIsRefused() {
+  QFETCH(QList<int>, period);
+  QFETCH(QString, refusal);
+  Harness h;
+  post(h.session, 3, 7, 1000, 0);
+  post(h.session, 2, 5, 500, 800);
+  h.open();
+  h.choosePeriod(period[0], period[1], period[2], period[3]);
+  QCOMPARE(h.chart()->refusal(), refusal);
+  QCOMPARE(h.chart()->accessibleDescription(), refusal);
+  QVERIFY(h.drawnTexts().contains(refusal) || refusal.isEmpty());
+  const bool refused = !refusal.isEmpty();
+  QCOMPARE(h.text("RacingDays"), refused ? QString() : QString("1日"));
+  QCOMPARE(h.text("Stake"), refused ? QString() : QString("1,000円"));
+  QCOMPARE(h.chart()->cumulativeLine()->count(), refused ? 0 : 1);
+  QCOMPARE(h.calendar()->dayColour({3, 7}).isValid(), !refused);
+  // Put in order again, the period is shown.
+  h.choosePeriod(1, 1, 12, 31);
+  QCOMPARE(h.chart()->refusal(), QString());
+  QCOMPARE(h.text("RacingDays"), QString("2日"));
 }
 
 QTEST_MAIN(TestTrendWindow)
