@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n
   fonts-noto-cjk
   xvfb xauth
-  desktop-file-utils
+  desktop-file-utils appstream
   locales
 )
 if [[ "${1:-}" == "--bench" ]]; then

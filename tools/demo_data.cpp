@@ -211,10 +211,15 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "tamrel_demo_data: cannot write the data files in %s\n", dirArg);
     return 1;
   }
+  // Named in full: the launcher passes ".", and this line is all a first
+  // start tells of where the new ledger is.
+  std::filesystem::path shown = std::filesystem::absolute(dir, ec).lexically_normal();
+  if (ec) shown = dir;
+  if (!shown.has_filename() && shown.has_relative_path()) shown = shown.parent_path();
   if (empty) {
-    std::printf("a fresh empty year written to %s\n", dirArg);
+    std::printf("a fresh empty year written to %s\n", shown.c_str());
   } else {
-    std::printf("%d racing days, %d tickets written to %s\n", days, tickets, dirArg);
+    std::printf("%d racing days, %d tickets written to %s\n", days, tickets, shown.c_str());
   }
   return 0;
 }

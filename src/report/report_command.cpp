@@ -11,6 +11,7 @@
 
 #include "analysis/cross_totals.h"
 #include "analysis/year_summary.h"
+#include "base/version.h"
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
 #include "report/report_kinds.h"
@@ -191,6 +192,7 @@ std::string reportUsage() {
     keys += "  " + std::string(d.key) + " " + std::string(d.name) + "\n";
   }
   return "使い方: tamrel-report [--dir フォルダ] [--from 月/日] [--to 月/日] 種類\n"
+         "       tamrel-report --help | --version\n"
          "フォルダ (既定は作業フォルダ) の tosidata.dat と info.dat を読み、\n"
          "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
          "years はフォルダの中の年ごとのフォルダを並べます。\n"
@@ -215,6 +217,11 @@ ReportRun runReport(std::span<const std::string_view> args, const ReportOutput& 
   ReportRun run;
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     if (!output(reportUsage())) run.status = kReportOutputFailed;
+    return run;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    if (!output("tamrel-report (" + std::string(kProgramTitle) + ")\n"))
+      run.status = kReportOutputFailed;
     return run;
   }
   const auto parsed = parseArgs(args);

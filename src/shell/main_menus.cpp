@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QStatusBar>
 
+#include "base/version.h"
 #include "cross/cross_window.h"
 #include "export/report_dialog.h"
 #include "shell/main_window.h"
@@ -218,12 +219,13 @@ void MainWindow::saveNow() {
 void MainWindow::showAbout() {
   const QString text =
       QStringLiteral(
-          "Tamrel Ver2.03\n"
+          "%3\n"
           "競馬の収支を記録する家計簿\n\n"
           "ライセンス: GPL-3.0-or-later\n"
           "Qt %1\n\n"
           "データディレクトリ:\n%2")
-          .arg(QString::fromLatin1(qVersion()), QDir::toNativeSeparators(session_->dataDirPath()));
+          .arg(QString::fromLatin1(qVersion()), QDir::toNativeSeparators(session_->dataDirPath()),
+               QString::fromUtf8(kProgramTitle));
   messages_.inform(QStringLiteral("バージョン情報"), text);
 }
 

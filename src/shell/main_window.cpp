@@ -15,14 +15,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "stats/analysis_window.h"
+#include "base/version.h"
 #include "browse/year_browse.h"
 #include "entry/entry_window.h"
 #include "ledger/ledger_init.h"
 #include "shell/data_dir_lock.h"
+#include "state/data_session.h"
+#include "stats/analysis_window.h"
 #include "store/app_state.h"
 #include "store/data_files.h"
-#include "state/data_session.h"
 #include "switch/switch_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
@@ -49,7 +50,7 @@ MainWindow::MainWindow(Messages& messages, const QString& dataDir, QWidget* pare
     : QMainWindow(parent), messages_(messages), session_(new DataSession(this)) {
   setObjectName(QStringLiteral("Fmain"));
   // [*]: Qt's marker of unsaved changes, shown while the data is modified.
-  setWindowTitle(QStringLiteral("Tamrel Ver2.03[*]"));
+  setWindowTitle(QString::fromUtf8(kProgramTitle) + QStringLiteral("[*]"));
   setFont(uiFont());
   // The strip must not be hidden through the tool-bar context menu.
   setContextMenuPolicy(Qt::NoContextMenu);

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop needs:
 # the program, the menu entry (valid, naming the installed launcher and the
-# installed icons) and the icons; then starts the installed launcher as the
-# menu entry does, with a fresh HOME, and checks that a first start begins
-# with a fresh empty year that loads without a message.
+# installed icons), the icons and the software centre's listing; then starts
+# the installed launcher as the menu entry does, with a fresh HOME, and checks
+# that a first start begins with a fresh empty year that loads without a
+# message and says where it was written.
 #
-#   test_install.sh BUILD_DIR APP_ID STARTUP_PROBE
+#   test_install.sh BUILD_DIR APP_ID STARTUP_PROBE SOURCE_DIR
 #
 # The program itself would wait for its user, so the start-up probe (the
 # program's own start-up, ending once idle with the load's code) is put in
@@ -15,6 +16,7 @@ set -euo pipefail
 build=$1
 id=$2
 probe=$3
+source=$4
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -61,6 +63,26 @@ launcher="$prefix/bin/tamrel-start"
 [ "$(value StartupWMClass)" = "$(basename "$(readlink -f "$prefix/bin/tamrel")")" ] ||
   fail "StartupWMClass is $(value StartupWMClass)"
 
+# --- The listing: valid with the menu entry and icon beside it (the id's
+# capitals are the menu entry's own name, kept), for the installed entry,
+# at the version the programs report, with pictures the repository has.
+metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+[ -s "$metainfo" ] || fail "share/metainfo/$id.metainfo.xml is missing"
+remarks() { grep -E '^ *[EWIP]: ' | grep -v 'cid-contains-uppercase-letter' || true; }
+report=$(appstreamcli validate-tree --pedantic --no-net "$prefix" 2>&1) ||
+  fail "appstreamcli validate-tree: $report"
+[ -z "$(printf '%s\n' "$report" | remarks)" ] || fail "appstreamcli has remarks: $report"
+tag() { sed -n "s|.*<$1[^>]*>\(.*\)</$1>.*|\1|p" "$metainfo"; }
+[ "$(tag launchable)" = "$id.desktop" ] || fail "the listing launches $(tag launchable)"
+release=$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$metainfo")
+[ "$("$prefix/bin/tamrel-report" --version)" = "tamrel-report (Tamrel Ver$release)" ] ||
+  fail "the listing's release $release is not the version tamrel-report gives"
+shots=$(tag image)
+[ "$(printf '%s\n' "$shots" | grep -c .)" -ge 3 ] || fail "the listing shows fewer than 3 pictures"
+for url in $shots; do
+  [ -s "$source/docs/${url##*/}" ] || fail "the listing's picture $url is not in docs/"
+done
+
 # --- A first start from the menu, as the entry's Exec says.
 cp "$probe" "$prefix/bin/tamrel"
 start() {
@@ -79,6 +101,8 @@ data="$home/.local/share/tamrel"
 [ "$code" -eq 0 ] || fail "first start: load code $code: $(cat "$work/err")"
 grep -q '^\[' "$work/err" && fail "first start showed a message: $(grep '^\[' "$work/err")"
 [ -d "$data" ] || fail "no data directory $data"
+[ "$(cat "$work/out")" = "a fresh empty year written to $data" ] ||
+  fail "the first start said: $(cat "$work/out")"
 [ "$(stat -c %a "$data")" = 700 ] || fail "the data directory is open to others: $(stat -c %a "$data")"
 [ "$(ls -A "$data" | sort | xargs)" = "info.dat tosidata.dat" ] ||
   fail "the data directory holds: $(ls -A "$data" | xargs)"
@@ -107,6 +131,8 @@ code=0
 start XDG_DATA_HOME="$work/xdg" || code=$?
 [ "$code" -eq 0 ] || fail "start with XDG_DATA_HOME: load code $code"
 [ -s "$work/xdg/tamrel/tosidata.dat" ] || fail "XDG_DATA_HOME was not used"
+grep -qxF "a fresh empty year written to $work/xdg/tamrel" "$work/out" ||
+  fail "the start with XDG_DATA_HOME said: $(cat "$work/out")"
 [ ! -e "$home/.local/share/tamrel" ] || fail "the default data directory was made despite XDG_DATA_HOME"
 
 # A directory holding one data file only is left for the program to report.

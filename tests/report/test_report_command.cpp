@@ -238,6 +238,15 @@ class TestReportCommand : public QObject {
     QVERIFY(result.out.starts_with("使い方: tamrel-report"));
     QVERIFY(result.err.empty());
   }
+
+  // The version as the title shows it; anything after it is a usage error.
+  void version() {
+    const ReportRun result = run({"--version"});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, std::string("tamrel-report (Tamrel Ver2.03)\n"));
+    QVERIFY(result.err.empty());
+    QCOMPARE(run({"--version", "bettypes"}).status, kReportUsage);
+  }
 };
 
 QTEST_APPLESS_MAIN(TestReportCommand)

@@ -220,6 +220,7 @@ class TestMainMenus : public QObject {
     host.main->action(QStringLiteral("actionAbout"))->trigger();
     QCOMPARE(host.messages.last().title, QStringLiteral("バージョン情報"));
     const QString text = host.messages.last().text;
+    QVERIFY(text.startsWith(QStringLiteral("Tamrel Ver2.03\n競馬の収支")));
     QVERIFY(text.contains(QStringLiteral("GPL-3.0-or-later")));
     QVERIFY(text.contains(QString::fromLatin1(qVersion())));
     QVERIFY(text.contains(QDir::toNativeSeparators(QDir(host.dir.path()).absolutePath())));
