@@ -172,6 +172,16 @@ inline std::optional<std::int32_t> checkedSum(std::span<const std::int32_t> valu
   return sum;
 }
 
+// A 64-bit sum (a year's payouts can pass 2^31) as an amount the formats
+// take; nullopt outside the signed 32-bit range.
+inline std::optional<std::int32_t> narrowAmount(std::int64_t value) {
+  if (value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(value);
+}
+
 // payout / stake in double precision, held as single precision; 0 for a zero
 // stake.
 float recoveryRate(std::int32_t stake, std::int32_t payout);

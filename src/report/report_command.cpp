@@ -85,7 +85,8 @@ std::optional<UsageError> parseKind(std::string_view text, Request& request) {
     request.dimensions.push_back(*dimension);
     at = end;
   }
-  if (static_cast<int>(request.dimensions.size()) != found->dimensions) {
+  const bool optionalLeftOut = found->dimensionOptional && request.dimensions.empty();
+  if (static_cast<int>(request.dimensions.size()) != found->dimensions && !optionalLeftOut) {
     return UsageError{"分類の数が違います: " + shown(text)};
   }
   if (found->dimensions == 2 && request.dimensions[0] == request.dimensions[1]) {
@@ -215,7 +216,8 @@ std::string reportUsage() {
   for (const ReportKindInfo& k : kReportKinds) {
     kinds += "  " + std::string(k.name);
     for (int i = 1; i <= k.dimensions; ++i)
-      kinds += ":分類" + (k.dimensions > 1 ? std::to_string(i) : "");
+      kinds +=
+          (k.dimensionOptional ? "[:分類]" : ":分類" + (k.dimensions > 1 ? std::to_string(i) : ""));
     kinds += "\n";
   }
   std::string keys;
@@ -227,7 +229,8 @@ std::string reportUsage() {
          "フォルダ (既定は作業フォルダ) の tosidata.dat と info.dat を読み、\n"
          "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
          "years はフォルダの中の年ごとのフォルダを並べます。\n"
-         "--from と --to (その日を含む) は days, trend, tickets, category, cross の期間です。\n"
+         "--from と --to (その日を含む) は days, trend, tickets, category, cross,\n"
+         "benchmark, income の期間です。benchmark だけなら券種ごとです。\n"
          "種類:\n" +
          kinds + "分類:\n" + keys +
          "終了コード: 0 成功, 1 書き出せない, 2 使い方の誤り, 3 読み込めないファイル,\n"

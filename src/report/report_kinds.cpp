@@ -19,6 +19,11 @@ Report yearKindReport(ReportKind kind, const YearLedger& ledger, const TicketSto
       return categoryReport(tickets, dimensions[0], period);
     case ReportKind::Cross:
       return crossReport(tickets, dimensions[0], dimensions[1], period);
+    case ReportKind::Benchmark:
+      return benchmarkReport(ledger, tickets,
+                             dimensions.empty() ? CrossDimension::BetType : dimensions[0], period);
+    case ReportKind::Income:
+      return incomeReport(ledger, tickets, period);
     case ReportKind::Years:
       break;
   }

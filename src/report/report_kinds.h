@@ -11,7 +11,18 @@
 
 namespace tamrel {
 
-enum class ReportKind { Months, BetTypes, Days, Trend, Tickets, Category, Cross, Years };
+enum class ReportKind {
+  Months,
+  BetTypes,
+  Days,
+  Trend,
+  Tickets,
+  Category,
+  Cross,
+  Years,
+  Benchmark,
+  Income,
+};
 
 struct ReportKindInfo {
   std::string_view name;     // the command's name, and the file name CSV書き出し offers
@@ -19,11 +30,13 @@ struct ReportKindInfo {
   ReportKind kind;
   bool takesPeriod;
   int dimensions;  // "name:DIM" or "name:DIM1:DIM2"
+  // "name" alone is allowed too; the kind chooses its dimension then.
+  bool dimensionOptional = false;
 };
 
 // The year comparison reads folders, not the year in memory: CSV書き出し
 // leaves it to its own window, whose table saves as CSV.
-inline constexpr std::array<ReportKindInfo, 8> kReportKinds{{
+inline constexpr std::array<ReportKindInfo, 10> kReportKinds{{
     {"months", "月別", ReportKind::Months, false, 0},
     {"bettypes", "券種別", ReportKind::BetTypes, false, 0},
     {"days", "開催日別", ReportKind::Days, true, 0},
@@ -32,10 +45,12 @@ inline constexpr std::array<ReportKindInfo, 8> kReportKinds{{
     {"category", "分析（1項目）", ReportKind::Category, true, 1},
     {"cross", "クロス分析（2項目）", ReportKind::Cross, true, 2},
     {"years", "", ReportKind::Years, false, 0},
+    {"benchmark", "運か実力か", ReportKind::Benchmark, true, 1, true},
+    {"income", "一時所得", ReportKind::Income, true, 0},
 }};
 
 // The report of a kind over one year; `dimensions` holds as many as the
-// kind takes. Not for ReportKind::Years, which reads folders.
+// kind takes (benchmark alone: none, for 券種). Not for ReportKind::Years, which reads folders.
 Report yearKindReport(ReportKind kind, const YearLedger& ledger, const TicketStore& tickets,
                       std::span<const CrossDimension> dimensions, const Period& period);
 

@@ -59,6 +59,13 @@ Report yearsReport(const std::vector<YearSummary>& years);
 // captions the ticket grid shows.
 Report ticketsReport(const TicketStore& store, const Period& period);
 
+// 運か実力か by the categories of one dimension, then 合計.
+Report benchmarkReport(const YearLedger& ledger, const TicketStore& store, CrossDimension d,
+                       const Period& period);
+// 一時所得: each line of the window with its rule, the figure from the
+// tickets and the upper bound with the days that have no ticket.
+Report incomeReport(const YearLedger& ledger, const TicketStore& store, const Period& period);
+
 // Takes a report's text part by part, in order; false when it could not
 // keep a part.
 using ReportOutput = std::function<bool(std::string_view part)>;

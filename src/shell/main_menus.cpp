@@ -14,8 +14,10 @@
 #include <QStatusBar>
 
 #include "base/version.h"
+#include "benchmark/benchmark_window.h"
 #include "cross/cross_window.h"
 #include "export/report_dialog.h"
+#include "income/income_window.h"
 #include "shell/main_window.h"
 #include "state/data_session.h"
 #include "store/data_files.h"
@@ -125,6 +127,10 @@ void MainWindow::addViews(QMenu* menu) {
           [](const DataSession& s, Messages& m) { return new CrossWindow(s, m); });
   addView(menu, "actionYears", QStringLiteral("年別比較(&N)"), QStringLiteral("Years"),
           [](const DataSession& s, Messages& m) { return new YearsWindow(s, m); });
+  addView(menu, "actionBenchmark", QStringLiteral("運か実力か(&L)"), QStringLiteral("Benchmark"),
+          [](const DataSession& s, Messages& m) { return new BenchmarkWindow(s, m); });
+  addView(menu, "actionIncome", QStringLiteral("一時所得(&I)"), QStringLiteral("Income"),
+          [](const DataSession& s, Messages& m) { return new IncomeWindow(s, m); });
 }
 
 QAction* MainWindow::addView(QMenu* menu, const char* actionName, const QString& text,

@@ -59,6 +59,13 @@ class TestReportCommand : public QObject {
         << "hand" << QStringList{"cross:race"} << 2 << QStringList{"分類の数が違います", usage};
     QTest::newRow("dimension of months")
         << "hand" << QStringList{"months:race"} << 2 << QStringList{"分類の数が違います", usage};
+    QTest::newRow("benchmark with two dimensions")
+        << "hand" << QStringList{"benchmark:age:race"} << 2
+        << QStringList{"分類の数が違います: benchmark:age:race", usage};
+    QTest::newRow("benchmark with an empty dimension")
+        << "hand" << QStringList{"benchmark:"} << 2 << QStringList{"知らない分類です: ", usage};
+    QTest::newRow("dimension of income") << "hand" << QStringList{"income:age"} << 2
+                                         << QStringList{"分類の数が違います: income:age", usage};
     QTest::newRow("one dimension twice") << "hand" << QStringList{"cross:age:age"} << 2
                                          << QStringList{"同じ分類は交差できません", usage};
     QTest::newRow("no kind") << "hand" << QStringList{"--from", "1/1"} << 2

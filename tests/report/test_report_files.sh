@@ -50,6 +50,11 @@ cases=(
   "cross_racecourse_race|cross:racecourse:race"
   "cross_class_weekday_3-31_4-1|--from 3/31 --to 4/1 cross:class:weekday"
   "category_racecourse_3-31_4-1|--from=3/31 --to=4/1 category:racecourse"
+  "benchmark|benchmark"
+  "benchmark_racecourse|benchmark:racecourse"
+  "benchmark_race_3-31_4-1|--from 3/31 --to 4/1 benchmark:race"
+  "income|income"
+  "income_3-31_4-1|--from 3/31 --to 4/1 income"
 )
 for key in racecourse race weekday surface distance class age condition runners bettype; do
   cases+=("category_$key|category:$key")

@@ -119,7 +119,8 @@ class TestAccessibleWalk : public QObject {
   // Opens `name` the way a user gets to it.
   bool open(const QString& name) {
     if (name == "Fmain") return true;
-    if (name == "Trend" || name == "Cross" || name == "Years") {
+    if (name == "Trend" || name == "Cross" || name == "Years" || name == "Benchmark" ||
+        name == "Income") {
       auto* command = main_->findChild<QAction*>(QStringLiteral("action") + name);
       if (command == nullptr) return false;
       command->trigger();
@@ -202,9 +203,9 @@ class TestAccessibleWalk : public QObject {
 
   void everyControlNamedAndReached_data() {
     QTest::addColumn<QString>("name");
-    for (const char* name :
-         {"Fmain", "FUpdate", "Finput", "jrabaken", "Fblowse", "MBlowse", "DBlowse", "FGrapher1",
-          "FSyosai", "FGBaba", "FGRace", "FGClass", "Trend", "Cross", "Years"}) {
+    for (const char* name : {"Fmain", "FUpdate", "Finput", "jrabaken", "Fblowse", "MBlowse",
+                             "DBlowse", "FGrapher1", "FSyosai", "FGBaba", "FGRace", "FGClass",
+                             "Trend", "Cross", "Years", "Benchmark", "Income"}) {
       QTest::newRow(name) << QString::fromLatin1(name);
     }
   }
