@@ -89,7 +89,7 @@ void ReportDialog::kindChosen() {
   const ReportKindInfo& kind = this->kind();
   first_->setEnabled(kind.dimensions >= 1);
   second_->setEnabled(kind.dimensions >= 2);
-  for (QComboBox* list : periodBoxes_.boxes) list->setEnabled(kind.period);
+  for (QComboBox* list : periodBoxes_.boxes) list->setEnabled(kind.takesPeriod);
 }
 
 CrossDimension ReportDialog::dimension(const QComboBox* list) const {
