@@ -12,7 +12,9 @@
 #include <QTest>
 #include <QUndoStack>
 #include <QUndoView>
+#include <memory>
 #include <set>
+#include <vector>
 
 #include "entry/entry_window.h"
 #include "support/gui_actions.h"
@@ -102,6 +104,14 @@ class TestUndoRedo : public QObject {
     const QString yearBefore = gridTexts(year);
     const QString analysisBefore = gridTexts(analysis);
     const AppState before = host.data();
+    // The newer views too: each shows a step once, whatever it touches.
+    std::vector<std::unique_ptr<QSignalSpy>> newer;
+    for (const char* view : {"Trend", "Cross", "Years"}) {
+      w.action(QStringLiteral("action") + view)->trigger();
+      auto* shown = qobject_cast<ChildWindow*>(host.window(view));
+      QVERIFY2(shown != nullptr, view);
+      newer.push_back(std::make_unique<QSignalSpy>(shown, &ChildWindow::dataShown));
+    }
     QSignalSpy yearShown(qobject_cast<ChildWindow*>(year), &ChildWindow::dataShown);
     QSignalSpy analysisShown(qobject_cast<ChildWindow*>(analysis), &ChildWindow::dataShown);
 
@@ -151,6 +161,7 @@ class TestUndoRedo : public QObject {
     QCOMPARE(gridTexts(year), yearAfter);
     QCOMPARE(yearShown.count(), 5);
     QCOMPARE(analysisShown.count(), 5);
+    for (const auto& shown : newer) QCOMPARE(shown->count(), 5);
 
     // Posted again from the entry window after an undo: by differences
     // against what the day holds, not what the window showed before.
