@@ -70,10 +70,23 @@ BrowseWindow::BrowseWindow(const DataSession& session, Messages& messages, const
   close_ = makeButton(QStringLiteral("Close3d1"), QStringLiteral("閉じる"));
   connect(refresh_, &QPushButton::clicked, this, &BrowseWindow::refresh);
   connect(close_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+  // Only the ledger is shown: a step of tickets alone changes nothing here,
+  // and no step announces both of these.
+  connect(&session_, &DataSession::dayPosted, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
 }
 
 void BrowseWindow::build() {
-  if (fillFigures()) messages_.error(kAmountOutOfRange);
+  overflowing_ = fillFigures();
+  if (overflowing_) messages_.error(kAmountOutOfRange);
+}
+
+void BrowseWindow::showData() {
+  const bool wasOverflowing = overflowing_;
+  overflowing_ = fillFigures();
+  // Told once, not again with every step while it lasts.
+  if (overflowing_ && !wasOverflowing) messages_.error(kAmountOutOfRange);
 }
 
 void BrowseWindow::refresh() {

@@ -2,8 +2,8 @@
 // What the year, month and day browse windows have in common: the figures
 // panel on top, the window's own middle part (a grid or a notice), and a
 // bottom bar with the window's notes and its buttons, 最新表示 and 閉じる
-// last. The windows show a snapshot of the ledger taken when they are built;
-// 最新表示 builds them again in place.
+// last. The windows follow the ledger: every change shows at once; 最新表示
+// builds them again in place.
 
 #include <QList>
 #include <QString>
@@ -43,6 +43,9 @@ class BrowseWindow : public ChildWindow {
   // Builds the window: every figure, and one message if any of them left
   // the range.
   void build();
+  // After a change of the ledger: every figure again, the message only when
+  // a figure has newly left the range.
+  void showData() override;
 
   // A grid of one fixed header row and column with the four figure columns,
   // rows labelled `rowLabels`; choosing a row calls openRow.
@@ -73,6 +76,9 @@ class BrowseWindow : public ChildWindow {
   Grid* grid_ = nullptr;
   QPushButton* refresh_ = nullptr;
   QPushButton* close_ = nullptr;
+
+ private:
+  bool overflowing_ = false;
 };
 
 // Closes it if there is one (with its own closing rules).

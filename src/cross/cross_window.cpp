@@ -70,9 +70,9 @@ CrossWindow::CrossWindow(const DataSession& session, Messages& messages, QWidget
   buildLayout();
   recompute();
 
-  connect(&session_, &DataSession::ticketsChanged, this, &CrossWindow::recompute);
-  connect(&session_, &DataSession::dataLoaded, this, &CrossWindow::recompute);
-  connect(&session_, &DataSession::yearReset, this, &CrossWindow::recompute);
+  connect(&session_, &DataSession::ticketsChanged, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
 }
 
 CrossWindow::~CrossWindow() = default;

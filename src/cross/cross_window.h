@@ -55,6 +55,7 @@ class CrossWindow : public ChildWindow {
   QSize sizeHint() const override;
 
  protected:
+  void showData() override { recompute(); }
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

@@ -652,15 +652,13 @@ void EntryWindow::confirm() {
     messages_.error(kMonthFull);
     return;
   }
-  if (session_.postDay(month, day, baseline_, *amounts) != PostResult::Ok) {
+  // The day and its tickets are one step of the history.
+  if (session_.postDay(month, day, *amounts, dayList_ ? &*dayList_ : nullptr) != PostResult::Ok) {
     setConfirming(false);
     messages_.error(kAmountOutOfRange);
     return;
   }
-  if (dayList_) {
-    // Cannot fail: the room was checked above and nothing ran in between.
-    [[maybe_unused]] const TransferResult stored = session_.storeDayTickets(month, day, *dayList_);
-  }
+  baseline_ = *amounts;
   ticketsUnposted_ = false;
   setTicketNote(QString());
   setConfirming(false);

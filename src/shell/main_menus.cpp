@@ -3,6 +3,8 @@
 // status bar and the remembered geometry.
 
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QMdiArea>
@@ -12,6 +14,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QUndoStack>
+#include <QUndoView>
+#include <QVBoxLayout>
 
 #include "base/version.h"
 #include "benchmark/benchmark_window.h"
@@ -34,6 +39,15 @@ namespace {
 const QString kWriteError = QStringLiteral("ファイル書き込みエラー");
 constexpr int kStatusMillis = 5000;
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+const QString kUndo = QStringLiteral("元に戻す");
+const QString kRedo = QStringLiteral("やり直し");
+
+// "元に戻す: ３月５日の収支(&U)": the step named, the mnemonic last as in
+// every Japanese menu.
+QString stepCaption(const QString& verb, const QString& step, QChar mnemonic) {
+  const QString named = step.isEmpty() ? verb : verb + QStringLiteral(": ") + step;
+  return named + QStringLiteral("(&") + mnemonic + QLatin1Char(')');
+}
 
 }  // namespace
 
@@ -64,6 +78,32 @@ void MainWindow::buildActions() {
       addCommand("actionAnalysis", QStringLiteral("統計分析(&A)"), &MainWindow::openAnalysis);
   exportAction_ =
       addCommand("actionExportCsv", QStringLiteral("CSV書き出し(&C)..."), &MainWindow::exportCsv);
+  QUndoStack* steps = session_->undoStack();
+  undoAction_ = new QAction(this);
+  undoAction_->setObjectName(QStringLiteral("actionUndo"));
+  undoAction_->setShortcut(QKeySequence::Undo);
+  connect(undoAction_, &QAction::triggered, this, [this, steps] {
+    if (!steps->canUndo()) return;
+    const QString step = steps->undoText();
+    steps->undo();
+    tellStatus(QStringLiteral("元に戻しました: ") + step);
+  });
+  redoAction_ = new QAction(this);
+  redoAction_->setObjectName(QStringLiteral("actionRedo"));
+  redoAction_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  connect(redoAction_, &QAction::triggered, this, [this, steps] {
+    if (!steps->canRedo()) return;
+    const QString step = steps->redoText();
+    steps->redo();
+    tellStatus(QStringLiteral("やり直しました: ") + step);
+  });
+  connect(steps, &QUndoStack::indexChanged, this, &MainWindow::nameUndoSteps);
+  connect(steps, &QUndoStack::cleanChanged, this, &MainWindow::nameUndoSteps);
+  nameUndoSteps();
+  historyAction_ =
+      addCommand("actionHistory", QStringLiteral("履歴(&H)..."), &MainWindow::showHistory);
+
   // Reports of a year that did not load, or was reset, would be empty.
   viewActions_ = {entryAction_, yearBrowseAction_, analysisAction_, exportAction_};
 
@@ -102,6 +142,12 @@ void MainWindow::buildMenus() {
   file->addActions({switchAction_, initAction_});
   file->addSeparator();
   file->addAction(finishAction_);
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  edit->setObjectName(QStringLiteral("menuEdit"));
+  edit->addActions({undoAction_, redoAction_});
+  edit->addSeparator();
+  edit->addAction(historyAction_);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   view->setObjectName(QStringLiteral("menuView"));
@@ -208,9 +254,57 @@ void MainWindow::buildStatusBar() {
   bar->addPermanentWidget(dataDirLabel_);
 
   connect(session_, &DataSession::modifiedChanged, this, &MainWindow::showModified);
-  connect(session_, &DataSession::yearReset, this, [this] {
+  connect(session_, &DataSession::yearReset, this, &MainWindow::followYearReset);
+}
+
+void MainWindow::nameUndoSteps() {
+  const QUndoStack* steps = session_->undoStack();
+  undoAction_->setText(stepCaption(kUndo, steps->undoText(), QLatin1Char('U')));
+  undoAction_->setEnabled(steps->canUndo());
+  redoAction_->setText(stepCaption(kRedo, steps->redoText(), QLatin1Char('R')));
+  redoAction_->setEnabled(steps->canRedo());
+}
+
+void MainWindow::followYearReset() {
+  if (state().YearReset) {
+    // The reset year is not on disk yet: the working windows stay shut
+    // until the next start, or until the reset is undone.
+    disableWorkingCommands(/*includingSwitch=*/false);
     tellStatus(QStringLiteral("新しい年を始めました。保存して再起動すると入力できます"));
-  });
+    return;
+  }
+  // As they were before the reset: open after a good load.
+  for (QAction* command : viewActions_) command->setEnabled(state().LoadResult == LoadCode::Ok);
+}
+
+void MainWindow::showHistory() {
+  if (history_) {
+    history_->raise();
+    history_->activateWindow();
+    return;
+  }
+  // A tool window beside the work area, not in it: it is no working window
+  // and must not stop a switch or a ﾃﾞｰﾀ初期化.
+  auto* dialog = new QDialog(this, Qt::Tool);
+  dialog->setObjectName(QStringLiteral("History"));
+  dialog->setWindowTitle(QStringLiteral("履歴"));
+  dialog->setAccessibleName(dialog->windowTitle());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  auto* list = new QUndoView(session_->undoStack(), dialog);
+  list->setObjectName(QStringLiteral("historyView"));
+  list->setAccessibleName(QStringLiteral("変更の履歴"));
+  list->setEmptyLabel(QStringLiteral("読み込んだとき"));
+  auto* buttons = new QDialogButtonBox(dialog);
+  QPushButton* close = buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+  close->setObjectName(QStringLiteral("historyClose"));
+  close->setAccessibleName(close->text());
+  connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(dialog);
+  layout->addWidget(list);
+  layout->addWidget(buttons);
+  dialog->resize(320, 360);
+  history_ = dialog;
+  dialog->show();
 }
 
 void MainWindow::tellStatus(const QString& text) { statusBar()->showMessage(text, kStatusMillis); }

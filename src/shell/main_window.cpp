@@ -366,10 +366,8 @@ void MainWindow::initialiseData() {
   }
   // The whole year is lost on はい: Enter and Escape must not get there.
   if (!messages_.ask(QStringLiteral("データを初期化しますか？"), /*defaultYes=*/false)) return;
+  // The working windows shut as the session announces the reset.
   session_->resetYear();
-  // The reset year is not on disk yet: the working windows stay shut until
-  // the next start.
-  disableWorkingCommands(/*includingSwitch=*/false);
 }
 
 void MainWindow::confirmFinish() {

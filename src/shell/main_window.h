@@ -10,6 +10,7 @@
 #include <functional>
 
 class QAction;
+class QDialog;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -60,6 +61,7 @@ class MainWindow : public QMainWindow {
   void saveNow();         // 保存: both files, without a question
   void exportCsv();       // CSV書き出し: a report of the year as a CSV file
   void showAbout();       // バージョン情報
+  void showHistory();     // 履歴: the steps since the load, for going back several at once
 
   // Builds a view over the data; the main window places and owns it.
   using ViewFactory = std::function<ChildWindow*(const DataSession&, Messages&)>;
@@ -88,6 +90,11 @@ class MainWindow : public QMainWindow {
   QAction* addView(QMenu* menu, const char* actionName, const QString& text,
                    const QString& viewName, ViewFactory make);
   void buildStatusBar();
+  // 元に戻す and やり直し name the step they would take; greyed when there is none.
+  void nameUndoSteps();
+  // The working windows open again once a reset is undone, and shut when it
+  // is redone.
+  void followYearReset();
   // The last event, shown for a few seconds.
   void tellStatus(const QString& text);
   void showModified(bool modified);
@@ -137,6 +144,10 @@ class MainWindow : public QMainWindow {
   QAction* finishAction_ = nullptr;
   QAction* saveAction_ = nullptr;
   QAction* exportAction_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
+  QAction* historyAction_ = nullptr;
+  QPointer<QDialog> history_;
   // Every view the working windows' rule covers: shut after a failed load
   // or an initialisation.
   QList<QAction*> viewActions_;

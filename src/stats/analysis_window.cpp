@@ -103,9 +103,21 @@ AnalysisWindow::AnalysisWindow(const DataSession& session, Messages& messages, Q
   buildLayout();
   load();
   tabs_->setCurrentIndex(kFirstTab);
+  // Only the tickets are shown; no step announces more than one of these.
+  connect(&session_, &DataSession::ticketsChanged, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
 }
 
 AnalysisWindow::~AnalysisWindow() = default;
+
+void AnalysisWindow::showData() {
+  const bool wasOverflowing = overflowing_;
+  overflowing_ = !computeAllCategoryTotals(totals_, session_.tickets());
+  for (Dimension d : kDimensions) fillGrid(d);
+  // Told once, not again with every step while it lasts.
+  if (overflowing_ && !wasOverflowing) messages_.error(kAmountOutOfRange);
+}
 
 void AnalysisWindow::buildLayout() {
   auto* selection = new QGroupBox(QStringLiteral("分析表示種類選択"), this);
@@ -168,9 +180,9 @@ void AnalysisWindow::buildLayout() {
 
 void AnalysisWindow::load() {
   // One pass over the tickets serves all nine dimensions.
-  const bool ok = computeAllCategoryTotals(totals_, session_.tickets());
+  overflowing_ = !computeAllCategoryTotals(totals_, session_.tickets());
   for (Dimension d : kDimensions) fillGrid(d);
-  if (!ok) messages_.error(kAmountOutOfRange);
+  if (overflowing_) messages_.error(kAmountOutOfRange);
 }
 
 void AnalysisWindow::fillGrid(Dimension d) {

@@ -46,6 +46,9 @@ class AnalysisWindow : public ChildWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // After a change of the tickets: every dimension again, on the tab the
+  // user is on.
+  void showData() override;
 
  private:
   void buildLayout();
@@ -61,6 +64,7 @@ class AnalysisWindow : public ChildWindow {
   const DataSession& session_;
   Messages& messages_;
   CategoryTotals totals_;
+  bool overflowing_ = false;
   std::optional<CategoryGraph> graphKind_;
   bool graphKindKnown_ = false;
   TabStrip* tabs_ = nullptr;

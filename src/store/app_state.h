@@ -18,6 +18,9 @@ struct AppState {
 
   // Data and start-up.
   bool DataChanged = false;
+  // ﾃﾞｰﾀ初期化 emptied the year in memory: the working windows stay shut
+  // until the next start, or until the reset is undone.
+  bool YearReset = false;
   LoadCode LoadResult = LoadCode::Ok;
   bool DataDirSwitched = false;
   std::string DataDir;

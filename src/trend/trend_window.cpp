@@ -166,8 +166,8 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
     const QStringList parts = missingDays_->item(row)->data(Qt::UserRole).toStringList();
     chooseDay(parts.value(0).toInt(), parts.value(1).toInt());
   });
-  connect(&session, &DataSession::dayPosted, this, &TrendWindow::refresh);
-  connect(&session, &DataSession::yearReset, this, &TrendWindow::refresh);
+  connect(&session, &DataSession::dayPosted, this, &ChildWindow::followData);
+  connect(&session, &DataSession::yearReset, this, &ChildWindow::followData);
   connect(&session, &DataSession::dataLoaded, this, [this] {
     // Another data directory: its own year.
     const QSignalBlocker blocker(year_);

@@ -40,6 +40,9 @@ class TrendWindow : public ChildWindow {
   // most likely fall in.
   static int defaultYear(const DataSession& session);
 
+ protected:
+  void showData() override { refresh(); }
+
  private:
   QWidget* buildFigures();
   QWidget* buildChoosers();

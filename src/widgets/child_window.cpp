@@ -87,6 +87,20 @@ bool ChildWindow::event(QEvent* event) {
   return handled;
 }
 
+void ChildWindow::followData() {
+  if (showing_) {
+    showAgain_ = true;
+    return;
+  }
+  showing_ = true;
+  do {
+    showAgain_ = false;
+    showData();
+    emit dataShown();
+  } while (showAgain_);
+  showing_ = false;
+}
+
 QMdiSubWindow* ChildWindow::subWindow() const {
   return qobject_cast<QMdiSubWindow*>(parentWidget());
 }

@@ -31,10 +31,27 @@ class ChildWindow : public QWidget {
   // Shows `window` again in front (it stays where it is).
   static void bringToFront(ChildWindow* window);
 
+  // A change of the data was announced: a view shows the data as it is now
+  // (showData), once. A change announced while the window's own message is
+  // open (a box runs the events) waits until that showing has ended, so a
+  // window never rebuilds under its own question.
+  void followData();
+
+ signals:
+  // The window showed the data anew after a change.
+  void dataShown();
+
  protected:
+  // What followData shows again; views that follow the data override it.
+  virtual void showData() {}
+
   // A window that closes itself (close()) takes its frame along, so no
   // empty frame is left behind in the work area.
   bool event(QEvent* event) override;
+
+ private:
+  bool showing_ = false;
+  bool showAgain_ = false;
 };
 
 // Whether a frame is open: a closed frame lingers, hidden, until its

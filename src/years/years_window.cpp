@@ -115,9 +115,8 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   });
 
   // Postings show at once; a load may be another directory altogether.
-  connect(&session_, &DataSession::dayPosted, this, &YearsWindow::refreshCurrent);
-  connect(&session_, &DataSession::ticketsChanged, this, &YearsWindow::refreshCurrent);
-  connect(&session_, &DataSession::yearReset, this, &YearsWindow::refreshCurrent);
+  // Once per step, however many stores it touched.
+  connect(&session_, &DataSession::changed, this, &ChildWindow::followData);
   connect(&session_, &DataSession::dataLoaded, this, &YearsWindow::reload);
 
   // The folder that holds the data directory holds its sibling years.

@@ -73,6 +73,7 @@ class YearsWindow : public ChildWindow {
   QSize sizeHint() const override { return {1000, 620}; }
 
  protected:
+  void showData() override { refreshCurrent(); }
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 

@@ -86,7 +86,7 @@ class TestIncomeWindow : public QObject {
     BetAmounts day = baseline;
     day.stake[index(BetType::Uma)] = 3000;
     day.payout[index(BetType::Uma)] = 200001;
-    QCOMPARE(host.session().postDay(6, 8, baseline, day), PostResult::Ok);
+    QCOMPARE(host.session().postDay(6, 8, day), PostResult::Ok);
     QCOMPARE(cell(w, Days, 1), QStringLiteral("1日"));
     QCOMPARE(cell(w, DayPayouts, 1), QStringLiteral("200,001円"));
     QCOMPARE(cell(w, Taxable, 0), QStringLiteral("249,500円"));

@@ -180,7 +180,7 @@ class TestAccessibleWalk : public QObject {
     main_->fillWindowMenu();
     QStringList unnamed;
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(main_->menuBar());
-    QVERIFY(bar != nullptr && bar->childCount() == 4);
+    QVERIFY(bar != nullptr && bar->childCount() == 5);
     for (QAction* entry : main_->menuBar()->actions()) {
       QMenu* menu = entry->menu();
       QVERIFY(menu != nullptr);

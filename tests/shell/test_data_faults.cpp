@@ -70,7 +70,7 @@ BetAmounts postAugust20(DataSession& s) {
   BetAmounts values;
   values.stake[index(BetType::Ren3)] = 3000;
   values.payout[index(BetType::Ren3)] = 45000;
-  if (s.postDay(8, 20, baseline, values) != PostResult::Ok) return {};
+  if (s.postDay(8, 20, values) != PostResult::Ok) return {};
   return values;
 }
 

@@ -78,7 +78,7 @@ BetAmounts postChange(DataSession& s) {
   (void)showDay(s.ledger(), baseline, 5, 3);
   BetAmounts values = baseline;
   values.stake[index(BetType::Fuk)] += 600;
-  if (s.postDay(5, 3, baseline, values) != PostResult::Ok) return {};
+  if (s.postDay(5, 3, values) != PostResult::Ok) return {};
   (void)s.storeDayTickets(5, 3, DayTicketList{});
   return values;
 }

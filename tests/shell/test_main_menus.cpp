@@ -117,7 +117,7 @@ class TestMainMenus : public QObject {
     QVERIFY(showDay(w.state().ledger, baseline, 6, 1).has_value());
     BetAmounts values;
     values.stake[index(BetType::Uma)] = 700;
-    QCOMPARE(host.session().postDay(6, 1, baseline, values), PostResult::Ok);
+    QCOMPARE(host.session().postDay(6, 1, values), PostResult::Ok);
     QVERIFY(w.isWindowModified());
     QVERIFY(unsavedLabel(host)->isVisible());
 
@@ -299,7 +299,7 @@ class TestMainMenus : public QObject {
     QVERIFY(showDay(w.state().ledger, baseline, 6, 1).has_value());
     BetAmounts values;
     values.stake[index(BetType::Uma)] = 700;
-    QCOMPARE(host.session().postDay(6, 1, baseline, values), PostResult::Ok);
+    QCOMPARE(host.session().postDay(6, 1, values), PostResult::Ok);
     // A directory in the file's place defeats every writer, root included.
     QVERIFY(QFile::remove(host.dir.ledgerPath()));
     QVERIFY(QDir(host.dir.path()).mkdir(QStringLiteral("tosidata.dat")));

@@ -256,7 +256,7 @@ void TestMainWindow::exitAfterPosting() {
   QVERIFY(showDay(session.ledger(), baseline, 5, 3).has_value());
   BetAmounts values = baseline;
   values.stake[index(BetType::Fuk)] = 600;
-  QCOMPARE(session.postDay(5, 3, baseline, values), PostResult::Ok);
+  QCOMPARE(session.postDay(5, 3, values), PostResult::Ok);
   QCOMPARE(session.storeDayTickets(5, 3, DayTicketList{}), TransferResult::Ok);
 
   msgs.answer({true, save});
@@ -302,7 +302,7 @@ void TestMainWindow::failedSaveKeepsRunning() {
   BetAmounts values;
   values.stake[index(BetType::Ren3)] = 3000;
   values.payout[index(BetType::Ren3)] = 45000;
-  QCOMPARE(w.session().postDay(8, 20, baseline, values), PostResult::Ok);
+  QCOMPARE(w.session().postDay(8, 20, values), PostResult::Ok);
 
   // A directory in the file's place defeats every writer, root included.
   QVERIFY(QFile::remove(dir.filePath(blocked)));

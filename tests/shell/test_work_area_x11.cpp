@@ -164,7 +164,7 @@ class TestWorkAreaX11 : public QObject {
         QVERIFY(showDay(host.session().ledger(), baseline, 2, day).has_value());
         BetAmounts amounts = baseline;
         amounts.stake[index(BetType::Tan)] = 100;
-        QCOMPARE(host.session().postDay(2, day, baseline, amounts), PostResult::Ok);
+        QCOMPARE(host.session().postDay(2, day, amounts), PostResult::Ok);
       }
     }
     QVERIFY(open(host, name));

@@ -32,7 +32,7 @@ inline bool makeModified(DataSession& session) {
   BetAmounts baseline;
   if (!showDay(session.ledger(), baseline, 5, 3)) return false;
   const BetAmounts same = baseline;
-  return session.postDay(5, 3, baseline, same) == PostResult::Ok;
+  return session.postDay(5, 3, same) == PostResult::Ok;
 }
 
 }  // namespace testhost

@@ -32,11 +32,10 @@ namespace {
 
 // 単勝 only: stake and payout of a day.
 void post(DataSession& session, int month, int day, int stake, int payout) {
-  BetAmounts baseline = *betAmounts(daySlot(session.ledger(), month, day));
   BetAmounts amounts;
   amounts.stake[0] = stake;
   amounts.payout[0] = payout;
-  QCOMPARE(session.postDay(month, day, baseline, amounts), PostResult::Ok);
+  QCOMPARE(session.postDay(month, day, amounts), PostResult::Ok);
 }
 
 struct Harness {
@@ -184,11 +183,10 @@ void TestTrendWindow::postingWhileOpenRedraws() {
 void TestTrendWindow::clickOnCalendarDayShowsItsBetTypes() {
   Harness h;
   post(h.session, 1, 4, 1000, 1500);
-  BetAmounts baseline{};
   BetAmounts amounts{};
   amounts.stake = {100, 200, 0, 0, 300, 0, 900};
   amounts.payout = {0, 600, 0, 0, 0, 0, 4200};
-  QCOMPARE(h.session.postDay(3, 5, baseline, amounts), PostResult::Ok);
+  QCOMPARE(h.session.postDay(3, 5, amounts), PostResult::Ok);
   h.open();
   h.chooseYear(2023);  // 3月5日 is a Sunday
   TrendCalendar* calendar = h.calendar();

@@ -79,11 +79,10 @@ void TestYearsWindow::foldersWithCurrentFromMemory() {
   session.setDataDir(QString::fromStdString((parent.path / "2023").string()));
   QVERIFY(session.load().ok());
   // An unsaved posting: 4 April, 馬連 200 staked, 1000 paid.
-  BetAmounts baseline;
   BetAmounts values;
   values.stake[index(BetType::Uma)] = 200;
   values.payout[index(BetType::Uma)] = 1000;
-  QVERIFY(session.postDay(4, 4, baseline, values) == PostResult::Ok);
+  QVERIFY(session.postDay(4, 4, values) == PostResult::Ok);
 
   ScriptedMessages msgs;
   YearsWindow w(session, msgs);
@@ -117,9 +116,8 @@ void TestYearsWindow::foldersWithCurrentFromMemory() {
   QCOMPARE(column(table, YearTableModel::Folder).last(), QStringLiteral("合計"));
 
   // A posting while open shows at once, from memory.
-  BetAmounts day = values;
   values.payout[index(BetType::Uma)] = 200;
-  QVERIFY(session.postDay(4, 4, day, values) == PostResult::Ok);
+  QVERIFY(session.postDay(4, 4, values) == PostResult::Ok);
   w.table()->sortByColumn(YearTableModel::Folder, Qt::AscendingOrder);
   QCOMPARE(column(table, YearTableModel::Profit)[2], QStringLiteral("-100"));
   QCOMPARE(testsupport::everything(parent.path), before);

@@ -1,0 +1,246 @@
+// 編集 in the main window: 元に戻す and やり直し as the user reaches them,
+// the windows that follow the data, the saved place in the history, and
+// ﾃﾞｰﾀ初期化 taken back.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QUndoStack>
+#include <QUndoView>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "entry/entry_window.h"
+#include "support/gui_actions.h"
+#include "support/window_host.h"
+#include "widgets/child_window.h"
+#include "widgets/grid.h"
+
+using namespace tamrel;
+
+namespace {
+
+// Every figure a window shows in its grids, for comparing what it shows.
+QString gridTexts(const QWidget* window) {
+  QString text;
+  for (const Grid* grid : window->findChildren<Grid*>()) {
+    for (int r = 0; r < grid->rowCountWithHeader(); ++r) {
+      for (int c = 0; c < grid->colCountWithHeader(); ++c) text += grid->cell(r, c) + '|';
+    }
+  }
+  return text;
+}
+
+QString plain(const QString& caption) {
+  QString text = caption;
+  return text.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+}
+
+void undoKey(MainWindow& w) { QTest::keyClick(w.workArea(), Qt::Key_Z, Qt::ControlModifier); }
+
+BetAmounts tanOnly(int stake, int payout) {
+  BetAmounts a;
+  a.stake[0] = stake;
+  a.payout[0] = payout;
+  return a;
+}
+
+}  // namespace
+
+class TestUndoRedo : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void editMenuSitsBetweenFileAndView() {
+    WindowHost host;
+    QVERIFY(host.start());
+    QStringList titles;
+    std::set<QChar> barKeys;
+    for (QAction* menu : host.main->menuBar()->actions()) {
+      titles << menu->text();
+      const QString text = menu->text();
+      barKeys.insert(text.at(text.indexOf('&') + 1));
+    }
+    QCOMPARE(titles.mid(0, 3), (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)"}));
+    QCOMPARE(barKeys.size(), static_cast<std::size_t>(titles.size()));
+    auto* edit = host.main->findChild<QMenu*>("menuEdit");
+    QVERIFY(edit != nullptr);
+    std::set<QChar> keys;
+    int items = 0;
+    for (QAction* item : edit->actions()) {
+      if (item->isSeparator()) continue;
+      ++items;
+      keys.insert(item->text().at(item->text().indexOf('&') + 1));
+    }
+    QCOMPARE(static_cast<int>(keys.size()), items);
+    QAction* undo = host.main->action("actionUndo");
+    QAction* redo = host.main->action("actionRedo");
+    QCOMPARE(plain(undo->text()), QString("元に戻す"));
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    QCOMPARE(redo->shortcuts(),
+             (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+  }
+
+  // 確認 → はい posts the day and stores its tickets as one step; every open
+  // view shows it once, the old figures after Ctrl+Z, the new after Ctrl+Y.
+  void entryPostingIsOneStepTheViewsFollow() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    QVERIFY(host.press({}, "Blowse"));
+    QVERIFY(host.press({}, "BLOWSENEW"));
+    QVERIFY(host.press({}, "Command3D1"));
+    auto* entry = qobject_cast<EntryWindow*>(host.window("Finput"));
+    QVERIFY(entry != nullptr);
+    QWidget* year = host.window("Fblowse");
+    QWidget* analysis = host.window("FSyosai");
+    QVERIFY(year != nullptr && analysis != nullptr);
+    const QString yearBefore = gridTexts(year);
+    const QString analysisBefore = gridTexts(analysis);
+    const AppState before = host.data();
+    // The newer views too: each shows a step once, whatever it touches.
+    std::vector<std::unique_ptr<QSignalSpy>> newer;
+    for (const char* view : {"Trend", "Cross", "Years"}) {
+      w.action(QStringLiteral("action") + view)->trigger();
+      auto* shown = qobject_cast<ChildWindow*>(host.window(view));
+      QVERIFY2(shown != nullptr, view);
+      newer.push_back(std::make_unique<QSignalSpy>(shown, &ChildWindow::dataShown));
+    }
+    QSignalSpy yearShown(qobject_cast<ChildWindow*>(year), &ChildWindow::dataShown);
+    QSignalSpy analysisShown(qobject_cast<ChildWindow*>(analysis), &ChildWindow::dataShown);
+
+    QVERIFY(gui::choose(entry, "MM", 2));  // ３月
+    QVERIFY(gui::choose(entry, "DD", 4));  // ５日
+    DayTicketList list;
+    TicketRecord t = newTicket(3, 5);
+    // In a category of every dimension 統計分析 shows.
+    for (const Attribute a : {Attribute::Racecourse, Attribute::RaceNo, Attribute::Weekday,
+                              Attribute::Surface, Attribute::DistanceBand, Attribute::RaceClass,
+                              Attribute::AgeGroup, Attribute::Condition, Attribute::RunnersBand}) {
+      t.setField(fieldOf(a), std::string(1, codeTable(a).front().code));
+    }
+    t.setField(TicketField::BetType, "1");
+    QVERIFY(setAmountField(t, TicketField::Purchase, 12300));
+    QVERIFY(setAmountField(t, TicketField::Payout, 45600));
+    list.entries[0] = t;
+    list.count = 1;
+    entry->takeTickets(list, tanOnly(12300, 45600));
+    QVERIFY(gui::click(entry, "ChkCmd"));
+    QVERIFY(gui::click(entry, "YesCmd"));
+    QCOMPARE(w.session().undoStack()->count(), 1);
+    QCOMPARE(plain(w.action("actionUndo")->text()), QString("元に戻す: ３月５日の収支"));
+    QCOMPARE(yearShown.count(), 1);
+    QCOMPARE(analysisShown.count(), 1);
+    const QString yearAfter = gridTexts(year);
+    const QString analysisAfter = gridTexts(analysis);
+    QVERIFY(yearAfter != yearBefore);
+    QVERIFY(analysisAfter != analysisBefore);
+
+    undoKey(w);
+    QCOMPARE(yearShown.count(), 2);
+    QCOMPARE(analysisShown.count(), 2);
+    QCOMPARE(gridTexts(year), yearBefore);
+    QCOMPARE(gridTexts(analysis), analysisBefore);
+    QCOMPARE(daySlot(host.data().ledger, 3, 5).text, daySlot(before.ledger, 3, 5).text);
+    QCOMPARE(host.data().tickets.month(3).count, before.tickets.month(3).count);
+    QCOMPARE(w.statusBar()->currentMessage(), QString("元に戻しました: ３月５日の収支"));
+    QVERIFY(!w.action("actionUndo")->isEnabled());
+    QCOMPARE(plain(w.action("actionRedo")->text()), QString("やり直し: ３月５日の収支"));
+
+    QTest::keyClick(w.workArea(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(gridTexts(year), yearAfter);
+    QCOMPARE(gridTexts(analysis), analysisAfter);
+    undoKey(w);
+    QTest::keyClick(w.workArea(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(gridTexts(year), yearAfter);
+    QCOMPARE(yearShown.count(), 5);
+    QCOMPARE(analysisShown.count(), 5);
+    for (const auto& shown : newer) QCOMPARE(shown->count(), 5);
+
+    // Posted again from the entry window after an undo: by differences
+    // against what the day holds, not what the window showed before.
+    undoKey(w);
+    QCOMPARE(gridTexts(year), yearBefore);
+    QVERIFY(gui::click(entry, "ChkCmd"));
+    QVERIFY(gui::click(entry, "YesCmd"));
+    QCOMPARE(gridTexts(year), yearAfter);
+  }
+
+  void undoingBackToTheSavedPlaceClearsTheMarker() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    auto* unsaved = w.findChild<QLabel*>("statusUnsaved");
+    QCOMPARE(w.session().postDay(3, 5, tanOnly(1000, 0)), PostResult::Ok);
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!w.isWindowModified());
+    QCOMPARE(w.session().storeDayTickets(3, 5, DayTicketList{}), TransferResult::Ok);
+    QCOMPARE(plain(w.action("actionUndo")->text()), QString("元に戻す: ３月５日の馬券"));
+    QVERIFY(w.isWindowModified());
+    QVERIFY(unsaved->isVisibleTo(&w));
+    undoKey(w);
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(!unsaved->isVisibleTo(&w));
+    QVERIFY(!w.action("actionSave")->isEnabled());
+    undoKey(w);
+    QVERIFY(w.isWindowModified());
+    QTest::keyClick(w.workArea(), Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(!w.isWindowModified());
+    // As saved: ending asks only whether to end.
+    host.messages.answer(true);
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!w.isVisible());
+    QCOMPARE(host.messages.texts(), QStringList{"終了しますか？"});
+  }
+
+  void initialiseThenUndoOpensTheWorkingWindows() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    const AppState before = host.data();
+    host.messages.answer(true);
+    QVERIFY(host.press({}, "Command3D2"));
+    QVERIFY(!w.action("actionEntry")->isEnabled());
+    QCOMPARE(plain(w.action("actionUndo")->text()), QString("元に戻す: ﾃﾞｰﾀ初期化"));
+    undoKey(w);
+    for (const char* name : {"actionEntry", "actionYearBrowse", "actionAnalysis", "actionTrend"}) {
+      QVERIFY2(w.action(name)->isEnabled(), name);
+    }
+    QCOMPARE(host.data().ledger.year.text, before.ledger.year.text);
+    QCOMPARE(host.data().tickets.month(5).count, before.tickets.month(5).count);
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(host.press({}, "Command3D1"));
+    QVERIFY(host.isOpen("Finput"));
+    host.window("Finput")->close();
+    QTest::keyClick(w.workArea(), Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(!w.action("actionEntry")->isEnabled());
+    QVERIFY(w.action("actionSwitch")->isEnabled());
+  }
+
+  void historyGoesBackSeveralStepsAtOnce() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    const std::optional<BetAmounts> loaded = betAmounts(daySlot(host.data().ledger, 4, 2));
+    for (int day = 1; day <= 3; ++day) {
+      QCOMPARE(w.session().postDay(4, day, tanOnly(100 * day, 0)), PostResult::Ok);
+    }
+    w.action("actionHistory")->trigger();
+    auto* view = w.findChild<QUndoView*>("historyView");
+    QVERIFY(view != nullptr);
+    QCOMPARE(view->model()->rowCount(), 4);  // the load, then three steps
+    view->setCurrentIndex(view->model()->index(1, 0));
+    QCOMPARE(w.session().undoStack()->index(), 1);
+    QCOMPARE(betAmounts(daySlot(host.data().ledger, 4, 2)), loaded);
+    QCOMPARE(plain(w.action("actionRedo")->text()), QString("やり直し: ４月２日の収支"));
+  }
+};
+
+QTEST_MAIN(TestUndoRedo)
+#include "test_undo_redo.moc"
