@@ -91,7 +91,7 @@ void BenchmarkWindow::buildLayout() {
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->horizontalHeader()->setSectionResizeMode(static_cast<int>(BenchmarkColumn::Interval),
                                                    QHeaderView::ResizeToContents);
-  installTableExport(table_, messages_);
+  installTableExport(table_, session_, messages_);
 
   chart_ = new IntervalChart(QStringLiteral("回収率と95%区間"), QStringLiteral("払戻率"), this);
   chart_->setObjectName(QStringLiteral("BenchmarkChart"));

@@ -180,6 +180,7 @@ EntryWindow::EntryWindow(DataSession& session, Messages& messages, QWidget* pare
   connectControls();
   setTicketNote(QString());
   setConfirming(false);
+  connect(&session_, &DataSession::dayPosted, this, &EntryWindow::storedDayChanged);
 }
 
 EntryWindow::~EntryWindow() = default;
@@ -521,6 +522,16 @@ void EntryWindow::showChosenDay() {
   }
   showAmounts(baseline_);
   showDerived(*figures);
+}
+
+void EntryWindow::storedDayChanged(int month, int day) {
+  // An undo or a redo of the day shown puts its stored amounts back in the
+  // boxes, unless the user has typed there since: typed work is kept, and a
+  // question or the ticket window in progress is not disturbed. (Its own
+  // posting arrives before the baseline moves on: nothing to show then.)
+  if (month != mm_->currentIndex() + 1 || day != dd_->currentIndex() + 1) return;
+  if (ConfirmPending || ticketWindowOpen() || hasUnpostedWork()) return;
+  showChosenDay();
 }
 
 void EntryWindow::showAmounts(const BetAmounts& amounts) {

@@ -76,6 +76,8 @@ class EntryWindow : public ChildWindow {
   void monthChosen(int index);
   void dayChosen(int index);
   void showChosenDay();
+  // The session changed the stored day `month`/`day`.
+  void storedDayChanged(int month, int day);
   void inputFocused(AmountBox* box, Qt::FocusReason reason);
   void moveAlongChain(AmountBox* box);
 

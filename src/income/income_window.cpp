@@ -108,7 +108,7 @@ IncomeWindow::IncomeWindow(const DataSession& session, Messages& messages, QWidg
   table_->horizontalHeader()->setSectionResizeMode(Exact, QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(Upper, QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(Rule, QHeaderView::Stretch);
-  installTableExport(table_, messages_);
+  installTableExport(table_, session_, messages_);
   // Every line in view, nothing empty below them.
   table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
                          kIncomeLineCount * table_->verticalHeader()->defaultSectionSize() +

@@ -163,13 +163,29 @@ class TestUndoRedo : public QObject {
     QCOMPARE(analysisShown.count(), 5);
     for (const auto& shown : newer) QCOMPARE(shown->count(), 5);
 
-    // Posted again from the entry window after an undo: by differences
-    // against what the day holds, not what the window showed before.
+    // The entry window shows the stored day again after an undo or a redo
+    // of it, and posting then changes nothing.
+    const auto tan = [entry] { return entry->findChild<QLineEdit*>("TosiTan")->text(); };
+    const QString stored = QString::number(
+        amount(daySlot(before.ledger, 3, 5), Quantity::Stake, BetType::Tan).value_or(-1));
+    QCOMPARE(tan(), QString("12300"));
     undoKey(w);
-    QCOMPARE(gridTexts(year), yearBefore);
+    QCOMPARE(tan(), stored);
     QVERIFY(gui::click(entry, "ChkCmd"));
     QVERIFY(gui::click(entry, "YesCmd"));
-    QCOMPARE(gridTexts(year), yearAfter);
+    QCOMPARE(gridTexts(year), yearBefore);
+    undoKey(w);  // the empty posting
+    QTest::keyClick(w.workArea(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(tan(), QString("12300"));
+    // Typed work is kept through an undo, and posts by differences against
+    // what the day then holds.
+    entry->findChild<QLineEdit*>("TosiTan")->setText("500");
+    undoKey(w);
+    QCOMPARE(tan(), QString("500"));
+    QVERIFY(gui::click(entry, "ChkCmd"));
+    QVERIFY(gui::click(entry, "YesCmd"));
+    QCOMPARE(amount(daySlot(host.data().ledger, 3, 5), Quantity::Stake, BetType::Tan).value_or(-1),
+             500);
   }
 
   void undoingBackToTheSavedPlaceClearsTheMarker() {

@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include "analysis/tab_strip.h"
+#include "stats/tab_strip.h"
 #include "support/gui_actions.h"
 #include "support/window_host.h"
 #include "widgets/grid.h"
