@@ -38,7 +38,7 @@ Report benchmarkReport(const YearLedger& ledger, const TicketStore& store, Cross
   const auto addGroup = [&table](const BenchmarkGroup& g) {
     const auto low = g.interval ? std::optional(g.interval->low) : std::nullopt;
     const auto high = g.interval ? std::optional(g.interval->high) : std::nullopt;
-    table.add({std::string(g.caption), std::to_string(g.tickets),
+    table.add({std::string(outputName(g.caption)), std::to_string(g.tickets),
                wideAmountText(g.stake, table.overflow), wideAmountText(g.payout, table.overflow),
                rateField(g.rate), rateField(g.poolRate), rateField(g.difference()), rateField(low),
                rateField(high), std::string(verdictText(g.verdict))});
