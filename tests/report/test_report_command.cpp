@@ -34,6 +34,18 @@ void writeText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// The hand-made year into `dir` with January's three tickets 150 times
+// over: a tickets report of several parts.
+void copyLongYear(const fs::path& dir) {
+  fs::copy(kHandYear, dir);
+  std::string tickets = fileText(dir / "info.dat");
+  const std::size_t january = tickets.find("\n01,") + 1;
+  const std::size_t length = tickets.find("\n02,") + 1 - january;
+  std::string copies;
+  for (int i = 0; i < 150; ++i) copies += tickets.substr(january, length);
+  writeText(dir / "info.dat", tickets.replace(january, length, copies));
+}
+
 }  // namespace
 
 class TestReportCommand : public QObject {
@@ -205,14 +217,7 @@ class TestReportCommand : public QObject {
   void refusedPartStopsTheReport() {
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
-    fs::copy(kHandYear, dir);
-    // January's three tickets 150 times over.
-    std::string tickets = fileText(dir / "info.dat");
-    const std::size_t january = tickets.find("\n01,") + 1;
-    const std::size_t length = tickets.find("\n02,") + 1 - january;
-    std::string copies;
-    for (int i = 0; i < 150; ++i) copies += tickets.substr(january, length);
-    writeText(dir / "info.dat", tickets.replace(january, length, copies));
+    copyLongYear(dir);
     const std::string path = dir.string();
     const std::vector<std::string_view> args{"--dir", path, "tickets"};
     std::vector<std::string> parts;
@@ -233,13 +238,7 @@ class TestReportCommand : public QObject {
   void refusedPartThenAcceptedOnes() {
     QTemporaryDir temp;
     const fs::path dir = temp.path().toStdString();
-    fs::copy(kHandYear, dir);
-    std::string tickets = fileText(dir / "info.dat");
-    const std::size_t january = tickets.find("\n01,") + 1;
-    const std::size_t length = tickets.find("\n02,") + 1 - january;
-    std::string copies;
-    for (int i = 0; i < 150; ++i) copies += tickets.substr(january, length);
-    writeText(dir / "info.dat", tickets.replace(january, length, copies));
+    copyLongYear(dir);
     const auto store = std::make_unique<TicketStore>();
     QVERIFY(loadTicketFile(*store, dir / "info.dat").ok());
 

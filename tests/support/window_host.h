@@ -90,6 +90,21 @@ class WindowHost {
     }
   }
 
+  // Empty when the frame of `window` lies wholly inside the work area; else
+  // where it lies, for the test's message.
+  QString outsideWorkArea(const QWidget* window) const {
+    const QRect frame = window->parentWidget()->geometry();
+    const QRect room = area()->viewport()->rect();
+    if (room.contains(frame)) return {};
+    return QStringLiteral("frame %1x%2 at %3,%4 in a work area of %5x%6")
+        .arg(frame.width())
+        .arg(frame.height())
+        .arg(frame.x())
+        .arg(frame.y())
+        .arg(room.width())
+        .arg(room.height());
+  }
+
   template <typename T = QWidget>
   T* child(const QString& windowName, const QString& name) const {
     QWidget* w = window(windowName);
