@@ -9,8 +9,13 @@
 #include <vector>
 
 #include "analysis/analysis_tickets.h"
+#include "analysis/benchmark.h"
 #include "analysis/cross_totals.h"
+#include "analysis/income.h"
+#include "benchmark/benchmark_model.h"
 #include "cross/cross_model.h"
+#include "income/income_window.h"
+#include "ledger/ledger_init.h"
 #include "trend/day_bets_model.h"
 #include "years/year_model.h"
 
@@ -79,6 +84,28 @@ class TestTableModels : public QObject {
     }
     model.setTickets({});
     QCOMPARE(order.rowCount(), 0);
+  }
+
+  void benchmark() {
+    BenchmarkModel model;
+    QAbstractItemModelTester tester(&model, kReport);
+    const auto store = someTickets();
+    model.setTable(computeBenchmark(*store, CrossDimension::BetType, 2026));
+    model.setTable(computeBenchmark(*store, CrossDimension::Racecourse, 2026));
+    model.setTable(
+        computeBenchmark(*store, CrossDimension::Racecourse, 2026, Period{12, 1, 12, 31}));
+    QVERIFY(model.rowCount() > 1);
+  }
+
+  void income() {
+    IncomeModel model;
+    QAbstractItemModelTester tester(&model, kReport);
+    const auto store = someTickets();
+    const auto ledger = std::make_unique<YearLedger>();
+    resetLedger(*ledger);
+    model.setFigures(computeIncome(*ledger, *store));
+    model.setFigures(computeIncome(*ledger, *store, Period{12, 1, 12, 31}));
+    QVERIFY(model.rowCount() > 0);
   }
 
   void years() {
