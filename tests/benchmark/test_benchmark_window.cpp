@@ -52,14 +52,8 @@ class TestBenchmarkWindow : public QObject {
     programSettings()->remove(QStringLiteral("mainWindow/geometry"));
     WindowHost host;
     QVERIFY(host.start());
-    QAction* open = host.main->action(QStringLiteral("actionBenchmark"));
-    QVERIFY(open != nullptr);
-    open->trigger();
-    QTRY_VERIFY(host.isOpen(QStringLiteral("Benchmark")));
-    open->trigger();
-    QCOMPARE(host.windows(QStringLiteral("Benchmark")).size(), 1);
-    QWidget* window = host.window(QStringLiteral("Benchmark"));
-    QTRY_VERIFY(window->isVisible());
+    QWidget* window = host.openTwiceFromMenu("actionBenchmark", "Benchmark");
+    QVERIFY(window != nullptr);
     QCOMPARE(host.outsideWorkArea(window), QString());
     QCOMPARE(testdata::layoutFaults(window), QStringList{});
     // 券種 at first: the seven bet types and 合計.

@@ -36,14 +36,8 @@ class TestIncomeWindow : public QObject {
     programSettings()->remove(QStringLiteral("mainWindow/geometry"));
     WindowHost host;
     QVERIFY(host.start());
-    QAction* open = host.main->action(QStringLiteral("actionIncome"));
-    QVERIFY(open != nullptr);
-    open->trigger();
-    QTRY_VERIFY(host.isOpen(QStringLiteral("Income")));
-    open->trigger();
-    QCOMPARE(host.windows(QStringLiteral("Income")).size(), 1);
-    QWidget* window = host.window(QStringLiteral("Income"));
-    QTRY_VERIFY(window->isVisible());
+    QWidget* window = host.openTwiceFromMenu("actionIncome", "Income");
+    QVERIFY(window != nullptr);
     QCOMPARE(host.outsideWorkArea(window), QString());
     QCOMPARE(testdata::layoutFaults(window), QStringList{});
     QVERIFY(window->findChild<QLabel*>(QStringLiteral("Disclaimer"))

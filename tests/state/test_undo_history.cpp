@@ -181,6 +181,17 @@ AppState fullYear(Generator& random) {
   return state;
 }
 
+// Loads `session` from a fresh empty year saved in `dir`, as a start does.
+bool loadFreshYear(DataSession& session, const QTemporaryDir& dir) {
+  AppState start;
+  resetYear(start.ledger, start.tickets);
+  start.DataDirSwitched = true;
+  start.DataDir = dir.path().toStdString();
+  if (!saveData(start).ok()) return false;
+  session.setDataDir(dir.path());
+  return session.load().ok();
+}
+
 }  // namespace
 
 class TestUndoHistory : public QObject {
@@ -340,14 +351,8 @@ void TestUndoHistory::historyMatchesReplayOfTheAppliedSteps() {
 
 void TestUndoHistory::savedPlaceIsTheCleanState() {
   QTemporaryDir dir;
-  AppState start;
-  resetYear(start.ledger, start.tickets);
-  start.DataDirSwitched = true;
-  start.DataDir = dir.path().toStdString();
-  QVERIFY(saveData(start).ok());
   DataSession session;
-  session.setDataDir(dir.path());
-  QVERIFY(session.load().ok());
+  QVERIFY(loadFreshYear(session, dir));
   QSignalSpy modified(&session, &DataSession::modifiedChanged);
   BetAmounts a;
   a.stake[0] = 1000;
@@ -374,14 +379,8 @@ void TestUndoHistory::savedPlaceIsTheCleanState() {
 
 void TestUndoHistory::savedResetCannotBeUndone() {
   QTemporaryDir dir;
-  AppState start;
-  resetYear(start.ledger, start.tickets);
-  start.DataDirSwitched = true;
-  start.DataDir = dir.path().toStdString();
-  QVERIFY(saveData(start).ok());
   DataSession session;
-  session.setDataDir(dir.path());
-  QVERIFY(session.load().ok());
+  QVERIFY(loadFreshYear(session, dir));
   BetAmounts a;
   a.stake[0] = 1000;
   QCOMPARE(session.postDay(3, 5, a), PostResult::Ok);

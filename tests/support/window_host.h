@@ -8,6 +8,7 @@
 //   QVERIFY(host.press({}, "Blowse"));     // a strip button
 //   QVERIFY(host.window("Fblowse") != nullptr);
 
+#include <QAction>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -88,6 +89,19 @@ class WindowHost {
     if (QWidget* w = window(windowName)) {
       area()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w->parentWidget()));
     }
+  }
+
+  // Triggers the menu action `actionName` twice and returns the one window
+  // it opened, visible; nullptr when it opened none, or a second one.
+  QWidget* openTwiceFromMenu(const QString& actionName, const QString& windowName) {
+    QAction* open = main->action(actionName);
+    if (open == nullptr) return nullptr;
+    open->trigger();
+    if (!QTest::qWaitFor([&] { return isOpen(windowName); })) return nullptr;
+    open->trigger();
+    if (windows(windowName).size() != 1) return nullptr;
+    QWidget* w = window(windowName);
+    return QTest::qWaitFor([w] { return w->isVisible(); }) ? w : nullptr;
   }
 
   // Empty when the frame of `window` lies wholly inside the work area; else
