@@ -18,7 +18,19 @@ BudgetStatusLabel::BudgetStatusLabel(const DataSession& session, QWidget* parent
 }
 
 void BudgetStatusLabel::refresh() {
-  const std::optional<std::int32_t> left = monthBudgetLeft(session_, QDate::currentDate().month());
+  const BudgetStanding standing = sessionBudget(session_);
+  const std::optional<std::int32_t> left =
+      standing.months[static_cast<std::size_t>(QDate::currentDate().month() - 1)].left;
+  // The year and the 回収率 against its target, for whoever asks.
+  QString tip;
+  if (standing.year.stake)
+    tip = QStringLiteral("今年の投資 %1").arg(fromCore(formatYen(*standing.year.stake)));
+  if (standing.year.limit)
+    tip += QStringLiteral(" / 上限 %1").arg(fromCore(formatYen(*standing.year.limit)));
+  if (standing.rate)
+    tip += QStringLiteral("\n回収率 %1").arg(fromCore(formatPercent(*standing.rate)));
+  if (standing.rateTarget) tip += QStringLiteral("（目標 %1%）").arg(*standing.rateTarget);
+  setToolTip(tip);
   // Without a month limit there is nothing to show.
   setVisible(left.has_value());
   if (!left) return;

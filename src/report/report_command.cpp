@@ -140,14 +140,6 @@ std::optional<std::string> budgetOption(std::span<const std::string_view> args, 
     if (!*limit) return std::string(name) + " は 0 以上の金額で指定します";
     return std::string();
   }
-  if (is("--rate-target")) {
-    const auto value = optionValue(args, i, "--rate-target");
-    const auto rate = value ? wholeNumber(*value) : std::nullopt;
-    request.budgetGiven = true;
-    if (!rate) return std::string("--rate-target は 0 以上のパーセントで指定します");
-    request.limits.rateTarget = *rate;
-    return std::string();
-  }
   if (is("--year")) {
     const auto value = optionValue(args, i, "--year");
     const auto year = value ? wholeNumber(*value) : std::nullopt;
@@ -172,8 +164,7 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
              (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
     };
     for (const std::string_view option :
-         {"--dir", "--from", "--to", "--limit-setsu", "--limit-month", "--limit-year",
-          "--rate-target", "--year"}) {
+         {"--dir", "--from", "--to", "--limit-setsu", "--limit-month", "--limit-year", "--year"}) {
       if (!is(option)) continue;
       if (std::ranges::find(given, option) != given.end()) {
         return UsageError{std::string(option) + " は一度だけ指定します"};
@@ -210,7 +201,7 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
   }
   if (!request.period.ordered()) return UsageError{reversedPeriodText("--from", "--to")};
   if (request.budgetGiven && request.kind->kind != ReportKind::Budget) {
-    return UsageError{"--limit-…, --rate-target と --year は budget にだけ使えます"};
+    return UsageError{"--limit-… と --year は budget にだけ使えます"};
   }
   return request;
 }

@@ -85,8 +85,4 @@ QStringList budgetWarnings(const DataSession& session, int month, int day,
   return lines;
 }
 
-std::optional<std::int32_t> monthBudgetLeft(const DataSession& session, int month) {
-  return sessionBudget(session).months[static_cast<std::size_t>(month - 1)].left;
-}
-
 }  // namespace tamrel

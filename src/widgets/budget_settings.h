@@ -1,8 +1,7 @@
 #pragma once
 // The punter's 予算, kept per data directory in the program's settings store
 // (the data files do not change), and what the windows show of it: the
-// lines 収支入力's question adds before a posting passes a limit, and what
-// is left of this month's budget.
+// lines 収支入力's question adds before a posting passes a limit.
 
 #include <QString>
 #include <QStringList>
@@ -27,9 +26,5 @@ BudgetStanding sessionBudget(const DataSession& session);
 // would pass ("今月の予算を 12,000円 超えます"); none when nothing is passed.
 QStringList budgetWarnings(const DataSession& session, int month, int day,
                            const BetAmounts& amounts);
-
-// What is left of the budget of month `month`; empty without a month limit
-// (or when the stake cannot be computed). Negative when passed.
-std::optional<std::int32_t> monthBudgetLeft(const DataSession& session, int month);
 
 }  // namespace tamrel

@@ -189,12 +189,14 @@ void TestBudgetWindows::warningLineOnlyWhenPassed() {
 
 void TestBudgetWindows::statusBarFollowsPostingAndUndo() {
   WindowHost host;
-  QVERIFY(startWith(host, monthLimit(storedThisMonth() + 5000)));
+  QVERIFY(startWith(host, BudgetLimits{{}, storedThisMonth() + 5000, {}, 80}));
   QLabel* label = budgetLabel(host);
   QVERIFY(label != nullptr);
   QVERIFY(!label->isHidden());
   QCOMPARE(label->text(), QString("今月の予算 残り 5,000円"));
   QVERIFY(label->styleSheet().isEmpty());
+  // The sample's 3 May: 1000 staked, 2500 paid.
+  QCOMPARE(label->toolTip(), QString("今年の投資 1,000円\n回収率 250.00%（目標 80%）"));
 
   QCOMPARE(host.session().postDay(thisMonth(), kDay, tanOnly(5000)), PostResult::Ok);
   QCOMPARE(label->text(), QString("今月の予算 残り 0円"));
@@ -202,6 +204,7 @@ void TestBudgetWindows::statusBarFollowsPostingAndUndo() {
   QCOMPARE(host.session().postDay(thisMonth(), kDay, tanOnly(5001)), PostResult::Ok);
   QCOMPARE(label->text(), QString("今月の予算 1円 超過"));
   QVERIFY(label->styleSheet().contains("red"));
+  QVERIFY(label->toolTip().startsWith("今年の投資 6,001円\n"));
 
   QTest::keyClick(host.main->workArea(), Qt::Key_Z, Qt::ControlModifier);
   QCOMPARE(label->text(), QString("今月の予算 残り 0円"));
