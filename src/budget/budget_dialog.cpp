@@ -35,11 +35,15 @@ QLineEdit* limitBox(const char* name, const QString& caption, std::optional<std:
   return box;
 }
 
-QHBoxLayout* withUnit(QLineEdit* box, const QString& unit) {
+// A row of the form: the caption (its letter reaching the box), the box and
+// its unit.
+void addLimitRow(QFormLayout* form, const QString& caption, QLineEdit* box, const QString& unit) {
+  auto* label = new QLabel(caption, box->parentWidget());
+  label->setBuddy(box);
   auto* row = new QHBoxLayout;
   row->addWidget(box);
   row->addWidget(new QLabel(unit, box->parentWidget()));
-  return row;
+  form->addRow(label, row);
 }
 
 // Empty for an empty box; nullopt inside when the amount is out of range.
@@ -75,10 +79,10 @@ BudgetDialog::BudgetDialog(const QString& dataDir, Messages& messages, QWidget* 
 
   auto* form = new QFormLayout(this);
   form->addRow(new QLabel(QStringLiteral("投資金額の上限（空欄は上限なし）"), this));
-  form->addRow(QStringLiteral("1節(&S)"), withUnit(setsu_, QStringLiteral("円")));
-  form->addRow(QStringLiteral("1か月(&M)"), withUnit(month_, QStringLiteral("円")));
-  form->addRow(QStringLiteral("1年(&Y)"), withUnit(year_, QStringLiteral("円")));
-  form->addRow(QStringLiteral("回収率の目標(&R)"), withUnit(rate_, QStringLiteral("%")));
+  addLimitRow(form, QStringLiteral("1節(&S)"), setsu_, QStringLiteral("円"));
+  addLimitRow(form, QStringLiteral("1か月(&M)"), month_, QStringLiteral("円"));
+  addLimitRow(form, QStringLiteral("1年(&Y)"), year_, QStringLiteral("円"));
+  addLimitRow(form, QStringLiteral("回収率の目標(&R)"), rate_, QStringLiteral("%"));
   form->addRow(buttons);
 }
 
