@@ -12,6 +12,7 @@ core=(base ledger detail analysis store report)
 # Qt, into tamrel_ui; the windows sit between widgets and shell.
 ui_below=(state widgets)
 windows=(entry browse stats switch trend cross years export benchmark income)
+windows+=(budget)
 ui_above=(shell app)
 
 declare -A rank kind

@@ -26,6 +26,7 @@
 #include "entry/ticket_window.h"
 #include "ledger/calendar_day.h"
 #include "state/data_session.h"
+#include "widgets/budget_settings.h"
 #include "widgets/controls.h"
 #include "widgets/core_text.h"
 #include "widgets/look.h"
@@ -751,6 +752,8 @@ QString EntryWindow::question(int month, int day, const BetAmounts& amounts) con
   if (!lowered.isEmpty()) {
     lines << lowered.join(u'・') + QStringLiteral("の保存済みの金額が減ります。");
   }
+  // Told, never refused: the budget is the punter's own.
+  lines << budgetWarnings(session_, month, day, amounts);
   lines << kQuestion;
   return lines.join(u'\n');
 }

@@ -15,6 +15,7 @@
 #include "base/version.h"
 #include "detail/detail_file.h"
 #include "ledger/ledger_file.h"
+#include "report/budget_report.h"
 #include "report/report_kinds.h"
 #include "report/reports.h"
 
@@ -30,6 +31,10 @@ struct Request {
   fs::path dir = ".";
   Period period;
   bool periodGiven = false;
+  // budget alone: the limits and the calendar year of its 節.
+  BudgetLimits limits;
+  std::optional<int> year;
+  bool budgetGiven = false;
 };
 
 // A usage error: what was wrong, for the first line of the message.
@@ -106,6 +111,46 @@ std::optional<std::string_view> optionValue(std::span<const std::string_view> ar
   return arg.substr(name.size() + 1);
 }
 
+// A non-negative whole number, all of the text.
+std::optional<std::int32_t> wholeNumber(std::string_view text) {
+  std::int32_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{} || end != text.data() + text.size() || value < 0) return std::nullopt;
+  return value;
+}
+
+// The options of budget: nullopt when args[i] is none of them, else what is
+// wrong with it (empty when nothing is).
+std::optional<std::string> budgetOption(std::span<const std::string_view> args, std::size_t& i,
+                                        Request& request) {
+  const std::pair<std::string_view, std::optional<std::int32_t>*> limits[] = {
+      {"--limit-setsu", &request.limits.setsu},
+      {"--limit-month", &request.limits.month},
+      {"--limit-year", &request.limits.year}};
+  const std::string_view arg = args[i];
+  const auto is = [&arg](std::string_view name) {
+    return arg == name ||
+           (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
+  };
+  for (const auto& [name, limit] : limits) {
+    if (!is(name)) continue;
+    const auto value = optionValue(args, i, name);
+    *limit = value ? wholeNumber(*value) : std::nullopt;
+    request.budgetGiven = true;
+    if (!*limit) return std::string(name) + " は 0 以上の金額で指定します";
+    return std::string();
+  }
+  if (is("--year")) {
+    const auto value = optionValue(args, i, "--year");
+    const auto year = value ? wholeNumber(*value) : std::nullopt;
+    request.budgetGiven = true;
+    if (!year || *year < 1 || *year > 9999) return std::string("--year は西暦で指定します");
+    request.year = *year;
+    return std::string();
+  }
+  return std::nullopt;
+}
+
 // The options and the kind, or what is wrong with them.
 std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> args) {
   Request request;
@@ -118,7 +163,8 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
       return arg == name ||
              (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
     };
-    for (const std::string_view option : {"--dir", "--from", "--to"}) {
+    for (const std::string_view option :
+         {"--dir", "--from", "--to", "--limit-setsu", "--limit-month", "--limit-year", "--year"}) {
       if (!is(option)) continue;
       if (std::ranges::find(given, option) != given.end()) {
         return UsageError{std::string(option) + " は一度だけ指定します"};
@@ -139,6 +185,8 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
       (from ? request.period.fromMonth : request.period.toMonth) = date->first;
       (from ? request.period.fromDay : request.period.toDay) = date->second;
       request.periodGiven = true;
+    } else if (auto budget = budgetOption(args, i, request)) {
+      if (!budget->empty()) return UsageError{*budget};
     } else if (arg.starts_with("-")) {
       return UsageError{"知らないオプションです: " + shown(arg)};
     } else if (request.kind) {
@@ -152,6 +200,9 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
     return UsageError{"--from と --to は " + std::string(request.kind->name) + " には使えません"};
   }
   if (!request.period.ordered()) return UsageError{reversedPeriodText("--from", "--to")};
+  if (request.budgetGiven && request.kind->kind != ReportKind::Budget) {
+    return UsageError{"--limit-… と --year は budget にだけ使えます"};
+  }
   return request;
 }
 
@@ -187,6 +238,9 @@ std::optional<Report> yearReport(const Request& request, const ReportOutput& out
   if (request.kind->kind == ReportKind::Tickets) {
     writeTicketsReport(*year->tickets, request.period, output);
     return Report{};
+  }
+  if (request.kind->kind == ReportKind::Budget) {
+    return budgetReport(*year->ledger, request.limits, request.year);
   }
   return yearKindReport(request.kind->kind, *year->ledger, *year->tickets, request.dimensions,
                         request.period);
@@ -231,6 +285,8 @@ std::string reportUsage() {
          "years はフォルダの中の年ごとのフォルダを並べます。\n"
          "--from と --to (その日を含む) は days, trend, tickets, category, cross,\n"
          "benchmark, income の期間です。benchmark だけなら券種ごとです。\n"
+         "budget は節・月・年の投資金額と上限です。上限は --limit-setsu, --limit-month,\n"
+         "--limit-year (円) で指定し、節は --year の暦 (既定は推測した年) で数えます。\n"
          "種類:\n" +
          kinds + "分類:\n" + keys +
          "終了コード: 0 成功, 1 書き出せない, 2 使い方の誤り, 3 読み込めないファイル,\n"

@@ -1,5 +1,7 @@
 #include "report/report_kinds.h"
 
+#include "report/budget_report.h"
+
 namespace tamrel {
 
 Report yearKindReport(ReportKind kind, const YearLedger& ledger, const TicketStore& tickets,
@@ -24,6 +26,8 @@ Report yearKindReport(ReportKind kind, const YearLedger& ledger, const TicketSto
                              dimensions.empty() ? CrossDimension::BetType : dimensions[0], period);
     case ReportKind::Income:
       return incomeReport(ledger, tickets, period);
+    case ReportKind::Budget:
+      return budgetReport(ledger, BudgetLimits{});
     case ReportKind::Years:
       break;
   }

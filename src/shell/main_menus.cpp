@@ -20,6 +20,8 @@
 
 #include "base/version.h"
 #include "benchmark/benchmark_window.h"
+#include "budget/budget_dialog.h"
+#include "budget/budget_status.h"
 #include "cross/cross_window.h"
 #include "export/report_dialog.h"
 #include "income/income_window.h"
@@ -139,6 +141,14 @@ void MainWindow::buildMenus() {
   file->setObjectName(QStringLiteral("menuFile"));
   file->addAction(saveAction_);
   file->addAction(exportAction_);
+  // 予算 belongs to the data directory, not to the year's files: it may be
+  // set whether or not the year loaded.
+  auto* budget = new QAction(QStringLiteral("予算(&B)..."), this);
+  budget->setObjectName(QStringLiteral("actionBudget"));
+  connect(budget, &QAction::triggered, this, [this] {
+    if (editBudget(this, *session_, messages_)) findChild<BudgetStatusLabel*>()->refresh();
+  });
+  file->addAction(budget);
   file->addActions({switchAction_, initAction_});
   file->addSeparator();
   file->addAction(finishAction_);
@@ -251,6 +261,7 @@ void MainWindow::buildStatusBar() {
   dataDirLabel_->setAccessibleName(QStringLiteral("データディレクトリ"));
   dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   bar->addPermanentWidget(unsavedLabel_);
+  bar->addPermanentWidget(new BudgetStatusLabel(*session_, bar));
   bar->addPermanentWidget(dataDirLabel_);
 
   connect(session_, &DataSession::modifiedChanged, this, &MainWindow::showModified);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "trend/trend_texts.h"
+#include "widgets/core_text.h"
 
 namespace tamrel {
 
@@ -67,6 +68,37 @@ void TrendCalendar::selectDay(std::optional<TrendDate> date) {
   setAccessibleDescription(date ? tipText(*date) : QString());
   update();
   if (date) emit daySelected(date->month, date->day);
+}
+
+void TrendCalendar::setBudget(const BudgetStanding& standing) {
+  monthBudget_ = standing.months;
+  overBudget_.fill(false);
+  for (const SetsuStanding& setsu : standing.setsu) {
+    if (!setsu.line.passed()) continue;
+    for (const TrendDate& d : setsu.setsu.days)
+      overBudget_[static_cast<std::size_t>(slotOf(d))] = true;
+  }
+  update();
+}
+
+bool TrendCalendar::overBudget(TrendDate date) const {
+  return overBudget_[static_cast<std::size_t>(slotOf(date))];
+}
+
+QString TrendCalendar::monthBudgetText(int month) const {
+  const BudgetLine& line = monthBudget_[static_cast<std::size_t>(month - 1)];
+  if (!line.limit) return {};
+  const auto yen = [](std::optional<std::int32_t> v) {
+    return v ? fromCore(formatYen(*v)) : QStringLiteral("－");
+  };
+  QString text = QStringLiteral("%1月の予算: 投資 %2 / 上限 %3")
+                     .arg(month)
+                     .arg(yen(line.stake), yen(line.limit));
+  if (line.left) {
+    text += line.passed() ? QStringLiteral("（%1 超過）").arg(yen(-*line.left))
+                          : QStringLiteral("（残り %1）").arg(yen(*line.left));
+  }
+  return text;
 }
 
 const TrendDay* TrendCalendar::dayAt(TrendDate date) const {
@@ -129,7 +161,17 @@ QColor TrendCalendar::dayColour(TrendDate date) const {
 
 QString TrendCalendar::tipText(TrendDate date) const {
   const TrendDay* day = dayAt(date);
-  return day != nullptr ? dayTipText(*day, year_) : dateWithWeekday(date, year_);
+  QString tip = day != nullptr ? dayTipText(*day, year_) : dateWithWeekday(date, year_);
+  if (overBudget(date)) tip += QStringLiteral("\n予算を超えた節");
+  return tip;
+}
+
+int TrendCalendar::captionAt(const QPoint& pos) const {
+  for (int month = 1; month <= 12; ++month) {
+    const QRect area = monthRect(month);
+    if (QRect(area.left(), area.top(), area.width(), cellHeight_).contains(pos)) return month;
+  }
+  return 0;
 }
 
 void TrendCalendar::paintEvent(QPaintEvent*) {
@@ -168,7 +210,27 @@ void TrendCalendar::paintMonth(QPainter& painter, int month) const {
     if (fill.isValid()) painter.fillRect(cell.adjusted(1, 1, -1, -1), fill);
     painter.setPen(fill.isValid() ? textOn(fill) : text);
     painter.drawText(cell, Qt::AlignCenter, QString::number(day));
+    if (overBudget({month, day})) {
+      painter.setPen(QPen(kTrendLossColour, 1, Qt::DashLine));
+      painter.drawRect(cell.adjusted(0, 0, -1, -1));
+    }
   }
+  paintMonthBudget(painter, month);
+}
+
+// A line under the month's caption: as long as the caption for the limit,
+// filled as far as the stake, red once the limit is passed.
+void TrendCalendar::paintMonthBudget(QPainter& painter, int month) const {
+  const BudgetLine& line = monthBudget_[static_cast<std::size_t>(month - 1)];
+  if (!line.limit || !line.stake) return;
+  const QRect area = monthRect(month);
+  const QRect track(area.left() + 2, area.top() + cellHeight_ - 3, area.width() - 4, 2);
+  painter.fillRect(track, kNeutral);
+  const double share = *line.limit > 0 ? static_cast<double>(*line.stake) / *line.limit
+                                       : (*line.stake > 0 ? 1.0 : 0.0);
+  QRect done = track;
+  done.setWidth(static_cast<int>(track.width() * std::clamp(share, 0.0, 1.0)));
+  painter.fillRect(done, line.passed() ? kTrendLossColour : kTrendProfitColour);
 }
 
 void TrendCalendar::mousePressEvent(QMouseEvent* event) {
@@ -196,6 +258,9 @@ bool TrendCalendar::event(QEvent* event) {
     auto* help = static_cast<QHelpEvent*>(event);
     if (const auto date = dateAt(help->pos())) {
       QToolTip::showText(help->globalPos(), tipText(*date), this, dayRect(*date));
+    } else if (const int month = captionAt(help->pos());
+               month > 0 && !monthBudgetText(month).isEmpty()) {
+      QToolTip::showText(help->globalPos(), monthBudgetText(month), this);
     } else {
       QToolTip::hideText();
       event->ignore();

@@ -19,6 +19,7 @@
 #include "trend/trend_calendar.h"
 #include "trend/trend_chart.h"
 #include "trend/trend_texts.h"
+#include "widgets/budget_settings.h"
 #include "widgets/controls.h"
 #include "widgets/core_text.h"
 #include "widgets/image_export.h"
@@ -338,6 +339,9 @@ void TrendWindow::yearChosen() {
     settings->setValue(yearKey(session_.dataDirPath()), year);
   }
   calendar_->setYear(year);
+  // The 節 on the calendar shown, whatever year the status bar guesses.
+  calendar_->setBudget(
+      budgetStanding(ledgerDaySums(session_.ledger()), budgetLimits(session_.dataDirPath()), year));
   chart_->setFigures(figures_, year);
   const QSignalBlocker blocker(missingDays_);
   missingDays_->clear();

@@ -131,6 +131,24 @@ class TestReportCommand : public QObject {
                                   << 2 << QStringList{"--from は一度だけ指定します", usage};
     QTest::newRow("--to twice") << "hand" << QStringList{"--to=3/1", "--to", "3/1", "tickets"} << 2
                                 << QStringList{"--to は一度だけ指定します", usage};
+    // The limits of budget: whole yen, not below 0, for budget alone.
+    QTest::newRow("limit of another kind") << "hand" << QStringList{"--limit-month=1000", "months"}
+                                           << 2 << QStringList{"budget にだけ使えます", usage};
+    QTest::newRow("negative limit") << "hand" << QStringList{"--limit-setsu", "-1", "budget"} << 2
+                                    << QStringList{"--limit-setsu は 0 以上の金額", usage};
+    QTest::newRow("limit with a fraction")
+        << "hand" << QStringList{"--limit-year=10.5", "budget"} << 2
+        << QStringList{"--limit-year は 0 以上の金額", usage};
+    QTest::newRow("limit beyond the range")
+        << "hand" << QStringList{"--limit-month=2147483648", "budget"} << 2
+        << QStringList{"--limit-month は 0 以上の金額", usage};
+    QTest::newRow("limit twice") << "hand"
+                                 << QStringList{"--limit-month=1", "--limit-month=2", "budget"} << 2
+                                 << QStringList{"--limit-month は一度だけ指定します", usage};
+    QTest::newRow("year 0") << "hand" << QStringList{"--year=0", "budget"} << 2
+                            << QStringList{"--year は西暦で指定します", usage};
+    QTest::newRow("period with budget") << "hand" << QStringList{"--from", "1/1", "budget"} << 2
+                                        << QStringList{"budget には使えません", usage};
     QTest::newRow("ticket file a folder")
         << "folder" << QStringList{"months"} << 3
         << QStringList{"DIR/info.dat: 通常のファイルではありません"};
