@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDate>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -25,6 +26,7 @@
 
 #include "cross/cross_window.h"
 #include "entry/amount_box.h"
+#include "entry/day_marks.h"
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
 #include "support/guessed_year.h"
@@ -1200,6 +1202,31 @@ class TestEntryWindow : public QObject {
     QCOMPARE(seed, shown.left(seed.size()));
     QVERIFY(seed.endsWith(u'日'));
     QVERIFY(dd->accessibleDescription().contains("2024"));
+  }
+
+  void nationalHolidays_data() {
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<bool>("holiday");
+    QTest::newRow("second monday of january") << QDate(2024, 1, 8) << true;
+    QTest::newRow("the day after") << QDate(2024, 1, 9) << false;
+    QTest::newRow("between respect for the aged and the equinox") << QDate(2026, 9, 22) << true;
+    QTest::newRow("substitute after two holidays") << QDate(2009, 5, 6) << true;
+    QTest::newRow("may 4 before 2007, between two holidays") << QDate(2006, 5, 4) << true;
+    QTest::newRow("accession 2019") << QDate(2019, 5, 1) << true;
+    QTest::newRow("sports day moved 2020") << QDate(2020, 7, 24) << true;
+    QTest::newRow("no october holiday 2020") << QDate(2020, 10, 12) << false;
+    QTest::newRow("mountain day's substitute 2021") << QDate(2021, 8, 9) << true;
+    QTest::newRow("emperor's birthday's substitute 2018") << QDate(2018, 12, 24) << true;
+    QTest::newRow("december 23 after 2018") << QDate(2019, 12, 23) << false;
+    QTest::newRow("marine day fixed before 2003") << QDate(2002, 7, 20) << true;
+    QTest::newRow("marine day a monday from 2003") << QDate(2003, 7, 21) << true;
+    QTest::newRow("autumn equinox 2024") << QDate(2024, 9, 22) << true;
+    QTest::newRow("its substitute") << QDate(2024, 9, 23) << true;
+  }
+  void nationalHolidays() {
+    QFETCH(QDate, date);
+    QFETCH(bool, holiday);
+    QCOMPARE(isNationalHoliday(date.year(), date.month(), date.day()), holiday);
   }
 
   void dayListFollowsPostings() {
