@@ -14,6 +14,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -23,6 +25,7 @@
 #include "base/amount.h"
 #include "detail/month_transfer.h"
 #include "entry/amount_box.h"
+#include "entry/day_marks.h"
 #include "entry/ticket_window.h"
 #include "ledger/calendar_day.h"
 #include "state/data_session.h"
@@ -96,6 +99,18 @@ class GuardedList : public QComboBox {
   }
 
  protected:
+  // The chosen item as the list shows it: what it tells about the day
+  // (the item's accessible text) where it has more to say than its number.
+  void paintEvent(QPaintEvent* /*event*/) override {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QVariant shown =
+        currentIndex() >= 0 ? itemData(currentIndex(), Qt::AccessibleTextRole) : QVariant();
+    if (shown.isValid()) option.currentText = shown.toString();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+  }
   void focusInEvent(QFocusEvent* event) override {
     QComboBox::focusInEvent(event);
     if (mayFocus && !mayFocus()) return;
@@ -118,6 +133,20 @@ class GuardedList : public QComboBox {
       return;
     }
     QComboBox::wheelEvent(event);
+  }
+};
+
+// The open list shows each item's accessible text where it has one: the
+// items keep their own texts, which choosing and typing ahead go by.
+class ShownTextDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QVariant shown = index.data(Qt::AccessibleTextRole);
+    if (shown.isValid()) option->text = shown.toString();
   }
 };
 
@@ -181,7 +210,16 @@ EntryWindow::EntryWindow(DataSession& session, Messages& messages, QWidget* pare
   connectControls();
   setTicketNote(QString());
   setConfirming(false);
+  // The instruction wraps into the room the date leaves it: as many lines
+  // as that takes, which the layout cannot know before the widths are set.
+  layout()->activate();
+  hint_->setMinimumHeight(hint_->heightForWidth(hint_->width()));
+  fitFrame();
   connect(&session_, &DataSession::dayPosted, this, &EntryWindow::storedDayChanged);
+  // A posting, an undo or a new year may change which days hold data and
+  // which year the days are read in.
+  connect(&session_, &DataSession::changed, this, &EntryWindow::markDays);
+  markDays();
 }
 
 EntryWindow::~EntryWindow() = default;
@@ -218,14 +256,21 @@ QHBoxLayout* EntryWindow::buildDatePanel() {
   const int listWidth = std::max(mm->sizeHint().width(), dd->sizeHint().width()) +
                         fontMetrics().horizontalAdvance(u'　');
   mm->setFixedWidth(listWidth);
-  dd->setFixedWidth(listWidth);
+  // The day list also shows the weekday and the marks: as wide as the
+  // longest such text, in the box and in the open list.
+  dd->setItemDelegate(new ShownTextDelegate(dd));
+  int dayWidth = 0;
+  for (const QString& widest : {dayListText(2024, 4, 29, true), dayListText(2024, 2, 30, true)}) {
+    dayWidth = std::max(dayWidth, fontMetrics().horizontalAdvance(widest));
+  }
+  dd->setFixedWidth(listWidth - fontMetrics().horizontalAdvance(dd->itemText(0)) + dayWidth);
   dateRow->addWidget(mm);
   dateRow->addWidget(dd);
   top->addWidget(dateFrame);
 
-  auto* hint = new QLabel(QStringLiteral("簡易入力の場合は直接入力して下さい。"
-                                         "詳細入力は下の詳細入力のﾎﾞﾀﾝをｸﾘｯｸして下さい。"),
-                          this);
+  auto* hint = hint_ = new QLabel(QStringLiteral("簡易入力の場合は直接入力して下さい。"
+                                                 "詳細入力は下の詳細入力のﾎﾞﾀﾝをｸﾘｯｸして下さい。"),
+                                  this);
   hint->setObjectName(QStringLiteral("Panel3D6"));
   hint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   hint->setWordWrap(true);
@@ -487,6 +532,7 @@ bool EntryWindow::listMayOpen(QComboBox* list) {
 }
 
 void EntryWindow::monthChosen(int /*index*/) {
+  markDays();
   if (dd_->currentIndex() < 0) return;
   showChosenDay();
 }
@@ -523,6 +569,34 @@ void EntryWindow::showChosenDay() {
   }
   showAmounts(baseline_);
   showDerived(*figures);
+  emit dayShown(month, day);
+}
+
+void EntryWindow::startOn(const std::optional<DaySlot>& last) {
+  const std::optional<DaySlot> day =
+      last ? last : latestDayHoldingData(session_.ledger(), session_.tickets());
+  if (!day) return;
+  mm_->setCurrentIndex(day->month - 1);
+  dd_->setCurrentIndex(day->day - 1);
+  markDays();
+  showChosenDay();
+}
+
+int EntryWindow::shownYear() const { return ledgerYear(session_.ledger()); }
+
+void EntryWindow::markDays() {
+  const int month = mm_->currentIndex() + 1;
+  const int year = shownYear();
+  const std::array<bool, 32> held = daysHoldingData(session_.ledger(), session_.tickets(), month);
+  for (int d = 1; d <= dd_->count(); ++d) {
+    const QVariant shown =
+        month > 0 ? QVariant(dayListText(year, month, d, held[static_cast<std::size_t>(d)]))
+                  : QVariant();
+    dd_->setItemData(d - 1, shown, Qt::AccessibleTextRole);
+    dd_->setItemData(d - 1, shown, Qt::ToolTipRole);
+  }
+  dd_->setAccessibleDescription(QStringLiteral("曜日は%1年の暦。●は金額か馬券のある日").arg(year));
+  dd_->update();
 }
 
 void EntryWindow::storedDayChanged(int month, int day) {

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "detail/ticket_records.h"
+#include "entry/day_marks.h"
 #include "ledger/ledger_records.h"
 #include "widgets/child_window.h"
 
@@ -51,6 +52,16 @@ class EntryWindow : public ChildWindow {
   // stored totals.
   void takeTickets(const DayTicketList& list, const DayBetTotals& totals);
 
+  // Shows `last`, the day the window showed when it was last open in this
+  // run; without one, the latest day holding data (nothing when none
+  // does). Whoever opens the window keeps `last` from dayShown.
+  void startOn(const std::optional<DaySlot>& last);
+
+ signals:
+  // A day was chosen and its stored amounts shown.
+  void dayShown(int month, int day);
+
+ public:
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -73,6 +84,12 @@ class EntryWindow : public ChildWindow {
   bool listMayOpen(QComboBox* list);
   bool listUsable(const QComboBox* list) const;
   bool ticketWindowOpen() const;
+  // The year the day list reads its days in: the year the ledger's racing
+  // days most likely belong to.
+  int shownYear() const;
+  // The day list's texts for the chosen month: weekday, holiday, a slot no
+  // calendar has, a day holding data.
+  void markDays();
   void monthChosen(int index);
   void dayChosen(int index);
   void showChosenDay();
@@ -138,6 +155,7 @@ class EntryWindow : public ChildWindow {
   QPushButton* ticketCmd_ = nullptr;
   QPushButton* closeCmd_ = nullptr;
   QLabel* ticketNote_ = nullptr;
+  QLabel* hint_ = nullptr;          // the instruction beside the date
   QWidget* commandRow_ = nullptr;   // the commands below the question
   QWidget* questionRow_ = nullptr;  // Kakunin with はい and いいえ
   QLabel* kakunin_ = nullptr;

@@ -25,6 +25,7 @@
 #include "detail/month_transfer.h"
 #include "detail/ticket_records.h"
 #include "entry/amount_box.h"
+#include "entry/day_marks.h"
 #include "state/data_session.h"
 #include "widgets/controls.h"
 #include "widgets/core_text.h"
@@ -40,6 +41,7 @@ namespace {
 const QString kTooMany = QStringLiteral("詳細データが多すぎるため表示できません");
 const QString kNotEntered = QStringLiteral("入力されていません");
 const QString kListFull = QStringLiteral("これ以上入力できません");
+const QString kNoneChosen = QStringLiteral("変更する馬券が選択されていません");
 
 constexpr int kGridRows = kMaxDayTickets + 1;  // header row and 200 ticket rows
 constexpr int kGridCols = 15;
@@ -52,7 +54,7 @@ constexpr int kVisibleRows = 10;
 constexpr std::array<int, kGridCols> kColumnTwips{500, 700, 700,  700,  500,  1000, 700, 700,
                                                   700, 700, 1100, 1100, 1100, 400,  400};
 
-// Grid columns of a ticket row.
+// Grid columns of a ticket row; the last two show nothing and stay hidden.
 enum Column {
   ColRacecourse = 1,
   ColRace,
@@ -66,6 +68,7 @@ enum Column {
   ColPurchase,
   ColPayout,
   ColRunners,
+  ColUnused,
 };
 
 // The columns that show an attribute's caption, and the attribute.
@@ -177,8 +180,20 @@ TicketWindow::TicketWindow(const DataSession& session, Messages& messages, int m
     // Only reachable when the opener skipped canOpen; nothing is handed back.
     blocked_ = true;
     okButton_->setEnabled(false);
+    changeButton_->setEnabled(false);
     deleteButton_->setEnabled(false);
   }
+  // The next ticket is mostly on the race of the last one.
+  for (int i = list_.count - 1; i >= 0; --i) {
+    const TicketRecord& entry = list_.entries[static_cast<std::size_t>(i)];
+    if (entry.isBlank()) continue;
+    showInPanels(entry, false);
+    break;
+  }
+  // The day says its weekday (nothing for a slot its year lacks).
+  const int weekday = week_->findText(weekdayCaption(ledgerYear(session_.ledger()), month_, day_));
+  if (weekday >= 0) week_->setCurrentIndex(weekday);
+  showTotalsRow();
 }
 
 TicketWindow::~TicketWindow() = default;
@@ -250,6 +265,10 @@ void TicketWindow::buildLayout() {
   grid_->setAccessibleName(QStringLiteral("馬券一覧"));
   installTableExport(grid_, session_, messages_);
   outer->addWidget(grid_);
+  totalsRow_ = new Grid(2, kGridCols, 1);
+  totalsRow_->setObjectName(QStringLiteral("TicketTotals"));
+  totalsRow_->setAccessibleName(QStringLiteral("合計"));
+  outer->addWidget(totalsRow_);
   outer->addWidget(buildBottomStrip());
 
   for (QButtonGroup* group :
@@ -402,8 +421,10 @@ QWidget* TicketWindow::buildBottomStrip() {
   auto* stripRow = new QHBoxLayout(strip);
   stripRow->setContentsMargins(6, 4, 6, 4);
   stripRow->addStretch(1);
+  changeButton_ = commandButton(QStringLiteral("ChgCmd"), QStringLiteral("変更"), strip);
   deleteButton_ = commandButton(QStringLiteral("DelCmd"), QStringLiteral("削除"), strip);
   closeButton_ = commandButton(QStringLiteral("Command3D1"), QStringLiteral("閉じる"), strip);
+  stripRow->addWidget(changeButton_);
   stripRow->addWidget(deleteButton_);
   stripRow->addWidget(closeButton_);
   // "削除" and "閉じる" of one width, as wide as the longer caption needs.
@@ -411,6 +432,7 @@ QWidget* TicketWindow::buildBottomStrip() {
       std::max(deleteButton_->sizeHint().width(), closeButton_->sizeHint().width()) +
       fontMetrics().horizontalAdvance(u'　') * 2;
   deleteButton_->setMinimumWidth(stripButtonWidth);
+  changeButton_->setMinimumWidth(stripButtonWidth);
   closeButton_->setMinimumWidth(stripButtonWidth);
   return strip;
 }
@@ -428,7 +450,9 @@ void TicketWindow::connectControls() {
   connect(haito_, &AmountBox::enterPressed, this, [this] { okButton_->setFocus(); });
 
   connect(okButton_, &QPushButton::clicked, this, &TicketWindow::addTicket);
+  connect(changeButton_, &QPushButton::clicked, this, &TicketWindow::changeTicket);
   connect(deleteButton_, &QPushButton::clicked, this, &TicketWindow::deleteTicket);
+  connect(grid_, &QTableWidget::itemSelectionChanged, this, &TicketWindow::ticketSelected);
   connect(calcButton_, &QPushButton::clicked, this, &TicketWindow::computePayout);
   connect(closeButton_, &QPushButton::clicked, this, &TicketWindow::closeByButton);
 
@@ -438,7 +462,7 @@ void TicketWindow::connectControls() {
     for (QAbstractButton* b : group->buttons()) order.push_back(b);
   }
   order.insert(order.end(), {konyu_, knyKin_, haiKin_, calcButton_, haito_, okButton_, closeButton_,
-                             deleteButton_});
+                             changeButton_, deleteButton_});
   setTabChain(order);
 }
 
@@ -448,13 +472,15 @@ void TicketWindow::setUpGrid() {
       std::max(twipsToPixels(kRowTwips, grid_), grid_->fontMetrics().height() + 2));
   grid_->setTextElideMode(Qt::ElideNone);
   for (int r = 1; r < kGridRows; ++r) grid_->setCell(r, 0, QStringLiteral(" %1").arg(r));
+  grid_->setCell(0, 0, QStringLiteral("番号"));
   for (int c = 1; c <= ColRunners; ++c) grid_->setCell(0, c, kHeaders[c - 1]);
   // The twips table, widened in proportion where the font needs more room.
   std::array<QStringList, kGridCols> texts;
   for (int c = 0; c < kGridCols; ++c) texts[static_cast<std::size_t>(c)] = columnTexts(c);
   grid_->setColumnWidthsTwips(kColumnTwips, texts);
   int width = 0;
-  for (int c = 0; c < kGridCols; ++c) width += grid_->columnWidthPixels(c);
+  for (int c = 0; c < ColUnused; ++c) width += grid_->columnWidthPixels(c);
+  for (int c = ColUnused; c < kGridCols; ++c) grid_->setColumnHidden(c - 1, true);
 
   // All fifteen columns in view, never scrolled sideways; the rows scroll.
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -462,6 +488,36 @@ void TicketWindow::setUpGrid() {
   grid_->setFixedWidth(width + grid_->verticalScrollBar()->sizeHint().width() + frame);
   grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
                         kVisibleRows * grid_->verticalHeader()->defaultSectionSize() + frame);
+
+  // The 合計 row: the list's columns without their captions, not for the
+  // focus or a selection.
+  totalsRow_->horizontalHeader()->hide();
+  totalsRow_->verticalHeader()->setFixedWidth(grid_->columnWidthPixels(0));
+  totalsRow_->verticalHeader()->setDefaultSectionSize(
+      grid_->verticalHeader()->defaultSectionSize());
+  for (int c = 1; c < kGridCols; ++c) {
+    totalsRow_->setColumnWidth(c - 1, grid_->columnWidthPixels(c));
+    totalsRow_->setColumnHidden(c - 1, c >= ColUnused);
+  }
+  totalsRow_->setCell(1, 0, QStringLiteral("合計"));
+  totalsRow_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  totalsRow_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  totalsRow_->setFocusPolicy(Qt::NoFocus);
+  totalsRow_->setSelectionMode(QAbstractItemView::NoSelection);
+  totalsRow_->setFixedWidth(grid_->width());
+  totalsRow_->setFixedHeight(totalsRow_->verticalHeader()->defaultSectionSize() +
+                             2 * totalsRow_->frameWidth());
+}
+
+void TicketWindow::showTotalsRow() {
+  // The day's sums over the bet types, checked as every sum is: an
+  // overflow shows nothing rather than a wrapped figure.
+  const std::optional<Figures> figures = deriveFigures(totals_);
+  totalsRow_->setCell(1, ColPurchase,
+                      figures ? fromCore(formatAmount(figures->total.stake)) : QString());
+  totalsRow_->setCell(1, ColPayout,
+                      figures ? fromCore(formatAmount(figures->total.payout)) : QString());
+  alignCellsRight(*totalsRow_, 0, {ColPurchase - 1, ColPayout - 1});
 }
 
 // Rows 1.. show the list entries in order and the sums are rebuilt from them.
@@ -537,14 +593,42 @@ void TicketWindow::addTicket() {
     konyu_->setFocus();
     return;
   }
-  const auto purchase = boxAmount(konyu_->text());
-  const auto payout =
-      haito_->text().isEmpty() ? std::optional<std::int32_t>(0) : boxAmount(haito_->text());
   if (nextRow_ > kMaxDayTickets || list_.count >= kMaxDayTickets) {
     messages_.error(kListFull);
     return;
   }
   if (blocked_) return;
+  DayBetTotals totals = totals_;
+  const std::optional<TicketRecord> entry = ticketFromPanels(totals);
+  if (!entry) return;
+
+  const int index = list_.count;
+  list_.entries[static_cast<std::size_t>(index)] = *entry;
+  list_.count = static_cast<std::int16_t>(index + 1);
+  totals_ = totals;
+  changed_ = true;
+  writeRow(nextRow_, index);
+  grid_->scrollTo(grid_->model()->index(nextRow_ - 1, 0));
+  ++nextRow_;
+  // The selection moves on with the free row: 変更 and 削除 act on a ticket
+  // the user picked, not on the one just added.
+  if (nextRow_ <= kMaxDayTickets) grid_->setCurrentRow(nextRow_);
+  showTotalsRow();
+
+  for (AmountBox* box : {konyu_, haito_, knyKin_, haiKin_}) box->clear();
+  // The race stays chosen for the next ticket, which mostly needs only its
+  // bet type and amounts.
+  if (QAbstractButton* bet = betType_->checkedButton()) {
+    bet->setFocus();
+  } else {
+    baba_->setFocus();
+  }
+}
+
+std::optional<TicketRecord> TicketWindow::ticketFromPanels(DayBetTotals& totals) {
+  const auto purchase = boxAmount(konyu_->text());
+  const auto payout =
+      haito_->text().isEmpty() ? std::optional<std::int32_t>(0) : boxAmount(haito_->text());
 
   // Everything is worked out first, so a refusal leaves nothing half done.
   TicketRecord entry = newTicket(month_, day_);
@@ -565,26 +649,61 @@ void TicketWindow::addTicket() {
   setCode(TicketField::Condition, selectedCode(condition_));
   setCode(TicketField::RunnersBand, selectedCode(runners_));
 
-  DayBetTotals totals = totals_;
   const auto type = betTypeOfCode(betCode);
   if (!purchase || !payout || !setAmountField(entry, TicketField::Purchase, *purchase) ||
       !setAmountField(entry, TicketField::Payout, *payout) || !type ||
       !adjustTotals(totals, *type, *purchase, *payout, 1)) {
     messages_.error(kAmountOutOfRange);
+    return std::nullopt;
+  }
+  return entry;
+}
+
+int TicketWindow::selectedTicketRow() const {
+  const int row = grid_->selectedRow();
+  // Rows past the list hold no ticket; the header row is no ticket either.
+  if (row < 1 || row > list_.count) return 0;
+  return list_.entries[static_cast<std::size_t>(row - 1)].isBlank() ? 0 : row;
+}
+
+std::optional<DayBetTotals> TicketWindow::withoutEntry(const DayBetTotals& totals, int index) {
+  const TicketRecord& entry = list_.entries[static_cast<std::size_t>(index)];
+  DayBetTotals less = totals;
+  const auto type = betTypeOfCode(entry.field(TicketField::BetType)[0]);
+  if (entry.isBlank() || !type) return less;
+  const auto purchase = amountField(entry, TicketField::Purchase);
+  const auto payout = amountField(entry, TicketField::Payout);
+  if (!purchase || !payout || !adjustTotals(less, *type, *purchase, *payout, -1)) {
+    messages_.error(kAmountOutOfRange);
+    return std::nullopt;
+  }
+  return less;
+}
+
+void TicketWindow::changeTicket() {
+  if (blocked_) return;
+  const int row = selectedTicketRow();
+  if (row == 0) {
+    messages_.error(kNoneChosen);
+    grid_->setFocus();
     return;
   }
-
-  const int index = list_.count;
-  list_.entries[static_cast<std::size_t>(index)] = entry;
-  list_.count = static_cast<std::int16_t>(index + 1);
-  totals_ = totals;
+  if (!listsChosen()) return;
+  if (konyu_->text().isEmpty()) {
+    messages_.error(kNotEntered);
+    konyu_->setFocus();
+    return;
+  }
+  std::optional<DayBetTotals> totals = withoutEntry(totals_, row - 1);
+  if (!totals) return;
+  const std::optional<TicketRecord> entry = ticketFromPanels(*totals);
+  if (!entry) return;
+  // The ticket keeps its row: the list's order is the order of entry.
+  list_.entries[static_cast<std::size_t>(row - 1)] = *entry;
+  totals_ = *totals;
   changed_ = true;
-  writeRow(nextRow_, index);
-  grid_->scrollTo(grid_->model()->index(nextRow_ - 1, 0));
-  ++nextRow_;
-
-  for (AmountBox* box : {konyu_, haito_, knyKin_, haiKin_}) box->clear();
-  baba_->setFocus();
+  writeRow(row, row - 1);
+  showTotalsRow();
 }
 
 void TicketWindow::deleteTicket() {
@@ -594,21 +713,51 @@ void TicketWindow::deleteTicket() {
   if (row < 1 || row > list_.count) return;
   TicketRecord& entry = list_.entries[static_cast<std::size_t>(row - 1)];
   if (!entry.isBlank()) {
-    const auto type = betTypeOfCode(entry.field(TicketField::BetType)[0]);
-    if (type) {
-      const auto purchase = amountField(entry, TicketField::Purchase);
-      const auto payout = amountField(entry, TicketField::Payout);
-      DayBetTotals totals = totals_;
-      if (!purchase || !payout || !adjustTotals(totals, *type, *purchase, *payout, -1)) {
-        messages_.error(kAmountOutOfRange);
-        return;
-      }
-      totals_ = totals;
-    }
+    const std::optional<DayBetTotals> totals = withoutEntry(totals_, row - 1);
+    if (!totals) return;
+    totals_ = *totals;
     changed_ = true;
   }
   blankEntry(entry);
   blankRow(row);
+  showTotalsRow();
+}
+
+void TicketWindow::ticketSelected() {
+  const int row = selectedTicketRow();
+  if (row == 0) return;
+  showInPanels(list_.entries[static_cast<std::size_t>(row - 1)], true);
+}
+
+void TicketWindow::showInPanels(const TicketRecord& entry, bool withBet) {
+  const auto choose = [&entry](QComboBox* list, Attribute attribute) {
+    list->setCurrentIndex(list->findText(fromCore(captionOf(attribute, entry))));
+  };
+  choose(baba_, Attribute::Racecourse);
+  choose(race_, Attribute::RaceNo);
+  choose(week_, Attribute::Weekday);
+  const auto check = [&entry](QButtonGroup* group, TicketField field) {
+    const std::string_view code = entry.field(field);
+    if (code.empty()) return;
+    // A code no option has (an edited file) leaves the option as it was.
+    if (QAbstractButton* button = group->button(code[0])) button->setChecked(true);
+  };
+  check(age_, TicketField::AgeGroup);
+  check(surface_, TicketField::Surface);
+  check(distance_, TicketField::DistanceBand);
+  check(raceClass_, TicketField::RaceClass);
+  check(condition_, TicketField::Condition);
+  check(runners_, TicketField::RunnersBand);
+  if (!withBet) return;
+  check(betType_, TicketField::BetType);
+  const auto amountText = [&entry](TicketField field) {
+    const auto value = amountField(entry, field);
+    return value ? fromCore(formatAmount(*value)) : QString();
+  };
+  konyu_->setText(amountText(TicketField::Purchase));
+  haito_->setText(amountText(TicketField::Payout));
+  knyKin_->clear();
+  haiKin_->clear();
 }
 
 void TicketWindow::computePayout() {

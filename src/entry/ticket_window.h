@@ -5,7 +5,10 @@
 //
 // The window edits its own copy of the day's list (entry i is grid row
 // i + 1; deleted tickets stay as empty rows) and keeps the per-bet-type
-// sums in step. It reads the stores and never changes them: closing with
+// sums in step. A ticket selected in the list shows in the panels, where
+// "変更" replaces it after the checks of "ＯＫ". The panels start from the
+// list's last ticket (the next bet is mostly on the same race) and the 曜日
+// of the day. It reads the stores and never changes them: closing with
 // "閉じる" after a ticket was added or deleted hands the list and the sums to
 // whoever listens (handedBack), and the daily entry window stores the list
 // when the day is confirmed.
@@ -93,7 +96,23 @@ class TicketWindow : public ChildWindow {
 
   void addTicket();
   bool listsChosen();
+  // The ticket the panels describe, its amounts added to `totals` (from
+  // which the caller has taken any ticket it replaces); nullopt, with the
+  // message shown, when a check of "ＯＫ" fails.
+  std::optional<TicketRecord> ticketFromPanels(DayBetTotals& totals);
+  void changeTicket();
   void deleteTicket();
+  // `totals` without the amounts of list entry `index`; nullopt, with the
+  // message shown, when they cannot be taken off.
+  std::optional<DayBetTotals> withoutEntry(const DayBetTotals& totals, int index);
+  // The selected grid row's ticket into the panels.
+  void ticketSelected();
+  // The panels set to `entry`'s race and bet; `withBet` also sets its bet
+  // type and amounts.
+  void showInPanels(const TicketRecord& entry, bool withBet);
+  void showTotalsRow();
+  // A grid row (1..count) holding a ticket; 0 when the selection holds none.
+  int selectedTicketRow() const;
   void computePayout();
   void closeByButton();
 
@@ -132,9 +151,12 @@ class TicketWindow : public ChildWindow {
   AmountBox* haito_ = nullptr;
   QPushButton* calcButton_ = nullptr;
   QPushButton* okButton_ = nullptr;
+  QPushButton* changeButton_ = nullptr;
   QPushButton* deleteButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   Grid* grid_ = nullptr;
+  // The 合計 row under the list: the day's purchase and payout.
+  Grid* totalsRow_ = nullptr;
 };
 
 }  // namespace tamrel

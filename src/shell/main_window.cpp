@@ -263,7 +263,13 @@ bool MainWindow::refuseSecondCopy(const QString& name) {
 void MainWindow::openEntry() {
   if (refuseSecondCopy(QStringLiteral("Finput"))) return;
   if (state().LoadResult == LoadCode::Ok) {
-    openChildWindow(*workArea_, new EntryWindow(*session_, messages_));
+    auto* entry = new EntryWindow(*session_, messages_);
+    // Reopened in the same run, the window shows the day it showed last.
+    connect(entry, &EntryWindow::dayShown, this, [this](int month, int day) {
+      entryDay_ = DaySlot{month, day};
+    });
+    openChildWindow(*workArea_, entry);
+    entry->startOn(entryDay_);
   } else {
     messages_.error(QStringLiteral("ファイルが破損または存在しません"));
   }

@@ -8,6 +8,9 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <optional>
+
+#include "entry/day_marks.h"
 
 class QAction;
 class QDialog;
@@ -130,6 +133,8 @@ class MainWindow : public QMainWindow {
   QMdiArea* workArea_ = nullptr;
   QWidget* initMsg_ = nullptr;
   QPointer<SwitchWindow> switchWindow_;
+  // The day 収支入力 showed last in this run, where it opens again.
+  std::optional<DaySlot> entryDay_;
   QPushButton* entryButton_ = nullptr;
   QPushButton* yearBrowseButton_ = nullptr;
   QPushButton* analysisButton_ = nullptr;

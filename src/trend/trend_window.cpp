@@ -114,7 +114,11 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   missingDays_->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("12月31日")) + 28);
   missingCaption_->setBuddy(missingDays_);
   chart_ = new TrendChart(this);
-  installImageExport(chart_, session, messages, QStringLiteral("収支推移"));
+  installImageExport(chart_, session, messages, QStringLiteral("収支推移"), [this] {
+    const Period p = period();
+    return QStringLiteral("%1年 ").arg(year()) + dateText({p.fromMonth, p.fromDay}) +
+           QStringLiteral("～") + dateText({p.toMonth, p.toDay});
+  });
 
   // Beside the day's table rather than beside the calendar: the calendar
   // alone takes nearly the whole width of the work area, while the curve

@@ -4,12 +4,15 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <filesystem>
 
 #include "base/file_io.h"
 #include "ledger/ledger_file.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
 
 namespace tamrel {
 
@@ -34,7 +37,31 @@ std::filesystem::path fsPath(const QString& path) {
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+QString folderKey(const QString& suffix) { return QStringLiteral("ExportFolder/") + suffix; }
+
+// How long the status bar says where a file went.
+constexpr int kWrittenMillis = 10000;
+
 }  // namespace
+
+QString lastExportFolder(const QString& suffix) {
+  const QString dir = programSettings()->value(folderKey(suffix)).toString();
+  return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QString();
+}
+
+void rememberExportFolder(const QString& suffix, const QString& path) {
+  programSettings()->setValue(folderKey(suffix), QFileInfo(path).absolutePath());
+}
+
+void reportWritten(QWidget* from, const QString& path) {
+  auto* main = from != nullptr ? qobject_cast<QMainWindow*>(from->window()) : nullptr;
+  // Only a status bar the window has: asking the window for one would add it.
+  QStatusBar* bar = main != nullptr ? main->findChild<QStatusBar*>() : nullptr;
+  if (bar == nullptr) return;
+  bar->showMessage(QStringLiteral("保存しました: ") +
+                       QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                   kWrittenMillis);
+}
 
 bool isDataFileTarget(const QString& dataDir, const QString& path) {
   const QString landing = landingPath(path);
@@ -65,9 +92,12 @@ SaveTarget askSaveTarget(QWidget* parent, const QString& title, const QStringLis
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(suffix);
-  dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+  const QString last = lastExportFolder(suffix);
+  dialog.setDirectory(
+      last.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : last);
   dialog.selectFile(suggestedName + QLatin1Char('.') + suffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  rememberExportFolder(suffix, dialog.selectedFiles().front());
   return {dialog.selectedFiles().front(),
           std::max(static_cast<int>(filters.indexOf(dialog.selectedNameFilter())), 0)};
 }

@@ -18,10 +18,20 @@ struct SaveTarget {
 };
 
 // A file dialog titled `title`, offering `filters` (the first chosen) and
-// `suggestedName` in the user's documents folder. The dialog is named
-// "ExportDialog" so that it can be found while it is open.
+// `suggestedName` in the folder last used for files ending in `suffix`
+// (kept in the settings store; the user's documents folder before the
+// first). The dialog is named "ExportDialog" so that it can be found while
+// it is open.
 SaveTarget askSaveTarget(QWidget* parent, const QString& title, const QStringList& filters,
                          const QString& suggestedName, const QString& suffix);
+
+// The folder files ending in `suffix` were last saved in, when it is still
+// there; empty otherwise.
+QString lastExportFolder(const QString& suffix);
+void rememberExportFolder(const QString& suffix, const QString& path);
+
+// Says in the status bar of `from`'s main window where the file went.
+void reportWritten(QWidget* from, const QString& path);
 
 // Whether writing `path` would replace one of the year's own files in
 // `dataDir`: "tosidata.dat", "info.dat" or a kept older version of either

@@ -188,7 +188,9 @@ bool saveCsvText(QWidget* parent, const DataSession& session, Messages& messages
                                                 "UTF-8で保存してください。"));
     return false;
   }
-  return writeExport(messages, session.dataDirPath(), target.path, *bytes);
+  if (!writeExport(messages, session.dataDirPath(), target.path, *bytes)) return false;
+  reportWritten(parent, target.path);
+  return true;
 }
 
 void installTableExport(QWidget* widget, const DataSession& session, Messages& messages,

@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDate>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -20,12 +21,15 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUndoStack>
 #include <memory>
 
 #include "cross/cross_window.h"
 #include "entry/amount_box.h"
+#include "entry/day_marks.h"
 #include "entry/entry_window.h"
 #include "entry/ticket_window.h"
+#include "support/guessed_year.h"
 #include "support/scripted_messages.h"
 #include "support/session_access.h"
 #include "trend/trend_window.h"
@@ -1161,6 +1165,99 @@ class TestEntryWindow : public QObject {
     QCOMPARE(host_->area->subWindowList().size(), 1);
     QVERIFY(host_->open("jrabaken") == nullptr);
     QCOMPARE(state.tickets.month(3).count, 201);
+  }
+  // --- What the day list tells ---------------------------------------------
+
+  void dayListTellsTheDay_data() {
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("saturday with amounts") << 1 << 6 << "６日（土）●";
+    QTest::newRow("holiday monday") << 1 << 8 << "８日（月・祝）";
+    QTest::newRow("ordinary monday") << 1 << 15 << "１５日（月）";
+    QTest::newRow("saturday with a ticket only") << 1 << 20 << "２０日（土）●";
+    QTest::newRow("holiday on a sunday") << 2 << 11 << "１１日（日・祝）";
+    QTest::newRow("its substitute monday") << 2 << 12 << "１２日（月・祝）";
+    QTest::newRow("leap day of the year") << 2 << 29 << "２９日（木）";
+    QTest::newRow("february 30") << 2 << 30 << "３０日（暦なし）";
+    QTest::newRow("equinox") << 3 << 20 << "２０日（水・祝）";
+    QTest::newRow("weekday with amounts") << 3 << 5 << "５日（火）●";
+    QTest::newRow("april 31") << 4 << 31 << "３１日（暦なし）";
+  }
+  void dayListTellsTheDay() {
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(QString, shown);
+    AppState& stored = DataSessionTestAccess::state(host_->session);
+    testdata::post2024Weekends(stored);
+    MonthTickets& january = stored.tickets.month(1);
+    january.slot(0) = newTicket(1, 20);
+    january.count = 1;
+    january.slot(1).markBlank();
+    QComboBox* dd = host_->list("DD");
+    QVERIFY(choose("MM", month - 1));
+    const QString seed = dd->itemText(day - 1);
+    QCOMPARE(dd->itemData(day - 1, Qt::AccessibleTextRole).toString(), shown);
+    // The item keeps the seed's text: choosing and typing ahead go by it.
+    QCOMPARE(seed, shown.left(seed.size()));
+    QVERIFY(seed.endsWith(u'日'));
+    QVERIFY(dd->accessibleDescription().contains("2024"));
+  }
+
+  void nationalHolidays_data() {
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<bool>("holiday");
+    QTest::newRow("second monday of january") << QDate(2024, 1, 8) << true;
+    QTest::newRow("the day after") << QDate(2024, 1, 9) << false;
+    QTest::newRow("between respect for the aged and the equinox") << QDate(2026, 9, 22) << true;
+    QTest::newRow("substitute after two holidays") << QDate(2009, 5, 6) << true;
+    QTest::newRow("may 4 before 2007, between two holidays") << QDate(2006, 5, 4) << true;
+    QTest::newRow("accession 2019") << QDate(2019, 5, 1) << true;
+    QTest::newRow("sports day moved 2020") << QDate(2020, 7, 24) << true;
+    QTest::newRow("no october holiday 2020") << QDate(2020, 10, 12) << false;
+    QTest::newRow("mountain day's substitute 2021") << QDate(2021, 8, 9) << true;
+    QTest::newRow("emperor's birthday's substitute 2018") << QDate(2018, 12, 24) << true;
+    QTest::newRow("december 23 after 2018") << QDate(2019, 12, 23) << false;
+    QTest::newRow("marine day fixed before 2003") << QDate(2002, 7, 20) << true;
+    QTest::newRow("marine day a monday from 2003") << QDate(2003, 7, 21) << true;
+    QTest::newRow("autumn equinox 2024") << QDate(2024, 9, 22) << true;
+    QTest::newRow("its substitute") << QDate(2024, 9, 23) << true;
+  }
+  void nationalHolidays() {
+    QFETCH(QDate, date);
+    QFETCH(bool, holiday);
+    QCOMPARE(isNationalHoliday(date.year(), date.month(), date.day()), holiday);
+  }
+
+  void dayListFollowsPostings() {
+    AppState& stored = DataSessionTestAccess::state(host_->session);
+    testdata::post2024Weekends(stored);
+    QVERIFY(showDay(1, 20));
+    QComboBox* dd = host_->list("DD");
+    QCOMPARE(dd->itemData(19, Qt::AccessibleTextRole).toString(), QString("２０日（土）"));
+    type("TosiTan", "500");
+    click("ChkCmd");
+    click("YesCmd");
+    QCOMPARE(dd->itemData(19, Qt::AccessibleTextRole).toString(), QString("２０日（土）●"));
+    host_->session.undoStack()->undo();
+    QCOMPARE(dd->itemData(19, Qt::AccessibleTextRole).toString(), QString("２０日（土）"));
+  }
+
+  void startsOnTheDayGiven() {
+    EntryWindow& w = *host_->window;
+    QSignalSpy shown(&w, &EntryWindow::dayShown);
+    // First time in a run: the latest day holding data.
+    w.startOn(std::nullopt);
+    QCOMPARE(host_->list("MM")->currentIndex(), 3);
+    QCOMPARE(host_->list("DD")->currentIndex(), 4);
+    QCOMPARE(host_->text("HaraiFuk"), QString("450"));
+    QVERIFY(showDay(3, 12));
+    QCOMPARE(shown.size(), 3);  // 5 April, 5 March on the month, 12 March
+    QCOMPARE(shown.last(), (QList<QVariant>{3, 12}));
+    w.startOn(DaySlot{3, 5});
+    QCOMPARE(host_->list("DD")->currentIndex(), 4);
+    QCOMPARE(host_->text("TosiTan"), QString("1000"));
+    QCOMPARE(host_->text("GokeiHarai"), QString("2350"));
   }
 };
 

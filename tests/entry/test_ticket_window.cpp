@@ -20,6 +20,7 @@
 #include "entry/ticket_window.h"
 #include "state/data_session.h"
 #include "store/app_state.h"
+#include "support/guessed_year.h"
 #include "support/scripted_messages.h"
 #include "support/session_access.h"
 #include "widgets/child_window.h"
@@ -273,10 +274,18 @@ class TestTicketWindow : public QObject {
   void nineDigitSumsPostedWhole();
   void inputMethodDigitsInPurchase();
   void conditionCodeByGroup();
+  void weekdayFromTheDay_data();
+  void weekdayFromTheDay();
+  void nextTicketPrefilledFromTheLast();
+  void selectedTicketChanged();
+  void changeRefusals_data();
+  void changeRefusals();
+  void changedTicketPostedWithTheDay();
 };
 
 void TestTicketWindow::layoutAndStartingState() {
   Harness h;
+  testdata::post2024Weekends(h.state);
   TicketWindow* w = h.open();
   QCOMPARE(w->objectName(), QStringLiteral("jrabaken"));
   QCOMPARE(w->windowTitle(), QStringLiteral("詳細入力"));
@@ -292,8 +301,10 @@ void TestTicketWindow::layoutAndStartingState() {
     QComboBox* c = h.combo(name);
     QVERIFY(c);
     QCOMPARE(c->count(), count);
-    QCOMPARE(c->currentIndex(), -1);
-    QVERIFY(c->currentText().isEmpty());
+    // 曜日 is the day's: 11 May 2024 is a Saturday.
+    const bool weekday = std::string_view(name) == "WEEK";
+    QCOMPARE(c->currentIndex(), weekday ? 0 : -1);
+    QCOMPARE(c->currentText().isEmpty(), !weekday);
     QVERIFY(!c->isEditable());
   }
   QCOMPARE(h.combo("BABA")->itemText(10), QStringLiteral("その他"));
@@ -350,6 +361,9 @@ void TestTicketWindow::gridHeaders() {
                             "ｸﾗｽ",  "条件", "分類", "購入金額", "払戻金額", "頭数"};
   for (int c = 1; c <= 12; ++c) QCOMPARE(g->cell(0, c), headers[c - 1]);
   QVERIFY(g->cell(0, 13).isEmpty());
+  QCOMPARE(g->cell(0, 0), QStringLiteral("番号"));
+  // Every column in view has its caption; the two that show nothing are hidden.
+  for (int c = 1; c < 15; ++c) QCOMPARE(g->isColumnHidden(c - 1), g->cell(0, c).isEmpty());
   QCOMPARE(g->cell(1, 0), QStringLiteral(" 1"));
   QCOMPARE(g->cell(200, 0), QStringLiteral(" 200"));
 }
@@ -363,7 +377,7 @@ void TestTicketWindow::tabOrderFollowsPanels() {
       "CLASS2", "CLASS3",     "CLASS4", "CLASS5",     "CLASS6",     "CLASS7", "CLASS8", "CLASS9",
       "NoRace", "Hinba",      "Hande",  "Tosu1",      "Tosu2",      "Tosu3",  "Tosu4",  "TanBtn",
       "FukBtn", "WakBtn",     "UmaBtn", "KakBtn",     "UtanBtn",    "RenBtn", "KONYU",  "KnyKin",
-      "HaiKin", "SSCommand1", "HAITO",  "Command3D3", "Command3D1", "DelCmd"};
+      "HaiKin", "SSCommand1", "HAITO",  "Command3D3", "Command3D1", "ChgCmd", "DelCmd"};
   // Walk the focus chain, skipping widgets that take no tab focus (frames,
   // the grid's own scroll bars and viewport).
   QWidget* at = h.get<QWidget>(chain[0]);
@@ -1140,6 +1154,183 @@ void TestTicketWindow::conditionCodeByGroup() {
   QCOMPARE(h.list().count, 1);
   QCOMPARE(h.list().entries[0].field(TicketField::Condition), "2");
   QCOMPARE(h.grid()->cell(1, 8), QStringLiteral("ﾊﾝﾃﾞ"));
+}
+
+void TestTicketWindow::weekdayFromTheDay_data() {
+  QTest::addColumn<int>("month");
+  QTest::addColumn<int>("day");
+  QTest::addColumn<QString>("weekday");
+  QTest::newRow("saturday") << 5 << 11 << "土曜日";
+  QTest::newRow("sunday") << 5 << 12 << "日曜日";
+  QTest::newRow("holiday monday") << 2 << 12 << "その他";
+  QTest::newRow("leap day") << 2 << 29 << "その他";
+  QTest::newRow("february 30") << 2 << 30 << "";
+}
+
+void TestTicketWindow::weekdayFromTheDay() {
+  QFETCH(int, month);
+  QFETCH(int, day);
+  QFETCH(QString, weekday);
+  Harness h;
+  testdata::post2024Weekends(h.state);
+  h.month = month;
+  h.day = day;
+  h.open();
+  QCOMPARE(h.combo("WEEK")->currentText(), weekday);
+  // Nothing else is chosen for the day's first ticket.
+  QCOMPARE(h.combo("BABA")->currentIndex(), -1);
+  QCOMPARE(h.combo("RACE")->currentIndex(), -1);
+}
+
+void TestTicketWindow::nextTicketPrefilledFromTheLast() {
+  Harness h;
+  testdata::post2024Weekends(h.state);
+  h.area.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&h.area));
+  h.open();
+  h.combo("BABA")->setCurrentIndex(9);  // 小倉
+  h.combo("RACE")->setCurrentIndex(9);  // １０Ｒ
+  for (const char* option : {"Uma5Up", "DART", "M2500", "CLASS4", "Hande", "Tosu3", "UmaBtn"})
+    h.click(option);
+  h.type("KONYU", "1000");
+  h.click("Command3D3");
+  // The next ticket on the same race needs only its bet type and amounts.
+  QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.radio("UmaBtn")));
+  h.closeWithButton();
+
+  h.open();
+  QCOMPARE(h.combo("BABA")->currentText(), QStringLiteral("小倉"));
+  QCOMPARE(h.combo("RACE")->currentText(), QStringLiteral("１０Ｒ"));
+  QCOMPARE(h.combo("WEEK")->currentText(), QStringLiteral("土曜日"));
+  for (const char* option : {"Uma5Up", "DART", "M2500", "CLASS4", "Hande", "Tosu3"})
+    QVERIFY2(h.radio(option)->isChecked(), option);
+  // The bet type is the ticket's own choice.
+  QVERIFY(h.radio("TanBtn")->isChecked());
+  h.click("FukBtn");
+  h.type("KONYU", "200");
+  h.click("Command3D3");
+  QCOMPARE(h.messages.count(), 0);
+  QCOMPARE(recordText(h.list().entries[0]),
+           std::string("05,11,A,A,1,2,3,4,0000001000,0000000000,4,4,2,3"));
+  QCOMPARE(recordText(h.list().entries[1]),
+           std::string("05,11,A,A,1,2,3,4,0000000200,0000000000,2,4,2,3"));
+}
+
+void TestTicketWindow::selectedTicketChanged() {
+  Harness h;
+  h.open();
+  h.addTicket("TanBtn", "100", "250");
+  h.addTicket("UmaBtn", "300", "1000");
+  h.addTicket("TanBtn", "200");
+  h.combo("BABA")->setCurrentIndex(0);
+  h.grid()->setCurrentRow(2);
+  // The ticket shows in the panels.
+  QCOMPARE(h.combo("BABA")->currentText(), QStringLiteral("小倉"));
+  QVERIFY(h.radio("UmaBtn")->isChecked());
+  QCOMPARE(h.box("KONYU")->text(), QStringLiteral("300"));
+  QCOMPARE(h.box("HAITO")->text(), QStringLiteral("1000"));
+
+  h.click("WakBtn");
+  h.click("Tosu4");
+  // The user's click into a box empties it; the window here is not active.
+  h.box("KONYU")->clear();
+  h.type("KONYU", "500");
+  h.box("HAITO")->clear();
+  h.type("HAITO", "700");
+  h.click("ChgCmd");
+  QCOMPARE(h.messages.count(), 0);
+  QCOMPARE(h.list().count, 3);
+  QCOMPARE(recordText(h.list().entries[1]),
+           std::string("05,11,A,A,2,1,1,1,0000000500,0000000700,3,1,0,4"));
+  QCOMPARE(h.grid()->cell(2, 9), QStringLiteral("枠連"));
+  QCOMPARE(h.grid()->cell(2, 10), QStringLiteral("500"));
+  QCOMPARE(h.grid()->cell(3, 10), QStringLiteral("200"));
+  QCOMPARE(h.totals(), totalsOf({{BetType::Tan, 300, 250}, {BetType::Wak, 500, 700}}));
+  const Grid* sums = h.get<Grid>("TicketTotals");
+  QCOMPARE(sums->cell(1, 0), QStringLiteral("合計"));
+  QCOMPARE(sums->cell(1, 10), QStringLiteral("800"));
+  QCOMPARE(sums->cell(1, 11), QStringLiteral("950"));
+
+  h.grid()->setCurrentRow(1);
+  h.click("DelCmd");
+  QCOMPARE(sums->cell(1, 10), QStringLiteral("700"));
+  QCOMPARE(sums->cell(1, 11), QStringLiteral("700"));
+  h.closeWithButton();
+  QCOMPARE(h.handedTotals, totalsOf({{BetType::Tan, 200, 0}, {BetType::Wak, 500, 700}}));
+}
+
+void TestTicketWindow::changeRefusals_data() {
+  // Rows: 1 a large 単勝, 2 a deleted ticket, 3 単勝 100, 4 単勝 200, 5 free.
+  QTest::addColumn<int>("row");
+  QTest::addColumn<QString>("purchase");  // empty: the box emptied
+  QTest::addColumn<QString>("message");
+  QTest::newRow("the free row") << 5 << "500"
+                                << "変更する馬券が選択されていません";
+  QTest::newRow("a deleted ticket") << 2 << "500"
+                                    << "変更する馬券が選択されていません";
+  QTest::newRow("no purchase") << 3 << ""
+                               << "入力されていません";
+  QTest::newRow("sum beyond the range") << 3 << "1000"
+                                        << "金額が範囲を超えています";
+}
+
+void TestTicketWindow::changeRefusals() {
+  QFETCH(int, row);
+  QFETCH(QString, purchase);
+  QFETCH(QString, message);
+  Harness h;
+  DayTicketList& list = h.keep();
+  list.entries[0] = ticket(11, "1111111101", 2147483000, 0);
+  list.entries[1] = newTicket(5, 11);
+  blankEntry(list.entries[1]);
+  list.entries[2] = ticket(11, "1111111101", 100, 0);
+  list.entries[3] = ticket(11, "1111111101", 200, 0);
+  list.count = 4;
+  h.open();
+  const DayTicketList before = h.list();
+  const DayBetTotals totalsBefore = h.totals();
+  h.grid()->setCurrentRow(row);
+  if (purchase.isEmpty()) {
+    h.box("KONYU")->clear();
+  } else {
+    h.box("KONYU")->setText(purchase);
+  }
+  h.click("ChgCmd");
+  QCOMPARE(h.messages.texts(), QStringList{message});
+  QCOMPARE(h.totals(), totalsBefore);
+  for (int i = 0; i < 4; ++i) {
+    QCOMPARE(recordText(h.list().entries[static_cast<std::size_t>(i)]),
+             recordText(before.entries[static_cast<std::size_t>(i)]));
+  }
+}
+
+// A ticket changed with 変更 reaches the daily entry window and the stores
+// as an added one does.
+void TestTicketWindow::changedTicketPostedWithTheDay() {
+  EntryHarness h;
+  putMonth(h.state, 5, {ticket(11, "1111111101", 100, 0), ticket(11, "1111114101", 600, 1800)});
+  h.choose("MM", 4);   // ５月
+  h.choose("DD", 10);  // １１日
+  QVERIFY(h.openTickets());
+  h.in<Grid>(h.tickets, "Grid1")->setCurrentRow(2);
+  h.clickTicket("KakBtn");
+  QLineEdit* purchase = h.in<QLineEdit>(h.tickets, "KONYU");
+  purchase->clear();
+  QTest::keyClicks(purchase, "700");
+  h.clickTicket("ChgCmd");
+  h.clickTicket("Command3D1");
+  QTRY_VERIFY(h.tickets.isNull());
+  QCOMPARE(h.entryBoxes(), (QStringList{"100", "0", "0", "0", "0", "0", "0", "0", "700", "1800",
+                                        "0", "0", "0", "0"}));
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "ChkCmd"), Qt::LeftButton);
+  QTest::mouseClick(h.in<QPushButton>(h.entry, "YesCmd"), Qt::LeftButton);
+  QCOMPARE(h.messages.texts(), QStringList{QStringLiteral("データは一時保存されました")});
+  const MonthTickets& may = h.state.tickets.month(5);
+  QCOMPARE(may.count, 2);
+  QCOMPARE(may.slot(1).field(TicketField::BetType), "5");
+  QCOMPARE(amount(daySlot(h.state.ledger, 5, 11), Quantity::Stake, BetType::Kak), 700);
+  QCOMPARE(amount(daySlot(h.state.ledger, 5, 11), Quantity::Payout, BetType::Kak), 1800);
+  QCOMPARE(amount(daySlot(h.state.ledger, 5, 11), Quantity::Stake, BetType::Uma), 0);
 }
 
 QTEST_MAIN(TestTicketWindow)

@@ -1,11 +1,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QPainter>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QStringDecoder>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -16,7 +20,9 @@
 #include "support/scripted_messages.h"
 #include "widgets/export_file.h"
 #include "widgets/grid.h"
+#include "widgets/image_export.h"
 #include "widgets/profit_graph.h"
+#include "widgets/settings.h"
 #include "widgets/table_export.h"
 
 using namespace tamrel;
@@ -107,6 +113,8 @@ class TestExports : public QObject {
   void dataFilesAreNeverTargets_data();
   void dataFilesAreNeverTargets();
   void imageIsTwiceTheShownSize();
+  void folderKeptPerKindAndWhereItWentSaid();
+  void imageCarriesItsTitleAndPeriod();
 };
 
 void TestExports::copyGivesTabSeparatedCells_data() {
@@ -313,7 +321,9 @@ void TestExports::imageIsTwiceTheShownSize() {
   answerDialog(path, 0);
   save->trigger();
   const QImage image(path, "PNG");
-  QCOMPARE(image.size(), graph->viewport()->size() * 2);
+  // Twice the shown size, under a line with its title.
+  QCOMPARE(image.width(), graph->viewport()->width() * 2);
+  QVERIFY(image.height() > graph->viewport()->height() * 2);
   // A chart, not a blank page: both bar colours are in it.
   bool profit = false;
   bool loss = false;
@@ -332,6 +342,69 @@ void TestExports::imageIsTwiceTheShownSize() {
   save->trigger();
   QCOMPARE(messages.texts(), QStringList{"データファイルには保存できません"});
   QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("info.dat"))));
+}
+
+// The next dialog for the same kind of file opens where the last file went;
+// another kind keeps its own folder. The status bar names the file written.
+void TestExports::folderKeptPerKindAndWhereItWentSaid() {
+  programSettings()->remove(QStringLiteral("ExportFolder"));
+  QMainWindow main;
+  QStatusBar* bar = main.statusBar();
+  Table table;
+  main.setCentralWidget(&table.grid);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("a.csv"));
+  answerDialog(path, 0);
+  table.action("SaveTableCsv")->trigger();
+  QVERIFY(QFile::exists(path));
+  QCOMPARE(bar->currentMessage(),
+           QStringLiteral("保存しました: ") + QDir::toNativeSeparators(path));
+
+  const auto shownFolder = [](const QString& suffix) {
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      shown = dialog->directory().absolutePath();
+      dialog->reject();
+    });
+    const SaveTarget target = askSaveTarget(nullptr, QStringLiteral("保存"),
+                                            {QStringLiteral("(*.%1)").arg(suffix)}, "x", suffix);
+    return target.path.isEmpty() ? shown : QString();
+  };
+  QTemporaryDir pictures;
+  rememberExportFolder(QStringLiteral("png"), pictures.filePath(QStringLiteral("graph.png")));
+  QCOMPARE(shownFolder(QStringLiteral("csv")), QDir(dir.path()).absolutePath());
+  QCOMPARE(shownFolder(QStringLiteral("png")), QDir(pictures.path()).absolutePath());
+  // A cancelled dialog leaves the folder as it was.
+  QCOMPARE(shownFolder(QStringLiteral("csv")), QDir(dir.path()).absolutePath());
+  (void)main.takeCentralWidget();
+}
+
+void TestExports::imageCarriesItsTitleAndPeriod() {
+  QImage chart(200, 80, QImage::Format_ARGB32_Premultiplied);
+  chart.fill(QColor(0x2a, 0x6f, 0xc9));
+  const QImage titled = titledImage(chart, QStringLiteral("収支推移"), QString());
+  const QImage dated =
+      titledImage(chart, QStringLiteral("収支推移"), QStringLiteral("2024年 1月6日～3月10日"));
+  QCOMPARE(titled.width(), chart.width());
+  QVERIFY(titled.height() > chart.height());
+  // The chart whole below the line.
+  const int band = titled.height() - chart.height();
+  QCOMPARE(titled.copy(0, band, chart.width(), chart.height()).convertToFormat(chart.format()),
+           chart);
+  // Where the text ends: the period reaches further right than the title.
+  const auto inkEnd = [band](const QImage& image) {
+    int end = 0;
+    for (int y = 0; y < band; ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (qGray(image.pixel(x, y)) < 128) end = std::max(end, x);
+      }
+    }
+    return end;
+  };
+  QVERIFY(inkEnd(titled) > 0);
+  QVERIFY(inkEnd(dated) > inkEnd(titled));
 }
 
 QTEST_MAIN(TestExports)
