@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <random>
 
 #include "analysis/trend.h"
 
@@ -25,7 +24,7 @@ int dateField(const TicketRecord& ticket, TicketField field, int fallback) {
 std::optional<RateInterval> bootstrapInterval(std::span<const BenchmarkTicket> tickets,
                                               int resamples, std::uint32_t seed) {
   if (tickets.empty() || resamples < 1) return std::nullopt;
-  std::mt19937 generator(seed);
+  BootstrapGenerator generator(seed);
   const auto n = static_cast<std::uint32_t>(tickets.size());
   std::vector<double> rates(static_cast<std::size_t>(resamples));
   for (double& rate : rates) {

@@ -38,7 +38,7 @@ QString noteText() {
 }  // namespace
 
 BenchmarkWindow::BenchmarkWindow(const DataSession& session, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages) {
+    : ChildWindow(parent), session_(session), messages_(ownMessages(messages)) {
   setObjectName(QStringLiteral("Benchmark"));
   setWindowTitle(QStringLiteral("運か実力か"));
   setAccessibleName(windowTitle());
@@ -46,9 +46,10 @@ BenchmarkWindow::BenchmarkWindow(const DataSession& session, Messages& messages,
   buildLayout();
   recompute();
 
-  connect(&session_, &DataSession::ticketsChanged, this, &BenchmarkWindow::recompute);
-  connect(&session_, &DataSession::dataLoaded, this, &BenchmarkWindow::recompute);
-  connect(&session_, &DataSession::yearReset, this, &BenchmarkWindow::recompute);
+  // Only the tickets are shown; no step announces more than one of these.
+  connect(&session_, &DataSession::ticketsChanged, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
 }
 
 BenchmarkWindow::~BenchmarkWindow() = default;

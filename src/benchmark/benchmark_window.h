@@ -37,6 +37,7 @@ class BenchmarkWindow : public ChildWindow {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showData() override { recompute(); }
 
  private:
   void buildLayout();

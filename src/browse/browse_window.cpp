@@ -57,14 +57,14 @@ class EnterOpensRow : public QObject {
 
 BrowseWindow::BrowseWindow(const DataSession& session, Messages& messages, const QString& name,
                            const QString& caption, const QString& panelCaption, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages) {
+    : ChildWindow(parent), session_(session), messages_(ownMessages(messages)) {
   setObjectName(name);
   setWindowTitle(caption);
   setFont(uiFont());
   panel_ = new FiguresPanel(panelCaption, this);
   panel_->setFocusTarget([this]() -> QWidget* { return close_; });
   installTableExport(
-      panel_, session, messages, [panel = panel_](bool) { return panel->tableText(); },
+      panel_, session, messages_, [panel = panel_](bool) { return panel->tableText(); },
       panelCaption);
   refresh_ = makeButton(QStringLiteral("Command3D1"), QStringLiteral("最新表示"));
   close_ = makeButton(QStringLiteral("Close3d1"), QStringLiteral("閉じる"));

@@ -23,6 +23,15 @@ QStringList monthLabels() {
   return labels;
 }
 
+std::vector<ProfitPoint> monthGraphPoints(const MonthProfits& profits) {
+  std::vector<ProfitPoint> points;
+  for (int m = 1; m <= 12; ++m) {
+    points.push_back(
+        {fromCore(graphMonthLabel(m)), profits.values[static_cast<std::size_t>(m - 1)]});
+  }
+  return points;
+}
+
 }  // namespace
 
 YearBrowse::YearBrowse(const DataSession& session, Messages& messages, QWidget* parent)
@@ -50,20 +59,23 @@ void YearBrowse::activated() {
 }
 
 void YearBrowse::showMonthGraph() {
-  // An open graph keeps the figures it was built with.
   if (ChildWindow* open = openWindow(kGraphName)) {
     bringToFront(open);
     return;
   }
   const MonthProfits profits = monthProfits(session_.ledger());
   if (profits.overflow) messages_.error(kAmountOutOfRange);
-  std::vector<ProfitPoint> points;
-  for (int m = 1; m <= 12; ++m) {
-    points.push_back(
-        {fromCore(graphMonthLabel(m)), profits.values[static_cast<std::size_t>(m - 1)]});
-  }
-  openBeside(new ProfitGraphWindow(session_, messages_, kGraphName, QStringLiteral("月別利益表示"),
-                                   std::move(points), /*closed=*/{}));
+  auto* graph =
+      new ProfitGraphWindow(session_, messages_, kGraphName, QStringLiteral("月別利益表示"),
+                            monthGraphPoints(profits), /*closed=*/{});
+  // It follows the ledger on its own, as long as it stays open: an overflow
+  // shows as months without a bar, told by the browse windows.
+  const DataSession& session = session_;
+  graph->setPointSource([&session] { return monthGraphPoints(monthProfits(session.ledger())); });
+  connect(&session_, &DataSession::dayPosted, graph, &ChildWindow::followData);
+  connect(&session_, &DataSession::yearReset, graph, &ChildWindow::followData);
+  connect(&session_, &DataSession::dataLoaded, graph, &ChildWindow::followData);
+  openBeside(graph);
 }
 
 void YearBrowse::openRow(int row) {

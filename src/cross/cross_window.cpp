@@ -62,7 +62,7 @@ int index(CrossDimension d) { return static_cast<int>(d); }
 }  // namespace
 
 CrossWindow::CrossWindow(const DataSession& session, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages) {
+    : ChildWindow(parent), session_(session), messages_(ownMessages(messages)) {
   setObjectName(QStringLiteral("Cross"));
   setWindowTitle(QStringLiteral("クロス分析"));
   setAccessibleName(windowTitle());

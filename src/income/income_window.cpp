@@ -75,7 +75,7 @@ QVariant IncomeModel::headerData(int section, Qt::Orientation orientation, int r
 }
 
 IncomeWindow::IncomeWindow(const DataSession& session, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages) {
+    : ChildWindow(parent), session_(session), messages_(ownMessages(messages)) {
   setObjectName(QStringLiteral("Income"));
   setWindowTitle(QStringLiteral("一時所得"));
   setAccessibleName(windowTitle());
@@ -142,10 +142,10 @@ IncomeWindow::IncomeWindow(const DataSession& session, Messages& messages, QWidg
   connect(closeButton_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
 
   recompute();
-  connect(&session_, &DataSession::ticketsChanged, this, &IncomeWindow::recompute);
-  connect(&session_, &DataSession::dayPosted, this, &IncomeWindow::recompute);
-  connect(&session_, &DataSession::dataLoaded, this, &IncomeWindow::recompute);
-  connect(&session_, &DataSession::yearReset, this, &IncomeWindow::recompute);
+  // The day amounts and the tickets both count: a posting with its tickets
+  // announces both, and changed() follows once per step.
+  connect(&session_, &DataSession::changed, this, &ChildWindow::followData);
+  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
 }
 
 IncomeWindow::~IncomeWindow() = default;

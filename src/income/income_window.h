@@ -53,6 +53,7 @@ class IncomeWindow : public ChildWindow {
   QSize sizeHint() const override;
 
  protected:
+  void showData() override { recompute(); }
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

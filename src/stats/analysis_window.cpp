@@ -96,7 +96,7 @@ QPushButton* newButton(QWidget* parent, const char* name, const QString& caption
 }  // namespace
 
 AnalysisWindow::AnalysisWindow(const DataSession& session, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages) {
+    : ChildWindow(parent), session_(session), messages_(ownMessages(messages)) {
   setObjectName(kName);
   setWindowTitle(QStringLiteral("詳細表示ウィンドウ"));
   setFont(uiFont());

@@ -4,8 +4,9 @@
 // profit graph.
 //
 // Loading the window computes the category totals from every month's
-// tickets; they stay as they are until 最新表示. The graphs it opened stay
-// open on their own when it closes.
+// tickets, and every change of the tickets computes them again. The graphs
+// it opened follow the tickets too, and stay open on their own when it
+// closes.
 
 #include <array>
 #include <optional>

@@ -3,6 +3,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "state/data_session.h"
 #include "widgets/core_text.h"
 #include "widgets/profit_graph.h"
 
@@ -12,6 +13,14 @@ namespace {
 
 constexpr CategoryGraph kGraphs[] = {CategoryGraph::Racecourse, CategoryGraph::RaceNo,
                                      CategoryGraph::RaceClass};
+
+std::vector<ProfitPoint> graphPoints(const CategoryTotals& totals, CategoryGraph graph) {
+  std::vector<ProfitPoint> points;
+  for (const GraphPoint& p : categoryGraphPoints(totals, graph)) {
+    points.push_back({fromCore(p.label), p.value});
+  }
+  return points;
+}
 
 }  // namespace
 
@@ -39,13 +48,19 @@ ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& total
     return open;
   }
   const CategoryGraphInfo info = categoryGraphInfo(graph);
-  std::vector<ProfitPoint> points;
-  for (const GraphPoint& p : categoryGraphPoints(totals, graph)) {
-    points.push_back({fromCore(p.label), p.value});
-  }
   auto* window =
       new ProfitGraphWindow(session, messages, QString::fromLatin1(info.name),
-                            fromCore(info.caption), std::move(points), std::move(closed));
+                            fromCore(info.caption), graphPoints(totals, graph), std::move(closed));
+  // It follows the tickets on its own, whether its opener stays open or
+  // not: its one dimension again, as 統計分析 would show it.
+  window->setPointSource([&session, graph] {
+    CategoryTotals now;
+    computeCategoryTotals(now, categoryGraphInfo(graph).dimension, session.tickets());
+    return graphPoints(now, graph);
+  });
+  QObject::connect(&session, &DataSession::ticketsChanged, window, &ChildWindow::followData);
+  QObject::connect(&session, &DataSession::yearReset, window, &ChildWindow::followData);
+  QObject::connect(&session, &DataSession::dataLoaded, window, &ChildWindow::followData);
   openChildWindow(area, window);
   return window;
 }

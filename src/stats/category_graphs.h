@@ -1,7 +1,7 @@
 #pragma once
 // The racecourse, race-number and class profit graphs (`FGBaba`, `FGRace`,
 // `FGClass`). Each is built from the category totals when it is first shown
-// and keeps those figures while it stays open.
+// and follows the tickets while it stays open.
 
 #include <functional>
 #include <optional>

@@ -99,7 +99,7 @@ QComboBox* chooser(const QString& name, const QString& caption, const QString& u
 }  // namespace
 
 TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages) {
+    : ChildWindow(parent), session_(session), messages_(ownMessages(messages)) {
   setObjectName(QStringLiteral("Trend"));
   setWindowTitle(QStringLiteral("収支推移"));
   setFont(uiFont());
@@ -114,7 +114,7 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   missingDays_->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("12月31日")) + 28);
   missingCaption_->setBuddy(missingDays_);
   chart_ = new TrendChart(this);
-  installImageExport(chart_, session, messages, QStringLiteral("収支推移"), [this] {
+  installImageExport(chart_, session, messages_, QStringLiteral("収支推移"), [this] {
     const Period p = period();
     return QStringLiteral("%1年 ").arg(year()) + dateText({p.fromMonth, p.fromDay}) +
            QStringLiteral("～") + dateText({p.toMonth, p.toDay});

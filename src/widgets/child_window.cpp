@@ -8,9 +8,46 @@
 #include <QShortcut>
 #include <utility>
 
+#include "widgets/messages.h"
+
 namespace tamrel {
 
 namespace {
+
+// The program's messages with the asking window held while each box is
+// open. Built from another window's, it takes that one's program messages:
+// holds never chain, and no window keeps a reference into another.
+class WindowMessages final : public Messages {
+ public:
+  WindowMessages(ChildWindow* window, Messages& messages)
+      : window_(window), messages_(programMessages(messages)) {}
+
+  void error(const QString& text, const QString& detail) override {
+    const ChildWindow::DataHold hold(window_);
+    messages_.error(text, detail);
+  }
+  void notice(const QString& text) override {
+    const ChildWindow::DataHold hold(window_);
+    messages_.notice(text);
+  }
+  bool ask(const QString& text, bool defaultYes) override {
+    const ChildWindow::DataHold hold(window_);
+    return messages_.ask(text, defaultYes);
+  }
+  void inform(const QString& title, const QString& text) override {
+    const ChildWindow::DataHold hold(window_);
+    messages_.inform(title, text);
+  }
+
+ private:
+  static Messages& programMessages(Messages& messages) {
+    auto* own = dynamic_cast<WindowMessages*>(&messages);
+    return own != nullptr ? own->messages_ : messages;
+  }
+
+  ChildWindow* window_;
+  Messages& messages_;
+};
 
 // Sees each Escape before the shortcuts are tried. A drop-down list shuts
 // its popup while the key is offered to it and lets it go on to the window's
@@ -65,6 +102,8 @@ ChildWindow::ChildWindow(QWidget* parent) : QWidget(parent) {
   });
 }
 
+ChildWindow::~ChildWindow() = default;
+
 void ChildWindow::closeWindow() {
   // Closing the frame closes the content first (QMdiSubWindow::closeEvent
   // calls close() on its widget), so the window's own closeEvent runs exactly
@@ -88,17 +127,35 @@ bool ChildWindow::event(QEvent* event) {
 }
 
 void ChildWindow::followData() {
-  if (showing_) {
-    showAgain_ = true;
+  if (holds_ > 0) {
+    dataWaiting_ = true;
     return;
   }
-  showing_ = true;
+  ++holds_;
   do {
-    showAgain_ = false;
+    dataWaiting_ = false;
     showData();
     emit dataShown();
-  } while (showAgain_);
-  showing_ = false;
+  } while (dataWaiting_);
+  --holds_;
+}
+
+Messages& ChildWindow::ownMessages(Messages& messages) {
+  if (!ownMessages_) ownMessages_ = std::make_unique<WindowMessages>(this, messages);
+  return *ownMessages_;
+}
+
+ChildWindow::DataHold::DataHold(ChildWindow* window) : window_(window) {
+  if (window_) ++window_->holds_;
+}
+
+ChildWindow::DataHold::~DataHold() {
+  // The window may have gone while its box was open.
+  if (window_) window_->releaseData();
+}
+
+void ChildWindow::releaseData() {
+  if (--holds_ == 0 && dataWaiting_) followData();
 }
 
 QMdiSubWindow* ChildWindow::subWindow() const {

@@ -1,17 +1,22 @@
 #pragma once
 // Base of every window hosted in the main window's work area.
 
+#include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class QMdiArea;
 class QMdiSubWindow;
 
 namespace tamrel {
 
+class Messages;
+
 class ChildWindow : public QWidget {
   Q_OBJECT
  public:
   explicit ChildWindow(QWidget* parent = nullptr);
+  ~ChildWindow() override;
 
   // Called each time this window becomes the active child window.
   virtual void activated() {}
@@ -33,9 +38,19 @@ class ChildWindow : public QWidget {
 
   // A change of the data was announced: a view shows the data as it is now
   // (showData), once. A change announced while the window's own message is
-  // open (a box runs the events) waits until that showing has ended, so a
-  // window never rebuilds under its own question.
+  // open (a box runs the events) or while it shows the data waits until that
+  // has ended and is then shown once, so a window never rebuilds under its
+  // own question.
   void followData();
+
+  // The messages this window asks and tells through: `messages` (the
+  // program's), holding followData back while each box is open. The same
+  // object every call; a window hands it on to the windows it opens, which
+  // take the program's messages from it, never this window's hold.
+  Messages& ownMessages(Messages& messages);
+
+  // Holds followData back while it lives, as an open box of the window does.
+  class DataHold;
 
  signals:
   // The window showed the data anew after a change.
@@ -50,8 +65,22 @@ class ChildWindow : public QWidget {
   bool event(QEvent* event) override;
 
  private:
-  bool showing_ = false;
-  bool showAgain_ = false;
+  void releaseData();
+
+  int holds_ = 0;
+  bool dataWaiting_ = false;
+  std::unique_ptr<Messages> ownMessages_;
+};
+
+class ChildWindow::DataHold {
+ public:
+  explicit DataHold(ChildWindow* window);
+  ~DataHold();
+  DataHold(const DataHold&) = delete;
+  DataHold& operator=(const DataHold&) = delete;
+
+ private:
+  QPointer<ChildWindow> window_;
 };
 
 // Whether a frame is open: a closed frame lingers, hidden, until its

@@ -170,7 +170,7 @@ ProfitGraphWindow::ProfitGraphWindow(const DataSession& session, Messages& messa
   graph_ = new ProfitGraph(this);
   graph_->setPoints(std::move(points));
   graph_->setAccessibleName(caption);
-  installImageExport(graph_, session, messages, caption);
+  installImageExport(graph_, session, ownMessages(messages), caption);
 
   auto* bar = new QFrame(this);
   bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -187,6 +187,10 @@ ProfitGraphWindow::ProfitGraphWindow(const DataSession& session, Messages& messa
   layout->addWidget(graph_, 1);
   layout->addWidget(bar);
   setMinimumSize(480, 320);
+}
+
+void ProfitGraphWindow::showData() {
+  if (source_) graph_->setPoints(source_());
 }
 
 void ProfitGraphWindow::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "widgets/child_window.h"
@@ -63,10 +64,11 @@ class ProfitGraph : public QChartView {
 };
 
 // A profit graph window: `Graph1` over a bottom bar with "閉じる"
-// (`Close3d1`). It is built once with its figures; however it is closed, the
-// `closed` hook runs so that its opener can clear its flag. The graph's
-// context menu saves it as a picture, never over a file of `session`'s
-// year (failures told through `messages`).
+// (`Close3d1`). It is built with its figures and, given a source, follows the
+// data: each followData() takes the points from the source again. However it
+// is closed, the `closed` hook runs so that its opener can clear its flag.
+// The graph's context menu saves it as a picture, never over a file of
+// `session`'s year (failures told through `messages`).
 class ProfitGraphWindow : public ChildWindow {
   Q_OBJECT
  public:
@@ -77,12 +79,18 @@ class ProfitGraphWindow : public ChildWindow {
   ProfitGraph* graph() const { return graph_; }
   QSize sizeHint() const override { return {720, 460}; }
 
+  // Where followData() takes the points from.
+  using PointSource = std::function<std::vector<ProfitPoint>()>;
+  void setPointSource(PointSource source) { source_ = std::move(source); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showData() override;
 
  private:
   ProfitGraph* graph_ = nullptr;
   std::function<void()> closed_;
+  PointSource source_;
 };
 
 }  // namespace tamrel

@@ -45,7 +45,10 @@ fs::path toPath(const QString& dir) { return fs::path(QDir(dir).absolutePath().t
 }  // namespace
 
 YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget* parent)
-    : ChildWindow(parent), session_(session), messages_(messages), reader_(summariseFolder) {
+    : ChildWindow(parent),
+      session_(session),
+      messages_(ownMessages(messages)),
+      reader_(summariseFolder) {
   setObjectName(QStringLiteral("Years"));
   setWindowTitle(QStringLiteral("年別比較"));
   setFont(uiFont());

@@ -226,7 +226,7 @@ class TestReportCommand : public QObject {
     writeText(dir / "tosidata.dat", ledger);
     const ReportRun result = run({"--dir", QString::fromStdString(dir.string()), "months"});
     QCOMPARE(result.status, 4);
-    QVERIFY(result.out.find("\r\n1,,2650,,\r\n") != std::string::npos);
+    QVERIFY(result.out.find("\r\n1,,14990,,\r\n") != std::string::npos);
     QCOMPARE(QString::fromStdString(result.err), QStringLiteral("金額が範囲を超えています\n"));
   }
 

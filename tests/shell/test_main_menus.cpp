@@ -355,8 +355,9 @@ class TestMainMenus : public QObject {
 
   void escapeClosesEachChildWindow_data() {
     QTest::addColumn<QString>("name");
-    for (const char* name : {"Finput", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai",
-                             "FGBaba", "FUpdate", "Trend", "Cross", "Years"}) {
+    for (const char* name :
+         {"Finput", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai", "FGBaba", "FUpdate",
+          "Trend", "Cross", "Years", "Benchmark", "Income"}) {
       QTest::newRow(name) << QString::fromLatin1(name);
     }
   }
@@ -368,7 +369,8 @@ class TestMainMenus : public QObject {
     QWidget* m = host.main.get();
     if (name == "Finput") QVERIFY(gui::click(m, "Command3D1"));
     if (name == "FUpdate") QVERIFY(gui::click(m, "SSCommand1"));
-    if (name == "Trend" || name == "Cross" || name == "Years") {
+    if (name == "Trend" || name == "Cross" || name == "Years" || name == "Benchmark" ||
+        name == "Income") {
       host.main->findChild<QAction*>(QStringLiteral("action") + name)->trigger();
     }
     if (name == "FSyosai" || name == "FGBaba") QVERIFY(gui::click(m, "BLOWSENEW"));
@@ -406,6 +408,8 @@ class TestMainMenus : public QObject {
     QTest::newRow("Trend") << "Trend" << QStringList{"Year", "ToDay", "CloseCmd"};
     QTest::newRow("Cross") << "Cross" << QStringList{"CloseButton"};
     QTest::newRow("Years") << "Years" << QStringList{"Close"};
+    QTest::newRow("Benchmark") << "Benchmark" << QStringList{"Note", "CloseButton"};
+    QTest::newRow("Income") << "Income" << QStringList{"Disclaimer", "CloseButton"};
   }
 
   void newViewsFitTheWorkArea() {

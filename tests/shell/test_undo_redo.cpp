@@ -2,6 +2,7 @@
 // the windows that follow the data, the saved place in the history, and
 // ﾃﾞｰﾀ初期化 taken back.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,11 +17,15 @@
 #include <set>
 #include <vector>
 
+#include "analysis/browse_figures.h"
+#include "analysis/category_totals.h"
 #include "entry/entry_window.h"
+#include "stats/tab_strip.h"
 #include "support/gui_actions.h"
 #include "support/window_host.h"
 #include "widgets/child_window.h"
 #include "widgets/grid.h"
+#include "widgets/profit_graph.h"
 
 using namespace tamrel;
 
@@ -49,6 +54,65 @@ BetAmounts tanOnly(int stake, int payout) {
   a.stake[0] = stake;
   a.payout[0] = payout;
   return a;
+}
+
+// One ticket of 3/5 in the first category of every dimension 統計分析 shows.
+DayTicketList oneTicket(int purchase, int payout) {
+  DayTicketList list;
+  TicketRecord t = newTicket(3, 5);
+  for (const Attribute a : {Attribute::Racecourse, Attribute::RaceNo, Attribute::Weekday,
+                            Attribute::Surface, Attribute::DistanceBand, Attribute::RaceClass,
+                            Attribute::AgeGroup, Attribute::Condition, Attribute::RunnersBand}) {
+    t.setField(fieldOf(a), std::string(1, codeTable(a).front().code));
+  }
+  t.setField(TicketField::BetType, "1");
+  setAmountField(t, TicketField::Purchase, purchase);
+  setAmountField(t, TicketField::Payout, payout);
+  list.entries[0] = t;
+  list.count = 1;
+  return list;
+}
+
+using Bars = QList<std::optional<std::int32_t>>;
+
+Bars bars(const ProfitGraphWindow* window) {
+  Bars values;
+  for (int i = 0; i < window->graph()->pointCount(); ++i) values << window->graph()->point(i).value;
+  return values;
+}
+
+// What a month graph opened now would draw.
+Bars monthBars(const AppState& data) {
+  const MonthProfits profits = monthProfits(data.ledger);
+  return Bars(profits.values.begin(), profits.values.end());
+}
+
+// What a racecourse graph opened now would draw.
+Bars courseBars(const AppState& data) {
+  CategoryTotals totals;
+  computeCategoryTotals(totals, Dimension::Racecourse, data.tickets);
+  Bars values;
+  for (const GraphPoint& p : categoryGraphPoints(totals, CategoryGraph::Racecourse)) {
+    values << p.value;
+  }
+  return values;
+}
+
+// Opens the window of that name as a user would.
+bool openView(WindowHost& host, const QString& name) {
+  if (name == "Fblowse" || name == "FGrapher1") {
+    if (!host.press({}, "Blowse")) return false;
+    if (name == "FGrapher1" && !host.press("Fblowse", "Command3D2")) return false;
+  } else if (name == "FSyosai" || name == "FGBaba") {
+    if (!host.press({}, "BLOWSENEW")) return false;
+    if (name == "FGBaba") {
+      host.window("FSyosai")->findChild<TabStrip*>("SSTabS")->setCurrentIndex(0);
+      if (!host.press("FSyosai", "GraphBtn")) return false;
+    }
+  } else {
+    host.main->action(QStringLiteral("action") + name)->trigger();
+  }
+  return QTest::qWaitFor([&] { return host.isOpen(name); });
 }
 
 }  // namespace
@@ -106,7 +170,7 @@ class TestUndoRedo : public QObject {
     const AppState before = host.data();
     // The newer views too: each shows a step once, whatever it touches.
     std::vector<std::unique_ptr<QSignalSpy>> newer;
-    for (const char* view : {"Trend", "Cross", "Years"}) {
+    for (const char* view : {"Trend", "Cross", "Years", "Benchmark", "Income"}) {
       w.action(QStringLiteral("action") + view)->trigger();
       auto* shown = qobject_cast<ChildWindow*>(host.window(view));
       QVERIFY2(shown != nullptr, view);
@@ -182,6 +246,108 @@ class TestUndoRedo : public QObject {
     QVERIFY(gui::click(entry, "YesCmd"));
     QCOMPARE(amount(daySlot(host.data().ledger, 3, 5), Quantity::Stake, BetType::Tan).value_or(-1),
              500);
+  }
+
+  // The graphs opened from 総合分析 and 統計分析 follow each step once and
+  // draw what a graph opened afresh would; a racecourse graph goes on
+  // following after its 統計分析 has closed, the month graph follows the
+  // ledger only.
+  void graphsFollowEachStepOnce() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    QVERIFY(openView(host, "FGrapher1"));
+    QVERIFY(openView(host, "FGBaba"));
+    auto* months = qobject_cast<ProfitGraphWindow*>(host.window("FGrapher1"));
+    auto* courses = qobject_cast<ProfitGraphWindow*>(host.window("FGBaba"));
+    QVERIFY(months != nullptr && courses != nullptr);
+    qobject_cast<ChildWindow*>(host.window("FSyosai"))->closeWindow();
+    QTRY_VERIFY(!host.isOpen("FSyosai"));
+    QSignalSpy monthsShown(months, &ChildWindow::dataShown);
+    QSignalSpy coursesShown(courses, &ChildWindow::dataShown);
+    const Bars monthsBefore = bars(months);
+    const Bars coursesBefore = bars(courses);
+    QCOMPARE(monthsBefore, monthBars(host.data()));
+
+    const DayTicketList list = oneTicket(1000, 98000);
+    QCOMPARE(w.session().postDay(3, 5, tanOnly(1000, 98000), &list), PostResult::Ok);
+    QCOMPARE(monthsShown.count(), 1);
+    QCOMPARE(coursesShown.count(), 1);
+    QVERIFY(bars(months) != monthsBefore);
+    QVERIFY(bars(courses) != coursesBefore);
+    QCOMPARE(bars(months), monthBars(host.data()));
+    QCOMPARE(bars(courses), courseBars(host.data()));
+
+    undoKey(w);
+    QCOMPARE(monthsShown.count(), 2);
+    QCOMPARE(coursesShown.count(), 2);
+    QCOMPARE(bars(months), monthsBefore);
+    QCOMPARE(bars(courses), coursesBefore);
+    QTest::keyClick(w.workArea(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(bars(courses), courseBars(host.data()));
+
+    QCOMPARE(w.session().storeDayTickets(3, 5, DayTicketList{}), TransferResult::Ok);
+    QCOMPARE(monthsShown.count(), 3);
+    QCOMPARE(coursesShown.count(), 4);
+    QCOMPARE(bars(courses), courseBars(host.data()));
+  }
+
+  // A step that comes while a box of a view's own is open (a box runs the
+  // events) is not shown under it: the view shows it once, after the box.
+  void noViewShowsAStepUnderItsOwnBox_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"Fblowse", "FGrapher1", "FSyosai", "FGBaba", "Trend", "Cross", "Years",
+                             "Benchmark", "Income"}) {
+      QTest::newRow(name) << QString::fromLatin1(name);
+    }
+  }
+  void noViewShowsAStepUnderItsOwnBox() {
+    QFETCH(QString, name);
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    QVERIFY(openView(host, name));
+    auto* view = qobject_cast<ChildWindow*>(host.window(name));
+    QVERIFY(view != nullptr);
+    QSignalSpy shown(view, &ChildWindow::dataShown);
+    int shownUnderTheBox = -1;
+    const DayTicketList list = oneTicket(1000, 98000);
+    host.messages.whileOpen([&] {
+      // A posting, its undo and its redo.
+      w.session().postDay(3, 5, tanOnly(1000, 98000), &list);
+      w.session().undoStack()->undo();
+      w.session().undoStack()->redo();
+      shownUnderTheBox = static_cast<int>(shown.count());
+    });
+    host.messages.answer(true);
+    QVERIFY(view->ownMessages(host.messages).ask(QStringLiteral("よろしいですか？")));
+    QCOMPARE(shownUnderTheBox, 0);
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(w.session().undoStack()->count(), 1);
+  }
+
+  // The same with a box a view really shows: クロス分析 refusing one
+  // dimension for both rows and columns.
+  void crossShowsAStepAfterItsRefusal() {
+    WindowHost host;
+    QVERIFY(host.start());
+    MainWindow& w = *host.main;
+    QVERIFY(openView(host, "Cross"));
+    auto* cross = qobject_cast<ChildWindow*>(host.window("Cross"));
+    QSignalSpy shown(cross, &ChildWindow::dataShown);
+    int shownUnderTheBox = -1;
+    const DayTicketList list = oneTicket(1000, 98000);
+    host.messages.whileOpen([&] {
+      w.session().postDay(3, 5, tanOnly(1000, 98000), &list);
+      shownUnderTheBox = static_cast<int>(shown.count());
+    });
+    auto* rows = cross->findChild<QComboBox*>("RowDimension");
+    auto* columns = cross->findChild<QComboBox*>("ColumnDimension");
+    columns->setCurrentIndex(rows->currentIndex());
+    QCOMPARE(host.messages.count(), 1);
+    QCOMPARE(host.messages.last().title, kErrorTitle);
+    QCOMPARE(shownUnderTheBox, 0);
+    QCOMPARE(shown.count(), 1);
   }
 
   void undoingBackToTheSavedPlaceClearsTheMarker() {

@@ -14,7 +14,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <functional>
 #include <initializer_list>
+#include <utility>
 
 #include "widgets/messages.h"
 
@@ -31,11 +33,19 @@ class ScriptedMessages final : public Messages {
   void error(const QString& text, const QString& detail = QString()) override {
     shown_.append({kErrorTitle, text});
     lastDetail_ = detail;
+    runWhileOpen();
   }
-  void notice(const QString& text) override { shown_.append({kConfirmTitle, text}); }
-  void inform(const QString& title, const QString& text) override { shown_.append({title, text}); }
+  void notice(const QString& text) override {
+    shown_.append({kConfirmTitle, text});
+    runWhileOpen();
+  }
+  void inform(const QString& title, const QString& text) override {
+    shown_.append({title, text});
+    runWhileOpen();
+  }
   bool ask(const QString& text, bool defaultYes = true) override {
     shown_.append({kConfirmTitle, text});
+    runWhileOpen();
     ++questions_;
     lastDefaultYes_ = defaultYes;
     if (answers_.isEmpty()) {
@@ -74,6 +84,10 @@ class ScriptedMessages final : public Messages {
   bool allAnswersUsed() const { return answers_.isEmpty(); }
   int pendingAnswers() const { return static_cast<int>(answers_.size()); }
 
+  // What happens while the next box is open, as a real box runs the events
+  // meanwhile: run once, by the next message shown.
+  void whileOpen(std::function<void()> happen) { whileOpen_ = std::move(happen); }
+
   // Forgets what was shown and drops unused answers.
   void clear() {
     shown_.clear();
@@ -82,7 +96,12 @@ class ScriptedMessages final : public Messages {
   }
 
  private:
+  void runWhileOpen() {
+    if (auto happen = std::exchange(whileOpen_, {})) happen();
+  }
+
   QList<ShownMessage> shown_;
+  std::function<void()> whileOpen_;
   QQueue<bool> answers_;
   int questions_ = 0;
   bool lastDefaultYes_ = true;

@@ -7,11 +7,16 @@
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
+#include <functional>
+#include <utility>
 
+#include "support/scripted_messages.h"
 #include "widgets/child_window.h"
 
 using tamrel::ChildWindow;
+using tamrel::Messages;
 using tamrel::openChildWindow;
+using tamrel::ScriptedMessages;
 
 namespace {
 
@@ -45,6 +50,20 @@ class ProbeWindow : public ChildWindow {
   int* closes_;
 };
 
+// A view that counts its showings of the data; a showing may tell
+// something through the window's own messages.
+class CountingView : public ChildWindow {
+ public:
+  int shown = 0;
+  std::function<void()> whileShowing;
+
+ protected:
+  void showData() override {
+    ++shown;
+    if (auto then = std::exchange(whileShowing, {})) then();
+  }
+};
+
 struct Area {
   Area() {
     area.resize(900, 700);
@@ -67,6 +86,10 @@ class TestChildWindow : public QObject {
   void contentCloseTakesFrame();
   void closeWindowWithoutFrame();
   void bringToFrontShowsAndActivates();
+  void noShowingUnderItsOwnBox_data();
+  void noShowingUnderItsOwnBox();
+  void anotherWindowsBoxHoldsNothingHere();
+  void windowGoneWhileItsBoxIsOpen();
 };
 
 void TestChildWindow::opensAtTopLeft() {
@@ -244,6 +267,101 @@ void TestChildWindow::bringToFrontShowsAndActivates() {
   ChildWindow::bringToFront(graph);
   QVERIFY(!graphFrame->isMinimized());
   QCOMPARE(a.area.activeSubWindow(), graphFrame);
+}
+
+void TestChildWindow::noShowingUnderItsOwnBox_data() {
+  QTest::addColumn<int>("kind");  // 0 error, 1 notice, 2 ask, 3 inform
+  QTest::addColumn<int>("steps");
+  QTest::addColumn<bool>("fromShowing");
+  QTest::newRow("error, one step") << 0 << 1 << false;
+  QTest::newRow("notice, three steps") << 1 << 3 << false;
+  QTest::newRow("ask, one step") << 2 << 1 << false;
+  QTest::newRow("inform, two steps") << 3 << 2 << false;
+  QTest::newRow("error told while showing") << 0 << 2 << true;
+}
+
+// Steps announced while a box of the window's own is open wait, and are
+// shown once after it: whatever the box, however many steps.
+void TestChildWindow::noShowingUnderItsOwnBox() {
+  QFETCH(int, kind);
+  QFETCH(int, steps);
+  QFETCH(bool, fromShowing);
+  ScriptedMessages program;
+  CountingView view;
+  Messages& own = view.ownMessages(program);
+  QCOMPARE(&view.ownMessages(program), &own);
+  int shownUnderTheBox = -1;
+  program.whileOpen([&] {
+    for (int i = 0; i < steps; ++i) view.followData();
+    shownUnderTheBox = view.shown;
+  });
+  const auto tell = [&] {
+    switch (kind) {
+      case 0:
+        own.error(QStringLiteral("範囲外"));
+        break;
+      case 1:
+        own.notice(QStringLiteral("保存しました"));
+        break;
+      case 2:
+        program.answer(true);
+        QVERIFY(own.ask(QStringLiteral("よろしいですか？")));
+        break;
+      default:
+        own.inform(QStringLiteral("情報"), QStringLiteral("版"));
+    }
+  };
+  if (fromShowing) {
+    view.whileShowing = tell;
+    view.followData();
+    QCOMPARE(shownUnderTheBox, 1);
+    QCOMPARE(view.shown, 2);
+  } else {
+    tell();
+    QCOMPARE(shownUnderTheBox, 0);
+    QCOMPARE(view.shown, 1);
+  }
+  QCOMPARE(program.count(), 1);
+  // Nothing left waiting: the next step is shown at once.
+  view.followData();
+  QCOMPARE(view.shown, fromShowing ? 3 : 2);
+}
+
+// A window hands its messages to the windows it opens: their boxes hold
+// them and not the opener, and they keep telling after the opener has gone.
+void TestChildWindow::anotherWindowsBoxHoldsNothingHere() {
+  ScriptedMessages program;
+  auto opener = std::make_unique<CountingView>();
+  CountingView opened;
+  Messages& mine = opened.ownMessages(opener->ownMessages(program));
+  int openerUnder = -1;
+  int openedUnder = -1;
+  program.whileOpen([&] {
+    opener->followData();
+    opened.followData();
+    openerUnder = opener->shown;
+    openedUnder = opened.shown;
+  });
+  mine.notice(QStringLiteral("一つ目"));
+  QCOMPARE(openerUnder, 1);
+  QCOMPARE(openedUnder, 0);
+  QCOMPARE(opened.shown, 1);
+  opener.reset();
+  mine.notice(QStringLiteral("二つ目"));
+  QCOMPARE(program.texts(), (QStringList{"一つ目", "二つ目"}));
+}
+
+void TestChildWindow::windowGoneWhileItsBoxIsOpen() {
+  ScriptedMessages program;
+  auto* view = new CountingView;
+  QPointer<CountingView> watch(view);
+  program.whileOpen([view] {
+    view->followData();
+    delete view;
+  });
+  program.answer(false);
+  QVERIFY(!view->ownMessages(program).ask(QStringLiteral("閉じますか？")));
+  QVERIFY(watch.isNull());
 }
 
 QTEST_MAIN(TestChildWindow)
