@@ -8,6 +8,7 @@
 #include "state/data_session.h"
 #include "widgets/export_file.h"
 #include "widgets/messages.h"
+#include "widgets/print_page.h"
 
 namespace tamrel {
 
@@ -42,6 +43,7 @@ void installImageExport(QChartView* view, const DataSession& session, Messages& 
     writeExport(messages, session.dataDirPath(), target.path, bytes);
   });
   view->addAction(save);
+  installPrintCommands(view, session, messages);
   view->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
