@@ -43,7 +43,7 @@ QFont pointFont(double points, bool bold = false) {
 // Figures line up on their last digit, as on the screen.
 bool isFigure(const QString& text) {
   static const QRegularExpression figure(
-      QStringLiteral("^[+-]?[0-9][0-9,]*(\\.[0-9]+)?(%|円|倍)?$"));
+      QStringLiteral("^[+-]?[0-9][0-9,]*(\\.[0-9]+)?(%|円|倍|日)?$"));
   const QString t = text.trimmed();
   return t == QStringLiteral("－") || figure.match(t).hasMatch();
 }
@@ -255,6 +255,34 @@ void prepare(QPagedPaintDevice& device, const PrintPage& page) {
   }
 }
 
+// Qt's PDF writer names each glyph in the text layer by the first code
+// point the font maps to it, which for many kanji is a radical of the same
+// shape (U+2F49 ⽉ for 月, U+2FA6 ⾦ for 金): copied or searched, the text
+// would not be the text. The names are four hex digits in the plain
+// ToUnicode maps, so each is put right in place, lengths unchanged.
+QByteArray kanjiNamedRight(QByteArray pdf) {
+  static const QRegularExpression radical(QStringLiteral("<(2[EF][0-9A-F]{2})>"));
+  qsizetype from = 0;
+  for (;;) {
+    const qsizetype begin = pdf.indexOf("begincmap", from);
+    if (begin < 0) break;
+    const qsizetype end = pdf.indexOf("endcmap", begin);
+    if (end < 0) break;
+    const QString map = QString::fromLatin1(pdf.mid(begin, end - begin));
+    for (auto it = radical.globalMatch(map); it.hasNext();) {
+      const QRegularExpressionMatch m = it.next();
+      const QString shape(QChar(static_cast<char16_t>(m.captured(1).toUShort(nullptr, 16))));
+      const QString kanji = shape.normalized(QString::NormalizationForm_KC);
+      if (kanji.size() != 1 || kanji == shape) continue;
+      const QByteArray code =
+          QByteArray::number(kanji.at(0).unicode(), 16).toUpper().rightJustified(4, '0');
+      pdf.replace(begin + m.capturedStart(1), 4, code);
+    }
+    from = end;
+  }
+  return pdf;
+}
+
 // Keeps the print commands' visibility with the window: the menu is built
 // from the widget's actions when it opens, so they are set just before.
 class PrintCommandsWatch final : public QObject {
@@ -325,7 +353,7 @@ QByteArray printPdf(const PrintPage& page, const QString& dataDir) {
     QPainter painter(&writer);
     drawOn(writer, &painter, page, dataDir);
   }
-  return bytes;
+  return kanjiNamedRight(bytes);
 }
 
 void showPrintPreview(QWidget* parent, const PrintPage& page, const QString& dataDir) {
