@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   desktop-file-utils appstream
   locales
+  poppler-utils  # the print tests read their PDFs back (pdfinfo, pdftotext)
 )
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libbenchmark-dev)

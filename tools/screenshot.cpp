@@ -13,6 +13,7 @@
 //   wait:MS            let the program run for MS milliseconds
 //   pclick:NAME=X,Y    click at (X, Y) in the widget NAME
 //   trigger:ACTION     run the main window's command ACTION (actionTrend…)
+//   pdf:FILE           write the active window's printed page (PDF保存…) to FILE
 // A NAME may be led by the name of its window, WINDOW/NAME, where several
 // windows have a control of that name (every browse window has its Grid1).
 // Messages are printed to stderr and answered with はい/OK, so nothing waits.
@@ -23,8 +24,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -40,6 +44,7 @@
 #include "shell/main_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
+#include "widgets/print_page.h"
 
 namespace {
 
@@ -188,6 +193,18 @@ bool run(QWidget& window, const QString& action) {
     const QPoint at(xy[0].toInt(), xy[1].toInt());
     sendMouse(target, QEvent::MouseButtonPress, at);
     sendMouse(target, QEvent::MouseButtonRelease, at);
+  } else if (kind == QLatin1String("pdf")) {
+    auto* main = qobject_cast<tamrel::MainWindow*>(&window);
+    QMdiSubWindow* frame = main != nullptr ? main->workArea()->currentSubWindow() : nullptr;
+    auto* child = frame != nullptr ? qobject_cast<tamrel::ChildWindow*>(frame->widget()) : nullptr;
+    const std::optional<tamrel::PrintPage> page =
+        child != nullptr ? child->printPage() : std::nullopt;
+    if (!page) return fail(action, "the active window does not print");
+    QFile file(arg);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(tamrel::printPdf(*page, QDir::currentPath())) < 0) {
+      return fail(action, "cannot write the file");
+    }
   } else if (kind == QLatin1String("wait")) {
     bool ok = false;
     const int ms = arg.toInt(&ok);

@@ -34,6 +34,7 @@ class BenchmarkWindow : public ChildWindow {
   Period period() const { return periodBoxes_.period(); }
 
   QSize sizeHint() const override;
+  std::optional<PrintPage> printPage() const override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -77,6 +77,12 @@ BrowseWindow::BrowseWindow(const DataSession& session, Messages& messages, const
   connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
 }
 
+std::optional<PrintPage> BrowseWindow::printPage() const {
+  PrintPage page = printPageOf(windowTitle(), periodText(printPeriod()), {grid_});
+  page.tables.prepend(panel_->tableText());
+  return page;
+}
+
 void BrowseWindow::build() {
   overflowing_ = fillFigures();
   if (overflowing_) messages_.error(kAmountOutOfRange);

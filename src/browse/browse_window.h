@@ -31,7 +31,14 @@ class BrowseWindow : public ChildWindow {
   // placed at the top-left corner of the work area.
   void refresh();
 
+  // The panel and the grid on paper.
+  std::optional<PrintPage> printPage() const override;
+
  protected:
+  // The period the printed page names: the whole year unless a window
+  // shows less.
+  virtual Period printPeriod() const { return {}; }
+
   BrowseWindow(const DataSession& session, Messages& messages, const QString& name,
                const QString& caption, const QString& panelCaption, QWidget* parent);
 

@@ -21,6 +21,7 @@ class DayBrowse : public BrowseWindow {
   int day() const { return day_; }
 
  protected:
+  Period printPeriod() const override { return {month_, day_, month_, day_}; }
   bool fillFigures() override;
 
  private:

@@ -19,6 +19,7 @@ class MonthBrowse : public BrowseWindow {
   int month() const { return month_; }
 
  protected:
+  Period printPeriod() const override { return {month_, 1, month_, 31}; }
   bool fillFigures() override;
   void openRow(int row) override;
 

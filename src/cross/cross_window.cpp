@@ -80,6 +80,14 @@ CrossWindow::~CrossWindow() = default;
 QString CrossWindow::sameDimensionText() { return kSameDimensionTwice; }
 
 // Fits the work area of the main window at its opening size.
+std::optional<PrintPage> CrossWindow::printPage() const {
+  const QString what = rowChooser_->currentText() + QStringLiteral("×") +
+                       columnChooser_->currentText() + QStringLiteral("・") +
+                       measureChooser_->currentText();
+  return printPageOf(windowTitle() + QStringLiteral(" ") + what, periodText(period()),
+                     {grid_, ticketList_});
+}
+
 QSize CrossWindow::sizeHint() const { return QSize(1012, 620).expandedTo(minimumSizeHint()); }
 
 Period CrossWindow::period() const { return periodBoxes_.period(); }

@@ -54,6 +54,9 @@ class CrossWindow : public ChildWindow {
   // window's work area.
   QSize sizeHint() const override;
 
+  // The table, and the listed tickets when a cell's are listed.
+  std::optional<PrintPage> printPage() const override;
+
  protected:
   void showData() override { recompute(); }
   void keyPressEvent(QKeyEvent* event) override;

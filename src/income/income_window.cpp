@@ -150,6 +150,10 @@ IncomeWindow::IncomeWindow(const DataSession& session, Messages& messages, QWidg
 
 IncomeWindow::~IncomeWindow() = default;
 
+std::optional<PrintPage> IncomeWindow::printPage() const {
+  return printPageOf(windowTitle(), periodText(period()), {table_});
+}
+
 QSize IncomeWindow::sizeHint() const { return QSize(960, 380).expandedTo(minimumSizeHint()); }
 
 void IncomeWindow::recompute() {

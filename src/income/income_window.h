@@ -51,6 +51,7 @@ class IncomeWindow : public ChildWindow {
   Period period() const { return periodBoxes_.period(); }
 
   QSize sizeHint() const override;
+  std::optional<PrintPage> printPage() const override;
 
  protected:
   void showData() override { recompute(); }

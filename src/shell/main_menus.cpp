@@ -31,6 +31,7 @@
 #include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
+#include "widgets/print_page.h"
 #include "widgets/settings.h"
 #include "years/years_window.h"
 
@@ -80,6 +81,38 @@ void MainWindow::buildActions() {
       addCommand("actionAnalysis", QStringLiteral("統計分析(&A)"), &MainWindow::openAnalysis);
   exportAction_ =
       addCommand("actionExportCsv", QStringLiteral("CSV書き出し(&C)..."), &MainWindow::exportCsv);
+  // 印刷… and PDF保存… put the active view on paper; greyed while the
+  // window in front has nothing to print.
+  const auto activePage = [this]() -> std::optional<PrintPage> {
+    QMdiSubWindow* frame = workArea_->currentSubWindow();
+    const auto* child = frame != nullptr && isOpen(frame)
+                            ? qobject_cast<const ChildWindow*>(frame->widget())
+                            : nullptr;
+    return child != nullptr ? child->printPage() : std::nullopt;
+  };
+  auto* print = new QAction(QStringLiteral("印刷(&P)..."), this);
+  print->setObjectName(QStringLiteral("actionPrint"));
+  print->setShortcut(QKeySequence::Print);
+  connect(print, &QAction::triggered, this, [this, activePage] {
+    if (const std::optional<PrintPage> page = activePage()) {
+      showPrintPreview(this, *page, session_->dataDirPath());
+    }
+  });
+  auto* pdf = new QAction(QStringLiteral("PDF保存(&F)..."), this);
+  pdf->setObjectName(QStringLiteral("actionSavePdf"));
+  connect(pdf, &QAction::triggered, this, [this, activePage] {
+    if (const std::optional<PrintPage> page = activePage()) {
+      savePrintPdf(this, *session_, messages_, *page);
+    }
+  });
+  const auto followActive = [print, pdf, activePage] {
+    const bool prints = activePage().has_value();
+    print->setEnabled(prints);
+    pdf->setEnabled(prints);
+  };
+  connect(workArea_, &QMdiArea::subWindowActivated, this, followActive);
+  followActive();
+
   QUndoStack* steps = session_->undoStack();
   undoAction_ = new QAction(this);
   undoAction_->setObjectName(QStringLiteral("actionUndo"));
@@ -149,6 +182,8 @@ void MainWindow::buildMenus() {
     if (editBudget(this, *session_, messages_)) findChild<BudgetStatusLabel*>()->refresh();
   });
   file->addAction(budget);
+  file->addActions(
+      {action(QStringLiteral("actionPrint")), action(QStringLiteral("actionSavePdf"))});
   file->addActions({switchAction_, initAction_});
   file->addSeparator();
   file->addAction(finishAction_);

@@ -111,6 +111,13 @@ AnalysisWindow::AnalysisWindow(const DataSession& session, Messages& messages, Q
 
 AnalysisWindow::~AnalysisWindow() = default;
 
+std::optional<PrintPage> AnalysisWindow::printPage() const {
+  const int tab = tabs_->currentIndex();
+  if (tab < 0 || tab >= kDimensionCount) return std::nullopt;
+  return printPageOf(windowTitle() + QStringLiteral(" ") + tabs_->tabText(tab),
+                     periodText(Period{}), {grids_[static_cast<std::size_t>(tab)]});
+}
+
 void AnalysisWindow::showData() {
   const bool wasOverflowing = overflowing_;
   overflowing_ = !computeAllCategoryTotals(totals_, session_.tickets());

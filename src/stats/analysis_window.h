@@ -42,6 +42,9 @@ class AnalysisWindow : public ChildWindow {
   std::optional<CategoryGraph> graphKind() const { return graphKind_; }
   void setGraphKind(std::optional<CategoryGraph> kind);
 
+  // The table of the tab the user is on; nothing on an empty tab.
+  std::optional<PrintPage> printPage() const override;
+
   TabStrip* tabs() const { return tabs_; }
   Grid* grid(Dimension d) const { return grids_[static_cast<std::size_t>(d)]; }
 

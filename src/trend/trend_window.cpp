@@ -183,6 +183,19 @@ TrendWindow::TrendWindow(const DataSession& session, Messages& messages, QWidget
   refresh();
 }
 
+std::optional<PrintPage> TrendWindow::printPage() const {
+  PrintPage page =
+      printPageOf(windowTitle(), year_->currentText() + QStringLiteral(" ") + periodText(period()),
+                  {dayTable_}, {calendar_, chart_});
+  TableText figures{{QStringLiteral("項目"), QStringLiteral("値")}};
+  for (const FigureField& figure : kFigureFields) {
+    const QString caption = QString::fromUtf8(figure.caption);
+    figures << QStringList{caption, boxes_.at(caption)->text()};
+  }
+  page.tables.prepend(figures);
+  return page;
+}
+
 QWidget* TrendWindow::buildFigures() {
   auto* panel = new QWidget(this);
   auto* grid = new QGridLayout(panel);

@@ -40,6 +40,9 @@ class TrendWindow : public ChildWindow {
   // most likely fall in.
   static int defaultYear(const DataSession& session);
 
+  // The figures, the chosen day's bet types, the calendars and the curve.
+  std::optional<PrintPage> printPage() const override;
+
  protected:
   void showData() override { refresh(); }
 

@@ -4,6 +4,9 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
+
+#include "widgets/print_page.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -24,6 +27,10 @@ class ChildWindow : public QWidget {
   // Escape anywhere in the window: what its 閉じる does, unless a window
   // gives Escape another meaning while it asks something.
   virtual void escapePressed() { closeWindow(); }
+
+  // What 印刷… and PDF保存… put on paper; nothing for a window that does
+  // not print (the commands then grey or hide).
+  virtual std::optional<PrintPage> printPage() const { return std::nullopt; }
 
   // Closes the window with its frame (as the title-bar close box would).
   void closeWindow();

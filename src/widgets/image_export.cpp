@@ -8,6 +8,7 @@
 #include "state/data_session.h"
 #include "widgets/export_file.h"
 #include "widgets/messages.h"
+#include "widgets/print_page.h"
 
 namespace tamrel {
 
@@ -65,6 +66,7 @@ void installImageExport(QChartView* view, const DataSession& session, Messages& 
     }
   });
   view->addAction(save);
+  installPrintCommands(view, session, messages);
   view->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 

@@ -158,6 +158,19 @@ QString ProfitGraph::tipText(int i) const {
   return p.label.trimmed() + QStringLiteral("： ") + value;
 }
 
+std::optional<PrintPage> ProfitGraphWindow::printPage() const {
+  PrintPage page{windowTitle(), QString(), {}, {graph_}};
+  TableText figures{{QString(), QStringLiteral("利益金額")}};
+  for (int i = 0; i < graph_->pointCount(); ++i) {
+    const ProfitPoint& p = graph_->point(i);
+    figures << QStringList{
+        p.label.trimmed(),
+        p.value ? yenLocale().toString(*p.value) + QStringLiteral("円") : QStringLiteral("－")};
+  }
+  page.tables << figures;
+  return page;
+}
+
 ProfitGraphWindow::ProfitGraphWindow(const DataSession& session, Messages& messages,
                                      const QString& name, const QString& caption,
                                      std::vector<ProfitPoint> points, std::function<void()> closed,

@@ -77,6 +77,8 @@ class ProfitGraphWindow : public ChildWindow {
                     std::function<void()> closed, QWidget* parent = nullptr);
 
   ProfitGraph* graph() const { return graph_; }
+  // The graph, and its figures as a table under it.
+  std::optional<PrintPage> printPage() const override;
   QSize sizeHint() const override { return {720, 460}; }
 
   // Where followData() takes the points from.

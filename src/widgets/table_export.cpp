@@ -20,6 +20,7 @@
 #include "widgets/export_file.h"
 #include "widgets/grid.h"
 #include "widgets/messages.h"
+#include "widgets/print_page.h"
 
 namespace tamrel {
 
@@ -208,6 +209,7 @@ void installTableExport(QWidget* widget, const DataSession& session, Messages& m
   });
   widget->addAction(copy);
   widget->addAction(save);
+  installPrintCommands(widget, session, messages);
   widget->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 

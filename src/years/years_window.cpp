@@ -128,6 +128,11 @@ YearsWindow::YearsWindow(const DataSession& session, Messages& messages, QWidget
   setParentFolder(dataDir.absolutePath());
 }
 
+std::optional<PrintPage> YearsWindow::printPage() const {
+  // Whole years side by side: no period of one.
+  return printPageOf(windowTitle(), QString(), {table_}, {graph_});
+}
+
 YearsWindow::~YearsWindow() {
   watcher_.cancel();
   watcher_.waitForFinished();

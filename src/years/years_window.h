@@ -63,6 +63,9 @@ class YearsWindow : public ChildWindow {
 
   void setFolderReader(FolderReader reader) { reader_ = std::move(reader); }
 
+  // The table of the years and its graph.
+  std::optional<PrintPage> printPage() const override;
+
   QTableView* table() const { return table_; }
   const YearTableModel& model() const { return model_; }
   const YearSortProxy& proxy() const { return proxy_; }

@@ -248,7 +248,7 @@ void TestBrowseWindows::namesForScreenReaders() {
     for (QPushButton* button : host_->window(window)->findChildren<QPushButton*>()) {
       QCOMPARE(button->accessibleName(), button->text());
     }
-    // Every grid and panel copies and saves.
+    // Every grid and panel copies and saves, and prints the window.
     auto* panel = host_->window(window)->findChild<FiguresPanel*>();
     QList<QWidget*> tables{panel};
     if (auto* grid = host_->window(window)->findChild<Grid*>()) tables << grid;
@@ -256,7 +256,7 @@ void TestBrowseWindows::namesForScreenReaders() {
       QCOMPARE(table->contextMenuPolicy(), Qt::ActionsContextMenu);
       QStringList texts;
       for (QAction* action : table->actions()) texts << action->text();
-      QCOMPARE(texts, (QStringList{"コピー", "CSV保存…"}));
+      QCOMPARE(texts, (QStringList{"コピー", "CSV保存…", "", "印刷…", "PDF保存…"}));
     }
     panel->actions().front()->trigger();
     const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
