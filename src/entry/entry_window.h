@@ -50,6 +50,10 @@ class EntryWindow : public ChildWindow {
   // what the boxes held, a line of its own says so and gives the day's
   // stored totals.
   void takeTickets(const DayTicketList& list, const DayBetTotals& totals);
+  // Shows a day as if the user had chosen its month and day, then opens its
+  // 詳細入力; typed work of another day goes only when the user agrees.
+  // False when the day did not open.
+  bool openDay(int month, int day);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

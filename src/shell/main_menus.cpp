@@ -21,11 +21,13 @@
 #include "base/version.h"
 #include "benchmark/benchmark_window.h"
 #include "cross/cross_window.h"
+#include "entry/entry_window.h"
 #include "export/report_dialog.h"
 #include "income/income_window.h"
 #include "shell/main_window.h"
 #include "state/data_session.h"
 #include "store/data_files.h"
+#include "ticketlist/ticket_list.h"
 #include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
@@ -177,6 +179,20 @@ void MainWindow::addViews(QMenu* menu) {
           [](const DataSession& s, Messages& m) { return new BenchmarkWindow(s, m); });
   addView(menu, "actionIncome", QStringLiteral("一時所得(&I)"), QStringLiteral("Income"),
           [](const DataSession& s, Messages& m) { return new IncomeWindow(s, m); });
+  addView(menu, "actionTicketList", QStringLiteral("馬券一覧(&K)"), QStringLiteral("TicketList"),
+          [this](const DataSession& s, Messages& m) {
+            auto* list = new TicketList(s, m);
+            // A ticket's day opens as if chosen in 収支入力, with its 詳細入力.
+            connect(list, &TicketList::dayChosen, this, [this](int month, int day) {
+              if (findOpenWindow(workArea_, QStringLiteral("Finput")) == nullptr) openEntry();
+              auto* entry =
+                  qobject_cast<EntryWindow*>(findOpenWindow(workArea_, QStringLiteral("Finput")));
+              if (entry == nullptr) return;
+              ChildWindow::bringToFront(entry);
+              entry->openDay(month, day);
+            });
+            return list;
+          });
 }
 
 QAction* MainWindow::addView(QMenu* menu, const char* actionName, const QString& text,

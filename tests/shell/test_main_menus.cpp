@@ -356,7 +356,7 @@ class TestMainMenus : public QObject {
   void escapeClosesEachChildWindow_data() {
     QTest::addColumn<QString>("name");
     for (const char* name : {"Finput", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai",
-                             "FGBaba", "FUpdate", "Trend", "Cross", "Years"}) {
+                             "FGBaba", "FUpdate", "Trend", "Cross", "Years", "TicketList"}) {
       QTest::newRow(name) << QString::fromLatin1(name);
     }
   }
@@ -368,7 +368,7 @@ class TestMainMenus : public QObject {
     QWidget* m = host.main.get();
     if (name == "Finput") QVERIFY(gui::click(m, "Command3D1"));
     if (name == "FUpdate") QVERIFY(gui::click(m, "SSCommand1"));
-    if (name == "Trend" || name == "Cross" || name == "Years") {
+    if (name == "Trend" || name == "Cross" || name == "Years" || name == "TicketList") {
       host.main->findChild<QAction*>(QStringLiteral("action") + name)->trigger();
     }
     if (name == "FSyosai" || name == "FGBaba") QVERIFY(gui::click(m, "BLOWSENEW"));
@@ -406,6 +406,7 @@ class TestMainMenus : public QObject {
     QTest::newRow("Trend") << "Trend" << QStringList{"Year", "ToDay", "CloseCmd"};
     QTest::newRow("Cross") << "Cross" << QStringList{"CloseButton"};
     QTest::newRow("Years") << "Years" << QStringList{"Close"};
+    QTest::newRow("TicketList") << "TicketList" << QStringList{"Rate", "Largest", "CloseButton"};
   }
 
   void newViewsFitTheWorkArea() {
@@ -433,6 +434,37 @@ class TestMainMenus : public QObject {
       QVERIFY2(viewport->rect().contains(at), qPrintable(control));
     }
     QCOMPARE(testdata::layoutFaults(window), QStringList{});
+  }
+
+  // A double-click on a ticket of 馬券一覧 opens 収支入力 on its day and the
+  // day's 詳細入力, whether 収支入力 was open on another day or not at all.
+  void ticketOpensItsDay_data() {
+    QTest::addColumn<bool>("entryOpen");
+    QTest::newRow("entry closed") << false;
+    QTest::newRow("entry on another day") << true;
+  }
+  void ticketOpensItsDay() {
+    QFETCH(bool, entryOpen);
+    WindowHost host;
+    QVERIFY(host.start());
+    if (entryOpen) {
+      QVERIFY(gui::click(host.main.get(), "Command3D1"));
+      QVERIFY(gui::choose(host.window("Finput"), QStringLiteral("MM"), 0));
+      QVERIFY(gui::choose(host.window("Finput"), QStringLiteral("DD"), 4));
+    }
+    host.main->action(QStringLiteral("actionTicketList"))->trigger();
+    QWidget* list = host.window("TicketList");
+    QVERIFY(list != nullptr);
+    auto* table = list->findChild<QAbstractItemView*>(QStringLiteral("TicketTable"));
+    QTRY_VERIFY(table->isVisible());
+    // The sample year's one ticket, on 3 May.
+    gui::doubleClick(table->viewport(), table->visualRect(table->model()->index(0, 0)).center());
+    QTRY_VERIFY(host.isOpen(QStringLiteral("jrabaken")));
+    QWidget* entry = host.window("Finput");
+    QVERIFY(entry != nullptr);
+    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("MM"))->currentIndex(), 4);
+    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("DD"))->currentIndex(), 2);
+    QCOMPARE(host.messages.count(), 0);
   }
 
   // CSV書き出し: the report chosen, in the encoding chosen; one dimension
