@@ -246,10 +246,14 @@ void TicketList::labelDimensionButton(CrossDimension d) {
   for (const QAction* value : dimensionMenus_[static_cast<std::size_t>(d)]->actions()) {
     if (value->isChecked()) chosen << value->text();
   }
-  const QString values = chosen.isEmpty() ? kAll : chosen.join(QLatin1Char(','));
+  // Beyond two values the button names the first and counts the rest, so
+  // that the row of buttons keeps inside the window; the tip names them all.
+  const QString name = fromCore(crossDimensionInfo(d).name) + QStringLiteral(": ");
+  QString values = chosen.isEmpty() ? kAll : chosen.join(QLatin1Char(','));
+  if (chosen.size() > 2) values = chosen.front() + QStringLiteral(" 他%1").arg(chosen.size() - 1);
   QToolButton* button = dimensionButtons_[static_cast<std::size_t>(d)];
-  button->setText(fromCore(crossDimensionInfo(d).name) + QStringLiteral(": ") + values);
-  button->setToolTip(button->text());
+  button->setText(name + values);
+  button->setToolTip(name + (chosen.isEmpty() ? kAll : chosen.join(QLatin1Char(','))));
 }
 
 QWidget* TicketList::buildFigures() {

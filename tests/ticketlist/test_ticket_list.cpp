@@ -207,6 +207,11 @@ void TestTicketList::menuStaysOpenForSeveralValues() {
   QTRY_VERIFY(!menu->isVisible());
   QCOMPARE(h.rows(), 3);
   QCOMPARE(button->text(), QStringLiteral("券種: 単勝,馬連"));
+  // A third value is counted, not named, on the button.
+  h.check(CrossDimension::BetType, 6);
+  QCOMPARE(h.rows(), 4);
+  QCOMPARE(button->text(), QStringLiteral("券種: 単勝 他2"));
+  QCOMPARE(button->toolTip(), QStringLiteral("券種: 単勝,馬連,3連複"));
 }
 
 void TestTicketList::clearShowsEverything() {
