@@ -104,7 +104,9 @@ TicketList::TicketList(const DataSession& session, Messages& messages, QWidget* 
   table_->setAccessibleName(QStringLiteral("馬券一覧"));
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Several rows at once for Ctrl+C; the first of them is the selected
+  // ticket the list keeps across changes.
+  table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   table_->setWordWrap(false);
   table_->setTabKeyNavigation(false);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);

@@ -4,6 +4,7 @@
 // selection kept.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QInputMethodEvent>
@@ -90,6 +91,7 @@ class TestTicketList : public QObject {
   void rateTintFollowsFigures();
   void sortsByAmountNotText();
   void doubleClickAndEnterAskForTheDay();
+  void copyTakesSelectedRows();
   void followsPostingAndUndo();
 };
 
@@ -266,6 +268,26 @@ void TestTicketList::doubleClickAndEnterAskForTheDay() {
   QTest::keyClick(table, Qt::Key_Return);
   QCOMPARE(asked.count(), 2);
   QCOMPARE(asked.at(1), (QList<QVariant>{4, 10}));
+}
+
+void TestTicketList::copyTakesSelectedRows() {
+  Harness h;
+  h.storeSample();
+  h.area.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&h.area));
+  QTableView* table = h.window->table();
+  table->setFocus();
+  table->selectRow(1);
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    table->visualRect(table->model()->index(3, 0)).center());
+  QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+  const QStringList lines =
+      QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  QCOMPARE(lines.size(), 3);
+  QVERIFY2(lines[0].startsWith(QStringLiteral("日付\t馬場\t")), qPrintable(lines[0]));
+  // Plain numbers for a spreadsheet: the stakes of the second and fourth.
+  QVERIFY2(lines[1].contains(QStringLiteral("\t2000\t")), qPrintable(lines[1]));
+  QVERIFY2(lines[2].startsWith(QStringLiteral("05/02(日)\t中山")), qPrintable(lines[2]));
 }
 
 void TestTicketList::followsPostingAndUndo() {
