@@ -75,29 +75,46 @@ QVariant TicketListModel::data(const QModelIndex& index, int role) const {
                                                  : Qt::AlignLeft;
     return QVariant::fromValue(Qt::Alignment(across | Qt::AlignVCenter));
   }
-  if (role != Qt::DisplayRole && role != SortRole) return {};
+  if (role == SortRole) return sortKey(index.row(), column);
+  if (role != Qt::DisplayRole) return {};
   const TicketRow& row = rowAt(index.row());
-  const bool sorting = role == SortRole;
   switch (column) {
     case Date:
-      if (sorting) return row.month * 100 + row.day;
       return fromCore(ticketDateText(row.ticket));
     case Stake:
-      return sorting ? QVariant(sortValue(row.stake)) : QVariant(amountText(row.stake));
+      return amountText(row.stake);
     case Payout:
-      return sorting ? QVariant(sortValue(row.payout)) : QVariant(amountText(row.payout));
+      return amountText(row.payout);
     case Profit:
-      return sorting ? QVariant(sortValue(profitOf(row))) : QVariant(amountText(profitOf(row)));
+      return amountText(profitOf(row));
     case Hit:
-      if (sorting) return row.hit() ? 1 : 0;
       return row.hit() ? QStringLiteral("的中") : QString();
     default:
       break;
   }
   if (!isCodeColumn(column)) return {};
+  return fromCore(captionOf(attributeOf(column), row.ticket));
+}
+
+qint64 TicketListModel::sortKey(int row, int column) const {
+  const TicketRow& r = rowAt(row);
+  switch (column) {
+    case Date:
+      return r.month * 100 + r.day;
+    case Stake:
+      return sortValue(r.stake);
+    case Payout:
+      return sortValue(r.payout);
+    case Profit:
+      return sortValue(profitOf(r));
+    case Hit:
+      return r.hit() ? 1 : 0;
+    default:
+      break;
+  }
+  if (!isCodeColumn(column)) return 0;
   const Attribute a = attributeOf(column);
-  if (sorting) return codeRank(a, row.ticket.field(fieldOf(a))[0]);
-  return fromCore(captionOf(a, row.ticket));
+  return codeRank(a, r.ticket.field(fieldOf(a))[0]);
 }
 
 QVariant TicketListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -118,8 +135,10 @@ TicketListOrder::TicketListOrder(QObject* parent) : QSortFilterProxyModel(parent
 }
 
 bool TicketListOrder::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-  const QPartialOrdering order = QVariant::compare(left.data(sortRole()), right.data(sortRole()));
-  if (order != QPartialOrdering::Equivalent) return order == QPartialOrdering::Less;
+  const auto* model = static_cast<const TicketListModel*>(sourceModel());
+  const qint64 a = model->sortKey(left.row(), left.column());
+  const qint64 b = model->sortKey(right.row(), right.column());
+  if (a != b) return a < b;
   // A descending sort asks with the sides swapped: ties still read down in
   // date and race order.
   return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
