@@ -188,11 +188,14 @@ QWidget* TicketList::buildFilters() {
     connect(box, &QLineEdit::textChanged, this, &TicketList::applyFilter);
   }
 
-  auto* second = new QHBoxLayout;
-  for (const CrossDimensionInfo& info : kCrossDimensions) {
-    second->addWidget(buildDimensionButton(info, panel));
+  // Two rows of five: a button grows with the values chosen, and one row of
+  // ten would leave the window.
+  auto* second = new QGridLayout;
+  for (std::size_t i = 0; i < kCrossDimensions.size(); ++i) {
+    QToolButton* button = buildDimensionButton(kCrossDimensions[i], panel);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    second->addWidget(button, static_cast<int>(i / 5), static_cast<int>(i % 5));
   }
-  second->addStretch(1);
 
   auto* third = new QHBoxLayout;
   search_ = new QLineEdit(panel);
