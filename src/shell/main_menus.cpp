@@ -172,7 +172,21 @@ void MainWindow::addViews(QMenu* menu) {
   addView(menu, "actionTrend", QStringLiteral("収支推移(&T)"), QStringLiteral("Trend"),
           [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
   addView(menu, "actionCross", QStringLiteral("クロス分析(&C)"), QStringLiteral("Cross"),
-          [](const DataSession& s, Messages& m) { return new CrossWindow(s, m); });
+          [this](const DataSession& s, Messages& m) {
+            auto* cross = new CrossWindow(s, m);
+            // A cell's tickets open in 馬券一覧, filtered to its pair.
+            connect(cross, &CrossWindow::ticketsWanted, this, [this](const TicketFilter& filter) {
+              if (findOpenWindow(workArea_, QStringLiteral("TicketList")) == nullptr) {
+                action(QStringLiteral("actionTicketList"))->trigger();
+              }
+              auto* list = qobject_cast<TicketList*>(
+                  findOpenWindow(workArea_, QStringLiteral("TicketList")));
+              if (list == nullptr) return;
+              ChildWindow::bringToFront(list);
+              list->setFilter(filter);
+            });
+            return cross;
+          });
   addView(menu, "actionYears", QStringLiteral("年別比較(&N)"), QStringLiteral("Years"),
           [](const DataSession& s, Messages& m) { return new YearsWindow(s, m); });
   addView(menu, "actionBenchmark", QStringLiteral("運か実力か(&L)"), QStringLiteral("Benchmark"),

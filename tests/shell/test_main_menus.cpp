@@ -467,6 +467,35 @@ class TestMainMenus : public QObject {
     QCOMPARE(host.messages.count(), 0);
   }
 
+  // A cross cell's tickets open in 馬券一覧 filtered to its pair.
+  void crossCellOpensTicketList() {
+    WindowHost host;
+    QVERIFY(host.start());
+    host.main->action(QStringLiteral("actionCross"))->trigger();
+    QWidget* cross = host.window("Cross");
+    QVERIFY(cross != nullptr);
+    auto* grid = cross->findChild<QAbstractItemView*>(QStringLiteral("CrossGrid"));
+    QTRY_VERIFY(grid->isVisible());
+    // The sample's one ticket: 単勝 (row 0) at 東京 (column 5); and 複勝 at
+    // 東京, which has none.
+    gui::doubleClick(grid->viewport(), grid->visualRect(grid->model()->index(1, 5)).center());
+    QVERIFY(gui::click(cross, "OpenTicketList"));
+    QWidget* list = host.window("TicketList");
+    QVERIFY(list != nullptr);
+    auto* table = list->findChild<QAbstractItemView*>(QStringLiteral("TicketTable"));
+    QCOMPARE(table->model()->rowCount(), 0);
+    host.activate(QStringLiteral("Cross"));
+    gui::doubleClick(grid->viewport(), grid->visualRect(grid->model()->index(0, 5)).center());
+    QVERIFY(gui::click(cross, "OpenTicketList"));
+    // The open list takes the new pair: one list, one ticket.
+    QCOMPARE(host.windows(QStringLiteral("TicketList")).size(), 1);
+    QCOMPARE(table->model()->rowCount(), 1);
+    QCOMPARE(
+        list->findChild<QWidget*>(QStringLiteral("FilterBettype"))->property("text").toString(),
+        QStringLiteral("券種: 単勝"));
+    QCOMPARE(host.messages.count(), 0);
+  }
+
   // CSV書き出し: the report chosen, in the encoding chosen; one dimension
   // twice is refused and the choice offered again.
   void exportWritesTheChosenReport_data() {
