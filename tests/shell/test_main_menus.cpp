@@ -440,17 +440,30 @@ class TestMainMenus : public QObject {
   // day's 詳細入力, whether 収支入力 was open on another day or not at all.
   void ticketOpensItsDay_data() {
     QTest::addColumn<bool>("entryOpen");
-    QTest::newRow("entry closed") << false;
-    QTest::newRow("entry on another day") << true;
+    QTest::addColumn<bool>("typed");   // an amount typed on the other day
+    QTest::addColumn<bool>("answer");  // to the question whether to drop it
+    QTest::newRow("entry closed") << false << false << false;
+    QTest::newRow("entry on another day") << true << false << false;
+    QTest::newRow("typed work dropped") << true << true << true;
+    QTest::newRow("typed work kept") << true << true << false;
   }
   void ticketOpensItsDay() {
     QFETCH(bool, entryOpen);
+    QFETCH(bool, typed);
+    QFETCH(bool, answer);
     WindowHost host;
     QVERIFY(host.start());
     if (entryOpen) {
       QVERIFY(gui::click(host.main.get(), "Command3D1"));
       QVERIFY(gui::choose(host.window("Finput"), QStringLiteral("MM"), 0));
       QVERIFY(gui::choose(host.window("Finput"), QStringLiteral("DD"), 4));
+    }
+    if (typed) {
+      auto* box = host.window("Finput")->findChild<QLineEdit*>(QStringLiteral("TosiTan"));
+      QVERIFY(box != nullptr);
+      box->setFocus();
+      QTest::keyClicks(box, QStringLiteral("1000"));
+      host.messages.answer(answer);
     }
     host.main->action(QStringLiteral("actionTicketList"))->trigger();
     QWidget* list = host.window("TicketList");
@@ -459,12 +472,13 @@ class TestMainMenus : public QObject {
     QTRY_VERIFY(table->isVisible());
     // The sample year's one ticket, on 3 May.
     gui::doubleClick(table->viewport(), table->visualRect(table->model()->index(0, 0)).center());
-    QTRY_VERIFY(host.isOpen(QStringLiteral("jrabaken")));
+    const bool opens = !typed || answer;
     QWidget* entry = host.window("Finput");
     QVERIFY(entry != nullptr);
-    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("MM"))->currentIndex(), 4);
-    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("DD"))->currentIndex(), 2);
-    QCOMPARE(host.messages.count(), 0);
+    QTRY_COMPARE(host.isOpen(QStringLiteral("jrabaken")), opens);
+    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("MM"))->currentIndex(), opens ? 4 : 0);
+    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("DD"))->currentIndex(), opens ? 2 : 4);
+    QCOMPARE(host.messages.count(), typed ? 1 : 0);
   }
 
   // A cross cell's tickets open in 馬券一覧 filtered to its pair.
