@@ -11,8 +11,7 @@ cd "$(dirname "$0")/.."
 core=(base ledger detail analysis store report)
 # Qt, into tamrel_ui; the windows sit between widgets and shell.
 ui_below=(state widgets)
-windows=(entry browse stats switch trend cross years export benchmark income)
-windows+=(budget)
+windows=(entry browse stats switch trend cross years export benchmark income budget ticketlist)
 ui_above=(shell app)
 
 declare -A rank kind

@@ -121,6 +121,9 @@ void CrossWindow::buildLayout() {
                                 4 * ticketList_->verticalHeader()->defaultSectionSize() +
                                 2 * ticketList_->frameWidth());
 
+  ticketListButton_ =
+      commandButton(QStringLiteral("OpenTicketList"), QStringLiteral("馬券一覧で開く"), this);
+  ticketListButton_->setEnabled(false);
   closeButton_ = commandButton(QStringLiteral("CloseButton"), QStringLiteral("閉じる"), this);
   legend_ = new QLabel(legendText(model_.measure()), this);
   legend_->setObjectName(QStringLiteral("Legend"));
@@ -128,6 +131,7 @@ void CrossWindow::buildLayout() {
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(legend_);
   buttons->addStretch(1);
+  buttons->addWidget(ticketListButton_);
   buttons->addWidget(closeButton_);
 
   auto* layout = new QVBoxLayout(this);
@@ -141,6 +145,7 @@ void CrossWindow::buildLayout() {
   connect(&model_, &QAbstractItemModel::modelReset, this, &CrossWindow::fitGrid);
   connect(&model_, &QAbstractItemModel::dataChanged, this, &CrossWindow::fitGrid);
   connect(grid_, &QTableView::doubleClicked, this, &CrossWindow::listCell);
+  connect(ticketListButton_, &QPushButton::clicked, this, &CrossWindow::askForTicketList);
   connect(closeButton_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
 }
 
@@ -250,6 +255,7 @@ void CrossWindow::listCell(const QModelIndex& index) {
 }
 
 void CrossWindow::refreshList() {
+  ticketListButton_->setEnabled(listed_.has_value());
   if (!listed_) {
     ticketModel_.setTickets({});
     listCaption_->setText(kListHint);
@@ -266,6 +272,17 @@ void CrossWindow::refreshList() {
                             .arg(model_.headerData(row, Qt::Vertical).toString(),
                                  model_.headerData(column, Qt::Horizontal).toString())
                             .arg(ticketModel_.rowCount()));
+}
+
+void CrossWindow::askForTicketList() {
+  if (!listed_) return;
+  const auto [row, column] = *listed_;
+  TicketFilter filter;
+  filter.period = period();
+  // A total takes every value of its dimension.
+  if (!model_.isTotalRow(row)) filter.of(model_.table().rows) = {row};
+  if (!model_.isTotalColumn(column)) filter.of(model_.table().columns) = {column};
+  emit ticketsWanted(filter);
 }
 
 void CrossWindow::keyPressEvent(QKeyEvent* event) {

@@ -16,6 +16,7 @@
 #include <array>
 
 #include "analysis/cross_totals.h"
+#include "analysis/ticket_filter.h"
 #include "cross/cross_model.h"
 #include "widgets/child_window.h"
 #include "widgets/period_boxes.h"
@@ -57,6 +58,11 @@ class CrossWindow : public ChildWindow {
   // The table, and the listed tickets when a cell's are listed.
   std::optional<PrintPage> printPage() const override;
 
+ signals:
+  // 馬券一覧で開く: the listed cell's tickets wanted in the ticket list, as
+  // the filters of its pair and period.
+  void ticketsWanted(const tamrel::TicketFilter& filter);
+
  protected:
   void showData() override { recompute(); }
   void keyPressEvent(QKeyEvent* event) override;
@@ -73,6 +79,7 @@ class CrossWindow : public ChildWindow {
   void fitGrid();
   void listCell(const QModelIndex& index);
   void refreshList();
+  void askForTicketList();
 
   const DataSession& session_;
   Messages& messages_;
@@ -94,6 +101,7 @@ class CrossWindow : public ChildWindow {
   QLabel* listCaption_ = nullptr;
   QLabel* legend_ = nullptr;
   QTableView* ticketList_ = nullptr;
+  QPushButton* ticketListButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
 };
 

@@ -799,6 +799,24 @@ void EntryWindow::openTickets() {
   }
 }
 
+bool EntryWindow::openDay(int month, int day) {
+  if (ConfirmPending || ticketWindowOpen()) {
+    // A question or another day's tickets are in progress here.
+    if (ticketWindowOpen()) ChildWindow::bringToFront(ticketWindow_);
+    if (ConfirmPending) messages_.error(kNotNow);
+    return false;
+  }
+  if (month != mm_->currentIndex() + 1 || day != dd_->currentIndex() + 1) {
+    if (!mayDiscard()) return false;
+    mm_->setCurrentIndex(month - 1);
+    dd_->setCurrentIndex(day - 1);
+    showChosenDay();
+    if (dd_->currentIndex() < 0) return false;
+  }
+  openTickets();
+  return ticketWindowOpen();
+}
+
 void EntryWindow::takeTickets(const DayTicketList& list, const DayBetTotals& totals) {
   const std::optional<BetAmounts> held = typedAmounts();
   dayList_ = list;

@@ -51,6 +51,10 @@ class EntryWindow : public ChildWindow {
   // what the boxes held, a line of its own says so and gives the day's
   // stored totals.
   void takeTickets(const DayTicketList& list, const DayBetTotals& totals);
+  // Shows a day as if the user had chosen its month and day, then opens its
+  // 詳細入力; typed work of another day goes only when the user agrees.
+  // False when the day did not open.
+  bool openDay(int month, int day);
 
   // Shows `last`, the day the window showed when it was last open in this
   // run; without one, the latest day holding data (nothing when none

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/cross_totals.h"
+#include "analysis/ticket_filter.h"
 #include "analysis/year_summary.h"
 #include "base/period.h"
 #include "base/version.h"
@@ -35,6 +36,9 @@ struct Request {
   BudgetLimits limits;
   std::optional<int> year;
   bool budgetGiven = false;
+  // --where: the values of dimensions the tickets are limited to.
+  TicketFilter where;
+  bool whereGiven = false;
 };
 
 // A usage error: what was wrong, for the first line of the message.
@@ -97,6 +101,33 @@ std::optional<UsageError> parseKind(std::string_view text, Request& request) {
   if (found->dimensions == 2 && request.dimensions[0] == request.dimensions[1]) {
     return UsageError{"同じ分類は交差できません: " + shown(text)};
   }
+  return std::nullopt;
+}
+
+// "key=value[,value..]" into the request's filter: each value a caption or
+// a code of the dimension; what is wrong otherwise, with the known values.
+std::optional<UsageError> parseWhere(std::string_view text, Request& request) {
+  const std::size_t equals = text.find('=');
+  const auto dimension = crossDimensionOfKey(text.substr(0, equals));
+  if (equals == std::string_view::npos || !dimension) {
+    return UsageError{"--where は 分類=値[,値] で指定します: " + shown(text)};
+  }
+  std::vector<int>& chosen = request.where.of(*dimension);
+  for (std::size_t at = equals; at < text.size();) {
+    const std::size_t end = std::min(text.find(',', at + 1), text.size());
+    const std::string_view value = text.substr(at + 1, end - at - 1);
+    const auto category = categoryOfValue(*dimension, value);
+    if (!category) {
+      std::string known;
+      for (const std::string& v : knownValues(*dimension)) known += "\n  " + v;
+      return UsageError{"知らない値です: " + std::string(text.substr(0, equals)) + "=" +
+                        shown(value) + "\n" + std::string(crossDimensionInfo(*dimension).name) +
+                        " の値 (コード 名前):" + known};
+    }
+    if (std::ranges::find(chosen, *category) == chosen.end()) chosen.push_back(*category);
+    at = end;
+  }
+  request.whereGiven = true;
   return std::nullopt;
 }
 
@@ -187,6 +218,10 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
       request.periodGiven = true;
     } else if (auto budget = budgetOption(args, i, request)) {
       if (!budget->empty()) return UsageError{*budget};
+    } else if (is("--where")) {
+      const auto value = optionValue(args, i, "--where");
+      if (!value) return UsageError{"--where に条件がありません"};
+      if (auto error = parseWhere(*value, request)) return *error;
     } else if (arg.starts_with("-")) {
       return UsageError{"知らないオプションです: " + shown(arg)};
     } else if (request.kind) {
@@ -198,6 +233,9 @@ std::variant<Request, UsageError> parseArgs(std::span<const std::string_view> ar
   if (!request.kind) return UsageError{"種類がありません"};
   if (request.periodGiven && !request.kind->takesPeriod) {
     return UsageError{"--from と --to は " + std::string(request.kind->name) + " には使えません"};
+  }
+  if (request.whereGiven && request.kind->kind != ReportKind::Tickets) {
+    return UsageError{"--where は tickets にだけ使えます"};
   }
   if (!request.period.ordered()) return UsageError{reversedPeriodText("--from", "--to")};
   if (request.budgetGiven && request.kind->kind != ReportKind::Budget) {
@@ -236,7 +274,15 @@ std::optional<Report> yearReport(const Request& request, const ReportOutput& out
   const std::optional<Year> year = loadYear(request.dir, err);
   if (!year) return std::nullopt;
   if (request.kind->kind == ReportKind::Tickets) {
-    writeTicketsReport(*year->tickets, request.period, output);
+    if (request.whereGiven) {
+      // The report passes over the store: the tickets left out are blanked
+      // in a copy of it.
+      auto kept = std::make_unique<TicketStore>(*year->tickets);
+      keepOnlyFiltered(*kept, request.where);
+      writeTicketsReport(*kept, request.period, output);
+    } else {
+      writeTicketsReport(*year->tickets, request.period, output);
+    }
     return Report{};
   }
   if (request.kind->kind == ReportKind::Budget) {
@@ -278,7 +324,8 @@ std::string reportUsage() {
   for (const CrossDimensionInfo& d : kCrossDimensions) {
     keys += "  " + std::string(d.key) + " " + std::string(d.name) + "\n";
   }
-  return "使い方: tamrel-report [--dir フォルダ] [--from 月/日] [--to 月/日] 種類\n"
+  return "使い方: tamrel-report [--dir フォルダ] [--from 月/日] [--to 月/日]\n"
+         "                    [--where 分類=値[,値]]... 種類\n"
          "       tamrel-report --help | --version\n"
          "フォルダ (既定は作業フォルダ) の tosidata.dat と info.dat を読み、\n"
          "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
@@ -287,6 +334,8 @@ std::string reportUsage() {
          "benchmark, income の期間です。benchmark だけなら券種ごとです。\n"
          "budget は節・月・年の投資金額と上限です。上限は --limit-setsu, --limit-month,\n"
          "--limit-year (円) で指定し、節は --year の暦 (既定は推測した年) で数えます。\n"
+         "--where (tickets だけ, 重ねて指定可) は分類の値 (名前かファイルのコード) で\n"
+         "馬券を絞ります: --where racecourse=中山,東京 --where bettype=3連複\n"
          "種類:\n" +
          kinds + "分類:\n" + keys +
          "終了コード: 0 成功, 1 書き出せない, 2 使い方の誤り, 3 読み込めないファイル,\n"

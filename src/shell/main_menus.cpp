@@ -23,11 +23,13 @@
 #include "budget/budget_dialog.h"
 #include "budget/budget_status.h"
 #include "cross/cross_window.h"
+#include "entry/entry_window.h"
 #include "export/report_dialog.h"
 #include "income/income_window.h"
 #include "shell/main_window.h"
 #include "state/data_session.h"
 #include "store/data_files.h"
+#include "ticketlist/ticket_list.h"
 #include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/messages.h"
@@ -215,13 +217,41 @@ void MainWindow::addViews(QMenu* menu) {
   addView(menu, "actionTrend", QStringLiteral("収支推移(&T)"), QStringLiteral("Trend"),
           [](const DataSession& s, Messages& m) { return new TrendWindow(s, m); });
   addView(menu, "actionCross", QStringLiteral("クロス分析(&C)"), QStringLiteral("Cross"),
-          [](const DataSession& s, Messages& m) { return new CrossWindow(s, m); });
+          [this](const DataSession& s, Messages& m) {
+            auto* cross = new CrossWindow(s, m);
+            // A cell's tickets open in 馬券一覧, filtered to its pair.
+            connect(cross, &CrossWindow::ticketsWanted, this, [this](const TicketFilter& filter) {
+              if (findOpenWindow(workArea_, QStringLiteral("TicketList")) == nullptr) {
+                action(QStringLiteral("actionTicketList"))->trigger();
+              }
+              auto* list = qobject_cast<TicketList*>(
+                  findOpenWindow(workArea_, QStringLiteral("TicketList")));
+              if (list == nullptr) return;
+              ChildWindow::bringToFront(list);
+              list->setFilter(filter);
+            });
+            return cross;
+          });
   addView(menu, "actionYears", QStringLiteral("年別比較(&N)"), QStringLiteral("Years"),
           [](const DataSession& s, Messages& m) { return new YearsWindow(s, m); });
   addView(menu, "actionBenchmark", QStringLiteral("運か実力か(&L)"), QStringLiteral("Benchmark"),
           [](const DataSession& s, Messages& m) { return new BenchmarkWindow(s, m); });
   addView(menu, "actionIncome", QStringLiteral("一時所得(&I)"), QStringLiteral("Income"),
           [](const DataSession& s, Messages& m) { return new IncomeWindow(s, m); });
+  addView(menu, "actionTicketList", QStringLiteral("馬券一覧(&K)"), QStringLiteral("TicketList"),
+          [this](const DataSession& s, Messages& m) {
+            auto* list = new TicketList(s, m);
+            // A ticket's day opens as if chosen in 収支入力, with its 詳細入力.
+            connect(list, &TicketList::dayChosen, this, [this](int month, int day) {
+              if (findOpenWindow(workArea_, QStringLiteral("Finput")) == nullptr) openEntry();
+              auto* entry =
+                  qobject_cast<EntryWindow*>(findOpenWindow(workArea_, QStringLiteral("Finput")));
+              if (entry == nullptr) return;
+              ChildWindow::bringToFront(entry);
+              entry->openDay(month, day);
+            });
+            return list;
+          });
 }
 
 QAction* MainWindow::addView(QMenu* menu, const char* actionName, const QString& text,

@@ -8,7 +8,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <initializer_list>
@@ -25,6 +27,7 @@ using namespace tamrel;
 using analysisdata::ticket;
 
 Q_DECLARE_METATYPE(tamrel::RateBand)
+Q_DECLARE_METATYPE(tamrel::TicketFilter)
 
 namespace {
 
@@ -88,6 +91,7 @@ class TestCrossWindow : public QObject {
   void followsTheSession();
   void overflowToldOnce();
   void doubleClickListsTickets();
+  void listedCellAsksForTicketList();
   void ticketListInDateOrderSortsByHeader_data();
   void ticketListInDateOrderSortsByHeader();
   void escapeAndCloseButtonClose();
@@ -301,6 +305,35 @@ void TestCrossWindow::doubleClickListsTickets() {
   QCOMPARE(list.rowCount(), 3);
   dclick(kTotalRow, kTotalCol);
   QCOMPARE(list.rowCount(), 4);
+}
+
+void TestCrossWindow::listedCellAsksForTicketList() {
+  Harness h;
+  h.storeSample();
+  QSignalSpy asked(h.window.data(), &CrossWindow::ticketsWanted);
+  auto* button = gui::named<QPushButton>(h.window, "OpenTicketList");
+  QVERIFY(button != nullptr);
+  // Nothing listed, nothing to open.
+  QVERIFY(!button->isEnabled());
+  QVERIFY(gui::choose(h.window, QStringLiteral("FromMonth"), 3));
+  QTableView* grid = h.window->grid();
+  const auto dclick = [&](int row, int column) {
+    gui::doubleClick(grid->viewport(), grid->visualRect(h.model().index(row, column)).center());
+  };
+  dclick(kTan, kNakayama);
+  QVERIFY(button->isEnabled());
+  QTest::mouseClick(button, Qt::LeftButton);
+  QCOMPARE(asked.count(), 1);
+  auto filter = asked.at(0).at(0).value<TicketFilter>();
+  QCOMPARE(filter.of(CrossDimension::BetType), std::vector<int>{kTan});
+  QCOMPARE(filter.of(CrossDimension::Racecourse), std::vector<int>{kNakayama});
+  QCOMPARE(filter.period.fromMonth, 4);
+  // A total row takes every bet type.
+  dclick(kTotalRow, kNakayama);
+  QTest::mouseClick(button, Qt::LeftButton);
+  filter = asked.at(1).at(0).value<TicketFilter>();
+  QVERIFY(filter.of(CrossDimension::BetType).empty());
+  QCOMPARE(filter.of(CrossDimension::Racecourse), std::vector<int>{kNakayama});
 }
 
 void TestCrossWindow::ticketListInDateOrderSortsByHeader_data() {

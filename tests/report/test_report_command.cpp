@@ -149,6 +149,17 @@ class TestReportCommand : public QObject {
                             << QStringList{"--year は西暦で指定します", usage};
     QTest::newRow("period with budget") << "hand" << QStringList{"--from", "1/1", "budget"} << 2
                                         << QStringList{"budget には使えません", usage};
+    QTest::newRow("unknown --where value")
+        << "hand" << QStringList{"--where", "racecourse=中山,大井", "tickets"} << 2
+        << QStringList{"知らない値です: racecourse=大井", "5 中山", "B その他"};
+    QTest::newRow("--where of an unknown key")
+        << "hand" << QStringList{"--where=track=芝", "tickets"} << 2
+        << QStringList{"--where は 分類=値[,値] で指定します: track=芝"};
+    QTest::newRow("--where without a value")
+        << "hand" << QStringList{"--where", "surface=", "tickets"} << 2
+        << QStringList{"知らない値です: surface="};
+    QTest::newRow("--where with months") << "hand" << QStringList{"--where", "surface=芝", "months"}
+                                         << 2 << QStringList{"--where は tickets にだけ使えます"};
     QTest::newRow("ticket file a folder")
         << "folder" << QStringList{"months"} << 3
         << QStringList{"DIR/info.dat: 通常のファイルではありません"};
@@ -188,6 +199,35 @@ class TestReportCommand : public QObject {
       text.replace("DIR", QString::fromStdString(dir.string()));
       QVERIFY2(err.contains(text), qPrintable(err));
     }
+  }
+
+  // --where keeps the tickets with any of a dimension's values, and of
+  // every dimension given; captions in either width and file codes alike.
+  void whereNarrowsTickets_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("tickets");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("caption and code")
+        << QStringList{"--where", "racecourse=中山,6"} << 5 << "1,5,中山,";
+    QTest::newRow("two dimensions")
+        << QStringList{"--where", "racecourse=中山,6", "--where=bettype=ワイド"} << 1
+        << "12,28,中山,";
+    QTest::newRow("with a period")
+        << QStringList{"--from", "2/1", "--where", "racecourse=中山"} << 2 << "12,28,中山,";
+    QTest::newRow("code of the file") << QStringList{"--where", "surface=2"} << 4 << "1,6,東京,";
+    QTest::newRow("one value twice")
+        << QStringList{"--where", "condition=ﾊﾝﾃﾞ,2"} << 2 << "3,31,小倉,";
+  }
+  void whereNarrowsTickets() {
+    QFETCH(QStringList, args);
+    QFETCH(int, tickets);
+    QFETCH(QString, first);
+    const ReportRun result = run(QStringList{"--dir", QString::fromStdString(kHandYear.string())} +
+                                 args + QStringList{"tickets"});
+    QCOMPARE(result.status, 0);
+    const QStringList lines = QString::fromStdString(result.out).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), tickets + 1);
+    QVERIFY2(lines[1].startsWith(first), qPrintable(lines[1]));
   }
 
   // A period without racing gives the header alone, as a success.

@@ -120,7 +120,7 @@ class TestAccessibleWalk : public QObject {
   bool open(const QString& name) {
     if (name == "Fmain") return true;
     if (name == "Trend" || name == "Cross" || name == "Years" || name == "Benchmark" ||
-        name == "Income") {
+        name == "Income" || name == "TicketList") {
       auto* command = main_->findChild<QAction*>(QStringLiteral("action") + name);
       if (command == nullptr) return false;
       command->trigger();
@@ -205,7 +205,7 @@ class TestAccessibleWalk : public QObject {
     QTest::addColumn<QString>("name");
     for (const char* name : {"Fmain", "FUpdate", "Finput", "jrabaken", "Fblowse", "MBlowse",
                              "DBlowse", "FGrapher1", "FSyosai", "FGBaba", "FGRace", "FGClass",
-                             "Trend", "Cross", "Years", "Benchmark", "Income"}) {
+                             "Trend", "Cross", "Years", "Benchmark", "Income", "TicketList"}) {
       QTest::newRow(name) << QString::fromLatin1(name);
     }
   }

@@ -357,7 +357,7 @@ class TestMainMenus : public QObject {
     QTest::addColumn<QString>("name");
     for (const char* name :
          {"Finput", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai", "FGBaba", "FUpdate",
-          "Trend", "Cross", "Years", "Benchmark", "Income"}) {
+          "Trend", "Cross", "Years", "Benchmark", "Income", "TicketList"}) {
       QTest::newRow(name) << QString::fromLatin1(name);
     }
   }
@@ -370,7 +370,7 @@ class TestMainMenus : public QObject {
     if (name == "Finput") QVERIFY(gui::click(m, "Command3D1"));
     if (name == "FUpdate") QVERIFY(gui::click(m, "SSCommand1"));
     if (name == "Trend" || name == "Cross" || name == "Years" || name == "Benchmark" ||
-        name == "Income") {
+        name == "Income" || name == "TicketList") {
       host.main->findChild<QAction*>(QStringLiteral("action") + name)->trigger();
     }
     if (name == "FSyosai" || name == "FGBaba") QVERIFY(gui::click(m, "BLOWSENEW"));
@@ -410,6 +410,7 @@ class TestMainMenus : public QObject {
     QTest::newRow("Years") << "Years" << QStringList{"Close"};
     QTest::newRow("Benchmark") << "Benchmark" << QStringList{"Note", "CloseButton"};
     QTest::newRow("Income") << "Income" << QStringList{"Disclaimer", "CloseButton"};
+    QTest::newRow("TicketList") << "TicketList" << QStringList{"Rate", "Largest", "CloseButton"};
   }
 
   void newViewsFitTheWorkArea() {
@@ -437,6 +438,80 @@ class TestMainMenus : public QObject {
       QVERIFY2(viewport->rect().contains(at), qPrintable(control));
     }
     QCOMPARE(testdata::layoutFaults(window), QStringList{});
+  }
+
+  // A double-click on a ticket of 馬券一覧 opens 収支入力 on its day and the
+  // day's 詳細入力, whether 収支入力 was open on another day or not at all.
+  void ticketOpensItsDay_data() {
+    QTest::addColumn<bool>("entryOpen");
+    QTest::addColumn<bool>("typed");   // an amount typed on the other day
+    QTest::addColumn<bool>("answer");  // to the question whether to drop it
+    QTest::newRow("entry closed") << false << false << false;
+    QTest::newRow("entry on another day") << true << false << false;
+    QTest::newRow("typed work dropped") << true << true << true;
+    QTest::newRow("typed work kept") << true << true << false;
+  }
+  void ticketOpensItsDay() {
+    QFETCH(bool, entryOpen);
+    QFETCH(bool, typed);
+    QFETCH(bool, answer);
+    WindowHost host;
+    QVERIFY(host.start());
+    if (entryOpen) {
+      QVERIFY(gui::click(host.main.get(), "Command3D1"));
+      QVERIFY(gui::choose(host.window("Finput"), QStringLiteral("MM"), 0));
+      QVERIFY(gui::choose(host.window("Finput"), QStringLiteral("DD"), 4));
+    }
+    if (typed) {
+      auto* box = host.window("Finput")->findChild<QLineEdit*>(QStringLiteral("TosiTan"));
+      QVERIFY(box != nullptr);
+      box->setFocus();
+      QTest::keyClicks(box, QStringLiteral("1000"));
+      host.messages.answer(answer);
+    }
+    host.main->action(QStringLiteral("actionTicketList"))->trigger();
+    QWidget* list = host.window("TicketList");
+    QVERIFY(list != nullptr);
+    auto* table = list->findChild<QAbstractItemView*>(QStringLiteral("TicketTable"));
+    QTRY_VERIFY(table->isVisible());
+    // The sample year's one ticket, on 3 May.
+    gui::doubleClick(table->viewport(), table->visualRect(table->model()->index(0, 0)).center());
+    const bool opens = !typed || answer;
+    QWidget* entry = host.window("Finput");
+    QVERIFY(entry != nullptr);
+    QTRY_COMPARE(host.isOpen(QStringLiteral("jrabaken")), opens);
+    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("MM"))->currentIndex(), opens ? 4 : 0);
+    QCOMPARE(entry->findChild<QComboBox*>(QStringLiteral("DD"))->currentIndex(), opens ? 2 : 4);
+    QCOMPARE(host.messages.count(), typed ? 1 : 0);
+  }
+
+  // A cross cell's tickets open in 馬券一覧 filtered to its pair.
+  void crossCellOpensTicketList() {
+    WindowHost host;
+    QVERIFY(host.start());
+    host.main->action(QStringLiteral("actionCross"))->trigger();
+    QWidget* cross = host.window("Cross");
+    QVERIFY(cross != nullptr);
+    auto* grid = cross->findChild<QAbstractItemView*>(QStringLiteral("CrossGrid"));
+    QTRY_VERIFY(grid->isVisible());
+    // The sample's one ticket: 単勝 (row 0) at 東京 (column 5); and 複勝 at
+    // 東京, which has none.
+    gui::doubleClick(grid->viewport(), grid->visualRect(grid->model()->index(1, 5)).center());
+    QVERIFY(gui::click(cross, "OpenTicketList"));
+    QWidget* list = host.window("TicketList");
+    QVERIFY(list != nullptr);
+    auto* table = list->findChild<QAbstractItemView*>(QStringLiteral("TicketTable"));
+    QCOMPARE(table->model()->rowCount(), 0);
+    host.activate(QStringLiteral("Cross"));
+    gui::doubleClick(grid->viewport(), grid->visualRect(grid->model()->index(0, 5)).center());
+    QVERIFY(gui::click(cross, "OpenTicketList"));
+    // The open list takes the new pair: one list, one ticket.
+    QCOMPARE(host.windows(QStringLiteral("TicketList")).size(), 1);
+    QCOMPARE(table->model()->rowCount(), 1);
+    QCOMPARE(
+        list->findChild<QWidget*>(QStringLiteral("FilterBettype"))->property("text").toString(),
+        QStringLiteral("券種: 単勝"));
+    QCOMPARE(host.messages.count(), 0);
   }
 
   // CSV書き出し: the report chosen, in the encoding chosen; one dimension

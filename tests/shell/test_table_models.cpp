@@ -16,6 +16,7 @@
 #include "cross/cross_model.h"
 #include "income/income_window.h"
 #include "ledger/ledger_init.h"
+#include "ticketlist/ticket_list_model.h"
 #include "trend/day_bets_model.h"
 #include "years/year_model.h"
 
@@ -83,6 +84,27 @@ class TestTableModels : public QObject {
       order.sort(column, Qt::DescendingOrder);
     }
     model.setTickets({});
+    QCOMPARE(order.rowCount(), 0);
+  }
+
+  void ticketList() {
+    TicketListModel model;
+    TicketListOrder order;
+    order.setSourceModel(&model);
+    QAbstractItemModelTester tester(&model, kReport);
+    QAbstractItemModelTester sorted(&order, kReport);
+    const auto store = someTickets();
+    std::vector<TicketRow> rows = ticketRows(*store);
+    std::vector<int> all = filterRows(rows, TicketFilter{});
+    model.setRows(std::move(rows), std::move(all));
+    for (int column = 0; column < model.columnCount(); ++column) {
+      order.sort(column, Qt::DescendingOrder);
+    }
+    TicketFilter hits;
+    hits.hits = HitChoice::HitsOnly;
+    model.setShown(filterRows(model.rows(), hits));
+    QCOMPARE(order.rowCount(), 1);
+    model.setRows({}, {});
     QCOMPARE(order.rowCount(), 0);
   }
 
