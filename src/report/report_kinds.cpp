@@ -24,6 +24,8 @@ Report yearKindReport(ReportKind kind, const YearLedger& ledger, const TicketSto
                              dimensions.empty() ? CrossDimension::BetType : dimensions[0], period);
     case ReportKind::Income:
       return incomeReport(ledger, tickets, period);
+    case ReportKind::DayBets:
+      return dayBetsReport(ledger, period);
     case ReportKind::Years:
       break;
   }

@@ -22,6 +22,7 @@ enum class ReportKind {
   Years,
   Benchmark,
   Income,
+  DayBets,
 };
 
 struct ReportKindInfo {
@@ -36,7 +37,7 @@ struct ReportKindInfo {
 
 // The year comparison reads folders, not the year in memory: CSV書き出し
 // leaves it to its own window, whose table saves as CSV.
-inline constexpr std::array<ReportKindInfo, 10> kReportKinds{{
+inline constexpr std::array<ReportKindInfo, 11> kReportKinds{{
     {"months", "月別", ReportKind::Months, false, 0},
     {"bettypes", "券種別", ReportKind::BetTypes, false, 0},
     {"days", "開催日別", ReportKind::Days, true, 0},
@@ -47,6 +48,7 @@ inline constexpr std::array<ReportKindInfo, 10> kReportKinds{{
     {"years", "", ReportKind::Years, false, 0},
     {"benchmark", "運か実力か", ReportKind::Benchmark, true, 1, true},
     {"income", "一時所得", ReportKind::Income, true, 0},
+    {"daybets", "日ごとの券種別金額", ReportKind::DayBets, true, 0},
 }};
 
 // The report of a kind over one year; `dimensions` holds as many as the
