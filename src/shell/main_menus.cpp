@@ -3,9 +3,13 @@
 // status bar and the remembered geometry.
 
 #include <QAction>
+#include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +27,7 @@
 #include "cross/cross_window.h"
 #include "export/report_dialog.h"
 #include "income/income_window.h"
+#include "intake/import_window.h"
 #include "shell/main_window.h"
 #include "state/data_session.h"
 #include "store/data_files.h"
@@ -78,6 +83,11 @@ void MainWindow::buildActions() {
       addCommand("actionAnalysis", QStringLiteral("統計分析(&A)"), &MainWindow::openAnalysis);
   exportAction_ =
       addCommand("actionExportCsv", QStringLiteral("CSV書き出し(&C)..."), &MainWindow::exportCsv);
+  // Changes of the year: shut with the working windows.
+  viewActions_.append(
+      addCommand("actionImport", QStringLiteral("取り込み(&M)..."), &MainWindow::importFile));
+  viewActions_.append(addCommand("actionImportClipboard", QStringLiteral("貼り付けて取り込み(&P)"),
+                                 &MainWindow::importClipboard));
   QUndoStack* steps = session_->undoStack();
   undoAction_ = new QAction(this);
   undoAction_->setObjectName(QStringLiteral("actionUndo"));
@@ -139,6 +149,8 @@ void MainWindow::buildMenus() {
   file->setObjectName(QStringLiteral("menuFile"));
   file->addAction(saveAction_);
   file->addAction(exportAction_);
+  file->addActions(
+      {action(QStringLiteral("actionImport")), action(QStringLiteral("actionImportClipboard"))});
   file->addActions({switchAction_, initAction_});
   file->addSeparator();
   file->addAction(finishAction_);
@@ -196,6 +208,50 @@ void MainWindow::openView(const QString& name, const ViewFactory& make) {
 }
 
 void MainWindow::exportCsv() { exportReport(this, *session_, messages_); }
+
+void MainWindow::importFile() {
+  QFileDialog dialog(this, QStringLiteral("取り込み"));
+  dialog.setObjectName(QStringLiteral("ImportDialog"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({QStringLiteral("CSV・タブ区切り (*.csv *.txt *.tsv)"),
+                         QStringLiteral("すべてのファイル (*)")});
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().front();
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    messages_.error(QStringLiteral("取り込めません"),
+                    QDir::toNativeSeparators(path) + QLatin1Char('\n') + file.errorString());
+    return;
+  }
+  // One byte past the limit is enough to refuse it; a larger file is never
+  // read whole.
+  const QByteArray bytes = file.read(static_cast<qint64>(kImportMaxBytes) + 1);
+  openImport(bytes, QString(), QDir::toNativeSeparators(path));
+}
+
+void MainWindow::importClipboard() {
+  const QString text = QGuiApplication::clipboard()->text();
+  if (text.isEmpty()) {
+    messages_.error(QStringLiteral("クリップボードに文字がありません"));
+    return;
+  }
+  openImport(QByteArray(), text, QStringLiteral("クリップボード"));
+}
+
+ChildWindow* MainWindow::openImport(const QByteArray& bytes, const QString& text,
+                                    const QString& source) {
+  // A preview changes nothing: a new one takes the place of the old.
+  if (ChildWindow* open = findOpenWindow(workArea_, QStringLiteral("Import"))) open->closeWindow();
+  auto* window = new ImportWindow(*session_, messages_, TrendWindow::defaultYear(*session_));
+  const bool shown =
+      text.isNull() ? window->showBytes(bytes, source) : window->showText(text, source);
+  if (!shown) {
+    delete window;
+    return nullptr;
+  }
+  openChildWindow(*workArea_, window);
+  return window;
+}
 
 QAction* MainWindow::action(const QString& name) const {
   return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
