@@ -140,6 +140,29 @@ class TestImportWindow : public QObject {
     QCOMPARE(filesOf(host.session()), before);
   }
 
+  // A row that fails half-way (a day's sum beyond the range, after another
+  // day's tickets went in) leaves the whole year as it was, and no step.
+  void failureHalfWayChangesNothing() {
+    WindowHost host;
+    QVERIFY(host.start());
+    QVERIFY(setAmount(daySlot(host.data().ledger, 12, 30), Quantity::Stake, BetType::Tan,
+                      2'000'000'000));
+    const Files before = filesOf(host.session());
+    const int steps = host.session().undoStack()->count();
+    ImportWindow* w = paste(host,
+                            "日付,場名,券種,購入金額\n12/29,中山,単勝,100\n"
+                            "12/30,中山,単勝,999999999\n");
+    QVERIFY(w != nullptr);
+    QCOMPARE(w->plan().count(RowFate::Add), 2);
+    QTest::mouseClick(w->addToDays(), Qt::LeftButton);
+    QVERIFY(w->addToDays()->isChecked());
+    QVERIFY(host.press("Import", "ImportButton"));
+    QCOMPARE(host.messages.texts().last(), QString("取り込めませんでした"));
+    QVERIFY(host.isOpen("Import"));
+    QCOMPARE(filesOf(host.session()), before);
+    QCOMPARE(host.session().undoStack()->count(), steps);
+  }
+
   void hostileTextRefused_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("detail");
