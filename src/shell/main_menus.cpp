@@ -7,14 +7,18 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -83,7 +87,9 @@ void MainWindow::buildActions() {
       addCommand("actionAnalysis", QStringLiteral("統計分析(&A)"), &MainWindow::openAnalysis);
   exportAction_ =
       addCommand("actionExportCsv", QStringLiteral("CSV書き出し(&C)..."), &MainWindow::exportCsv);
-  // Changes of the year: shut with the working windows.
+  // Changes of the year: shut with the working windows. A file dropped on
+  // the window is the same command.
+  setAcceptDrops(true);
   viewActions_.append(
       addCommand("actionImport", QStringLiteral("取り込み(&M)..."), &MainWindow::importFile));
   viewActions_.append(addCommand("actionImportClipboard", QStringLiteral("貼り付けて取り込み(&P)"),
@@ -216,7 +222,38 @@ void MainWindow::importFile() {
   dialog.setNameFilters({QStringLiteral("CSV・タブ区切り (*.csv *.txt *.tsv)"),
                          QStringLiteral("すべてのファイル (*)")});
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const QString path = dialog.selectedFiles().front();
+  importPath(dialog.selectedFiles().front());
+}
+
+namespace {
+
+// The file a drag brings that 取り込み reads; empty for any other drag.
+QString droppedImportFile(const QMimeData* data) {
+  if (data == nullptr || data->urls().size() != 1) return {};
+  const QString path = data->urls().front().toLocalFile();
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const bool text = suffix == QLatin1String("csv") || suffix == QLatin1String("tsv") ||
+                    suffix == QLatin1String("txt");
+  return text ? path : QString();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QAction* import = action(QStringLiteral("actionImport"));
+  if (import->isEnabled() && !droppedImportFile(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = droppedImportFile(event->mimeData());
+  if (path.isEmpty() || !action(QStringLiteral("actionImport"))->isEnabled()) return;
+  event->acceptProposedAction();
+  importPath(path);
+}
+
+void MainWindow::importPath(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     messages_.error(QStringLiteral("取り込めません"),

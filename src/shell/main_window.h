@@ -62,6 +62,7 @@ class MainWindow : public QMainWindow {
   void exportCsv();        // CSV書き出し: a report of the year as a CSV file
   void importFile();       // 取り込み: a CSV or tab-separated file, previewed
   void importClipboard();  // 貼り付けて取り込み: the same from the clipboard
+  void importPath(const QString& path);
   // The 取り込み window of `bytes` (a file's) or `text` (pasted), named by
   // `source`; nullptr when they were refused, after telling why.
   ChildWindow* openImport(const QByteArray& bytes, const QString& text, const QString& source);
@@ -84,6 +85,9 @@ class MainWindow : public QMainWindow {
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A .csv, .tsv or .txt file dropped on the window is previewed for 取り込み.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // One command of the menus; `slot` runs when it is triggered.

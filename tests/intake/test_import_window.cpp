@@ -5,13 +5,18 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
+#include <QUrl>
 
 #include "detail/detail_file.h"
 #include "intake/import_window.h"
@@ -161,6 +166,40 @@ class TestImportWindow : public QObject {
     QVERIFY(host.isOpen("Import"));
     QCOMPARE(filesOf(host.session()), before);
     QCOMPARE(host.session().undoStack()->count(), steps);
+  }
+
+  // A .csv dropped on the main window opens its preview; another file is
+  // not taken.
+  void droppedFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("csv") << "bets.CSV" << true;
+    QTest::newRow("txt") << "bets.txt" << true;
+    QTest::newRow("dat") << "bets.dat" << false;
+  }
+  void droppedFile() {
+    QFETCH(QString, name);
+    QFETCH(bool, taken);
+    WindowHost host;
+    QVERIFY(host.start());
+    QTemporaryDir dir;
+    QFile file(dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("月,日,単勝購入金額\r\n12,30,100\r\n");
+    file.close();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file.fileName())});
+    const QPoint at = host.area()->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(host.main.get(), &enter);
+    QCOMPARE(enter.isAccepted(), taken);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(host.main.get(), &drop);
+    QCOMPARE(host.isOpen("Import"), taken);
+    if (taken) {
+      auto* w = qobject_cast<ImportWindow*>(host.window("Import"));
+      QCOMPARE(cell(w, 0, 1), QString("追加"));
+    }
   }
 
   void hostileTextRefused_data() {
