@@ -327,11 +327,17 @@ std::variant<Date, std::string> rowDate(const RowReader& field, const ColumnMap&
     if (!read) return "日付ではありません: " + std::string(field(ImportField::Date));
     date = *read;
   } else {
-    const auto month = smallNumber(withoutSuffix(fold(field(ImportField::Month)), "月"));
-    const auto day = smallNumber(withoutSuffix(fold(field(ImportField::Day)), "日"));
-    if (!month || !day) return std::string("月か日がありません");
-    date.month = *month;
-    date.day = *day;
+    const std::pair<ImportField, std::string_view> parts[] = {{ImportField::Month, "月"},
+                                                              {ImportField::Day, "日"}};
+    for (const auto& [part, name] : parts) {
+      const std::string_view text = field(part);
+      const auto number = smallNumber(withoutSuffix(fold(text), name));
+      if (!number) {
+        return text.empty() ? std::string(name) + "がありません"
+                            : std::string(name) + "ではありません: " + std::string(text);
+      }
+      (part == ImportField::Month ? date.month : date.day) = *number;
+    }
   }
   if (date.year != 0 && year != 0 && date.year != year) {
     return std::to_string(date.year) + "年の行です（この年は" + std::to_string(year) + "年）";

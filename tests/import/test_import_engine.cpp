@@ -188,6 +188,13 @@ class TestImportEngine : public QObject {
                           << "ない日付です: 2/30";
     QTest::newRow("2/29 of 2026") << h << "2026/2/29,東京,1,単勝,100,0" << RowFate::Error
                                   << "ない日付です: 2/29";
+    QTest::newRow("a date under 月")
+        << QString(kTicketHeader).trimmed() << "2/30,5,中山,１Ｒ,単勝,100,0" << RowFate::Error
+        << "月ではありません: 2/30";
+    QTest::newRow("no day") << QString(kTicketHeader).trimmed() << "3,,中山,１Ｒ,単勝,100,0"
+                            << RowFate::Error << "日がありません";
+    QTest::newRow("3月 and 5日") << QString(kTicketHeader).trimmed()
+                                 << "3月,5日,中山,１Ｒ,単勝,100,0" << RowFate::Add << "";
     QTest::newRow("not a date") << h << "3/x,東京,1,単勝,100,0" << RowFate::Error
                                 << "日付ではありません: 3/x";
     QTest::newRow("unknown racecourse")
