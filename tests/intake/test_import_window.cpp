@@ -2,6 +2,7 @@
 // anything changes, キャンセル leaving the year as it was, 取り込む one step
 // that Ctrl+Z takes back whole.
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -99,6 +100,25 @@ class TestImportWindow : public QObject {
     QTRY_VERIFY(!host.isOpen("Import"));
     QCOMPARE(filesOf(host.session()), before);
     QCOMPARE(host.session().undoStack()->count(), steps);
+  }
+
+  // The rows' model under Qt's tester, with a plan of every fate and again
+  // when the plan is replaced by an empty one.
+  void rowsModelTested() {
+    WindowHost host;
+    QVERIFY(host.start());
+    const auto [header, stored] = firstTicketRow(host.session());
+    ImportWindow* w = paste(host, header + "\n" + stored + "\n3,5,大井,1,,,,,,,,単勝,1,0\n");
+    QVERIFY(w != nullptr);
+    ImportRowsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setPlan(&w->plan());
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.data(model.index(1, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignVCenter | Qt::AlignRight);
+    const ImportPlan empty;
+    model.setPlan(&empty);
+    QCOMPARE(model.rowCount(), 0);
   }
 
   // 取り込む applies the rows as one step, announced once; Ctrl+Z gives
