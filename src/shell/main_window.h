@@ -52,22 +52,25 @@ class MainWindow : public QMainWindow {
   // another copy holds that one). Without a lock nothing is locked.
   void holdDataDirLock(DataDirLock& lock) { lock_ = &lock; }
 
-  void openEntry();        // 収支入力
-  void openYearBrowse();   // 総合分析
-  void openAnalysis();     // 統計分析
-  void switchData();       // ﾃﾞｰﾀ入れ替え
-  void initialiseData();   // ﾃﾞｰﾀ初期化
-  void confirmFinish();    // 終了
-  void saveNow();          // 保存: both files, without a question
-  void exportCsv();        // CSV書き出し: a report of the year as a CSV file
-  void importFile();       // 取り込み: a CSV or tab-separated file, previewed
-  void importClipboard();  // 貼り付けて取り込み: the same from the clipboard
+  void openEntry();       // 収支入力
+  void openYearBrowse();  // 総合分析
+  void openAnalysis();    // 統計分析
+  void switchData();      // ﾃﾞｰﾀ入れ替え
+  void initialiseData();  // ﾃﾞｰﾀ初期化
+  void confirmFinish();   // 終了
+  void saveNow();         // 保存: both files, without a question
+  void exportCsv();       // CSV書き出し: a report of the year as a CSV file
+  void showAbout();       // バージョン情報
+  void showHistory();     // 履歴: the steps since the load, for going back several at once
+
+  // 取り込み: a CSV or tab-separated file, or the clipboard (貼り付けて取り込み),
+  // previewed before anything changes.
+  void importFile();
+  void importClipboard();
   void importPath(const QString& path);
   // The 取り込み window of `bytes` (a file's) or `text` (pasted), named by
   // `source`; nullptr when they were refused, after telling why.
   ChildWindow* openImport(const QByteArray& bytes, const QString& text, const QString& source);
-  void showAbout();    // バージョン情報
-  void showHistory();  // 履歴: the steps since the load, for going back several at once
 
   // Builds a view over the data; the main window places and owns it.
   using ViewFactory = std::function<ChildWindow*(const DataSession&, Messages&)>;
