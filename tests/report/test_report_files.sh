@@ -55,6 +55,8 @@ cases=(
   "benchmark_race_3-31_4-1|--from 3/31 --to 4/1 benchmark:race"
   "income|income"
   "income_3-31_4-1|--from 3/31 --to 4/1 income"
+  "daybets|daybets"
+  "daybets_3-31_4-1|--from 3/31 --to 4/1 daybets"
 )
 for key in racecourse race weekday surface distance class age condition runners bettype; do
   cases+=("category_$key|category:$key")
