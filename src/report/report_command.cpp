@@ -230,7 +230,7 @@ std::string reportUsage() {
          "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
          "years はフォルダの中の年ごとのフォルダを並べます。\n"
          "--from と --to (その日を含む) は days, trend, tickets, category, cross,\n"
-         "benchmark, income の期間です。benchmark だけなら券種ごとです。\n"
+         "benchmark, income, daybets の期間です。benchmark だけなら券種ごとです。\n"
          "種類:\n" +
          kinds + "分類:\n" + keys +
          "終了コード: 0 成功, 1 書き出せない, 2 使い方の誤り, 3 読み込めないファイル,\n"
