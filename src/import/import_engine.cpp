@@ -202,9 +202,18 @@ constexpr std::string_view kPayoutWords[] = {"払戻金額", "払戻", "配当�
 // The bet type a folded name gives: its code-table caption or the name
 // every output uses, or an alias of either.
 std::optional<BetType> betTypeOfName(const std::string& folded) {
+  // Folded once: every ticket row looks its bet type up.
+  static const auto kNames = [] {
+    std::vector<std::pair<std::string, BetType>> names;
+    for (const BetTypeInfo& bet : kBetTypes) {
+      names.emplace_back(fold(bet.caption), bet.type);
+      names.emplace_back(fold(bet.labelCaption), bet.type);
+    }
+    return names;
+  }();
   const std::string name = unalias(folded);
-  for (const BetTypeInfo& bet : kBetTypes) {
-    if (name == fold(bet.caption) || name == fold(bet.labelCaption)) return bet.type;
+  for (const auto& [caption, type] : kNames) {
+    if (name == caption) return type;
   }
   return std::nullopt;
 }
@@ -386,9 +395,19 @@ std::optional<char> attributeCode(Attribute a, std::string_view raw) {
     if (!type) return std::nullopt;
     return codeOfBetType(*type);
   }
+  // Each table's captions folded once: every row looks up ten attributes.
+  static const auto kFolded = [] {
+    std::array<std::vector<std::pair<std::string, char>>, 10> tables;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      for (const CodeCaption& entry : codeTable(static_cast<Attribute>(i))) {
+        tables[i].emplace_back(fold(entry.caption), entry.code);
+      }
+    }
+    return tables;
+  }();
   text = unalias(std::move(text));
-  for (const CodeCaption& entry : codeTable(a)) {
-    if (fold(entry.caption) == text) return entry.code;
+  for (const auto& [caption, code] : kFolded[static_cast<std::size_t>(a)]) {
+    if (caption == text) return code;
   }
   return std::nullopt;
 }
