@@ -8,10 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Qt-free, into tamrel_core.
-core=(base ledger detail analysis store report)
+core=(base ledger detail analysis store report import)
 # Qt, into tamrel_ui; the windows sit between widgets and shell.
 ui_below=(state widgets)
-windows=(entry browse stats switch trend cross years export benchmark income budget ticketlist)
+windows=(entry browse stats switch trend cross years export benchmark income budget ticketlist intake)
 ui_above=(shell app)
 
 declare -A rank kind

@@ -5,7 +5,7 @@
 #
 #   scripts/fuzz.sh [SECONDS [TARGET...]]    (default: 5 seconds, all targets)
 #
-# Targets: ledger, tickets, amount. Each run's whole output is kept in
+# Targets: ledger, tickets, amount, import. Each run's whole output is kept in
 # build-fuzz/fuzz-<target>.log. An input that breaks a property or crashes is
 # saved as build-fuzz/crash-* and the script fails; replay it with
 # build-fuzz/fuzz/fuzz_<target> <file>.
@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-5}"
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -eq 0 ]] && targets=(ledger tickets amount)
+[[ ${#targets[@]} -eq 0 ]] && targets=(ledger tickets amount import)
 
 # libFuzzer comes with clang's runtime; without either there is nothing to run.
 probe=$(mktemp -d)

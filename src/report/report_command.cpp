@@ -331,7 +331,7 @@ std::string reportUsage() {
          "種類の集計を CSV (UTF-8, CRLF) で標準出力に書きます。\n"
          "years はフォルダの中の年ごとのフォルダを並べます。\n"
          "--from と --to (その日を含む) は days, trend, tickets, category, cross,\n"
-         "benchmark, income の期間です。benchmark だけなら券種ごとです。\n"
+         "benchmark, income, daybets の期間です。benchmark だけなら券種ごとです。\n"
          "budget は節・月・年の投資金額と上限です。上限は --limit-setsu, --limit-month,\n"
          "--limit-year (円) で指定し、節は --year の暦 (既定は推測した年) で数えます。\n"
          "--where (tickets だけ, 重ねて指定可) は分類の値 (名前かファイルのコード) で\n"

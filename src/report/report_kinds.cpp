@@ -28,6 +28,8 @@ Report yearKindReport(ReportKind kind, const YearLedger& ledger, const TicketSto
       return incomeReport(ledger, tickets, period);
     case ReportKind::Budget:
       return budgetReport(ledger, BudgetLimits{});
+    case ReportKind::DayBets:
+      return dayBetsReport(ledger, period);
     case ReportKind::Years:
       break;
   }

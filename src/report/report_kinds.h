@@ -23,6 +23,7 @@ enum class ReportKind {
   Benchmark,
   Income,
   Budget,
+  DayBets,
 };
 
 struct ReportKindInfo {
@@ -37,7 +38,7 @@ struct ReportKindInfo {
 
 // The year comparison reads folders, not the year in memory: CSV書き出し
 // leaves it to its own window, whose table saves as CSV.
-inline constexpr std::array<ReportKindInfo, 11> kReportKinds{{
+inline constexpr std::array<ReportKindInfo, 12> kReportKinds{{
     {"months", "月別", ReportKind::Months, false, 0},
     {"bettypes", "券種別", ReportKind::BetTypes, false, 0},
     {"days", "開催日別", ReportKind::Days, true, 0},
@@ -51,6 +52,7 @@ inline constexpr std::array<ReportKindInfo, 11> kReportKinds{{
     // The limits live in the program's settings: only the command, which
     // is told them, makes this report with them.
     {"budget", "", ReportKind::Budget, false, 0},
+    {"daybets", "日ごとの券種別金額", ReportKind::DayBets, true, 0},
 }};
 
 // The report of a kind over one year; `dimensions` holds as many as the

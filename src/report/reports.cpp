@@ -338,4 +338,30 @@ Report yearsReport(const std::vector<YearSummary>& years) {
   return table;
 }
 
+Report dayBetsReport(const YearLedger& ledger, const Period& period) {
+  Report table;
+  std::vector<std::string> header{"月", "日"};
+  for (const BetTypeInfo& bet : kBetTypes) {
+    header.push_back(std::string(bet.labelCaption) + "購入金額");
+    header.push_back(std::string(bet.labelCaption) + "払戻金額");
+  }
+  table.add(header);
+  for (int m = 1; m <= 12; ++m) {
+    for (int d = 1; d <= kSlotsPerMonth; ++d) {
+      const LedgerRecord& slot = daySlot(ledger, m, d);
+      if (!period.contains(m, d) || !daySums(slot).racing) continue;
+      std::vector<std::string> row{std::to_string(m), std::to_string(d)};
+      for (const BetTypeInfo& bet : kBetTypes) {
+        for (const Quantity q : {Quantity::Stake, Quantity::Payout}) {
+          const Amount value = amount(slot, q, bet.type);
+          table.overflow = table.overflow || !value;
+          row.push_back(amountText(value));
+        }
+      }
+      table.add(row);
+    }
+  }
+  return table;
+}
+
 }  // namespace tamrel

@@ -66,6 +66,11 @@ Report benchmarkReport(const YearLedger& ledger, const TicketStore& store, Cross
 // tickets and the upper bound with the days that have no ticket.
 Report incomeReport(const YearLedger& ledger, const TicketStore& store, const Period& period);
 
+// Every racing day of the period in date order: month, day, then the stake
+// and payout of each bet type, the columns 取り込み reads back into the
+// days' amounts.
+Report dayBetsReport(const YearLedger& ledger, const Period& period);
+
 // Takes a report's text part by part, in order; false when it could not
 // keep a part.
 using ReportOutput = std::function<bool(std::string_view part)>;

@@ -3,14 +3,22 @@
 // status bar and the remembered geometry.
 
 #include <QAction>
+#include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -26,6 +34,7 @@
 #include "entry/entry_window.h"
 #include "export/report_dialog.h"
 #include "income/income_window.h"
+#include "intake/import_window.h"
 #include "shell/main_window.h"
 #include "state/data_session.h"
 #include "store/data_files.h"
@@ -115,6 +124,13 @@ void MainWindow::buildActions() {
   connect(workArea_, &QMdiArea::subWindowActivated, this, followActive);
   followActive();
 
+  // Changes of the year: shut with the working windows. A file dropped on
+  // the window is the same command.
+  setAcceptDrops(true);
+  viewActions_.append(
+      addCommand("actionImport", QStringLiteral("取り込み(&M)..."), &MainWindow::importFile));
+  viewActions_.append(addCommand("actionImportClipboard", QStringLiteral("貼り付けて取り込み(&V)"),
+                                 &MainWindow::importClipboard));
   QUndoStack* steps = session_->undoStack();
   undoAction_ = new QAction(this);
   undoAction_->setObjectName(QStringLiteral("actionUndo"));
@@ -175,7 +191,13 @@ void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
   file->setObjectName(QStringLiteral("menuFile"));
   file->addAction(saveAction_);
+  file->addActions(
+      {action(QStringLiteral("actionImport")), action(QStringLiteral("actionImportClipboard"))});
   file->addAction(exportAction_);
+  file->addSeparator();
+  file->addActions(
+      {action(QStringLiteral("actionPrint")), action(QStringLiteral("actionSavePdf"))});
+  file->addSeparator();
   // 予算 belongs to the data directory, not to the year's files: it may be
   // set whether or not the year loaded.
   auto* budget = new QAction(QStringLiteral("予算(&B)..."), this);
@@ -184,8 +206,7 @@ void MainWindow::buildMenus() {
     if (editBudget(this, *session_, messages_)) findChild<BudgetStatusLabel*>()->refresh();
   });
   file->addAction(budget);
-  file->addActions(
-      {action(QStringLiteral("actionPrint")), action(QStringLiteral("actionSavePdf"))});
+  file->addSeparator();
   file->addActions({switchAction_, initAction_});
   file->addSeparator();
   file->addAction(finishAction_);
@@ -271,6 +292,81 @@ void MainWindow::openView(const QString& name, const ViewFactory& make) {
 }
 
 void MainWindow::exportCsv() { exportReport(this, *session_, messages_); }
+
+void MainWindow::importFile() {
+  QFileDialog dialog(this, QStringLiteral("取り込み"));
+  dialog.setObjectName(QStringLiteral("ImportDialog"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({QStringLiteral("CSV・タブ区切り (*.csv *.txt *.tsv)"),
+                         QStringLiteral("すべてのファイル (*)")});
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  importPath(dialog.selectedFiles().front());
+}
+
+namespace {
+
+// The file a drag brings that 取り込み reads; empty for any other drag.
+QString droppedImportFile(const QMimeData* data) {
+  if (data == nullptr || data->urls().size() != 1) return {};
+  const QString path = data->urls().front().toLocalFile();
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const bool text = suffix == QLatin1String("csv") || suffix == QLatin1String("tsv") ||
+                    suffix == QLatin1String("txt");
+  return text ? path : QString();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QAction* import = action(QStringLiteral("actionImport"));
+  if (import->isEnabled() && !droppedImportFile(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = droppedImportFile(event->mimeData());
+  if (path.isEmpty() || !action(QStringLiteral("actionImport"))->isEnabled()) return;
+  event->acceptProposedAction();
+  importPath(path);
+}
+
+void MainWindow::importPath(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    messages_.error(QStringLiteral("取り込めません"),
+                    QDir::toNativeSeparators(path) + QLatin1Char('\n') + file.errorString());
+    return;
+  }
+  // One byte past the limit is enough to refuse it; a larger file is never
+  // read whole.
+  const QByteArray bytes = file.read(static_cast<qint64>(kImportMaxBytes) + 1);
+  openImport(bytes, QString(), QDir::toNativeSeparators(path));
+}
+
+void MainWindow::importClipboard() {
+  const QString text = QGuiApplication::clipboard()->text();
+  if (text.isEmpty()) {
+    messages_.error(QStringLiteral("クリップボードに文字がありません"));
+    return;
+  }
+  openImport(QByteArray(), text, QStringLiteral("クリップボード"));
+}
+
+ChildWindow* MainWindow::openImport(const QByteArray& bytes, const QString& text,
+                                    const QString& source) {
+  // A preview changes nothing: a new one takes the place of the old.
+  if (ChildWindow* open = findOpenWindow(workArea_, QStringLiteral("Import"))) open->closeWindow();
+  auto* window = new ImportWindow(*session_, messages_, TrendWindow::defaultYear(*session_));
+  const bool shown =
+      text.isNull() ? window->showBytes(bytes, source) : window->showText(text, source);
+  if (!shown) {
+    delete window;
+    return nullptr;
+  }
+  openChildWindow(*workArea_, window);
+  return window;
+}
 
 QAction* MainWindow::action(const QString& name) const {
   return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);

@@ -66,6 +66,15 @@ class MainWindow : public QMainWindow {
   void showAbout();       // バージョン情報
   void showHistory();     // 履歴: the steps since the load, for going back several at once
 
+  // 取り込み: a CSV or tab-separated file, or the clipboard (貼り付けて取り込み),
+  // previewed before anything changes.
+  void importFile();
+  void importClipboard();
+  void importPath(const QString& path);
+  // The 取り込み window of `bytes` (a file's) or `text` (pasted), named by
+  // `source`; nullptr when they were refused, after telling why.
+  ChildWindow* openImport(const QByteArray& bytes, const QString& text, const QString& source);
+
   // Builds a view over the data; the main window places and owns it.
   using ViewFactory = std::function<ChildWindow*(const DataSession&, Messages&)>;
   // Opens the view named `name` built by `make`; when one is open already,
@@ -82,6 +91,9 @@ class MainWindow : public QMainWindow {
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A .csv, .tsv or .txt file dropped on the window is previewed for 取り込み.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // One command of the menus; `slot` runs when it is triggered.

@@ -5,6 +5,7 @@
 #include <QUndoStack>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "base/amount.h"
 
@@ -19,6 +20,11 @@ struct Scope {
   int day = 0;
   bool amounts = false;
   bool tickets = false;
+  // An import: the whole year is kept, and the days and months it changed
+  // are announced.
+  bool imported = false;
+  std::vector<std::pair<int, int>> days{};
+  std::vector<int> months{};
   bool wholeYear() const { return month == 0; }
 };
 
@@ -87,12 +93,15 @@ class SessionCommand : public QUndoCommand {
 
   void redo() override { apply(after_); }
   void undo() override { apply(before_); }
-  bool resetsYear() const { return scope_.wholeYear(); }
+  bool resetsYear() const { return scope_.wholeYear() && !scope_.imported; }
 
  private:
   void apply(const Snapshot& snapshot) {
     put(*session_.state_, scope_, snapshot);
-    if (scope_.wholeYear()) {
+    if (scope_.imported) {
+      for (const auto& [month, day] : scope_.days) emit session_.dayPosted(month, day);
+      for (const int month : scope_.months) emit session_.ticketsChanged(month);
+    } else if (scope_.wholeYear()) {
       emit session_.yearReset();
     } else {
       if (scope_.amounts) emit session_.dayPosted(scope_.month, scope_.day);
@@ -218,6 +227,37 @@ void DataSession::setModified(bool modified) {
   if (state_->DataChanged == modified) return;
   state_->DataChanged = modified;
   emit modifiedChanged(modified);
+}
+
+bool DataSession::applyImport(const ImportPlan& plan, const ImportOptions& options) {
+  const int rows = acceptedRows(plan, options);
+  if (rows == 0) return false;
+  Scope scope;
+  scope.imported = true;
+  Snapshot before = take(*state_, scope);
+  // Applied to copies: a row that fails half-way leaves the stores as they
+  // were.
+  auto ledger = std::make_unique<YearLedger>(state_->ledger);
+  auto tickets = std::make_unique<TicketStore>(state_->tickets);
+  if (!tamrel::applyImport(plan, options, *ledger, *tickets)) return false;
+  for (int m = 1; m <= 12; ++m) {
+    for (int d = 1; d <= kSlotsPerMonth; ++d) {
+      if (daySlot(*ledger, m, d).text != daySlot(state_->ledger, m, d).text) {
+        scope.days.emplace_back(m, d);
+      }
+    }
+    const MonthTickets& now = state_->tickets.month(m);
+    const MonthTickets& then = tickets->month(m);
+    if (now.count != then.count || now.records != then.records) scope.months.push_back(m);
+  }
+  if (scope.days.empty() && scope.months.empty()) return false;
+  state_->ledger = *ledger;
+  state_->tickets = *tickets;
+  Snapshot after = take(*state_, scope);
+  put(*state_, scope, before);
+  undoStack_->push(new SessionCommand(*this, scope, std::move(before), std::move(after),
+                                      QStringLiteral("取り込み %1件").arg(rows)));
+  return true;
 }
 
 }  // namespace tamrel

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "detail/month_transfer.h"
+#include "import/import_engine.h"
 #include "store/app_state.h"
 #include "store/data_files.h"
 
@@ -87,6 +88,13 @@ class DataSession : public QObject {
   std::unique_ptr<AppState> state_;
   LoadOutcome lastLoad_;
   QUndoStack* undoStack_ = nullptr;
+
+ public:
+  // One step: the rows of an import that `options` accept, all or none
+  // ("取り込み N件"). Announces dayPosted() for each day and ticketsChanged()
+  // for each month it changed, then changed() once. False, and no step,
+  // when a row cannot be applied (nothing changes) or nothing would change.
+  bool applyImport(const ImportPlan& plan, const ImportOptions& options);
 };
 
 }  // namespace tamrel

@@ -18,6 +18,7 @@
 extern "C" int fuzzLedger(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzzTickets(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzzAmount(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzzImport(const std::uint8_t* data, std::size_t size);
 
 namespace {
 
@@ -42,6 +43,7 @@ const std::string kReplacements{"0123456789/: -+\x80\xb9\xff\0\r\n", 22};
 Target targetNamed(const QByteArray& name) {
   if (name == "ledger") return fuzzLedger;
   if (name == "tickets") return fuzzTickets;
+  if (name == "import") return fuzzImport;
   return fuzzAmount;
 }
 
@@ -75,7 +77,7 @@ class TestFastReaders : public QObject {
   void corpusReplayed_data() {
     QTest::addColumn<QByteArray>("target");
     QTest::addColumn<QString>("file");
-    for (const char* target : {"ledger", "tickets", "amount"}) {
+    for (const char* target : {"ledger", "tickets", "amount", "import"}) {
       const QDir dir(QStringLiteral(TAMREL_FUZZ_CORPUS "/") + QLatin1String(target));
       for (const QString& file : dir.entryList(QDir::Files)) {
         QTest::addRow("%s/%s", target, qPrintable(file)) << QByteArray(target) << file;
@@ -181,6 +183,7 @@ class TestFastReaders : public QObject {
     QTest::addColumn<QByteArray>("target");
     QTest::newRow("ledger") << QByteArray("ledger");
     QTest::newRow("tickets") << QByteArray("tickets");
+    QTest::newRow("import") << QByteArray("import");
   }
   void randomMutations() {
     QFETCH(QByteArray, target);

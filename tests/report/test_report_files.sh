@@ -57,6 +57,8 @@ cases=(
   "income_3-31_4-1|--from 3/31 --to 4/1 income"
   "budget|--year 2025 --limit-setsu 5000 --limit-month=20000 --limit-year 100000 budget"
   "budget_no_limit|--year 2025 budget"
+  "daybets|daybets"
+  "daybets_3-31_4-1|--from 3/31 --to 4/1 daybets"
 )
 for key in racecourse race weekday surface distance class age condition runners bettype; do
   cases+=("category_$key|category:$key")

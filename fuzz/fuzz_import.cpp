@@ -1,0 +1,131 @@
+// Any bytes as a file to import, and any bytes as "info.dat" sent out as the
+// tickets report and read back in.
+//
+// As input: the checks and the plan never crash or hang, every row has a
+// line within the input, an error row says why, and applying the plan to
+// an empty year keeps each month within its 499 tickets.
+//
+// As a year: the tickets that the entry window could have made (each
+// field a code of its table or blank, amounts in their stored form) go out
+// as the tickets report and come back into an empty year as the same
+// records, month by month; a second import of the report adds nothing.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "base/amount.h"
+#include "detail/detail_file.h"
+#include "fuzz_check.h"
+#include "import/import_engine.h"
+#include "report/reports.h"
+#include "store/data_files.h"
+
+using namespace tamrel;
+
+namespace {
+
+struct Year {
+  std::unique_ptr<YearLedger> ledger = std::make_unique<YearLedger>();
+  std::unique_ptr<TicketStore> tickets = std::make_unique<TicketStore>();
+  Year() { resetYear(*ledger, *tickets); }
+};
+
+constexpr Attribute kAttributes[] = {
+    Attribute::Racecourse,   Attribute::RaceNo,      Attribute::Weekday, Attribute::Surface,
+    Attribute::DistanceBand, Attribute::RaceClass,   Attribute::BetType, Attribute::AgeGroup,
+    Attribute::Condition,    Attribute::RunnersBand,
+};
+
+// The ticket as the entry window would have written it, when it could have.
+bool madeByEntry(const TicketRecord& t, int month) {
+  const std::string_view day = t.field(TicketField::Day);
+  if (day[0] < '0' || day[0] > '3' || day[1] < '0' || day[1] > '9') return false;
+  const int d = (day[0] - '0') * 10 + (day[1] - '0');
+  if (d < 1 || d > kSlotsPerMonth) return false;
+  TicketRecord rebuilt = newTicket(month, d);
+  for (const Attribute a : kAttributes) {
+    const char code = t.field(fieldOf(a))[0];
+    if (code != ' ' && captionOf(a, code).empty()) return false;
+    rebuilt.setField(fieldOf(a), std::string_view(&code, 1));
+  }
+  if (!betTypeOfCode(t.field(TicketField::BetType)[0])) return false;
+  for (const TicketField f : {TicketField::Purchase, TicketField::Payout}) {
+    const auto value = amountField(t, f);
+    if (!value || *value > kImportMaxAmount || *value < -kImportMaxAmount) return false;
+    setAmountField(rebuilt, f, *value);
+  }
+  return rebuilt == t;
+}
+
+std::vector<std::string> sortedMonth(const TicketStore& store, int month) {
+  std::vector<std::string> out;
+  const MonthTickets& m = store.month(month);
+  for (int i = 0; i < m.count; ++i) out.emplace_back(m.slot(i).view());
+  std::ranges::sort(out);
+  return out;
+}
+
+void asInput(std::string_view bytes) {
+  (void)sniffImport(bytes);
+  Year year;
+  auto read = readImport(bytes, *year.ledger, *year.tickets, 2024);
+  auto* plan = std::get_if<ImportPlan>(&read);
+  if (plan == nullptr) return;
+  int lines = 1;
+  for (const char c : bytes) lines += c == '\n';
+  for (const ImportRow& row : plan->rows) {
+    FUZZ_REQUIRE(row.line >= 1 && row.line <= lines);
+    FUZZ_REQUIRE((row.fate == RowFate::Error) == !row.reason.empty());
+  }
+  if (applyImport(*plan, {true, true}, *year.ledger, *year.tickets)) {
+    for (const MonthTickets& m : year.tickets->months) FUZZ_REQUIRE(m.count <= kMaxMonthTickets);
+  }
+}
+
+void asYear(std::string_view bytes) {
+  Year source;
+  if (!loadTicketText(*source.tickets, bytes).ok()) return;
+  // Only what the entry window could have made goes out; a day keeps at
+  // most its 200.
+  Year kept;
+  for (int m = 1; m <= 12; ++m) {
+    const MonthTickets& from = source.tickets->month(m);
+    MonthTickets& to = kept.tickets->month(m);
+    std::array<int, kSlotsPerMonth + 1> perDay{};
+    for (int i = 0; i < from.count; ++i) {
+      const TicketRecord& t = from.slot(i);
+      if (!madeByEntry(t, m)) continue;
+      const std::string_view day = t.field(TicketField::Day);
+      int& n = perDay[static_cast<std::size_t>((day[0] - '0') * 10 + (day[1] - '0'))];
+      if (n == kMaxDayTickets) continue;
+      ++n;
+      to.slot(to.count++) = t;
+    }
+  }
+  const std::string report = ticketsReport(*kept.tickets, Period{}).csv;
+  Year back;
+  auto read = readImport(report, *back.ledger, *back.tickets, 0);
+  FUZZ_REQUIRE(std::holds_alternative<ImportPlan>(read));
+  const ImportPlan& plan = std::get<ImportPlan>(read);
+  FUZZ_REQUIRE(plan.count(RowFate::Error) == 0);
+  FUZZ_REQUIRE(applyImport(plan, {}, *back.ledger, *back.tickets));
+  for (int m = 1; m <= 12; ++m)
+    FUZZ_REQUIRE(sortedMonth(*back.tickets, m) == sortedMonth(*kept.tickets, m));
+  auto again = readImport(report, *back.ledger, *back.tickets, 0);
+  FUZZ_REQUIRE(std::get<ImportPlan>(again).count(RowFate::Add) == 0);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  asInput(bytes);
+  asYear(bytes);
+  return 0;
+}

@@ -1,0 +1,793 @@
+#include "import/import_engine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <memory>
+#include <span>
+
+#include "base/amount.h"
+#include "detail/month_transfer.h"
+#include "ledger/calendar_day.h"
+
+namespace tamrel {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string lineText(int line) { return std::to_string(line) + "行目"; }
+
+// Length of the UTF-8 sequence at `at`, 0 when it is not one (overlong,
+// surrogate or beyond U+10FFFF included).
+std::size_t utf8Length(std::string_view s, std::size_t at) {
+  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char c = b(at);
+  if (c < 0x80) return 1;
+  std::size_t n = 0;
+  unsigned char lo = 0x80;
+  unsigned char hi = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + n > s.size()) return 0;
+  if (b(at + 1) < lo || b(at + 1) > hi) return 0;
+  for (std::size_t i = 2; i < n; ++i) {
+    if (b(at + i) < 0x80 || b(at + i) > 0xBF) return 0;
+  }
+  return n;
+}
+
+bool validUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = utf8Length(s, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+// Whether the bytes follow Shift_JIS (CP932): single bytes, half-width
+// kana, and lead bytes each followed by a trail byte.
+bool validShiftJis(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) continue;
+    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    if (!lead || i + 1 >= s.size()) return false;
+    const auto t = static_cast<unsigned char>(s[++i]);
+    if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+  }
+  return true;
+}
+
+bool asciiOnly(std::string_view s) {
+  return std::ranges::all_of(s, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The checks every input takes, whatever its encoding: size, NUL, control
+// characters, line length and a BOM after the start. Calls `line(text,
+// number)` for each line (without its end) that passes.
+template <typename EachLine>
+std::optional<ImportRefusal> scanLines(std::string_view bytes, EachLine&& line) {
+  if (bytes.size() > kImportMaxBytes) {
+    return ImportRefusal{0, "8 MBを超えるものは取り込めません"};
+  }
+  if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
+  int number = 0;
+  for (std::size_t start = 0; start < bytes.size();) {
+    ++number;
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view text = bytes.substr(start, end - start);
+    if (text.ends_with('\r')) text.remove_suffix(1);
+    if (text.size() > kImportMaxLine) {
+      return ImportRefusal{number, "行が長すぎます（4 KBまで）"};
+    }
+    for (const char ch : text) {
+      const auto c = static_cast<unsigned char>(ch);
+      if (c == 0) return ImportRefusal{number, "NUL文字があります"};
+      if ((c < 0x20 && c != '\t') || c == 0x7F || c == '\r') {
+        return ImportRefusal{number, "文字ではないデータがあります"};
+      }
+    }
+    if (text.find(kBom) != std::string_view::npos) {
+      return ImportRefusal{number, "途中にBOMがあります"};
+    }
+    if (auto refusal = line(text, number)) return refusal;
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+// --- Captions ------------------------------------------------------------
+
+// Text as captions are compared: full-width letters, digits and signs as
+// their ASCII forms, lower case as upper, blanks (ASCII and ideographic)
+// left out.
+std::string fold(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = std::max<std::size_t>(utf8Length(text, i), 1);
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    if (n == 1) {
+      char c = text[i];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (c != ' ' && c != '\t') out += c;
+    } else if (n == 3 && b(0) == 0xE3 && b(1) == 0x80 && b(2) == 0x80) {
+      // U+3000, the ideographic blank
+    } else if (n == 3 && b(0) == 0xEF && (b(1) == 0xBC || b(1) == 0xBD)) {
+      // U+FF01..U+FF5E: the full-width forms of '!'..'~'
+      const unsigned cp = 0xF000u | ((b(1) & 0x3Fu) << 6) | (b(2) & 0x3Fu);
+      if (cp >= 0xFF01 && cp <= 0xFF5E) {
+        char c = static_cast<char>(cp - 0xFF01 + '!');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        out += c;
+      } else {
+        out.append(text.substr(i, n));
+      }
+    } else {
+      out.append(text.substr(i, n));
+    }
+    i += n;
+  }
+  return out;
+}
+
+// Other names for the code tables' captions, as spreadsheets and purchase
+// lists write them (already folded).
+constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
+    {"ダート", "ﾀﾞｰﾄ"},    {"ダ", "ﾀﾞｰﾄ"},   {"ワイド", "ﾜｲﾄﾞ"},
+    {"オープン", "ｵｰﾌﾟﾝ"}, {"OP", "ｵｰﾌﾟﾝ"},  {"ハンデ", "ﾊﾝﾃﾞ"},
+    {"三連複", "3連複"},   {"なし", "無し"}, {"", ""},
+};
+
+std::string unalias(std::string folded) {
+  for (const auto& [alias, caption] : kAliases) {
+    if (!alias.empty() && folded == alias) return std::string(caption);
+  }
+  return folded;
+}
+
+struct HeaderName {
+  std::string_view caption;
+  ImportField field;
+};
+
+constexpr HeaderName kHeaderNames[] = {
+    {"日付", ImportField::Date},
+    {"年月日", ImportField::Date},
+    {"開催日", ImportField::Date},
+    {"月", ImportField::Month},
+    {"日", ImportField::Day},
+    {"場名", ImportField::Racecourse},
+    {"競馬場", ImportField::Racecourse},
+    {"開催", ImportField::Racecourse},
+    {"場", ImportField::Racecourse},
+    {"レース", ImportField::RaceNo},
+    {"R", ImportField::RaceNo},
+    {"レース番号", ImportField::RaceNo},
+    {"曜日", ImportField::Weekday},
+    {"コース", ImportField::Surface},
+    {"芝ダ", ImportField::Surface},
+    {"距離", ImportField::DistanceBand},
+    {"馬齢", ImportField::AgeGroup},
+    {"クラス", ImportField::RaceClass},
+    {"条件", ImportField::Condition},
+    {"頭数", ImportField::RunnersBand},
+    {"券種", ImportField::BetType},
+    {"式別", ImportField::BetType},
+    {"購入金額", ImportField::Stake},
+    {"投資金額", ImportField::Stake},
+    {"金額", ImportField::Stake},
+    {"払戻金額", ImportField::Payout},
+    {"払戻", ImportField::Payout},
+    {"配当金額", ImportField::Payout},
+};
+
+constexpr std::string_view kStakeWords[] = {"購入金額", "投資金額", "金額", "購入", "投資"};
+constexpr std::string_view kPayoutWords[] = {"払戻金額", "払戻", "配当金額", "配当"};
+
+// The bet type a folded name gives: its code-table caption or the name
+// every output uses, or an alias of either.
+std::optional<BetType> betTypeOfName(const std::string& folded) {
+  // Folded once: every ticket row looks its bet type up.
+  static const auto kNames = [] {
+    std::vector<std::pair<std::string, BetType>> names;
+    for (const BetTypeInfo& bet : kBetTypes) {
+      names.emplace_back(fold(bet.caption), bet.type);
+      names.emplace_back(fold(bet.labelCaption), bet.type);
+    }
+    return names;
+  }();
+  const std::string name = unalias(folded);
+  for (const auto& [caption, type] : kNames) {
+    if (name == caption) return type;
+  }
+  return std::nullopt;
+}
+
+// --- Values --------------------------------------------------------------
+
+std::optional<int> smallNumber(std::string_view text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || text.size() > 4 || ec != std::errc{} || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::string_view withoutSuffix(std::string_view text, std::string_view suffix) {
+  if (text.ends_with(suffix)) text.remove_suffix(suffix.size());
+  return text;
+}
+
+// An amount: digits with or without "円" and commas between groups of
+// three, a leading "-" for a refund; read by the shared rule.
+std::variant<std::int32_t, std::string> amountOf(std::string_view raw) {
+  std::string text = fold(raw);
+  if (text.ends_with("円")) text.resize(text.size() - std::string_view("円").size());
+  if (text.empty()) return 0;
+  std::string digits;
+  std::size_t groupDigits = 0;
+  bool grouped = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '-' && i == 0) {
+      digits += c;
+    } else if (c >= '0' && c <= '9') {
+      digits += c;
+      ++groupDigits;
+    } else if (c == ',' && groupDigits > 0 && (!grouped || groupDigits == 3)) {
+      grouped = true;
+      groupDigits = 0;
+    } else {
+      return "金額ではありません: " + std::string(raw);
+    }
+  }
+  if (groupDigits == 0 || (grouped && groupDigits != 3)) {
+    return "金額ではありません: " + std::string(raw);
+  }
+  const std::optional<std::int32_t> value = parseAmount(digits);
+  if (!value || *value > kImportMaxAmount || *value < -kImportMaxAmount) {
+    return "金額が999,999,999円を超えます: " + std::string(raw);
+  }
+  return *value;
+}
+
+struct Date {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+};
+
+// "2026/3/5", "2026-03-05", "2026.3.5", "2026年3月5日", "3/5", "3月5日".
+std::optional<Date> dateOf(std::string_view raw) {
+  std::string text = fold(raw);
+  std::string unified;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text.compare(i, 3, "年") == 0 || text.compare(i, 3, "月") == 0) {
+      unified += '/';
+      i += 3;
+    } else if (text.compare(i, 3, "日") == 0 && i + 3 == text.size()) {
+      i += 3;
+    } else {
+      const char c = text[i++];
+      unified += (c == '-' || c == '.') ? '/' : c;
+    }
+  }
+  std::vector<std::string_view> parts;
+  std::string_view rest = unified;
+  while (true) {
+    const std::size_t slash = rest.find('/');
+    parts.push_back(rest.substr(0, slash));
+    if (slash == std::string_view::npos) break;
+    rest.remove_prefix(slash + 1);
+  }
+  if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
+  Date date;
+  std::size_t at = 0;
+  if (parts.size() == 3) {
+    if (parts[0].size() != 4) return std::nullopt;
+    const auto year = smallNumber(parts[at++]);
+    if (!year) return std::nullopt;
+    date.year = *year;
+  }
+  const auto month = smallNumber(parts[at]);
+  const auto day = smallNumber(parts[at + 1]);
+  if (!month || !day) return std::nullopt;
+  date.month = *month;
+  date.day = *day;
+  return date;
+}
+
+bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// --- Rows ----------------------------------------------------------------
+
+struct RowReader {
+  const std::vector<std::string>& record;
+  const ColumnMap& map;
+
+  std::string_view operator()(ImportField f) const {
+    const int c = map[f];
+    if (c < 0 || static_cast<std::size_t>(c) >= record.size()) return {};
+    return record[static_cast<std::size_t>(c)];
+  }
+};
+
+// The row's date, or why it is none.
+std::variant<Date, std::string> rowDate(const RowReader& field, const ColumnMap& map, int year) {
+  Date date;
+  if (map[ImportField::Date] >= 0 && !field(ImportField::Date).empty()) {
+    const auto read = dateOf(field(ImportField::Date));
+    if (!read) return "日付ではありません: " + std::string(field(ImportField::Date));
+    date = *read;
+  } else {
+    const std::pair<ImportField, std::string_view> parts[] = {{ImportField::Month, "月"},
+                                                              {ImportField::Day, "日"}};
+    for (const auto& [part, name] : parts) {
+      const std::string_view text = field(part);
+      const auto number = smallNumber(withoutSuffix(fold(text), name));
+      if (!number) {
+        return text.empty() ? std::string(name) + "がありません"
+                            : std::string(name) + "ではありません: " + std::string(text);
+      }
+      (part == ImportField::Month ? date.month : date.day) = *number;
+    }
+  }
+  if (date.year != 0 && year != 0 && date.year != year) {
+    return std::to_string(date.year) + "年の行です（この年は" + std::to_string(year) + "年）";
+  }
+  const int knownYear = date.year != 0 ? date.year : year;
+  const std::string shown = std::to_string(date.month) + "/" + std::to_string(date.day);
+  if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > kSlotsPerMonth ||
+      !isCalendarDay(date.month, date.day) ||
+      (knownYear != 0 && date.month == 2 && date.day == 29 && !leapYear(knownYear))) {
+    return "ない日付です: " + shown;
+  }
+  return date;
+}
+
+struct AttributeColumn {
+  Attribute attribute;
+  ImportField field;
+  std::string_view name;
+};
+
+constexpr AttributeColumn kAttributeColumns[] = {
+    {Attribute::Racecourse, ImportField::Racecourse, "場名"},
+    {Attribute::RaceNo, ImportField::RaceNo, "レース"},
+    {Attribute::Weekday, ImportField::Weekday, "曜日"},
+    {Attribute::Surface, ImportField::Surface, "コース"},
+    {Attribute::DistanceBand, ImportField::DistanceBand, "距離"},
+    {Attribute::AgeGroup, ImportField::AgeGroup, "馬齢"},
+    {Attribute::RaceClass, ImportField::RaceClass, "クラス"},
+    {Attribute::Condition, ImportField::Condition, "条件"},
+    {Attribute::RunnersBand, ImportField::RunnersBand, "頭数"},
+    {Attribute::BetType, ImportField::BetType, "券種"},
+};
+
+// The code of an attribute's text; blank for an empty field, nullopt for
+// text that names no code.
+std::optional<char> attributeCode(Attribute a, std::string_view raw) {
+  std::string text = fold(raw);
+  if (text.empty()) return ' ';
+  if (a == Attribute::Racecourse) text = std::string(withoutSuffix(text, "競馬場"));
+  if (a == Attribute::RaceNo &&
+      std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; })) {
+    text += 'R';
+  }
+  if (a == Attribute::BetType) {
+    const auto type = betTypeOfName(text);
+    if (!type) return std::nullopt;
+    return codeOfBetType(*type);
+  }
+  // Each table's captions folded once: every row looks up ten attributes.
+  static const auto kFolded = [] {
+    std::array<std::vector<std::pair<std::string, char>>, 10> tables;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      for (const CodeCaption& entry : codeTable(static_cast<Attribute>(i))) {
+        tables[i].emplace_back(fold(entry.caption), entry.code);
+      }
+    }
+    return tables;
+  }();
+  text = unalias(std::move(text));
+  for (const auto& [caption, code] : kFolded[static_cast<std::size_t>(a)]) {
+    if (caption == text) return code;
+  }
+  return std::nullopt;
+}
+
+void ticketRow(ImportRow& row, const RowReader& field) {
+  row.ticket = newTicket(row.month, row.day);
+  for (const AttributeColumn& column : kAttributeColumns) {
+    const auto code = attributeCode(column.attribute, field(column.field));
+    if (!code) {
+      row.reason =
+          "知らない" + std::string(column.name) + "です: " + std::string(field(column.field));
+      return;
+    }
+    row.ticket.setField(fieldOf(column.attribute), std::string_view(&*code, 1));
+  }
+  const auto type = betTypeOfCode(row.ticket.field(TicketField::BetType)[0]);
+  if (!type) {
+    row.reason = "券種がありません";
+    return;
+  }
+  std::int32_t amounts[2] = {0, 0};
+  const ImportField fields[2] = {ImportField::Stake, ImportField::Payout};
+  for (int i = 0; i < 2; ++i) {
+    const auto value = amountOf(field(fields[i]));
+    if (const auto* why = std::get_if<std::string>(&value)) {
+      row.reason = *why;
+      return;
+    }
+    amounts[i] = std::get<std::int32_t>(value);
+  }
+  setAmountField(row.ticket, TicketField::Purchase, amounts[0]);
+  setAmountField(row.ticket, TicketField::Payout, amounts[1]);
+  row.amounts.stake[static_cast<std::size_t>(index(*type))] = amounts[0];
+  row.amounts.payout[static_cast<std::size_t>(index(*type))] = amounts[1];
+  row.fate = RowFate::Add;
+}
+
+void dayRow(ImportRow& row, const RowReader& field) {
+  for (const BetTypeInfo& bet : kBetTypes) {
+    const auto i = static_cast<std::size_t>(index(bet.type));
+    for (const bool stake : {true, false}) {
+      const auto value =
+          amountOf(field(stake ? dayStakeField(bet.type) : dayPayoutField(bet.type)));
+      if (const auto* why = std::get_if<std::string>(&value)) {
+        row.reason = *why;
+        return;
+      }
+      (stake ? row.amounts.stake : row.amounts.payout)[i] = std::get<std::int32_t>(value);
+    }
+  }
+  row.fate = RowFate::Add;
+}
+
+constexpr std::size_t slotKey(int month, int day) {
+  return static_cast<std::size_t>((month - 1) * kSlotsPerMonth + (day - 1));
+}
+
+std::string ticketKey(const TicketRecord& t) { return std::string(t.view()); }
+
+}  // namespace
+
+std::string ImportRefusal::text() const {
+  return line > 0 ? lineText(line) + ": " + message : message;
+}
+
+std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes) {
+  const bool bom = bytes.starts_with(kBom);
+  int firstUtf8 = 0;      // a line of UTF-8 that Shift_JIS cannot read
+  int firstShiftJis = 0;  // a line that is not UTF-8 but Shift_JIS
+  const auto refusal = scanLines(bytes, [&](std::string_view line, int number) {
+    if (asciiOnly(line)) return std::optional<ImportRefusal>{};
+    const bool utf8 = validUtf8(line);
+    const bool shiftJis = validShiftJis(line);
+    if (!utf8 && !shiftJis) {
+      return std::optional<ImportRefusal>{
+          ImportRefusal{number, "UTF-8でもShift_JISでもない文字があります"}};
+    }
+    if (utf8 && !shiftJis && firstUtf8 == 0) firstUtf8 = number;
+    if (!utf8 && firstShiftJis == 0) firstShiftJis = number;
+    if (firstUtf8 != 0 && firstShiftJis != 0) {
+      return std::optional<ImportRefusal>{
+          ImportRefusal{std::max(firstUtf8, firstShiftJis), "UTF-8とShift_JISが混ざっています"}};
+    }
+    return std::optional<ImportRefusal>{};
+  });
+  if (refusal) return *refusal;
+  if (firstShiftJis != 0) {
+    if (bom) return ImportRefusal{firstShiftJis, "BOMがあるのにUTF-8ではありません"};
+    return ImportEncoding::ShiftJis;
+  }
+  return bom ? ImportEncoding::Utf8Bom : ImportEncoding::Utf8;
+}
+
+std::variant<ImportTable, ImportRefusal> readImportTable(std::string_view utf8) {
+  const auto refusal = scanLines(utf8, [](std::string_view line, int number) {
+    if (validUtf8(line)) return std::optional<ImportRefusal>{};
+    return std::optional<ImportRefusal>{ImportRefusal{number, "UTF-8ではない文字があります"}};
+  });
+  if (refusal) return *refusal;
+  if (utf8.starts_with(kBom)) utf8.remove_prefix(kBom.size());
+  ImportTable table;
+  // The separator the first line uses most, outside quotes.
+  {
+    int commas = 0;
+    int tabs = 0;
+    bool quoted = false;
+    for (const char c : utf8.substr(0, utf8.find('\n'))) {
+      if (c == '"') quoted = !quoted;
+      if (quoted) continue;
+      commas += c == ',';
+      tabs += c == '\t';
+    }
+    table.separator = tabs > 0 && tabs >= commas ? '\t' : ',';
+  }
+  int line = 1;
+  std::vector<std::string> record;
+  std::string field;
+  int start = 1;
+  bool quoted = false;
+  bool wasQuoted = false;
+  const auto endRecord = [&] {
+    record.push_back(std::move(field));
+    field.clear();
+    const bool blank = std::ranges::all_of(record, [](const std::string& f) { return f.empty(); });
+    if (!blank) {
+      table.records.push_back(std::move(record));
+      table.lines.push_back(start);
+    }
+    record.clear();
+  };
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    if (quoted) {
+      if (c == '"') {
+        if (i + 1 < utf8.size() && utf8[i + 1] == '"') {
+          field += '"';
+          ++i;
+        } else {
+          quoted = false;
+        }
+      } else {
+        if (c == '\n') ++line;
+        field += c;
+      }
+      continue;
+    }
+    if (c == '"' && field.empty() && !wasQuoted) {
+      quoted = wasQuoted = true;
+    } else if (c == table.separator) {
+      record.push_back(std::move(field));
+      field.clear();
+      wasQuoted = false;
+    } else if (c == '\n') {
+      endRecord();
+      wasQuoted = false;
+      start = ++line;
+    } else if (c == '\r') {
+      // the CR of a CR LF; a lone CR was refused by the line checks
+    } else {
+      field += c;
+    }
+  }
+  if (quoted) return ImportRefusal{start, "引用符 \" が閉じていません"};
+  if (!field.empty() || !record.empty()) endRecord();
+  return table;
+}
+
+std::optional<ImportField> fieldOfCaption(std::string_view caption) {
+  const std::string folded = fold(caption);
+  for (const HeaderName& name : kHeaderNames) {
+    if (folded == fold(name.caption)) return name.field;
+  }
+  // A bet type's name followed by a word for stake or payout.
+  for (const bool stake : {true, false}) {
+    for (const std::string_view word : stake ? std::span<const std::string_view>(kStakeWords)
+                                             : std::span<const std::string_view>(kPayoutWords)) {
+      if (!folded.ends_with(word) || folded.size() == word.size()) continue;
+      const auto type = betTypeOfName(folded.substr(0, folded.size() - word.size()));
+      if (type) return stake ? dayStakeField(*type) : dayPayoutField(*type);
+    }
+  }
+  return std::nullopt;
+}
+
+ColumnMap mapHeader(const std::vector<std::string>& header) {
+  ColumnMap map;
+  for (std::size_t c = 0; c < header.size(); ++c) {
+    const auto field = fieldOfCaption(header[c]);
+    if (field && map[*field] < 0) map[*field] = static_cast<int>(c);
+  }
+  return map;
+}
+
+std::variant<ImportKind, std::string> kindOf(const ColumnMap& map) {
+  const bool date =
+      map[ImportField::Date] >= 0 || (map[ImportField::Month] >= 0 && map[ImportField::Day] >= 0);
+  if (!date) return std::string("日付（または月と日）の列がありません");
+  bool dayColumns = false;
+  for (const BetTypeInfo& bet : kBetTypes) {
+    dayColumns =
+        dayColumns || map[dayStakeField(bet.type)] >= 0 || map[dayPayoutField(bet.type)] >= 0;
+  }
+  if (dayColumns) return ImportKind::DayAmounts;
+  if (map[ImportField::BetType] >= 0 && map[ImportField::Stake] >= 0) return ImportKind::Tickets;
+  return std::string("券種と購入金額の列、または券種ごとの金額の列がありません");
+}
+
+std::string_view fateCaption(RowFate fate) {
+  switch (fate) {
+    case RowFate::Add:
+      return "追加";
+    case RowFate::Same:
+      return "同じものがある";
+    case RowFate::Overwrite:
+      return "上書き";
+    case RowFate::Error:
+      return "エラー";
+  }
+  return {};
+}
+
+ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
+                      const YearLedger& ledger, const TicketStore& tickets, int year) {
+  ImportPlan plan;
+  plan.kind = kind;
+  // The stored tickets still unmatched, by their text: each file row that is
+  // the same as one takes it, so a ticket bought twice is two rows.
+  std::map<std::string, int> stored;
+  std::array<int, 12> monthCount{};
+  std::array<int, 12 * kSlotsPerMonth> dayCount{};
+  std::array<int, 12 * kSlotsPerMonth> dayRowLine{};
+  if (kind == ImportKind::Tickets) {
+    for (int m = 1; m <= 12; ++m) {
+      const MonthTickets& month = tickets.month(m);
+      for (int i = 0; i < std::clamp<int>(month.count, 0, kMaxMonthTickets); ++i) {
+        const TicketRecord& t = month.slot(i);
+        if (t.isBlank()) continue;
+        ++stored[ticketKey(t)];
+        ++monthCount[static_cast<std::size_t>(m - 1)];
+        const auto d = smallNumber(t.field(TicketField::Day));
+        if (d && *d >= 1 && *d <= kSlotsPerMonth) ++dayCount[slotKey(m, *d)];
+      }
+    }
+  }
+  for (std::size_t r = 1; r < table.records.size(); ++r) {
+    ImportRow row;
+    row.line = table.lines[r];
+    const RowReader field{table.records[r], map};
+    const auto date = rowDate(field, map, year);
+    if (const auto* why = std::get_if<std::string>(&date)) {
+      row.reason = *why;
+    } else {
+      row.month = std::get<Date>(date).month;
+      row.day = std::get<Date>(date).day;
+      if (kind == ImportKind::Tickets) {
+        ticketRow(row, field);
+      } else {
+        dayRow(row, field);
+      }
+    }
+    if (row.fate == RowFate::Add && kind == ImportKind::Tickets) {
+      const auto found = stored.find(ticketKey(row.ticket));
+      int& inMonth = monthCount[static_cast<std::size_t>(row.month - 1)];
+      int& inDay = dayCount[slotKey(row.month, row.day)];
+      if (found != stored.end() && found->second > 0) {
+        --found->second;
+        row.fate = RowFate::Same;
+      } else if (inMonth >= kMaxMonthTickets) {
+        row.fate = RowFate::Error;
+        row.reason = "月の馬券が" + std::to_string(kMaxMonthTickets) + "枚を超えます";
+      } else if (inDay >= kMaxDayTickets) {
+        row.fate = RowFate::Error;
+        row.reason = "日の馬券が" + std::to_string(kMaxDayTickets) + "枚を超えます";
+      } else {
+        ++inMonth;
+        ++inDay;
+      }
+    } else if (row.fate == RowFate::Add) {
+      int& earlier = dayRowLine[slotKey(row.month, row.day)];
+      const std::optional<BetAmounts> now = betAmounts(daySlot(ledger, row.month, row.day));
+      if (earlier != 0) {
+        row.fate = RowFate::Error;
+        row.reason = "同じ日の行が" + lineText(earlier) + "にあります";
+      } else if (!now) {
+        row.fate = RowFate::Error;
+        row.reason = "この日の金額が読めません";
+      } else if (*now == row.amounts) {
+        row.fate = RowFate::Same;
+      } else if (*now != BetAmounts{}) {
+        row.fate = RowFate::Overwrite;
+      }
+      if (earlier == 0) earlier = row.line;
+    }
+    if (row.fate == RowFate::Add || row.fate == RowFate::Overwrite) {
+      for (std::size_t i = 0; i < kBetTypeCount; ++i) {
+        plan.stake += row.amounts.stake[i];
+        plan.payout += row.amounts.payout[i];
+      }
+    }
+    ++plan.counts[static_cast<std::size_t>(row.fate)];
+    plan.rows.push_back(std::move(row));
+  }
+  return plan;
+}
+
+std::variant<ImportPlan, ImportRefusal> readImport(std::string_view utf8, const YearLedger& ledger,
+                                                   const TicketStore& tickets, int year) {
+  auto read = readImportTable(utf8);
+  if (auto* refusal = std::get_if<ImportRefusal>(&read)) return *refusal;
+  const ImportTable& table = std::get<ImportTable>(read);
+  if (table.records.empty()) return ImportRefusal{0, "取り込む行がありません"};
+  const ColumnMap map = mapHeader(table.records.front());
+  const auto kind = kindOf(map);
+  if (const auto* why = std::get_if<std::string>(&kind)) {
+    return ImportRefusal{table.lines.front(), *why};
+  }
+  return planImport(table, map, std::get<ImportKind>(kind), ledger, tickets, year);
+}
+
+int acceptedRows(const ImportPlan& plan, const ImportOptions& options) {
+  return plan.count(RowFate::Add) + (options.overwrite ? plan.count(RowFate::Overwrite) : 0);
+}
+
+bool applyImport(const ImportPlan& plan, const ImportOptions& options, YearLedger& ledger,
+                 TicketStore& tickets) {
+  const auto accepted = [&](const ImportRow& row) {
+    return row.fate == RowFate::Add || (options.overwrite && row.fate == RowFate::Overwrite);
+  };
+  if (plan.kind == ImportKind::DayAmounts) {
+    for (const ImportRow& row : plan.rows) {
+      if (!accepted(row)) continue;
+      BetAmounts baseline;
+      if (!showDay(ledger, baseline, row.month, row.day)) return false;
+      if (postDay(ledger, baseline, row.month, row.day, row.amounts) != PostResult::Ok) {
+        return false;
+      }
+    }
+    return true;
+  }
+  // Each day's new tickets after its stored ones, days in the order the file
+  // first names them; a day's amounts take its new tickets' sums.
+  std::vector<std::pair<int, int>> days;
+  std::map<std::pair<int, int>, std::vector<const ImportRow*>> byDay;
+  for (const ImportRow& row : plan.rows) {
+    if (!accepted(row)) continue;
+    auto& list = byDay[{row.month, row.day}];
+    if (list.empty()) days.emplace_back(row.month, row.day);
+    list.push_back(&row);
+  }
+  for (const auto& [month, day] : days) {
+    const auto& rows = byDay[{month, day}];
+    auto list = std::make_unique<DayTicketList>();
+    if (loadDayTickets(tickets, month, day, *list) != TransferResult::Ok) return false;
+    BetAmounts added;
+    for (const ImportRow* row : rows) {
+      if (list->count >= kMaxDayTickets) return false;
+      list->entries[static_cast<std::size_t>(list->count++)] = row->ticket;
+      for (std::size_t i = 0; i < kBetTypeCount; ++i) {
+        const auto stake = checkedAdd(added.stake[i], row->amounts.stake[i]);
+        const auto payout = checkedAdd(added.payout[i], row->amounts.payout[i]);
+        if (!stake || !payout) return false;
+        added.stake[i] = *stake;
+        added.payout[i] = *payout;
+      }
+    }
+    if (storeDayTickets(tickets, month, day, *list) != TransferResult::Ok) return false;
+    if (!options.addToDays) continue;
+    BetAmounts baseline;
+    if (!showDay(ledger, baseline, month, day)) return false;
+    BetAmounts sums = baseline;
+    for (std::size_t i = 0; i < kBetTypeCount; ++i) {
+      const auto stake = checkedAdd(sums.stake[i], added.stake[i]);
+      const auto payout = checkedAdd(sums.payout[i], added.payout[i]);
+      if (!stake || !payout) return false;
+      sums.stake[i] = *stake;
+      sums.payout[i] = *payout;
+    }
+    if (postDay(ledger, baseline, month, day, sums) != PostResult::Ok) return false;
+  }
+  return true;
+}
+
+}  // namespace tamrel

@@ -1,0 +1,355 @@
+#include <QtTest>
+
+#include <memory>
+#include <string>
+#include <variant>
+
+#include "detail/month_transfer.h"
+#include "import/import_engine.h"
+#include "store/data_files.h"
+
+using namespace tamrel;
+
+Q_DECLARE_METATYPE(tamrel::RowFate)
+
+namespace {
+
+struct Year {
+  std::unique_ptr<YearLedger> ledger = std::make_unique<YearLedger>();
+  std::unique_ptr<TicketStore> tickets = std::make_unique<TicketStore>();
+  Year() { resetYear(*ledger, *tickets); }
+};
+
+constexpr const char* kTicketHeader = "月,日,場名,レース,券種,購入金額,払戻金額\r\n";
+
+ImportPlan plan(const Year& year, const std::string& text, int calendarYear = 2026) {
+  auto read = readImport(text, *year.ledger, *year.tickets, calendarYear);
+  if (auto* refusal = std::get_if<ImportRefusal>(&read)) {
+    qWarning("refused: %s", refusal->text().c_str());
+    return {};
+  }
+  return std::get<ImportPlan>(read);
+}
+
+std::string refusalOf(const std::string& text) {
+  Year year;
+  auto read = readImport(text, *year.ledger, *year.tickets, 2026);
+  if (auto* refusal = std::get_if<ImportRefusal>(&read)) return refusal->text();
+  return {};
+}
+
+std::string sniffed(const std::string& bytes) {
+  const auto result = sniffImport(bytes);
+  if (const auto* refusal = std::get_if<ImportRefusal>(&result)) return refusal->text();
+  switch (std::get<ImportEncoding>(result)) {
+    case ImportEncoding::Utf8:
+      return "UTF-8";
+    case ImportEncoding::Utf8Bom:
+      return "UTF-8 BOM";
+    case ImportEncoding::ShiftJis:
+      return "Shift_JIS";
+  }
+  return {};
+}
+
+}  // namespace
+
+class TestImportEngine : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void encodingsAndHostileBytes_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ascii") << QByteArray("a,b\r\n1,2\r\n") << "UTF-8";
+    QTest::newRow("utf-8") << QByteArray("月,日\n") << "UTF-8";
+    QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF月,日\n") << "UTF-8 BOM";
+    // "月,日" in Shift_JIS
+    QTest::newRow("shift_jis") << QByteArray("\x8C\x8E,\x93\xFA\r\n") << "Shift_JIS";
+    QTest::newRow("nul on line 2") << QByteArray("a\nb\0c\n", 6) << "2行目: NUL文字があります";
+    QTest::newRow("binary") << QByteArray("a\n\x01\x02\n") << "2行目: 文字ではないデータがあります";
+    QTest::newRow("lone cr") << QByteArray("a\rb\n") << "1行目: 文字ではないデータがあります";
+    QTest::newRow("bom in the middle") << QByteArray(
+                                              "a\nb\n\xEF\xBB\xBF"
+                                              "c\n")
+                                       << "3行目: 途中にBOMがあります";
+    QTest::newRow("line too long")
+        << QByteArray("a\n") + QByteArray(4097, 'x') << "2行目: 行が長すぎます（4 KBまで）";
+    QTest::newRow("line at the limit") << QByteArray("a\n") + QByteArray(4096, 'x') << "UTF-8";
+    QTest::newRow("neither encoding")
+        << QByteArray("a\n\xFF\xFE\n") << "2行目: UTF-8でもShift_JISでもない文字があります";
+    QTest::newRow("mixed") << QByteArray("月\n\x8C\x8E\n")
+                           << "2行目: UTF-8とShift_JISが混ざっています";
+    QTest::newRow("bom then shift_jis") << QByteArray(
+                                               "\xEF\xBB\xBF"
+                                               "a\n\x8C\x8E\n")
+                                        << "2行目: BOMがあるのにUTF-8ではありません";
+  }
+  void encodingsAndHostileBytes() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(QString::fromStdString(sniffed(bytes.toStdString())), expected);
+  }
+
+  void tooLarge() {
+    const std::string bytes(kImportMaxBytes + 1, 'a');
+    QCOMPARE(QString::fromStdString(sniffed(bytes)), QString("8 MBを超えるものは取り込めません"));
+    QCOMPARE(QString::fromStdString(refusalOf(bytes)), QString("8 MBを超えるものは取り込めません"));
+  }
+
+  void records_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("fields");  // records joined by "|"
+    QTest::addColumn<QList<int>>("lines");
+    QTest::newRow("quoted comma and quote") << QByteArray("a,b\r\n\"1,5\",\"x\"\"y\"\r\n")
+                                            << QStringList{"a|b", "1,5|x\"y"} << QList<int>{1, 2};
+    QTest::newRow("line break in a field")
+        << QByteArray("a,b\n\"x\ny\",1\nc,d\n") << QStringList{"a|b", "x\ny|1", "c|d"}
+        << QList<int>{1, 2, 4};
+    QTest::newRow("tabs") << QByteArray("a\tb,c\n1\t2,3\n") << QStringList{"a|b,c", "1|2,3"}
+                          << QList<int>{1, 2};
+    QTest::newRow("commas") << QByteArray("a,b\tc,d\n") << QStringList{"a|b\tc|d"} << QList<int>{1};
+    QTest::newRow("blank records left out")
+        << QByteArray("a,b\n\n,\n1,2") << QStringList{"a|b", "1|2"} << QList<int>{1, 4};
+    QTest::newRow("bom") << QByteArray(
+                                "\xEF\xBB\xBF"
+                                "a\n")
+                         << QStringList{"a"} << QList<int>{1};
+  }
+  void records() {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, fields);
+    QFETCH(QList<int>, lines);
+    const auto read = readImportTable(text.toStdString());
+    QVERIFY(std::holds_alternative<ImportTable>(read));
+    const ImportTable& table = std::get<ImportTable>(read);
+    QStringList got;
+    for (const auto& record : table.records) {
+      QStringList parts;
+      for (const std::string& f : record) parts << QString::fromStdString(f);
+      got << parts.join('|');
+    }
+    QCOMPARE(got, fields);
+    QCOMPARE(QList<int>(table.lines.begin(), table.lines.end()), lines);
+  }
+
+  void unclosedQuote() {
+    QCOMPARE(QString::fromStdString(refusalOf("月,日\n\"3,5\n")),
+             QString("2行目: 引用符 \" が閉じていません"));
+  }
+
+  void captions_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("field");
+    QTest::newRow("日付") << "日付" << int(ImportField::Date);
+    QTest::newRow("競馬場") << "競馬場" << int(ImportField::Racecourse);
+    QTest::newRow("開催") << "開催" << int(ImportField::Racecourse);
+    QTest::newRow("式別") << "式別" << int(ImportField::BetType);
+    QTest::newRow("投資金額") << "投資金額" << int(ImportField::Stake);
+    QTest::newRow("金額 with blanks") << " 金　額 " << int(ImportField::Stake);
+    QTest::newRow("配当金額") << "配当金額" << int(ImportField::Payout);
+    QTest::newRow("full-width R") << "Ｒ" << int(ImportField::RaceNo);
+    QTest::newRow("day stake") << "単勝購入金額" << int(dayStakeField(BetType::Tan));
+    QTest::newRow("day payout, output name")
+        << "３連複払戻金額" << int(dayPayoutField(BetType::Ren3));
+    QTest::newRow("day payout, code caption") << "ﾜｲﾄﾞ配当" << int(dayPayoutField(BetType::Kak));
+    QTest::newRow("unknown") << "メモ" << -1;
+  }
+  void captions() {
+    QFETCH(QString, caption);
+    QFETCH(int, field);
+    const auto found = fieldOfCaption(caption.toStdString());
+    QCOMPARE(found ? int(*found) : -1, field);
+  }
+
+  void noKind() {
+    QCOMPARE(QString::fromStdString(refusalOf("券種,購入金額\n単勝,100\n")),
+             QString("1行目: 日付（または月と日）の列がありません"));
+    QCOMPARE(QString::fromStdString(refusalOf("月,日,メモ\n3,5,x\n")),
+             QString("1行目: 券種と購入金額の列、または券種ごとの金額の列がありません"));
+  }
+
+  // One ticket row's fate in an empty year.
+  void ticketRows_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<RowFate>("fate");
+    QTest::addColumn<QString>("reason");
+    const QString h = "日付,場名,レース,券種,購入金額,払戻金額";
+    QTest::newRow("report captions")
+        << QString(kTicketHeader).trimmed() << "3,5,中山,１１Ｒ,３連複,200,0" << RowFate::Add << "";
+    QTest::newRow("slashes, R, 円 and groups")
+        << h << "2026/3/5,中山競馬場,11R,三連複,\"1,200円\",\"12,340円\"" << RowFate::Add << "";
+    QTest::newRow("dashes") << h << "2026-03-05,東京,1,ワイド,100,0" << RowFate::Add << "";
+    QTest::newRow("月日") << h << "3月5日,東京,1,単勝,100,0" << RowFate::Add << "";
+    QTest::newRow("another year") << h << "2025/3/5,東京,1,単勝,100,0" << RowFate::Error
+                                  << "2025年の行です（この年は2026年）";
+    QTest::newRow("2/30") << h << "2/30,東京,1,単勝,100,0" << RowFate::Error
+                          << "ない日付です: 2/30";
+    QTest::newRow("2/29 of 2026") << h << "2026/2/29,東京,1,単勝,100,0" << RowFate::Error
+                                  << "ない日付です: 2/29";
+    QTest::newRow("a date under 月")
+        << QString(kTicketHeader).trimmed() << "2/30,5,中山,１Ｒ,単勝,100,0" << RowFate::Error
+        << "月ではありません: 2/30";
+    QTest::newRow("no day") << QString(kTicketHeader).trimmed() << "3,,中山,１Ｒ,単勝,100,0"
+                            << RowFate::Error << "日がありません";
+    QTest::newRow("3月 and 5日") << QString(kTicketHeader).trimmed()
+                                 << "3月,5日,中山,１Ｒ,単勝,100,0" << RowFate::Add << "";
+    QTest::newRow("not a date") << h << "3/x,東京,1,単勝,100,0" << RowFate::Error
+                                << "日付ではありません: 3/x";
+    QTest::newRow("unknown racecourse")
+        << h << "3/5,大井,1,単勝,100,0" << RowFate::Error << "知らない場名です: 大井";
+    QTest::newRow("unknown bet type")
+        << h << "3/5,東京,1,WIN5,100,0" << RowFate::Error << "知らない券種です: WIN5";
+    QTest::newRow("no bet type") << h << "3/5,東京,1,,100,0" << RowFate::Error
+                                 << "券種がありません";
+    QTest::newRow("over 999,999,999") << h << "3/5,東京,1,単勝,1000000000,0" << RowFate::Error
+                                      << "金額が999,999,999円を超えます: 1000000000";
+    QTest::newRow("badly grouped")
+        << h << "3/5,東京,1,単勝,\"1,00\",0" << RowFate::Error << "金額ではありません: 1,00";
+    QTest::newRow("words for an amount")
+        << h << "3/5,東京,1,単勝,百円,0" << RowFate::Error << "金額ではありません: 百円";
+  }
+  void ticketRows() {
+    QFETCH(QString, header);
+    QFETCH(QString, row);
+    QFETCH(RowFate, fate);
+    QFETCH(QString, reason);
+    Year year;
+    const ImportPlan p = plan(year, (header + "\n" + row + "\n").toStdString());
+    QCOMPARE(p.kind, ImportKind::Tickets);
+    QCOMPARE(p.rows.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(p.rows[0].reason), reason);
+    QCOMPARE(p.rows[0].fate, fate);
+    QCOMPARE(p.rows[0].line, 2);
+  }
+
+  void ticketCodesAndAmounts() {
+    Year year;
+    const ImportPlan p = plan(year,
+                              "日付,場名,レース,コース,クラス,券種,購入金額,払戻金額\n"
+                              "2026/3/5,中山,11R,ダート,OP,ワイド,\"1,200円\",\"12,340\"\n");
+    QCOMPARE(p.count(RowFate::Add), 1);
+    const TicketRecord& t = p.rows[0].ticket;
+    QCOMPARE(QString::fromLatin1(t.view().substr(0, 17).data(), 17), QString("03,05,5,B, ,2, ,4"));
+    QCOMPARE(amountField(t, TicketField::Purchase), std::optional<std::int32_t>(1200));
+    QCOMPARE(amountField(t, TicketField::Payout), std::optional<std::int32_t>(12340));
+    QCOMPARE(t.field(TicketField::BetType), std::string_view("5"));
+    QCOMPARE(p.stake, std::int64_t{1200});
+    QCOMPARE(p.payout, std::int64_t{12340});
+  }
+
+  // A ticket already stored is skipped once for each time it is stored: a
+  // second identical row of the file is a second ticket.
+  void sameTickets() {
+    Year year;
+    const std::string text = std::string(kTicketHeader) +
+                             "3,5,中山,１Ｒ,単勝,100,0\n3,5,中山,１Ｒ,単勝,100,0\n"
+                             "3,6,中山,１Ｒ,単勝,100,0\n";
+    ImportPlan first = plan(year, text);
+    QCOMPARE(first.count(RowFate::Add), 3);
+    // Only the first row stored.
+    first.rows[1].fate = first.rows[2].fate = RowFate::Same;
+    QVERIFY(applyImport(first, {}, *year.ledger, *year.tickets));
+    const ImportPlan second = plan(year, text);
+    QCOMPARE(second.rows[0].fate, RowFate::Same);
+    QCOMPARE(second.rows[1].fate, RowFate::Add);
+    QCOMPARE(second.rows[2].fate, RowFate::Add);
+  }
+
+  void ticketLimits_data() {
+    QTest::addColumn<int>("storedOnDay5");
+    QTest::addColumn<int>("storedOnLaterDays");  // days 6 and 7, 200 at most each
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("room") << 199 << 299 << "";
+    QTest::newRow("day full") << kMaxDayTickets << 0 << "日の馬券が200枚を超えます";
+    QTest::newRow("month full") << 150 << 349 << "月の馬券が499枚を超えます";
+  }
+  void ticketLimits() {
+    QFETCH(int, storedOnDay5);
+    QFETCH(int, storedOnLaterDays);
+    QFETCH(QString, reason);
+    Year year;
+    const int onDay6 = std::min(storedOnLaterDays, kMaxDayTickets);
+    for (const auto& [day, count] : {std::pair{5, storedOnDay5}, std::pair{6, onDay6},
+                                     std::pair{7, storedOnLaterDays - onDay6}}) {
+      auto list = std::make_unique<DayTicketList>();
+      for (int i = 0; i < count; ++i) {
+        TicketRecord t = newTicket(3, day);
+        setAmountField(t, TicketField::Purchase, 1000 + i);
+        list->entries[static_cast<std::size_t>(i)] = t;
+      }
+      list->count = static_cast<std::int16_t>(count);
+      QCOMPARE(storeDayTickets(*year.tickets, 3, day, *list), TransferResult::Ok);
+    }
+    const ImportPlan p = plan(year, std::string(kTicketHeader) + "3,5,中山,１Ｒ,単勝,100,0\n");
+    QCOMPARE(QString::fromStdString(p.rows[0].reason), reason);
+    QCOMPARE(p.rows[0].fate, reason.isEmpty() ? RowFate::Add : RowFate::Error);
+    if (reason.isEmpty()) QVERIFY(applyImport(p, {}, *year.ledger, *year.tickets));
+  }
+
+  void dayRows() {
+    Year year;
+    BetAmounts stored;
+    stored.stake[0] = 1000;
+    BetAmounts baseline;
+    QVERIFY(showDay(*year.ledger, baseline, 3, 5));
+    QCOMPARE(postDay(*year.ledger, baseline, 3, 5, stored), PostResult::Ok);
+    QVERIFY(showDay(*year.ledger, baseline, 3, 6));
+    QCOMPARE(postDay(*year.ledger, baseline, 3, 6, stored), PostResult::Ok);
+    const std::string text =
+        "月,日,単勝購入金額,単勝払戻金額,馬連購入金額\n"
+        "3,5,1000,0,0\n"    // the same
+        "3,6,2000,500,0\n"  // other amounts
+        "3,7,0,0,300\n"     // a new day
+        "3,7,0,0,400\n";    // the same day again
+    const ImportPlan p = plan(year, text);
+    QCOMPARE(p.kind, ImportKind::DayAmounts);
+    QCOMPARE(p.rows[0].fate, RowFate::Same);
+    QCOMPARE(p.rows[1].fate, RowFate::Overwrite);
+    QCOMPARE(p.rows[2].fate, RowFate::Add);
+    QCOMPARE(p.rows[3].fate, RowFate::Error);
+    QCOMPARE(QString::fromStdString(p.rows[3].reason), QString("同じ日の行が4行目にあります"));
+    QCOMPARE(p.stake, std::int64_t{2300});
+    QCOMPARE(acceptedRows(p, {}), 1);
+    QCOMPARE(acceptedRows(p, {false, true}), 2);
+
+    // Without leave the day that holds other amounts keeps them.
+    auto kept = std::make_unique<YearLedger>(*year.ledger);
+    QVERIFY(applyImport(p, {}, *kept, *year.tickets));
+    QCOMPARE(betAmounts(daySlot(*kept, 3, 6))->stake[0], 1000);
+    QCOMPARE(betAmounts(daySlot(*kept, 3, 7))->stake[3], 300);
+    // With it, the day and the month's total follow the row.
+    QVERIFY(applyImport(p, {false, true}, *year.ledger, *year.tickets));
+    QCOMPARE(betAmounts(daySlot(*year.ledger, 3, 6))->stake[0], 2000);
+    QCOMPARE(amount(year.ledger->month(3), Quantity::Stake, BetType::Tan), 3000);
+  }
+
+  // Imported tickets touch the days' amounts only when asked, and then add
+  // to what the day holds.
+  void ticketsAddToDays_data() {
+    QTest::addColumn<bool>("addToDays");
+    QTest::addColumn<int>("stake");
+    QTest::newRow("off") << false << 100;
+    QTest::newRow("on") << true << 100 + 300 + 200;
+  }
+  void ticketsAddToDays() {
+    QFETCH(bool, addToDays);
+    QFETCH(int, stake);
+    Year year;
+    BetAmounts day;
+    day.stake[0] = 100;
+    BetAmounts baseline;
+    QVERIFY(showDay(*year.ledger, baseline, 3, 5));
+    QCOMPARE(postDay(*year.ledger, baseline, 3, 5, day), PostResult::Ok);
+    const ImportPlan p = plan(
+        year, std::string(kTicketHeader) + "3,5,中山,１Ｒ,単勝,300,0\n3,5,中山,２Ｒ,単勝,200,0\n");
+    QVERIFY(applyImport(p, {addToDays, false}, *year.ledger, *year.tickets));
+    QCOMPARE(year.tickets->month(3).count, std::int16_t{2});
+    QCOMPARE(amount(daySlot(*year.ledger, 3, 5), Quantity::Stake, BetType::Tan), stake);
+    QCOMPARE(amount(year.ledger->year, Quantity::Stake, BetType::Tan), stake);
+  }
+};
+
+QTEST_APPLESS_MAIN(TestImportEngine)
+#include "test_import_engine.moc"
