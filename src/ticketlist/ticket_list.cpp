@@ -285,18 +285,31 @@ QWidget* TicketList::buildFigures() {
   }
   // The figures go out as a table too: one row under their captions.
   installTableExport(
-      figurePanel_, session_, messages_,
-      [this](bool) {
-        QStringList header;
-        QStringList values;
-        for (const FigureInfo& f : kFigures) {
-          header << QString::fromUtf8(f.caption);
-          values << figureLabel(QString::fromLatin1(f.name))->text();
-        }
-        return TableText{header, values};
-      },
+      figurePanel_, session_, messages_, [this](bool) { return figureTable(); },
       QStringLiteral("馬券一覧の集計"));
   return figurePanel_;
+}
+
+TableText TicketList::figureTable() const {
+  QStringList header;
+  QStringList values;
+  for (const FigureInfo& f : kFigures) {
+    header << QString::fromUtf8(f.caption);
+    values << figureLabel(QString::fromLatin1(f.name))->text();
+  }
+  return TableText{header, values};
+}
+
+std::optional<PrintPage> TicketList::printPage() const {
+  // The words searched for name the selection on paper, where the panel is
+  // not seen.
+  QString title = windowTitle();
+  if (!search_->text().trimmed().isEmpty()) {
+    title += QStringLiteral("「") + search_->text().trimmed() + QStringLiteral("」");
+  }
+  PrintPage page = printPageOf(title, periodText(periodBoxes_.period()), {table_});
+  page.tables.prepend(figureTable());
+  return page;
 }
 
 QLabel* TicketList::figureLabel(const QString& name) const {

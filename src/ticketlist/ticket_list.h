@@ -61,6 +61,8 @@ class TicketList : public ChildWindow {
   std::optional<TicketRecord> selectedTicket() const;
 
   QSize sizeHint() const override;
+  // The figures of what is shown, then the list as sorted and filtered.
+  std::optional<PrintPage> printPage() const override;
 
  signals:
   // The user asked for a ticket's day (double-click or Enter on it).
@@ -73,6 +75,7 @@ class TicketList : public ChildWindow {
  private:
   QWidget* buildFilters();
   QWidget* buildFigures();
+  TableText figureTable() const;
   QToolButton* buildDimensionButton(const CrossDimensionInfo& info, QWidget* parent);
   // Filters the rows again and shows the result, keeping the selection.
   void applyFilter();

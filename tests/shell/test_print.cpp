@@ -116,6 +116,10 @@ void TestPrint::viewAsPdf_data() {
                          << "Cross"
                          << "クロス分析"
                          << "中山";
+  QTest::newRow("ticket list") << "actionTicketList"
+                               << "TicketList"
+                               << "馬券一覧"
+                               << "払戻金額";
 }
 
 // ファイル → PDF保存… of the window in front: one valid page holding the
