@@ -203,7 +203,12 @@ void MainWindow::buildMenus() {
   auto* budget = new QAction(QStringLiteral("予算(&B)..."), this);
   budget->setObjectName(QStringLiteral("actionBudget"));
   connect(budget, &QAction::triggered, this, [this] {
-    if (editBudget(this, *session_, messages_)) findChild<BudgetStatusLabel*>()->refresh();
+    if (!editBudget(this, *session_, messages_)) return;
+    findChild<BudgetStatusLabel*>()->refresh();
+    // 収支推移 draws each month against its limit: new limits show at once.
+    if (ChildWindow* trend = findOpenWindow(workArea_, QStringLiteral("Trend"))) {
+      trend->followData();
+    }
   });
   file->addAction(budget);
   file->addSeparator();

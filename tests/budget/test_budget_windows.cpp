@@ -223,6 +223,11 @@ void TestBudgetWindows::statusBarFollowsTheMenuDialog() {
   QVERIFY(label != nullptr);
   // Nothing to show without a month limit.
   QVERIFY(label->isHidden());
+  // 収支推移, open, draws the new limit at once too.
+  host.main->action("actionTrend")->trigger();
+  auto* calendar = host.main->findChild<TrendCalendar*>("Calendar");
+  QVERIFY(calendar != nullptr);
+  QVERIFY(!calendar->monthBudgetText(thisMonth()).contains("上限"));
   bool answered = false;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<BudgetDialog*>(QApplication::activeModalWidget());
@@ -235,6 +240,8 @@ void TestBudgetWindows::statusBarFollowsTheMenuDialog() {
   QCOMPARE(budgetLimits(host.session().dataDirPath()), monthLimit(storedThisMonth() + 700));
   QVERIFY(!label->isHidden());
   QCOMPARE(label->text(), QString("今月の予算 残り 700円"));
+  QVERIFY2(calendar->monthBudgetText(thisMonth()).contains("（残り 700円）"),
+           qPrintable(calendar->monthBudgetText(thisMonth())));
 }
 
 void TestBudgetWindows::trendMarksTheSetsuOverTheirLimit() {
