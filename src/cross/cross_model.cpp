@@ -1,11 +1,14 @@
 #include "cross/cross_model.h"
 
+#include "widgets/look.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
 
 #include "widgets/core_text.h"
+#include "widgets/look.h"
 #include "widgets/messages.h"
 
 namespace tamrel {
@@ -94,20 +97,6 @@ QString measureCaption(CrossMeasure m) {
       QStringLiteral("回収率"),   QStringLiteral("利益金額"), QStringLiteral("投資金額"),
       QStringLiteral("払戻金額"), QStringLiteral("件数"),     QStringLiteral("的中率")};
   return captions[static_cast<std::size_t>(m)];
-}
-
-QColor rateTint(RateBand band) {
-  switch (band) {
-    case RateBand::AtLeastEven:
-      return QColor(186, 232, 186);
-    case RateBand::BelowEven:
-      return QColor(255, 236, 150);
-    case RateBand::BelowThreeQuarters:
-      return QColor(180, 228, 242);
-    case RateBand::BelowHalf:
-      break;
-  }
-  return QColor(250, 190, 190);
 }
 
 QString legendText(CrossMeasure m) {

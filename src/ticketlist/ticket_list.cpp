@@ -41,22 +41,6 @@ constexpr std::array<FigureInfo, 8> kFigures{{
     {"Largest", "最高払戻"},
 }};
 
-// The backgrounds of a recovery rate's bands, as the cross window tints
-// its cells.
-QColor rateTint(RateBand band) {
-  switch (band) {
-    case RateBand::AtLeastEven:
-      return QColor(186, 232, 186);
-    case RateBand::BelowEven:
-      return QColor(255, 236, 150);
-    case RateBand::BelowThreeQuarters:
-      return QColor(180, 228, 242);
-    case RateBand::BelowHalf:
-      break;
-  }
-  return QColor(250, 190, 190);
-}
-
 QLabel* captionFor(QWidget* control, const QString& caption, QWidget* parent) {
   auto* label = new QLabel(caption, parent);
   label->setBuddy(control);

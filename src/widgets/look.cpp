@@ -75,6 +75,20 @@ QRect twipsRect(int left, int top, int width, int height, const QWidget* widget)
           twipsToPixels(height, widget)};
 }
 
+QColor rateTint(RateBand band) {
+  switch (band) {
+    case RateBand::AtLeastEven:
+      return QColor(186, 232, 186);
+    case RateBand::BelowEven:
+      return QColor(255, 236, 150);
+    case RateBand::BelowThreeQuarters:
+      return QColor(180, 228, 242);
+    case RateBand::BelowHalf:
+      break;
+  }
+  return QColor(250, 190, 190);
+}
+
 void setBoxColours(QWidget* box, const QColor& text, const QColor& background) {
   QPalette palette = box->palette();
   // Text/Base colour editable boxes, WindowText/Window colour labels and

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <functional>
 
+#include "analysis/cross_totals.h"
+
 class QApplication;
 class QPushButton;
 
@@ -27,6 +29,10 @@ void setUpDesktopIdentity();
 // Twips (1/1440 inch) to pixels at the widget's logical DPI.
 int twipsToPixels(int twips, const QWidget* widget);
 QRect twipsRect(int left, int top, int width, int height, const QWidget* widget);
+
+// The background of a recovery rate's band, the same in every view that
+// tints rates.
+QColor rateTint(RateBand band);
 
 // Text and background colours of a box, set through its palette.
 void setBoxColours(QWidget* box, const QColor& text, const QColor& background);
