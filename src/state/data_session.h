@@ -63,6 +63,11 @@ class DataSession : public QObject {
   // One step: an empty year in memory, the working windows shut until a
   // start; announces yearReset(), then changed().
   void resetYear();
+  // One step: the rows of an import that `options` accept, all or none
+  // ("取り込み N件"). Announces dayPosted() for each day and ticketsChanged()
+  // for each month it changed, then changed() once. False, and no step,
+  // when a row cannot be applied (nothing changes) or nothing would change.
+  bool applyImport(const ImportPlan& plan, const ImportOptions& options);
 
  signals:
   // Each step, done, undone or redone, announces what it touches, then
@@ -88,13 +93,6 @@ class DataSession : public QObject {
   std::unique_ptr<AppState> state_;
   LoadOutcome lastLoad_;
   QUndoStack* undoStack_ = nullptr;
-
- public:
-  // One step: the rows of an import that `options` accept, all or none
-  // ("取り込み N件"). Announces dayPosted() for each day and ticketsChanged()
-  // for each month it changed, then changed() once. False, and no step,
-  // when a row cannot be applied (nothing changes) or nothing would change.
-  bool applyImport(const ImportPlan& plan, const ImportOptions& options);
 };
 
 }  // namespace tamrel
