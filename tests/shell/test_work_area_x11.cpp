@@ -44,7 +44,8 @@ bool dclickRow(QWidget* window, int row) {
 // Opens `name` the way a user gets to it, over what is open already.
 bool open(WindowHost& host, const QString& name) {
   QWidget* m = host.main.get();
-  if (name == "Trend" || name == "Cross" || name == "Years") {
+  if (name == "Trend" || name == "Cross" || name == "Years" || name == "Benchmark" ||
+      name == "Income" || name == "TicketList") {
     host.main->findChild<QAction*>(QStringLiteral("action") + name)->trigger();
   } else if (name == "FUpdate") {
     if (!gui::click(m, "SSCommand1")) return false;
@@ -144,9 +145,9 @@ class TestWorkAreaX11 : public QObject {
   void everyWindowFitsTheWorkArea_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("missingDays");  // a day no calendar has is posted
-    for (const char* name :
-         {"Finput", "jrabaken", "Fblowse", "MBlowse", "DBlowse", "FGrapher1", "FSyosai", "FGBaba",
-          "FGRace", "FGClass", "FUpdate", "Trend", "Cross", "Years"}) {
+    for (const char* name : {"Finput", "jrabaken", "Fblowse", "MBlowse", "DBlowse", "FGrapher1",
+                             "FSyosai", "FGBaba", "FGRace", "FGClass", "FUpdate", "Trend", "Cross",
+                             "Years", "Benchmark", "Income", "TicketList"}) {
       QTest::newRow(name) << QString::fromLatin1(name) << false;
     }
     QTest::newRow("Trend with 暦にない日") << "Trend" << true;
