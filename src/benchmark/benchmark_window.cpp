@@ -54,12 +54,12 @@ BenchmarkWindow::BenchmarkWindow(const DataSession& session, Messages& messages,
 
 BenchmarkWindow::~BenchmarkWindow() = default;
 
-// Fits the work area of the main window at its opening size.
 std::optional<PrintPage> BenchmarkWindow::printPage() const {
   return printPageOf(windowTitle() + QStringLiteral(" ") + dimensionChooser_->currentText(),
                      periodText(period()), {table_}, {chart_});
 }
 
+// Fits the work area of the main window at its opening size.
 QSize BenchmarkWindow::sizeHint() const { return QSize(1000, 610).expandedTo(minimumSizeHint()); }
 
 void BenchmarkWindow::buildLayout() {

@@ -79,7 +79,6 @@ CrossWindow::~CrossWindow() = default;
 
 QString CrossWindow::sameDimensionText() { return kSameDimensionTwice; }
 
-// Fits the work area of the main window at its opening size.
 std::optional<PrintPage> CrossWindow::printPage() const {
   const QString what = rowChooser_->currentText() + QStringLiteral("×") +
                        columnChooser_->currentText() + QStringLiteral("・") +
@@ -88,6 +87,7 @@ std::optional<PrintPage> CrossWindow::printPage() const {
                      {grid_, ticketList_});
 }
 
+// Fits the work area of the main window at its opening size.
 QSize CrossWindow::sizeHint() const { return QSize(1012, 620).expandedTo(minimumSizeHint()); }
 
 Period CrossWindow::period() const { return periodBoxes_.period(); }

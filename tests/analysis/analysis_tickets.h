@@ -2,6 +2,7 @@
 // Hand-built tickets for the analysis tests.
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "detail/ticket_records.h"
@@ -38,5 +39,15 @@ inline void append(tamrel::TicketStore& store, int month, const tamrel::TicketRe
   ++m.count;
   m.slot(m.count).markBlank();
 }
+
+// A year's tickets, added one by one.
+struct TicketYear {
+  TicketYear() { tamrel::clearTickets(*store); }
+  std::unique_ptr<tamrel::TicketStore> store = std::make_unique<tamrel::TicketStore>();
+
+  void add(int month, int day, std::string_view codes, std::int32_t purchase, std::int32_t payout) {
+    append(*store, month, ticket(month, day, codes, purchase, payout));
+  }
+};
 
 }  // namespace analysisdata

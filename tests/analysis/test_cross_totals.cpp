@@ -19,14 +19,7 @@ Q_DECLARE_METATYPE(tamrel::CrossDimension)
 
 namespace {
 
-struct Year {
-  Year() { clearTickets(*store); }
-  std::unique_ptr<TicketStore> store = std::make_unique<TicketStore>();
-
-  void add(int month, int day, std::string_view codes, std::int32_t purchase, std::int32_t payout) {
-    append(*store, month, ticket(month, day, codes, purchase, payout));
-  }
-};
+using Year = analysisdata::TicketYear;
 
 // Tickets spread over every category of every dimension (codes cycle at
 // different speeds), with amounts that differ per ticket.

@@ -18,14 +18,7 @@ using analysisdata::ticket;
 
 namespace {
 
-struct Year {
-  Year() { clearTickets(*store); }
-  std::unique_ptr<TicketStore> store = std::make_unique<TicketStore>();
-
-  void add(int month, int day, std::string_view codes, std::int32_t purchase, std::int32_t payout) {
-    append(*store, month, ticket(month, day, codes, purchase, payout));
-  }
-};
+using Year = analysisdata::TicketYear;
 
 // Tickets over every category of every dimension, amounts differing per
 // ticket, a day's tickets entered after a later day's, one ticket without a
