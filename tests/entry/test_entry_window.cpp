@@ -32,6 +32,7 @@
 #include "support/guessed_year.h"
 #include "support/scripted_messages.h"
 #include "support/session_access.h"
+#include "ticketlist/ticket_list.h"
 #include "trend/trend_window.h"
 #include "widgets/child_window.h"
 #include "widgets/look.h"
@@ -1046,6 +1047,8 @@ class TestEntryWindow : public QObject {
                               << "Year";
     QTest::newRow("クロス分析") << "Cross"
                                 << "RowDimension";
+    QTest::newRow("馬券一覧") << "TicketList"
+                              << "HitChoice";
   }
 
   void escapeClosesOnlyTheOpenList() {
@@ -1057,6 +1060,8 @@ class TestEntryWindow : public QObject {
       openChildWindow(*host_->area, new TrendWindow(host_->session, host_->messages));
     if (window == "Cross")
       openChildWindow(*host_->area, new CrossWindow(host_->session, host_->messages));
+    if (window == "TicketList")
+      openChildWindow(*host_->area, new TicketList(host_->session, host_->messages));
     QPointer<ChildWindow> target = host_->open(qPrintable(window));
     QTRY_COMPARE(host_->area->activeSubWindow(), target->subWindow());
     QPointer<QComboBox> combo = target->findChild<QComboBox*>(list);
