@@ -46,10 +46,7 @@ BenchmarkWindow::BenchmarkWindow(const DataSession& session, Messages& messages,
   buildLayout();
   recompute();
 
-  // Only the tickets are shown; no step announces more than one of these.
-  connect(&session_, &DataSession::ticketsChanged, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
+  followSession(session_, Follows::Tickets);
 }
 
 BenchmarkWindow::~BenchmarkWindow() = default;

@@ -70,11 +70,7 @@ BrowseWindow::BrowseWindow(const DataSession& session, Messages& messages, const
   close_ = makeButton(QStringLiteral("Close3d1"), QStringLiteral("閉じる"));
   connect(refresh_, &QPushButton::clicked, this, &BrowseWindow::refresh);
   connect(close_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
-  // Only the ledger is shown: a step of tickets alone changes nothing here,
-  // and no step announces both of these.
-  connect(&session_, &DataSession::dayPosted, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
+  followSession(session_, Follows::Days);
 }
 
 std::optional<PrintPage> BrowseWindow::printPage() const {

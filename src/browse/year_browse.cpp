@@ -72,9 +72,7 @@ void YearBrowse::showMonthGraph() {
   // shows as months without a bar, told by the browse windows.
   const DataSession& session = session_;
   graph->setPointSource([&session] { return monthGraphPoints(monthProfits(session.ledger())); });
-  connect(&session_, &DataSession::dayPosted, graph, &ChildWindow::followData);
-  connect(&session_, &DataSession::yearReset, graph, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, graph, &ChildWindow::followData);
+  graph->followSession(session_, ChildWindow::Follows::Days);
   openBeside(graph);
 }
 

@@ -70,9 +70,7 @@ CrossWindow::CrossWindow(const DataSession& session, Messages& messages, QWidget
   buildLayout();
   recompute();
 
-  connect(&session_, &DataSession::ticketsChanged, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
+  followSession(session_, Follows::Tickets);
 }
 
 CrossWindow::~CrossWindow() = default;

@@ -144,8 +144,7 @@ IncomeWindow::IncomeWindow(const DataSession& session, Messages& messages, QWidg
   recompute();
   // The day amounts and the tickets both count: a posting with its tickets
   // announces both, and changed() follows once per step.
-  connect(&session_, &DataSession::changed, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
+  followSession(session_, Follows::Everything);
 }
 
 IncomeWindow::~IncomeWindow() = default;

@@ -103,10 +103,7 @@ AnalysisWindow::AnalysisWindow(const DataSession& session, Messages& messages, Q
   buildLayout();
   load();
   tabs_->setCurrentIndex(kFirstTab);
-  // Only the tickets are shown; no step announces more than one of these.
-  connect(&session_, &DataSession::ticketsChanged, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
+  followSession(session_, Follows::Tickets);
 }
 
 AnalysisWindow::~AnalysisWindow() = default;

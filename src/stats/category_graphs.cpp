@@ -58,9 +58,7 @@ ProfitGraphWindow* showCategoryGraph(QMdiArea& area, const CategoryTotals& total
     computeCategoryTotals(now, categoryGraphInfo(graph).dimension, session.tickets());
     return graphPoints(now, graph);
   });
-  QObject::connect(&session, &DataSession::ticketsChanged, window, &ChildWindow::followData);
-  QObject::connect(&session, &DataSession::yearReset, window, &ChildWindow::followData);
-  QObject::connect(&session, &DataSession::dataLoaded, window, &ChildWindow::followData);
+  window->followSession(session, ChildWindow::Follows::Tickets);
   openChildWindow(area, window);
   return window;
 }

@@ -8,6 +8,7 @@
 #include <QShortcut>
 #include <utility>
 
+#include "state/data_session.h"
 #include "widgets/messages.h"
 
 namespace tamrel {
@@ -124,6 +125,23 @@ bool ChildWindow::event(QEvent* event) {
     if (QMdiSubWindow* frame = subWindow()) frame->close();
   }
   return handled;
+}
+
+void ChildWindow::followSession(const DataSession& session, Follows what) {
+  switch (what) {
+    case Follows::Tickets:
+      connect(&session, &DataSession::ticketsChanged, this, &ChildWindow::followData);
+      connect(&session, &DataSession::yearReset, this, &ChildWindow::followData);
+      break;
+    case Follows::Days:
+      connect(&session, &DataSession::dayPosted, this, &ChildWindow::followData);
+      connect(&session, &DataSession::yearReset, this, &ChildWindow::followData);
+      break;
+    case Follows::Everything:
+      connect(&session, &DataSession::changed, this, &ChildWindow::followData);
+      break;
+  }
+  connect(&session, &DataSession::dataLoaded, this, &ChildWindow::followData);
 }
 
 void ChildWindow::followData() {

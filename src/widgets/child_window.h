@@ -13,6 +13,7 @@ class QMdiSubWindow;
 
 namespace tamrel {
 
+class DataSession;
 class Messages;
 
 class ChildWindow : public QWidget {
@@ -49,6 +50,13 @@ class ChildWindow : public QWidget {
   // has ended and is then shown once, so a window never rebuilds under its
   // own question.
   void followData();
+
+  // The steps a view shows: those touching the tickets, those touching the
+  // day amounts, or every step; each view also follows a load of another
+  // directory. A step announces each thing it touches, so a view follows
+  // one kind only and is shown once per step.
+  enum class Follows { Tickets, Days, Everything };
+  void followSession(const DataSession& session, Follows what);
 
   // The messages this window asks and tells through: `messages` (the
   // program's), holding followData back while each box is open. The same
