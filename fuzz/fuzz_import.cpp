@@ -5,10 +5,11 @@
 // line within the input, an error row says why, and applying the plan to
 // an empty year keeps each month within its 499 tickets.
 //
-// As Shift_JIS: the bytes decoded never crash, and a refusal names a line
-// of them; the input as UTF-8 text, saved in Shift_JIS by the C library and
-// decoded again, plans as the UTF-8 text does whenever that saving reads
-// back as the same text (some characters share a Shift_JIS code).
+// As Shift_JIS: the bytes decoded never crash, a refusal names a line of
+// them, and the text they give holds as an input; the input as UTF-8 text,
+// saved in Shift_JIS by the C library and decoded, is the same text and so
+// plans the same, whenever the library reads that saving back as it was
+// (some characters share a Shift_JIS code).
 //
 // As a year: the tickets that the entry window could have made (each
 // field a code of its table or blank, amounts in their stored form) go out
@@ -113,34 +114,23 @@ std::optional<std::string> converted(std::string_view text, const char* to, cons
   return out;
 }
 
-bool samePlan(const ImportPlan& a, const ImportPlan& b) {
-  const auto sameRow = [](const ImportRow& x, const ImportRow& y) {
-    return x.line == y.line && x.fate == y.fate && x.reason == y.reason && x.month == y.month &&
-           x.day == y.day && x.ticket == y.ticket && x.amounts == y.amounts;
-  };
-  return a.kind == b.kind && a.counts == b.counts && a.stake == b.stake && a.payout == b.payout &&
-         std::ranges::equal(a.rows, b.rows, sameRow);
-}
-
 void asShiftJis(std::string_view bytes) {
   const int lines = 1 + static_cast<int>(std::ranges::count(bytes, '\n'));
   for (const ImportDecoding choice : {ImportDecoding::Auto, ImportDecoding::ShiftJis}) {
     const auto decoded = decodeImportText(bytes, choice);
     if (const auto* refusal = std::get_if<ImportRefusal>(&decoded)) {
       FUZZ_REQUIRE(refusal->line >= 0 && refusal->line <= lines);
+    } else if (choice == ImportDecoding::ShiftJis) {
+      asInput(std::get<std::string>(decoded));
     }
   }
+  // The same text, and so the same plan, whenever the library reads its
+  // own saving back as it was.
   const auto shiftJis = converted(bytes, "CP932", "UTF-8");
   if (!shiftJis || converted(*shiftJis, "UTF-8", "CP932") != std::string(bytes)) return;
   const auto decoded = decodeImportText(*shiftJis, ImportDecoding::ShiftJis);
   FUZZ_REQUIRE(std::holds_alternative<std::string>(decoded));
-  Year year;
-  auto fromUtf8 = readImport(bytes, *year.ledger, *year.tickets, 2024);
-  auto fromShiftJis = readImport(std::get<std::string>(decoded), *year.ledger, *year.tickets, 2024);
-  FUZZ_REQUIRE(fromUtf8.index() == fromShiftJis.index());
-  if (const auto* plan = std::get_if<ImportPlan>(&fromUtf8)) {
-    FUZZ_REQUIRE(samePlan(*plan, std::get<ImportPlan>(fromShiftJis)));
-  }
+  FUZZ_REQUIRE(std::get<std::string>(decoded) == bytes);
 }
 
 void asYear(std::string_view bytes) {
