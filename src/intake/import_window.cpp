@@ -286,17 +286,13 @@ void ImportWindow::buildLayout() {
   columnsView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   columnsView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   {
-    // Three rows, the drop-downs whole, and the scroll bar for wide files.
+    // Rows high enough for the drop-downs.
     QComboBox probe;
     probe.addItem(ImportColumnsModel::fieldCaption(-1));
-    const int rowHeight =
-        std::max(probe.sizeHint().height(), columnsView_->verticalHeader()->defaultSectionSize());
-    columnsView_->verticalHeader()->setDefaultSectionSize(rowHeight);
-    columnsView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    columnsView_->setFixedHeight(columnsView_->horizontalHeader()->sizeHint().height() +
-                                 ImportColumnsModel::kRows * rowHeight +
-                                 columnsView_->horizontalScrollBar()->sizeHint().height() +
-                                 2 * columnsView_->frameWidth());
+    QHeaderView* rows = columnsView_->verticalHeader();
+    rows->setDefaultSectionSize(std::max(probe.sizeHint().height(), rows->defaultSectionSize()));
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    fitColumnsHeight();
   }
   headerRow_ = new QCheckBox(QStringLiteral("1行目は見出し(&H)"), this);
   headerRow_->setObjectName(QStringLiteral("HeaderRow"));
@@ -430,7 +426,20 @@ void ImportWindow::showColumns(const std::vector<int>& fields) {
     columnsView_->openPersistentEditor(columnsModel_.index(ImportColumnsModel::kFieldRow, c));
   }
   columnsView_->resizeColumnsToContents();
+  fitColumnsHeight();
   replan();
+}
+
+void ImportWindow::fitColumnsHeight() {
+  // Its three rows whole and the scroll bar for wide files, never more: the
+  // rows below take the rest. An empty header has no height of its own yet.
+  QHeaderView* header = columnsView_->horizontalHeader();
+  const int headerHeight =
+      std::max(header->sizeHint().height(), header->fontMetrics().height() + 8);
+  columnsView_->setFixedHeight(
+      headerHeight +
+      ImportColumnsModel::kRows * columnsView_->verticalHeader()->defaultSectionSize() +
+      columnsView_->horizontalScrollBar()->sizeHint().height() + 2 * columnsView_->frameWidth());
 }
 
 std::variant<ColumnMap, QString> ImportWindow::chosenMap() const {

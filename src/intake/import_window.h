@@ -116,6 +116,7 @@ class ImportWindow : public ChildWindow {
   bool readTable();
   // The columns with the fields given, and the rows planned by them.
   void showColumns(const std::vector<int>& fields);
+  void fitColumnsHeight();
   // The columns as the user has them, or why they read nothing.
   std::variant<ColumnMap, QString> chosenMap() const;
   void replan();
