@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -88,6 +89,15 @@ class FieldDelegate : public QStyledItemDelegate {
   void setModelData(QWidget* editor, QAbstractItemModel* model,
                     const QModelIndex& index) const override {
     model->setData(index, static_cast<QComboBox*>(editor)->currentData(), Qt::EditRole);
+  }
+
+ protected:
+  // Escape is the window's, as everywhere: a choice is taken at once, so
+  // there is no edit to revert, and the delegate would swallow the key.
+  bool eventFilter(QObject* object, QEvent* event) override {
+    const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (key && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
+    return QStyledItemDelegate::eventFilter(object, event);
   }
 };
 

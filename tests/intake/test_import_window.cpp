@@ -394,6 +394,20 @@ class TestImportWindow : public QObject {
     QCOMPARE(host.session().tickets().month(12).count, before + 2);
   }
 
+  // Escape in a column's list closes the window, as everywhere else; the
+  // list takes no edit to revert.
+  void escapeFromAColumnList() {
+    WindowHost host;
+    QVERIFY(host.start());
+    ImportWindow* w = paste(host, "日付,場名,券種,購入金額\n12/29,中山,単勝,100\n");
+    QVERIFY(w != nullptr);
+    host.activate("Import");
+    fieldChooser(w, 2)->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), fieldChooser(w, 2));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!host.isOpen("Import"));
+  }
+
   // The columns' model under Qt's tester; each field's caption is the one
   // the reports write, so a header of the same caption maps to it.
   void columnsModelTested() {
