@@ -94,9 +94,15 @@ class FieldDelegate : public QStyledItemDelegate {
  protected:
   // Escape is the window's, as everywhere: a choice is taken at once, so
   // there is no edit to revert, and the delegate would swallow the key.
+  // Tab goes on along the window's tab order, not to the next cell.
   bool eventFilter(QObject* object, QEvent* event) override {
     const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
-    if (key && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
+    if (key) {
+      const int pressed = static_cast<QKeyEvent*>(event)->key();
+      if (pressed == Qt::Key_Escape || pressed == Qt::Key_Tab || pressed == Qt::Key_Backtab) {
+        return false;
+      }
+    }
     return QStyledItemDelegate::eventFilter(object, event);
   }
 };
@@ -292,6 +298,8 @@ void ImportWindow::buildLayout() {
   columnsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   columnsView_->setSelectionMode(QAbstractItemView::NoSelection);
   columnsView_->setTabKeyNavigation(false);
+  // The lists take the focus, the strip itself has nothing to do with it.
+  columnsView_->setFocusPolicy(Qt::NoFocus);
   columnsView_->setWordWrap(false);
   columnsView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   columnsView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -432,9 +440,16 @@ void ImportWindow::showColumns(const std::vector<int>& fields) {
     samples << cellOf(table_, header ? 1 : 0, c);
   }
   columnsModel_.setColumns(headers, samples, fields);
+  // Tab goes from the encoding through the columns' lists, then on down.
+  QWidget* before = encodingChooser_;
   for (int c = 0; c < columnsModel_.columnCount(); ++c) {
-    columnsView_->openPersistentEditor(columnsModel_.index(ImportColumnsModel::kFieldRow, c));
+    const QModelIndex index = columnsModel_.index(ImportColumnsModel::kFieldRow, c);
+    columnsView_->openPersistentEditor(index);
+    QWidget* chooser = columnsView_->indexWidget(index);
+    setTabOrder(before, chooser);
+    before = chooser;
   }
+  setTabOrder(before, headerRow_);
   columnsView_->resizeColumnsToContents();
   fitColumnsHeight();
   replan();

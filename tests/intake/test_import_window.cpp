@@ -394,9 +394,9 @@ class TestImportWindow : public QObject {
     QCOMPARE(host.session().tickets().month(12).count, before + 2);
   }
 
-  // Escape in a column's list closes the window, as everywhere else; the
-  // list takes no edit to revert.
-  void escapeFromAColumnList() {
+  // Tab walks the columns' lists in order and then on to 1行目は見出し;
+  // Escape in a list closes the window, as everywhere else.
+  void keysInTheColumnLists() {
     WindowHost host;
     QVERIFY(host.start());
     ImportWindow* w = paste(host, "日付,場名,券種,購入金額\n12/29,中山,単勝,100\n");
@@ -404,6 +404,13 @@ class TestImportWindow : public QObject {
     host.activate("Import");
     fieldChooser(w, 2)->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), fieldChooser(w, 2));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fieldChooser(w, 3));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w->headerRow());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), fieldChooser(w, 4));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTRY_VERIFY(!host.isOpen("Import"));
   }
