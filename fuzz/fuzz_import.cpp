@@ -5,15 +5,24 @@
 // line within the input, an error row says why, and applying the plan to
 // an empty year keeps each month within its 499 tickets.
 //
+// As Shift_JIS: the bytes decoded never crash, a refusal names a line of
+// them, and the text they give holds as an input; the input as UTF-8 text,
+// saved in Shift_JIS by the C library and decoded, is the same text and so
+// plans the same, whenever the library reads that saving back as it was
+// (some characters share a Shift_JIS code).
+//
 // As a year: the tickets that the entry window could have made (each
 // field a code of its table or blank, amounts in their stored form) go out
 // as the tickets report and come back into an empty year as the same
 // records, month by month; a second import of the report adds nothing.
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -23,6 +32,7 @@
 #include "detail/detail_file.h"
 #include "fuzz_check.h"
 #include "import/import_engine.h"
+#include "import/text_decoding.h"
 #include "report/reports.h"
 #include "store/data_files.h"
 
@@ -88,6 +98,41 @@ void asInput(std::string_view bytes) {
   }
 }
 
+// The text converted by iconv, or nullopt when a character has no form.
+std::optional<std::string> converted(std::string_view text, const char* to, const char* from) {
+  const iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out(text.size() * 3, '\0');
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  char* at = out.data();
+  std::size_t outLeft = out.size();
+  const bool done = iconv(cd, &in, &inLeft, &at, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  if (!done) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+void asShiftJis(std::string_view bytes) {
+  const int lines = 1 + static_cast<int>(std::ranges::count(bytes, '\n'));
+  for (const ImportDecoding choice : {ImportDecoding::Auto, ImportDecoding::ShiftJis}) {
+    const auto decoded = decodeImportText(bytes, choice);
+    if (const auto* refusal = std::get_if<ImportRefusal>(&decoded)) {
+      FUZZ_REQUIRE(refusal->line >= 0 && refusal->line <= lines);
+    } else if (choice == ImportDecoding::ShiftJis) {
+      asInput(std::get<std::string>(decoded));
+    }
+  }
+  // The same text, and so the same plan, whenever the library reads its
+  // own saving back as it was.
+  const auto shiftJis = converted(bytes, "CP932", "UTF-8");
+  if (!shiftJis || converted(*shiftJis, "UTF-8", "CP932") != std::string(bytes)) return;
+  const auto decoded = decodeImportText(*shiftJis, ImportDecoding::ShiftJis);
+  FUZZ_REQUIRE(std::holds_alternative<std::string>(decoded));
+  FUZZ_REQUIRE(std::get<std::string>(decoded) == bytes);
+}
+
 void asYear(std::string_view bytes) {
   Year source;
   if (!loadTicketText(*source.tickets, bytes).ok()) return;
@@ -126,6 +171,7 @@ void asYear(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   asInput(bytes);
+  asShiftJis(bytes);
   asYear(bytes);
   return 0;
 }

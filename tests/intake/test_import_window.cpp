@@ -65,6 +65,31 @@ QString cell(const ImportWindow* w, int row, int column) {
 
 void undoKey(WindowHost& host) { QTest::keyClick(host.area(), Qt::Key_Z, Qt::ControlModifier); }
 
+QComboBox* fieldChooser(const ImportWindow* w, int column) {
+  return w->columnsView()->findChild<QComboBox*>(QString("ImportField%1").arg(column));
+}
+
+// Chooses a field for a column (from 1) as a user does from the keyboard,
+// an entry at a time.
+bool choose(const ImportWindow* w, int column, const QString& caption) {
+  QComboBox* box = fieldChooser(w, column);
+  const int target = box != nullptr ? box->findText(caption) : -1;
+  if (target < 0) return false;
+  box->setFocus();
+  while (box->currentIndex() != target) {
+    QTest::keyClick(box, box->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+  }
+  return true;
+}
+
+QStringList contents(const ImportWindow* w) {
+  QStringList rows;
+  for (int r = 0; r < w->model().rowCount(); ++r) {
+    rows << cell(w, r, 0) + " " + cell(w, r, 1) + " " + cell(w, r, 4) + cell(w, r, 5);
+  }
+  return rows;
+}
+
 }  // namespace
 
 class TestImportWindow : public QObject {
@@ -261,6 +286,156 @@ class TestImportWindow : public QObject {
     QCOMPARE(w.model().rowCount(), 0);
     QCOMPARE(host.messages.lastDetail(), QString("1行目: UTF-8ではない文字があります"));
     QVERIFY(!w.importButton()->isEnabled());
+
+    // A double byte no character of Shift_JIS: refused by its line.
+    w.encodingChooser()->setCurrentIndex(0);
+    QVERIFY(!w.showBytes(QByteArray("\x8C\x8E,\x93\xFA\r\n3,5\r\n\x85\x40,1\r\n"), "b.csv"));
+    QCOMPARE(host.messages.lastDetail(), QString("3行目: Shift_JISとして読めない文字があります"));
+    QCOMPARE(w.model().rowCount(), 0);
+  }
+
+  // Columns of captions nobody knows, each given its field by hand: the
+  // rows are what the same file with the tickets report's header gives,
+  // and 取り込む takes them in.
+  void columnsChosenByHand() {
+    WindowHost host;
+    QVERIFY(host.start());
+    const QString rows = "100,中山,3/5,単勝,250\n200,東京,3/6,ワイド,0\n";
+    ImportWindow* named = paste(host, "購入金額,場名,日付,券種,払戻金額\n" + rows);
+    QVERIFY(named != nullptr);
+    const QStringList expected = contents(named);
+    QCOMPARE(expected.size(), 2);
+    QVERIFY(expected[0].startsWith("2 追加 中山"));
+
+    ImportWindow* w = paste(host, "a,b,c,d,e\n" + rows);
+    QVERIFY(w != nullptr);
+    QCOMPARE(w->columnsProblem()->text(), QString("日付（または月と日）の列がありません"));
+    QVERIFY(!w->importButton()->isEnabled());
+    QCOMPARE(w->model().rowCount(), 0);
+    QCOMPARE(fieldChooser(w, 1)->currentText(), QString("使わない"));
+    const QStringList fields{"購入金額", "場名", "日付", "券種", "払戻金額"};
+    for (int c = 0; c < fields.size(); ++c) QVERIFY(choose(w, c + 1, fields[c]));
+    QCOMPARE(w->columnsProblem()->text(), QString());
+    QCOMPARE(contents(w), expected);
+    QVERIFY(w->importButton()->isEnabled());
+
+    const int before = host.session().tickets().month(3).count;
+    QVERIFY(host.press("Import", "ImportButton"));
+    QTRY_VERIFY(!host.isOpen("Import"));
+    QCOMPARE(host.session().tickets().month(3).count, before + 2);
+  }
+
+  // A mapping that reads no kind, or gives two columns one field, says why
+  // in the window and greys 取り込む; the header's own mapping comes back
+  // by choosing again.
+  void mappingWithoutKind_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("no bet type") << 3 << "使わない"
+                                 << "券種と購入金額の列、または券種ごとの金額の列がありません";
+    QTest::newRow("no date") << 1 << "使わない"
+                             << "日付（または月と日）の列がありません";
+    QTest::newRow("two dates") << 2 << "日付"
+                               << "1列と2列がどちらも日付です";
+    QTest::newRow("a day's amount") << 4 << "単勝購入金額"
+                                    << "";
+  }
+  void mappingWithoutKind() {
+    QFETCH(int, column);
+    QFETCH(QString, field);
+    QFETCH(QString, problem);
+    WindowHost host;
+    QVERIFY(host.start());
+    ImportWindow* w = paste(host, "日付,場名,券種,購入金額\n12/29,中山,単勝,100\n");
+    QVERIFY(w != nullptr);
+    QCOMPARE(w->plan().count(RowFate::Add), 1);
+    const QString was = fieldChooser(w, column)->currentText();
+    QVERIFY(choose(w, column, field));
+    QCOMPARE(w->columnsProblem()->text(), problem);
+    QCOMPARE(w->importButton()->isEnabled(), problem.isEmpty());
+    QCOMPARE(w->model().rowCount(), problem.isEmpty() ? 1 : 0);
+    if (problem.isEmpty()) QCOMPARE(w->plan().kind, ImportKind::DayAmounts);
+    QVERIFY(choose(w, column, was));
+    QCOMPARE(w->columnsProblem()->text(), QString());
+    QCOMPARE(w->plan().kind, ImportKind::Tickets);
+    QCOMPARE(w->plan().count(RowFate::Add), 1);
+    QVERIFY(w->importButton()->isEnabled());
+  }
+
+  // Without a header row the first line is a row too, with its own line
+  // number; the fields the user chose stay when the box is ticked again.
+  void noHeaderRow() {
+    WindowHost host;
+    QVERIFY(host.start());
+    ImportWindow* w = paste(host, "12/29,中山,単勝,100\n12/30,中山,複勝,200\n");
+    QVERIFY(w != nullptr);
+    QVERIFY(w->headerRow()->isChecked());
+    const QStringList fields{"日付", "場名", "券種", "購入金額"};
+    for (int c = 0; c < fields.size(); ++c) QVERIFY(choose(w, c + 1, fields[c]));
+    QCOMPARE(w->model().rowCount(), 1);
+    QCOMPARE(cell(w, 0, 0), QString("2"));
+    const QAbstractItemModel& columns = w->columnsModel();
+    QCOMPARE(columns.index(ImportColumnsModel::kHeaderRow, 1).data().toString(), QString("中山"));
+    QCOMPARE(columns.index(ImportColumnsModel::kSampleRow, 2).data().toString(), QString("複勝"));
+
+    QTest::mouseClick(w->headerRow(), Qt::LeftButton);
+    QVERIFY(!w->headerRow()->isChecked());
+    QCOMPARE((QStringList{cell(w, 0, 0), cell(w, 0, 1), cell(w, 1, 0), cell(w, 1, 1)}),
+             (QStringList{"1", "追加", "2", "追加"}));
+    QCOMPARE(columns.index(ImportColumnsModel::kHeaderRow, 1).data().toString(), QString());
+    QCOMPARE(columns.index(ImportColumnsModel::kSampleRow, 2).data().toString(), QString("単勝"));
+    QCOMPARE(fieldChooser(w, 4)->currentText(), QString("購入金額"));
+    QCOMPARE(w->plan().stake, 300);
+
+    const int before = host.session().tickets().month(12).count;
+    QVERIFY(host.press("Import", "ImportButton"));
+    QTRY_VERIFY(!host.isOpen("Import"));
+    QCOMPARE(host.session().tickets().month(12).count, before + 2);
+  }
+
+  // Tab walks the columns' lists in order and then on to 1行目は見出し;
+  // Escape in a list closes the window, as everywhere else.
+  void keysInTheColumnLists() {
+    WindowHost host;
+    QVERIFY(host.start());
+    ImportWindow* w = paste(host, "日付,場名,券種,購入金額\n12/29,中山,単勝,100\n");
+    QVERIFY(w != nullptr);
+    host.activate("Import");
+    fieldChooser(w, 2)->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), fieldChooser(w, 2));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fieldChooser(w, 3));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w->headerRow());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), fieldChooser(w, 4));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!host.isOpen("Import"));
+  }
+
+  // The columns' model under Qt's tester; each field's caption is the one
+  // the reports write, so a header of the same caption maps to it.
+  void columnsModelTested() {
+    ImportColumnsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setColumns({"a", "b"}, {"1", "2"}, {-1, 3});
+    QCOMPARE(model.columnCount(), 2);
+    QVERIFY(model.flags(model.index(ImportColumnsModel::kFieldRow, 0)) & Qt::ItemIsEditable);
+    QVERIFY(!(model.flags(model.index(ImportColumnsModel::kHeaderRow, 0)) & Qt::ItemIsEditable));
+    QVERIFY(!model.setData(model.index(ImportColumnsModel::kFieldRow, 0), kImportFieldCount,
+                           Qt::EditRole));
+    QVERIFY(model.setData(model.index(ImportColumnsModel::kFieldRow, 0), 0, Qt::EditRole));
+    QCOMPARE(model.fields(), (std::vector<int>{0, 3}));
+    QCOMPARE(model.index(ImportColumnsModel::kFieldRow, 1).data().toString(), QString("場名"));
+    for (int f = 0; f < kImportFieldCount; ++f) {
+      const auto field = fieldOfCaption(ImportColumnsModel::fieldCaption(f).toStdString());
+      QVERIFY2(field && static_cast<int>(*field) == f,
+               qPrintable(ImportColumnsModel::fieldCaption(f)));
+    }
+    model.setColumns({}, {}, {});
+    QCOMPARE(model.columnCount(), 0);
   }
 };
 
