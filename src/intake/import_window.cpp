@@ -268,8 +268,7 @@ ImportWindow::ImportWindow(DataSession& session, Messages& messages, int year, Q
   setAccessibleName(windowTitle());
   setFont(uiFont());
   buildLayout();
-  connect(&session_, &DataSession::changed, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
+  followSession(session_, Follows::Everything);
 }
 
 ImportWindow::~ImportWindow() = default;
