@@ -76,7 +76,16 @@ std::vector<std::string> sortedMonth(const TicketStore& store, int month) {
 void sameAsByRule(std::string_view bytes, const ImportPlan& plan, const YearLedger& ledger,
                   const TicketStore& tickets) {
   const auto records = readImportRecords(bytes);
+  const auto byRule = import_detail::readImportRecordsByRule(bytes);
   const ImportRecords& read = std::get<ImportRecords>(records);
+  const ImportRecords& plainly = std::get<ImportRecords>(byRule);
+  FUZZ_REQUIRE(plainly.size() == read.size() && plainly.separator() == read.separator());
+  for (std::size_t r = 0; r < read.size(); ++r) {
+    FUZZ_REQUIRE(plainly.line(r) == read.line(r) && plainly.fieldCount(r) == read.fieldCount(r));
+    for (std::size_t c = 0; c < read.fieldCount(r); ++c) {
+      FUZZ_REQUIRE(plainly.field(r, c) == read.field(r, c));
+    }
+  }
   for (std::size_t r = 0; r < read.size(); ++r) {
     for (std::size_t c = 0; c < read.fieldCount(r); ++c) {
       const std::string_view text = read.field(r, c);
@@ -101,6 +110,13 @@ void sameAsByRule(std::string_view bytes, const ImportPlan& plan, const YearLedg
 
 void asInput(std::string_view bytes) {
   (void)sniffImport(bytes);
+  // A refusal is the same refusal by the rule.
+  const auto read = readImportRecords(bytes);
+  const auto byRule = import_detail::readImportRecordsByRule(bytes);
+  FUZZ_REQUIRE(read.index() == byRule.index());
+  if (const auto* refusal = std::get_if<ImportRefusal>(&read)) {
+    FUZZ_REQUIRE(refusal->text() == std::get<ImportRefusal>(byRule).text());
+  }
   Year year;
   auto read = readImport(bytes, *year.ledger, *year.tickets, 2024);
   auto* plan = std::get_if<ImportPlan>(&read);

@@ -136,14 +136,21 @@ std::optional<ImportRefusal> refusalOf(LineFault fault, int line) {
 }
 
 // The lines of an input, each without its end; the size and each line's
-// length checked. Calls `line(text, number)` for each until it refuses.
-template <typename EachLine>
-std::optional<ImportRefusal> scanLines(std::string_view bytes, EachLine&& line) {
+// length checked. Calls `line(text, number, ended)` for each until it
+// refuses. `whole(start, number)` may take a line first, all at once (the
+// offset after it), when it can tell that `line` would have nothing to say
+// of it; npos leaves the line to `line`.
+template <typename EachLine, typename WholeLine>
+std::optional<ImportRefusal> scanLines(std::string_view bytes, EachLine&& line, WholeLine&& whole) {
   if (bytes.size() > kImportMaxBytes) return tooLarge();
   if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
   int number = 0;
   for (std::size_t start = 0; start < bytes.size();) {
     ++number;
+    if (const std::size_t after = whole(start, number); after != std::string_view::npos) {
+      start = after;
+      continue;
+    }
     const void* lf = std::memchr(bytes.data() + start, '\n', bytes.size() - start);
     const std::size_t end =
         lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data())
@@ -542,18 +549,24 @@ class ExactCaptions {
   // The code of `text` in column i of kAttributeColumns; nullopt when it is
   // not listed (the rule may still read it).
   std::optional<char> find(std::size_t column, std::string_view text) const {
+    if (text.size() > kLongest) return std::nullopt;
     for (std::size_t h = hash(column, text);; h = (h + 1) % kSize) {
       const Entry& e = entries_[h];
-      if (e.text.empty()) return std::nullopt;
-      if (e.column == column && e.text == text) return e.code;
+      if (e.size == 0) return std::nullopt;
+      if (e.column != column || e.size != text.size()) continue;
+      std::size_t i = 0;
+      while (i < text.size() && e.text[i] == text[i]) ++i;
+      if (i == text.size()) return e.code;
     }
   }
 
  private:
   static constexpr std::size_t kSize = 1024;  // some two hundred texts
+  static constexpr std::size_t kLongest = 30;
   struct Entry {
-    std::string text;
-    std::size_t column = 0;
+    std::array<char, kLongest> text{};
+    std::uint8_t size = 0;
+    std::uint8_t column = 0;
     char code = ' ';
   };
   static std::size_t hash(std::size_t column, std::string_view text) {
@@ -563,10 +576,14 @@ class ExactCaptions {
     return h % kSize;
   }
   void add(std::size_t column, const std::string& text, char code) {
-    if (find(column, text)) return;
+    if (text.size() > kLongest || find(column, text)) return;
     std::size_t h = hash(column, text);
-    while (!entries_[h].text.empty()) h = (h + 1) % kSize;
-    entries_[h] = {text, column, code};
+    while (entries_[h].size != 0) h = (h + 1) % kSize;
+    Entry& e = entries_[h];
+    std::copy(text.begin(), text.end(), e.text.begin());
+    e.size = static_cast<std::uint8_t>(text.size());
+    e.column = static_cast<std::uint8_t>(column);
+    e.code = code;
   }
   std::array<Entry, kSize> entries_;
 };
@@ -655,24 +672,28 @@ std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes) 
   const bool bom = bytes.starts_with(kBom);
   int firstUtf8 = 0;      // a line of UTF-8 that Shift_JIS cannot read
   int firstShiftJis = 0;  // a line that is not UTF-8 but Shift_JIS
-  const auto refusal = scanLines(bytes, [&](std::string_view line, int number, bool) {
-    const LineFault fault = lineFault(line);
-    if (fault != LineFault::None && fault != LineFault::NotUtf8) return refusalOf(fault, number);
-    if (asciiOnly(line)) return std::optional<ImportRefusal>{};
-    const bool utf8 = fault == LineFault::None;
-    const bool shiftJis = validShiftJis(line);
-    if (!utf8 && !shiftJis) {
-      return std::optional<ImportRefusal>{
-          ImportRefusal{number, "UTF-8でもShift_JISでもない文字があります"}};
-    }
-    if (utf8 && !shiftJis && firstUtf8 == 0) firstUtf8 = number;
-    if (!utf8 && firstShiftJis == 0) firstShiftJis = number;
-    if (firstUtf8 != 0 && firstShiftJis != 0) {
-      return std::optional<ImportRefusal>{
-          ImportRefusal{std::max(firstUtf8, firstShiftJis), "UTF-8とShift_JISが混ざっています"}};
-    }
-    return std::optional<ImportRefusal>{};
-  });
+  const auto refusal = scanLines(
+      bytes,
+      [&](std::string_view line, int number, bool) {
+        const LineFault fault = lineFault(line);
+        if (fault != LineFault::None && fault != LineFault::NotUtf8)
+          return refusalOf(fault, number);
+        if (asciiOnly(line)) return std::optional<ImportRefusal>{};
+        const bool utf8 = fault == LineFault::None;
+        const bool shiftJis = validShiftJis(line);
+        if (!utf8 && !shiftJis) {
+          return std::optional<ImportRefusal>{
+              ImportRefusal{number, "UTF-8でもShift_JISでもない文字があります"}};
+        }
+        if (utf8 && !shiftJis && firstUtf8 == 0) firstUtf8 = number;
+        if (!utf8 && firstShiftJis == 0) firstShiftJis = number;
+        if (firstUtf8 != 0 && firstShiftJis != 0) {
+          return std::optional<ImportRefusal>{ImportRefusal{std::max(firstUtf8, firstShiftJis),
+                                                            "UTF-8とShift_JISが混ざっています"}};
+        }
+        return std::optional<ImportRefusal>{};
+      },
+      [](std::size_t, int) { return std::string_view::npos; });
   if (refusal) return *refusal;
   if (firstShiftJis != 0) {
     if (bom) return ImportRefusal{firstShiftJis, "BOMがあるのにUTF-8ではありません"};
@@ -685,9 +706,9 @@ std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes) 
 // it is split, so that the text is gone through once.
 class ImportRecordsReader {
  public:
-  static std::variant<ImportRecords, ImportRefusal> read(std::string_view utf8) {
+  static std::variant<ImportRecords, ImportRefusal> read(std::string_view utf8, bool shortcuts) {
     ImportRecordsReader reader;
-    if (auto refusal = reader.readAll(utf8)) return *refusal;
+    if (auto refusal = reader.readAll(utf8, shortcuts)) return *refusal;
     return std::move(reader.out_);
   }
 
@@ -706,7 +727,7 @@ class ImportRecordsReader {
     return tabs > 0 && tabs >= commas ? '\t' : ',';
   }
 
-  std::optional<ImportRefusal> readAll(std::string_view utf8) {
+  std::optional<ImportRefusal> readAll(std::string_view utf8, bool shortcuts) {
     if (utf8.size() > kImportMaxBytes) return tooLarge();
     // The lines go without the BOM: the places are counted from after it.
     std::string_view text = utf8;
@@ -718,15 +739,111 @@ class ImportRecordsReader {
     out_.first_.reserve(text.size() / 64 + 2);
     out_.lines_.reserve(text.size() / 64 + 1);
     int start = 1;
-    auto refusal = scanLines(utf8, [&](std::string_view line, int number, bool ended) {
-      if (auto fault = refusalOf(lineFault(line), number)) return fault;
-      if (!quoted_) start = number;
-      if (splitLine(line, ended)) endRecord(start);
-      return std::optional<ImportRefusal>{};
-    });
+    classify();
+    auto refusal = scanLines(
+        utf8,
+        [&](std::string_view line, int number, bool ended) {
+          if (auto fault = refusalOf(lineFault(line), number)) return fault;
+          if (!quoted_) start = number;
+          if (splitLine(line, ended)) endRecord(start);
+          return std::optional<ImportRefusal>{};
+        },
+        [&](std::size_t at, int number) {
+          if (!shortcuts || quoted_) return std::string_view::npos;
+          const std::size_t after = wholeLine(at);
+          if (after != std::string_view::npos) endRecord(number);
+          return after;
+        });
     if (refusal) return refusal;
     if (quoted_) return ImportRefusal{start, "引用符 \" が閉じていません"};
     return std::nullopt;
+  }
+
+  // What a byte is to wholeLine.
+  enum Kind : std::uint8_t {
+    kPlain,      // a character of a field
+    kSeparator,  // the separator
+    kLf,         // the line's end
+    kCr,         // the CR of a CR LF, or a lone one
+    kThree,      // the lead of three bytes
+    kEf,         // the same, or of a BOM
+    kOther,      // anything the line-by-line way must see to
+  };
+
+  void classify() {
+    kinds_.fill(kOther);
+    for (int c = 0x20; c < 0x7F; ++c) kinds_[static_cast<std::size_t>(c)] = kPlain;
+    kinds_['\t'] = kPlain;
+    kinds_['"'] = kOther;
+    kinds_[static_cast<unsigned char>(out_.separator_)] = kSeparator;
+    kinds_['\n'] = kLf;
+    kinds_['\r'] = kCr;
+    for (int c = 0xE1; c <= 0xEE; ++c) kinds_[static_cast<std::size_t>(c)] = kThree;
+    kinds_[0xED] = kOther;
+    kinds_[0xEF] = kEf;
+  }
+
+  // The line from `at` split in one go when it is the common kind: within
+  // its length, no quote, no control character, no BOM, only ASCII and
+  // three-byte UTF-8 (kana, kanji, full-width forms). Such a line is one
+  // record whose fields lie between its separators, as splitLine would find
+  // them, and lineFault would find nothing in it. The offset after it; npos,
+  // nothing added, for any other line.
+  std::size_t wholeLine(std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(out_.text_.data());
+    const std::size_t n = out_.text_.size();
+    const std::size_t mark = out_.places_.size();
+    std::size_t field = at;
+    std::size_t i = at;
+    std::size_t end = n;  // of the line, its CR left off
+    std::size_t after = n;
+    while (i < n) {
+      const unsigned char c = p[i];
+      switch (kinds_[c]) {
+        case kPlain:
+          ++i;
+          continue;
+        case kSeparator:
+          addPlace(static_cast<std::uint32_t>(field), i - field);
+          field = ++i;
+          continue;
+        case kEf:
+          if (i + 2 < n && p[i + 1] == 0xBB && p[i + 2] == 0xBF) break;
+          [[fallthrough]];
+        case kThree:
+          if (i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+            i += 3;
+            continue;
+          }
+          break;
+        case kCr:
+          if (i + 1 == n || p[i + 1] == '\n') {
+            end = i;
+            after = std::min(i + 2, n);
+            i = n;
+            continue;
+          }
+          break;
+        case kLf:
+          end = i;
+          after = i + 1;
+          i = n;
+          continue;
+        default:
+          break;
+      }
+      // Not the common kind.
+      out_.places_.resize(mark);
+      blank_ = true;
+      return std::string_view::npos;
+    }
+    if (end - at > kImportMaxLine) {
+      out_.places_.resize(mark);
+      blank_ = true;
+      return std::string_view::npos;
+    }
+    addPlace(static_cast<std::uint32_t>(field), end - field);
+    return after;
   }
 
   void addPlace(std::uint32_t begin, std::size_t size) {
@@ -801,13 +918,14 @@ class ImportRecordsReader {
   }
 
   ImportRecords out_;
+  std::array<Kind, 256> kinds_{};
   bool quoted_ = false;
   bool blank_ = true;
   std::size_t fieldStart_ = 0;  // in out_.unquoted_, of a field that had quotes
 };
 
 std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view utf8) {
-  return ImportRecordsReader::read(utf8);
+  return ImportRecordsReader::read(utf8, kShortcuts);
 }
 
 std::variant<ImportTable, ImportRefusal> readImportTable(std::string_view utf8) {
@@ -1083,6 +1201,10 @@ std::variant<std::int32_t, std::string> cellAmount(std::string_view text) { retu
 
 std::variant<std::int32_t, std::string> cellAmountByRule(std::string_view text) {
   return amountByRule(text);
+}
+
+std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8) {
+  return ImportRecordsReader::read(utf8, false);
 }
 
 }  // namespace import_detail

@@ -213,6 +213,9 @@ std::optional<char> cellCodeByRule(Attribute a, std::string_view text);
 // The amount of a cell (0 for an empty one), or the reason it is none.
 std::variant<std::int32_t, std::string> cellAmount(std::string_view text);
 std::variant<std::int32_t, std::string> cellAmountByRule(std::string_view text);
+// The records, each line checked and split by the rule (readImportRecords
+// takes the common kind of line in one go).
+std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8);
 }  // namespace import_detail
 
 }  // namespace tamrel

@@ -38,6 +38,21 @@ std::string refusalOf(const std::string& text) {
   return {};
 }
 
+// Records as one text: fields joined by "|", records by "\n" after their
+// line; or the refusal.
+std::string shown(const std::variant<ImportRecords, ImportRefusal>& read) {
+  if (const auto* refusal = std::get_if<ImportRefusal>(&read)) return refusal->text();
+  const ImportRecords& records = std::get<ImportRecords>(read);
+  std::string out(1, records.separator());
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    out += "\n" + std::to_string(records.line(r)) + ":";
+    for (std::size_t c = 0; c < records.fieldCount(r); ++c) {
+      out += std::string(c > 0 ? "|" : "") + std::string(records.field(r, c));
+    }
+  }
+  return out;
+}
+
 std::string sniffed(const std::string& bytes) {
   const auto result = sniffImport(bytes);
   if (const auto* refusal = std::get_if<ImportRefusal>(&result)) return refusal->text();
@@ -141,6 +156,10 @@ class TestImportEngine : public QObject {
     }
     QCOMPARE(got, fields);
     QCOMPARE(QList<int>(table.lines.begin(), table.lines.end()), lines);
+    // Lines taken in one go split as the rule splits them.
+    QCOMPARE(
+        QString::fromStdString(shown(readImportRecords(text.toStdString()))),
+        QString::fromStdString(shown(import_detail::readImportRecordsByRule(text.toStdString()))));
   }
 
   // The records read in place give their fields as they are, and nothing
@@ -170,6 +189,8 @@ class TestImportEngine : public QObject {
       const QString n = QString::number(at);
       QTest::newRow(qPrintable("control at " + n))
           << before + '\x1F' + after << "2行目: 文字ではないデータがあります";
+      QTest::newRow(qPrintable("lone CR at " + n))
+          << before + '\r' + after << "2行目: 文字ではないデータがあります";
       QTest::newRow(qPrintable("DEL at " + n))
           << before + '\x7F' + after << "2行目: 文字ではないデータがあります";
       QTest::newRow(qPrintable("NUL at " + n))
@@ -198,6 +219,10 @@ class TestImportEngine : public QObject {
     const auto read = readImportRecords(text);
     const auto* refusal = std::get_if<ImportRefusal>(&read);
     QCOMPARE(refusal != nullptr ? QString::fromStdString(refusal->text()) : QString(), expected);
+    QCOMPARE(shown(read), shown(import_detail::readImportRecordsByRule(text)));
+    // The same line last, without its end.
+    const std::string last = text.substr(0, text.size() - 2);
+    QCOMPARE(shown(readImportRecords(last)), shown(import_detail::readImportRecordsByRule(last)));
     // The file's own checks agree, but for bytes that may be Shift_JIS.
     if (!expected.contains("UTF-8")) {
       const auto sniffedAs = sniffImport(text);
