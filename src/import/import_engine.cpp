@@ -561,19 +561,42 @@ class ExactCaptions {
   }
 
  private:
-  static constexpr std::size_t kSize = 1024;  // some two hundred texts
-  static constexpr std::size_t kLongest = 30;
+  static constexpr std::size_t kSize = 512;  // some two hundred texts
+  static constexpr std::size_t kLongest = 28;
   struct Entry {
     std::array<char, kLongest> text{};
     std::uint8_t size = 0;
     std::uint8_t column = 0;
     char code = ' ';
   };
+  // From a text's first and last bytes (up to eight of each, overlapping
+  // in a short one) with no loop: every row looks up ten texts.
   static std::size_t hash(std::size_t column, std::string_view text) {
-    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    std::size_t h = column * 1009 + text.size() * 31;
-    if (!text.empty()) h += b(0) * 7 + b(text.size() - 1) * 131 + b(text.size() / 2) * 17;
-    return h % kSize;
+    const std::size_t n = text.size();
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    if (n >= 8) {
+      std::memcpy(&head, text.data(), 8);
+      std::memcpy(&tail, text.data() + n - 8, 8);
+    } else if (n >= 4) {
+      std::uint32_t a = 0;
+      std::uint32_t b = 0;
+      std::memcpy(&a, text.data(), 4);
+      std::memcpy(&b, text.data() + n - 4, 4);
+      head = a;
+      tail = b;
+    } else if (n > 0) {
+      const auto b = [&](std::size_t i) {
+        return std::uint64_t{static_cast<unsigned char>(text[i])};
+      };
+      head = b(0) | b(n / 2) << 8 | b(n - 1) << 16;
+    }
+    std::uint64_t h =
+        (head * 0x9E3779B97F4A7C15u) ^ (tail * 0xC2B2AE3D27D4EB4Fu) ^ (n << 8 | column);
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9u;
+    h ^= h >> 32;
+    return static_cast<std::size_t>(h % kSize);
   }
   void add(std::size_t column, const std::string& text, char code) {
     if (text.size() > kLongest || find(column, text)) return;
@@ -799,38 +822,24 @@ class ImportRecordsReader {
     std::size_t after = n;
     while (i < n) {
       const unsigned char c = p[i];
-      switch (kinds_[c]) {
-        case kPlain:
-          ++i;
+      const Kind kind = kinds_[c];
+      // The kinds as often as a line of the reports holds them.
+      if (kind == kThree || (kind == kEf && !(i + 2 < n && p[i + 1] == 0xBB && p[i + 2] == 0xBF))) {
+        if (i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+          i += 3;
           continue;
-        case kSeparator:
-          addPlace(static_cast<std::uint32_t>(field), i - field);
-          field = ++i;
-          continue;
-        case kEf:
-          if (i + 2 < n && p[i + 1] == 0xBB && p[i + 2] == 0xBF) break;
-          [[fallthrough]];
-        case kThree:
-          if (i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
-            i += 3;
-            continue;
-          }
-          break;
-        case kCr:
-          if (i + 1 == n || p[i + 1] == '\n') {
-            end = i;
-            after = std::min(i + 2, n);
-            i = n;
-            continue;
-          }
-          break;
-        case kLf:
-          end = i;
-          after = i + 1;
-          i = n;
-          continue;
-        default:
-          break;
+        }
+      } else if (kind == kPlain) {
+        ++i;
+        continue;
+      } else if (kind == kSeparator) {
+        addPlace(static_cast<std::uint32_t>(field), i - field);
+        field = ++i;
+        continue;
+      } else if (kind == kLf || (kind == kCr && (i + 1 == n || p[i + 1] == '\n'))) {
+        end = i;
+        after = std::min(i + (kind == kCr ? 2 : 1), n);
+        break;
       }
       // Not the common kind.
       out_.places_.resize(mark);
