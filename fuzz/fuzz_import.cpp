@@ -111,10 +111,10 @@ void sameAsByRule(std::string_view bytes, const ImportPlan& plan, const YearLedg
 void asInput(std::string_view bytes) {
   (void)sniffImport(bytes);
   // A refusal is the same refusal by the rule.
-  const auto read = readImportRecords(bytes);
+  const auto records = readImportRecords(bytes);
   const auto byRule = import_detail::readImportRecordsByRule(bytes);
-  FUZZ_REQUIRE(read.index() == byRule.index());
-  if (const auto* refusal = std::get_if<ImportRefusal>(&read)) {
+  FUZZ_REQUIRE(records.index() == byRule.index());
+  if (const auto* refusal = std::get_if<ImportRefusal>(&records)) {
     FUZZ_REQUIRE(refusal->text() == std::get<ImportRefusal>(byRule).text());
   }
   Year year;
