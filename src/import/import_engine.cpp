@@ -550,65 +550,73 @@ class ExactCaptions {
   // not listed (the rule may still read it).
   std::optional<char> find(std::size_t column, std::string_view text) const {
     if (text.size() > kLongest) return std::nullopt;
-    for (std::size_t h = hash(column, text);; h = (h + 1) % kSize) {
+    const Key key = keyOf(text);
+    for (std::size_t h = slotOf(column, key);; h = (h + 1) % kSize) {
       const Entry& e = entries_[h];
-      if (e.size == 0) return std::nullopt;
-      if (e.column != column || e.size != text.size()) continue;
-      std::size_t i = 0;
-      while (i < text.size() && e.text[i] == text[i]) ++i;
-      if (i == text.size()) return e.code;
+      if (e.key.size == 0) return std::nullopt;
+      if (e.key.head == key.head && e.key.tail == key.tail && e.key.size == key.size &&
+          e.column == column && (key.size <= 16 || longTexts_[h] == text)) {
+        return e.code;
+      }
     }
   }
 
  private:
   static constexpr std::size_t kSize = 512;  // some two hundred texts
   static constexpr std::size_t kLongest = 28;
-  struct Entry {
-    std::array<char, kLongest> text{};
-    std::uint8_t size = 0;
-    std::uint8_t column = 0;
-    char code = ' ';
-  };
-  // From a text's first and last bytes (up to eight of each, overlapping
-  // in a short one) with no loop: every row looks up ten texts.
-  static std::size_t hash(std::size_t column, std::string_view text) {
-    const std::size_t n = text.size();
+  // A text's first and last bytes, up to eight of each, overlapping in a
+  // short one: the whole text when it has sixteen bytes or fewer. Found
+  // without a loop: every row looks up ten texts.
+  struct Key {
     std::uint64_t head = 0;
     std::uint64_t tail = 0;
+    std::size_t size = 0;
+  };
+  static Key keyOf(std::string_view text) {
+    Key key;
+    const std::size_t n = key.size = text.size();
     if (n >= 8) {
-      std::memcpy(&head, text.data(), 8);
-      std::memcpy(&tail, text.data() + n - 8, 8);
+      std::memcpy(&key.head, text.data(), 8);
+      std::memcpy(&key.tail, text.data() + n - 8, 8);
     } else if (n >= 4) {
       std::uint32_t a = 0;
       std::uint32_t b = 0;
       std::memcpy(&a, text.data(), 4);
       std::memcpy(&b, text.data() + n - 4, 4);
-      head = a;
-      tail = b;
+      key.head = a;
+      key.tail = b;
     } else if (n > 0) {
       const auto b = [&](std::size_t i) {
         return std::uint64_t{static_cast<unsigned char>(text[i])};
       };
-      head = b(0) | b(n / 2) << 8 | b(n - 1) << 16;
+      key.head = b(0) | b(n / 2) << 8 | b(n - 1) << 16;
     }
-    std::uint64_t h =
-        (head * 0x9E3779B97F4A7C15u) ^ (tail * 0xC2B2AE3D27D4EB4Fu) ^ (n << 8 | column);
+    return key;
+  }
+  static std::size_t slotOf(std::size_t column, const Key& key) {
+    std::uint64_t h = (key.head * 0x9E3779B97F4A7C15u) ^ (key.tail * 0xC2B2AE3D27D4EB4Fu) ^
+                      (key.size << 8 | column);
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9u;
     h ^= h >> 32;
     return static_cast<std::size_t>(h % kSize);
   }
+  struct Entry {
+    Key key;  // size 0: a free slot
+    std::size_t column = 0;
+    char code = ' ';
+  };
   void add(std::size_t column, const std::string& text, char code) {
     if (text.size() > kLongest || find(column, text)) return;
-    std::size_t h = hash(column, text);
-    while (entries_[h].size != 0) h = (h + 1) % kSize;
-    Entry& e = entries_[h];
-    std::copy(text.begin(), text.end(), e.text.begin());
-    e.size = static_cast<std::uint8_t>(text.size());
-    e.column = static_cast<std::uint8_t>(column);
-    e.code = code;
+    const Key key = keyOf(text);
+    std::size_t h = slotOf(column, key);
+    while (entries_[h].key.size != 0) h = (h + 1) % kSize;
+    entries_[h] = {key, column, code};
+    longTexts_[h] = text;
   }
   std::array<Entry, kSize> entries_;
+  // Each slot's text, read only for a text longer than its key.
+  std::array<std::string, kSize> longTexts_;
 };
 
 std::optional<char> attributeCode(std::size_t column, std::string_view raw) {
