@@ -201,6 +201,29 @@ class TestImportEngine : public QObject {
           << before + "\xE3\x81" + after << "2行目: UTF-8ではない文字があります";
       QTest::newRow(qPrintable("tab and kana at " + n)) << before + "\t\xE3\x81\x82" + after << "";
     }
+    // After characters of three bytes that leave the fault at every place
+    // of a block of sixteen, and at a character cut by the block's end.
+    for (const int shift : {0, 1, 2}) {
+      for (const int kana : {4, 5}) {
+        QByteArray before(shift, 'x');
+        for (int k = 0; k < kana; ++k) before += "\xE3\x81\x82";  // あ
+        const QString n = QString("%1 and %2 kana").arg(shift).arg(kana);
+        QTest::newRow(qPrintable("two bytes after " + n)) << before + "\xC3\x97あいう,x"
+                                                          << "";
+        QTest::newRow(qPrintable("four bytes after " + n)) << before + "\xF0\x9F\x90\x8E,あいうえお"
+                                                           << "";
+        QTest::newRow(qPrintable("cut kana after " + n)) << before + "\xE3\x81" + "あいうえお"
+                                                         << "2行目: UTF-8ではない文字があります";
+        QTest::newRow(qPrintable("stray byte after " + n)) << before + "\x81" + "あいうえお"
+                                                           << "2行目: UTF-8ではない文字があります";
+        QTest::newRow(qPrintable("BOM after " + n)) << before + "\xEF\xBB\xBF" + "あいうえお"
+                                                    << "2行目: 途中にBOMがあります";
+        QTest::newRow(qPrintable("quote after " + n)) << before + "\"あ\"いうえお"
+                                                      << "";
+        QTest::newRow(qPrintable("ED after " + n)) << before + "\xED\xA0\x80" + "あいうえお"
+                                                   << "2行目: UTF-8ではない文字があります";
+      }
+    }
     // A later control character is told before an earlier BOM or bad byte;
     // a BOM before bytes that are not UTF-8, even inside one.
     QTest::newRow("control after a BOM")
