@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <span>
+#include <unordered_map>
 
 #include "base/amount.h"
+#include "base/simd.h"
 #include "detail/month_transfer.h"
 #include "ledger/calendar_day.h"
 
@@ -17,6 +20,8 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 std::string lineText(int line) { return std::to_string(line) + "行目"; }
+
+ImportRefusal tooLarge() { return {0, "8 MBを超えるものは取り込めません"}; }
 
 // Length of the UTF-8 sequence at `at`, 0 when it is not one (overlong,
 // surrogate or beyond U+10FFFF included).
@@ -48,15 +53,6 @@ std::size_t utf8Length(std::string_view s, std::size_t at) {
   return n;
 }
 
-bool validUtf8(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = utf8Length(s, i);
-    if (n == 0) return false;
-    i += n;
-  }
-  return true;
-}
-
 // Whether the bytes follow Shift_JIS (CP932): single bytes, half-width
 // kana, and lead bytes each followed by a trail byte.
 bool validShiftJis(std::string_view s) {
@@ -75,36 +71,96 @@ bool asciiOnly(std::string_view s) {
   return std::ranges::all_of(s, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// The checks every input takes, whatever its encoding: size, NUL, control
-// characters, line length and a BOM after the start. Calls `line(text,
-// number)` for each line (without its end) that passes.
-template <typename EachLine>
-std::optional<ImportRefusal> scanLines(std::string_view bytes, EachLine&& line) {
-  if (bytes.size() > kImportMaxBytes) {
-    return ImportRefusal{0, "8 MBを超えるものは取り込めません"};
+// What is wrong with a line (without its end), in the order it is told: a
+// NUL or another control character wherever it stands, else a BOM, else
+// bytes that are not UTF-8.
+enum class LineFault { None, Nul, Control, Bom, NotUtf8 };
+
+LineFault lineFault(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  bool bom = false;
+  bool notUtf8 = false;
+  for (std::size_t i = 0; i < n;) {
+#if TAMREL_SSE2
+    // Sixteen printable ASCII characters at a time: none of them is a
+    // fault, nor the start of a BOM.
+    while (i + 16 <= n) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const __m128i printable = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x1F)),
+                                              _mm_cmplt_epi8(v, _mm_set1_epi8(0x7F)));
+      if (_mm_movemask_epi8(printable) != 0xFFFF) break;
+      i += 16;
+    }
+    if (i >= n) break;
+#endif
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      if (c == 0) return LineFault::Nul;
+      if ((c < 0x20 && c != '\t') || c == 0x7F) return LineFault::Control;
+      ++i;
+      continue;
+    }
+    if (c == 0xEF && i + 2 < n && p[i + 1] == 0xBB && p[i + 2] == 0xBF) bom = true;
+    // Kana, kanji and full-width forms: three bytes whose lead needs no
+    // narrower range for its second byte.
+    if (c >= 0xE1 && c != 0xED && c <= 0xEF && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
+        (p[i + 2] & 0xC0) == 0x80) {
+      i += 3;
+      continue;
+    }
+    const std::size_t length = utf8Length(text, i);
+    // A byte that begins no sequence is passed alone, so that a control
+    // character or a BOM after it is still seen.
+    notUtf8 = notUtf8 || length == 0;
+    i += std::max<std::size_t>(length, 1);
   }
+  if (bom) return LineFault::Bom;
+  return notUtf8 ? LineFault::NotUtf8 : LineFault::None;
+}
+
+std::optional<ImportRefusal> refusalOf(LineFault fault, int line) {
+  switch (fault) {
+    case LineFault::None:
+      return std::nullopt;
+    case LineFault::Nul:
+      return ImportRefusal{line, "NUL文字があります"};
+    case LineFault::Control:
+      return ImportRefusal{line, "文字ではないデータがあります"};
+    case LineFault::Bom:
+      return ImportRefusal{line, "途中にBOMがあります"};
+    case LineFault::NotUtf8:
+      return ImportRefusal{line, "UTF-8ではない文字があります"};
+  }
+  return std::nullopt;
+}
+
+// The lines of an input, each without its end; the size and each line's
+// length checked. Calls `line(text, number, ended)` for each until it
+// refuses. `whole(start, number)` may take a line first, all at once (the
+// offset after it), when it can tell that `line` would have nothing to say
+// of it; npos leaves the line to `line`.
+template <typename EachLine, typename WholeLine>
+std::optional<ImportRefusal> scanLines(std::string_view bytes, EachLine&& line, WholeLine&& whole) {
+  if (bytes.size() > kImportMaxBytes) return tooLarge();
   if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
   int number = 0;
   for (std::size_t start = 0; start < bytes.size();) {
     ++number;
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
+    if (const std::size_t after = whole(start, number); after != std::string_view::npos) {
+      start = after;
+      continue;
+    }
+    const void* lf = std::memchr(bytes.data() + start, '\n', bytes.size() - start);
+    const std::size_t end =
+        lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data())
+                      : bytes.size();
     std::string_view text = bytes.substr(start, end - start);
     if (text.ends_with('\r')) text.remove_suffix(1);
     if (text.size() > kImportMaxLine) {
       return ImportRefusal{number, "行が長すぎます（4 KBまで）"};
     }
-    for (const char ch : text) {
-      const auto c = static_cast<unsigned char>(ch);
-      if (c == 0) return ImportRefusal{number, "NUL文字があります"};
-      if ((c < 0x20 && c != '\t') || c == 0x7F || c == '\r') {
-        return ImportRefusal{number, "文字ではないデータがあります"};
-      }
-    }
-    if (text.find(kBom) != std::string_view::npos) {
-      return ImportRefusal{number, "途中にBOMがあります"};
-    }
-    if (auto refusal = line(text, number)) return refusal;
+    if (auto refusal = line(text, number, end < bytes.size())) return refusal;
     start = end + 1;
   }
   return std::nullopt;
@@ -236,7 +292,7 @@ std::string_view withoutSuffix(std::string_view text, std::string_view suffix) {
 
 // An amount: digits with or without "円" and commas between groups of
 // three, a leading "-" for a refund; read by the shared rule.
-std::variant<std::int32_t, std::string> amountOf(std::string_view raw) {
+std::variant<std::int32_t, std::string> amountByRule(std::string_view raw) {
   std::string text = fold(raw);
   if (text.ends_with("円")) text.resize(text.size() - std::string_view("円").size());
   if (text.empty()) return 0;
@@ -265,6 +321,34 @@ std::variant<std::int32_t, std::string> amountOf(std::string_view raw) {
     return "金額が999,999,999円を超えます: " + std::string(raw);
   }
   return *value;
+}
+
+// The reports' shortcuts (with TAMREL_SIMD): a cell read as it stands
+// where folding cannot change it. Without, every cell goes by the rule.
+constexpr bool kShortcuts = TAMREL_SIMD != 0;
+
+// Whether `text` is an optional "-" and digits up to `maxDigits`, nothing
+// else: the rule reads such text as it stands.
+bool plainDigits(std::string_view text, bool sign, std::size_t maxDigits) {
+  if (sign && text.starts_with('-')) text.remove_prefix(1);
+  if (text.empty() || text.size() > maxDigits) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::variant<std::int32_t, std::string> amountOf(std::string_view raw) {
+  if (raw.empty()) return 0;
+  // Digits alone: no blank, "円" or group to take away, ten digits at most
+  // (the shared rule says whether they are in range).
+  if (kShortcuts && plainDigits(raw, true, 10)) {
+    std::int32_t value = 0;
+    if (readAmount(raw, value) && value <= kImportMaxAmount && value >= -kImportMaxAmount) {
+      return value;
+    }
+  }
+  return amountByRule(raw);
 }
 
 struct Date {
@@ -317,19 +401,41 @@ bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 // --- Rows ----------------------------------------------------------------
 
+// The cells of one record by field. `Records` is an ImportRecords or an
+// ImportTable seen through TableRecords.
+template <typename Records>
 struct RowReader {
-  const std::vector<std::string>& record;
+  const Records& records;
+  std::size_t record;
   const ColumnMap& map;
 
   std::string_view operator()(ImportField f) const {
     const int c = map[f];
-    if (c < 0 || static_cast<std::size_t>(c) >= record.size()) return {};
-    return record[static_cast<std::size_t>(c)];
+    if (c < 0) return {};
+    return records.field(record, static_cast<std::size_t>(c));
   }
 };
 
+struct TableRecords {
+  const ImportTable& table;
+  std::size_t size() const { return table.records.size(); }
+  int line(std::size_t r) const { return table.lines[r]; }
+  std::string_view field(std::size_t r, std::size_t c) const {
+    const std::vector<std::string>& record = table.records[r];
+    return c < record.size() ? std::string_view(record[c]) : std::string_view();
+  }
+};
+
+// A month or day cell: digits with or without its name ("3", "3月").
+std::optional<int> monthOrDay(std::string_view text, std::string_view name) {
+  if (kShortcuts && plainDigits(text, false, 4)) return smallNumber(text);
+  return smallNumber(withoutSuffix(fold(text), name));
+}
+
 // The row's date, or why it is none.
-std::variant<Date, std::string> rowDate(const RowReader& field, const ColumnMap& map, int year) {
+template <typename Records>
+std::variant<Date, std::string> rowDate(const RowReader<Records>& field, const ColumnMap& map,
+                                        int year) {
   Date date;
   if (map[ImportField::Date] >= 0 && !field(ImportField::Date).empty()) {
     const auto read = dateOf(field(ImportField::Date));
@@ -340,7 +446,7 @@ std::variant<Date, std::string> rowDate(const RowReader& field, const ColumnMap&
                                                               {ImportField::Day, "日"}};
     for (const auto& [part, name] : parts) {
       const std::string_view text = field(part);
-      const auto number = smallNumber(withoutSuffix(fold(text), name));
+      const auto number = monthOrDay(text, name);
       if (!number) {
         return text.empty() ? std::string(name) + "がありません"
                             : std::string(name) + "ではありません: " + std::string(text);
@@ -352,11 +458,10 @@ std::variant<Date, std::string> rowDate(const RowReader& field, const ColumnMap&
     return std::to_string(date.year) + "年の行です（この年は" + std::to_string(year) + "年）";
   }
   const int knownYear = date.year != 0 ? date.year : year;
-  const std::string shown = std::to_string(date.month) + "/" + std::to_string(date.day);
   if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > kSlotsPerMonth ||
       !isCalendarDay(date.month, date.day) ||
       (knownYear != 0 && date.month == 2 && date.day == 29 && !leapYear(knownYear))) {
-    return "ない日付です: " + shown;
+    return "ない日付です: " + std::to_string(date.month) + "/" + std::to_string(date.day);
   }
   return date;
 }
@@ -382,7 +487,7 @@ constexpr AttributeColumn kAttributeColumns[] = {
 
 // The code of an attribute's text; blank for an empty field, nullopt for
 // text that names no code.
-std::optional<char> attributeCode(Attribute a, std::string_view raw) {
+std::optional<char> attributeCodeByRule(Attribute a, std::string_view raw) {
   std::string text = fold(raw);
   if (text.empty()) return ' ';
   if (a == Attribute::Racecourse) text = std::string(withoutSuffix(text, "競馬場"));
@@ -412,16 +517,138 @@ std::optional<char> attributeCode(Attribute a, std::string_view raw) {
   return std::nullopt;
 }
 
-void ticketRow(ImportRow& row, const RowReader& field) {
+// The texts an attribute's cells hold as the reports write them and as
+// people commonly type them, each with the code the rule gives it: found as
+// they stand, without folding. Only texts the rule reads are listed, so a
+// text found here has the code the rule would give.
+class ExactCaptions {
+ public:
+  ExactCaptions() {
+    for (std::size_t i = 0; i < std::size(kAttributeColumns); ++i) {
+      const Attribute a = kAttributeColumns[i].attribute;
+      std::vector<std::string> texts;
+      for (const CodeCaption& entry : codeTable(a)) {
+        texts.emplace_back(entry.caption);
+        texts.emplace_back(outputName(entry.caption));
+        if (a == Attribute::Racecourse) texts.push_back(std::string(entry.caption) + "競馬場");
+      }
+      for (const auto& [alias, caption] : kAliases) texts.emplace_back(alias);
+      if (a == Attribute::RaceNo) {
+        for (int n = 1; n <= 12; ++n) {
+          texts.push_back(std::to_string(n));
+          texts.push_back(std::to_string(n) + "R");
+        }
+      }
+      for (const std::string& text : texts) {
+        const auto code = attributeCodeByRule(a, text);
+        if (!text.empty() && code) add(i, text, *code);
+      }
+    }
+  }
+
+  // The code of `text` in column i of kAttributeColumns; nullopt when it is
+  // not listed (the rule may still read it).
+  std::optional<char> find(std::size_t column, std::string_view text) const {
+    if (text.size() > kLongest) return std::nullopt;
+    const Key key = keyOf(text);
+    for (std::size_t h = slotOf(column, key);; h = (h + 1) % kSize) {
+      const Entry& e = entries_[h];
+      if (e.key.size == 0) return std::nullopt;
+      if (e.key.head == key.head && e.key.tail == key.tail && e.key.size == key.size &&
+          e.column == column && (key.size <= 16 || longTexts_[h] == text)) {
+        return e.code;
+      }
+    }
+  }
+
+ private:
+  static constexpr std::size_t kSize = 512;  // some two hundred texts
+  static constexpr std::size_t kLongest = 28;
+  // A text's first and last bytes, up to eight of each, overlapping in a
+  // short one: the whole text when it has sixteen bytes or fewer. Found
+  // without a loop: every row looks up ten texts.
+  struct Key {
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::size_t size = 0;
+  };
+  static Key keyOf(std::string_view text) {
+    Key key;
+    const std::size_t n = key.size = text.size();
+    if (n >= 8) {
+      std::memcpy(&key.head, text.data(), 8);
+      std::memcpy(&key.tail, text.data() + n - 8, 8);
+    } else if (n >= 4) {
+      std::uint32_t a = 0;
+      std::uint32_t b = 0;
+      std::memcpy(&a, text.data(), 4);
+      std::memcpy(&b, text.data() + n - 4, 4);
+      key.head = a;
+      key.tail = b;
+    } else if (n > 0) {
+      const auto b = [&](std::size_t i) {
+        return std::uint64_t{static_cast<unsigned char>(text[i])};
+      };
+      key.head = b(0) | b(n / 2) << 8 | b(n - 1) << 16;
+    }
+    return key;
+  }
+  static std::size_t slotOf(std::size_t column, const Key& key) {
+    std::uint64_t h = (key.head * 0x9E3779B97F4A7C15u) ^ (key.tail * 0xC2B2AE3D27D4EB4Fu) ^
+                      (key.size << 8 | column);
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9u;
+    h ^= h >> 32;
+    return static_cast<std::size_t>(h % kSize);
+  }
+  struct Entry {
+    Key key;  // size 0: a free slot
+    std::size_t column = 0;
+    char code = ' ';
+  };
+  void add(std::size_t column, const std::string& text, char code) {
+    if (text.size() > kLongest || find(column, text)) return;
+    const Key key = keyOf(text);
+    std::size_t h = slotOf(column, key);
+    while (entries_[h].key.size != 0) h = (h + 1) % kSize;
+    entries_[h] = {key, column, code};
+    longTexts_[h] = text;
+  }
+  std::array<Entry, kSize> entries_;
+  // Each slot's text, read only for a text longer than its key.
+  std::array<std::string, kSize> longTexts_;
+};
+
+std::optional<char> attributeCode(std::size_t column, std::string_view raw) {
+  if (kShortcuts) {
+    if (raw.empty()) return ' ';
+    static const ExactCaptions kExact;
+    if (const auto code = kExact.find(column, raw)) return code;
+  }
+  return attributeCodeByRule(kAttributeColumns[column].attribute, raw);
+}
+
+template <typename Records>
+void ticketRow(ImportRow& row, const RowReader<Records>& field) {
+  // Where each attribute's code stands in a record.
+  static const auto kOffsets = [] {
+    std::array<std::size_t, std::size(kAttributeColumns)> offsets{};
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+      offsets[i] =
+          static_cast<std::size_t>(fieldSpan(fieldOf(kAttributeColumns[i].attribute)).column - 1);
+    }
+    return offsets;
+  }();
   row.ticket = newTicket(row.month, row.day);
-  for (const AttributeColumn& column : kAttributeColumns) {
-    const auto code = attributeCode(column.attribute, field(column.field));
+  for (std::size_t i = 0; i < std::size(kAttributeColumns); ++i) {
+    const AttributeColumn& column = kAttributeColumns[i];
+    const std::string_view text = field(column.field);
+    const auto code = attributeCode(i, text);
     if (!code) {
-      row.reason =
-          "知らない" + std::string(column.name) + "です: " + std::string(field(column.field));
+      row.reason = "知らない" + std::string(column.name) + "です: " + std::string(text);
       return;
     }
-    row.ticket.setField(fieldOf(column.attribute), std::string_view(&*code, 1));
+    row.ticket.text[kOffsets[i]] = *code;
   }
   const auto type = betTypeOfCode(row.ticket.field(TicketField::BetType)[0]);
   if (!type) {
@@ -445,7 +672,8 @@ void ticketRow(ImportRow& row, const RowReader& field) {
   row.fate = RowFate::Add;
 }
 
-void dayRow(ImportRow& row, const RowReader& field) {
+template <typename Records>
+void dayRow(ImportRow& row, const RowReader<Records>& field) {
   for (const BetTypeInfo& bet : kBetTypes) {
     const auto i = static_cast<std::size_t>(index(bet.type));
     for (const bool stake : {true, false}) {
@@ -465,8 +693,6 @@ constexpr std::size_t slotKey(int month, int day) {
   return static_cast<std::size_t>((month - 1) * kSlotsPerMonth + (day - 1));
 }
 
-std::string ticketKey(const TicketRecord& t) { return std::string(t.view()); }
-
 }  // namespace
 
 std::string ImportRefusal::text() const {
@@ -477,22 +703,28 @@ std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes) 
   const bool bom = bytes.starts_with(kBom);
   int firstUtf8 = 0;      // a line of UTF-8 that Shift_JIS cannot read
   int firstShiftJis = 0;  // a line that is not UTF-8 but Shift_JIS
-  const auto refusal = scanLines(bytes, [&](std::string_view line, int number) {
-    if (asciiOnly(line)) return std::optional<ImportRefusal>{};
-    const bool utf8 = validUtf8(line);
-    const bool shiftJis = validShiftJis(line);
-    if (!utf8 && !shiftJis) {
-      return std::optional<ImportRefusal>{
-          ImportRefusal{number, "UTF-8でもShift_JISでもない文字があります"}};
-    }
-    if (utf8 && !shiftJis && firstUtf8 == 0) firstUtf8 = number;
-    if (!utf8 && firstShiftJis == 0) firstShiftJis = number;
-    if (firstUtf8 != 0 && firstShiftJis != 0) {
-      return std::optional<ImportRefusal>{
-          ImportRefusal{std::max(firstUtf8, firstShiftJis), "UTF-8とShift_JISが混ざっています"}};
-    }
-    return std::optional<ImportRefusal>{};
-  });
+  const auto refusal = scanLines(
+      bytes,
+      [&](std::string_view line, int number, bool) {
+        const LineFault fault = lineFault(line);
+        if (fault != LineFault::None && fault != LineFault::NotUtf8)
+          return refusalOf(fault, number);
+        if (asciiOnly(line)) return std::optional<ImportRefusal>{};
+        const bool utf8 = fault == LineFault::None;
+        const bool shiftJis = validShiftJis(line);
+        if (!utf8 && !shiftJis) {
+          return std::optional<ImportRefusal>{
+              ImportRefusal{number, "UTF-8でもShift_JISでもない文字があります"}};
+        }
+        if (utf8 && !shiftJis && firstUtf8 == 0) firstUtf8 = number;
+        if (!utf8 && firstShiftJis == 0) firstShiftJis = number;
+        if (firstUtf8 != 0 && firstShiftJis != 0) {
+          return std::optional<ImportRefusal>{ImportRefusal{std::max(firstUtf8, firstShiftJis),
+                                                            "UTF-8とShift_JISが混ざっています"}};
+        }
+        return std::optional<ImportRefusal>{};
+      },
+      [](std::size_t, int) { return std::string_view::npos; });
   if (refusal) return *refusal;
   if (firstShiftJis != 0) {
     if (bom) return ImportRefusal{firstShiftJis, "BOMがあるのにUTF-8ではありません"};
@@ -501,77 +733,290 @@ std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes) 
   return bom ? ImportEncoding::Utf8Bom : ImportEncoding::Utf8;
 }
 
-std::variant<ImportTable, ImportRefusal> readImportTable(std::string_view utf8) {
-  const auto refusal = scanLines(utf8, [](std::string_view line, int number) {
-    if (validUtf8(line)) return std::optional<ImportRefusal>{};
-    return std::optional<ImportRefusal>{ImportRefusal{number, "UTF-8ではない文字があります"}};
-  });
-  if (refusal) return *refusal;
-  if (utf8.starts_with(kBom)) utf8.remove_prefix(kBom.size());
-  ImportTable table;
+// Reads records straight into their places, each line checked just before
+// it is split, so that the text is gone through once.
+class ImportRecordsReader {
+ public:
+  static std::variant<ImportRecords, ImportRefusal> read(std::string_view utf8, bool shortcuts) {
+    ImportRecordsReader reader;
+    if (auto refusal = reader.readAll(utf8, shortcuts)) return *refusal;
+    return std::move(reader.out_);
+  }
+
+ private:
   // The separator the first line uses most, outside quotes.
-  {
+  static char separatorOf(std::string_view text) {
     int commas = 0;
     int tabs = 0;
     bool quoted = false;
-    for (const char c : utf8.substr(0, utf8.find('\n'))) {
+    for (const char c : text.substr(0, text.find('\n'))) {
       if (c == '"') quoted = !quoted;
       if (quoted) continue;
       commas += c == ',';
       tabs += c == '\t';
     }
-    table.separator = tabs > 0 && tabs >= commas ? '\t' : ',';
+    return tabs > 0 && tabs >= commas ? '\t' : ',';
   }
-  int line = 1;
-  std::vector<std::string> record;
-  std::string field;
-  int start = 1;
-  bool quoted = false;
-  bool wasQuoted = false;
-  const auto endRecord = [&] {
-    record.push_back(std::move(field));
-    field.clear();
-    const bool blank = std::ranges::all_of(record, [](const std::string& f) { return f.empty(); });
-    if (!blank) {
-      table.records.push_back(std::move(record));
-      table.lines.push_back(start);
-    }
-    record.clear();
+
+  std::optional<ImportRefusal> readAll(std::string_view utf8, bool shortcuts) {
+    if (utf8.size() > kImportMaxBytes) return tooLarge();
+    // The lines go without the BOM: the places are counted from after it.
+    std::string_view text = utf8;
+    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
+    out_.text_ = text;
+    out_.separator_ = separatorOf(text);
+    // A record of the reports is some ninety bytes and fourteen fields.
+    out_.places_.reserve(text.size() / 6);
+    out_.first_.reserve(text.size() / 64 + 2);
+    out_.lines_.reserve(text.size() / 64 + 1);
+    int start = 1;
+    classify();
+    auto refusal = scanLines(
+        utf8,
+        [&](std::string_view line, int number, bool ended) {
+          if (auto fault = refusalOf(lineFault(line), number)) return fault;
+          if (!quoted_) start = number;
+          if (splitLine(line, ended)) endRecord(start);
+          return std::optional<ImportRefusal>{};
+        },
+        [&](std::size_t at, int number) {
+          if (!shortcuts || quoted_) return std::string_view::npos;
+          const std::size_t after = wholeLine(at);
+          if (after != std::string_view::npos) endRecord(number);
+          return after;
+        });
+    if (refusal) return refusal;
+    if (quoted_) return ImportRefusal{start, "引用符 \" が閉じていません"};
+    return std::nullopt;
+  }
+
+  // What a byte is to wholeLine.
+  enum Kind : std::uint8_t {
+    kPlain,      // a character of a field
+    kSeparator,  // the separator
+    kLf,         // the line's end
+    kCr,         // the CR of a CR LF, or a lone one
+    kThree,      // the lead of three bytes
+    kEf,         // the same, or of a BOM
+    kOther,      // anything the line-by-line way must see to
   };
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const char c = utf8[i];
-    if (quoted) {
-      if (c == '"') {
-        if (i + 1 < utf8.size() && utf8[i + 1] == '"') {
-          field += '"';
+
+  void classify() {
+    kinds_.fill(kOther);
+    for (int c = 0x20; c < 0x7F; ++c) kinds_[static_cast<std::size_t>(c)] = kPlain;
+    kinds_['\t'] = kPlain;
+    kinds_['"'] = kOther;
+    kinds_[static_cast<unsigned char>(out_.separator_)] = kSeparator;
+    kinds_['\n'] = kLf;
+    kinds_['\r'] = kCr;
+    for (int c = 0xE1; c <= 0xEE; ++c) kinds_[static_cast<std::size_t>(c)] = kThree;
+    kinds_[0xED] = kOther;
+    kinds_[0xEF] = kEf;
+  }
+
+  // The line from `at` split in one go when it is the common kind: within
+  // its length, no quote, no control character, no BOM, only ASCII and
+  // three-byte UTF-8 (kana, kanji, full-width forms). Such a line is one
+  // record whose fields lie between its separators, as splitLine would find
+  // them, and lineFault would find nothing in it. The offset after it; npos,
+  // nothing added, for any other line.
+  std::size_t wholeLine(std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(out_.text_.data());
+    const std::size_t n = out_.text_.size();
+    const std::size_t mark = out_.places_.size();
+    std::size_t field = at;
+    std::size_t i = at;
+    std::size_t end = n;  // of the line, its CR left off
+    std::size_t after = n;
+#if TAMREL_SSE2
+    std::size_t bytewise = at;  // the sixteen bytes from here were not a clean block
+#endif
+    while (i < n) {
+#if TAMREL_SSE2
+      if (i >= bytewise && i + 16 <= n) {
+        const std::size_t taken = cleanBlock(p, i, field);
+        if (taken != 0) {
+          i += taken;
+          continue;
+        }
+        bytewise = i + 16;
+      }
+#endif
+      const unsigned char c = p[i];
+      const Kind kind = kinds_[c];
+      // The kinds as often as a line of the reports holds them.
+      if (kind == kThree || (kind == kEf && !(i + 2 < n && p[i + 1] == 0xBB && p[i + 2] == 0xBF))) {
+        if (i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+          i += 3;
+          continue;
+        }
+      } else if (kind == kPlain) {
+        ++i;
+        continue;
+      } else if (kind == kSeparator) {
+        addPlace(static_cast<std::uint32_t>(field), i - field);
+        field = ++i;
+        continue;
+      } else if (kind == kLf || (kind == kCr && (i + 1 == n || p[i + 1] == '\n'))) {
+        end = i;
+        after = std::min(i + (kind == kCr ? 2 : 1), n);
+        break;
+      }
+      // Not the common kind.
+      out_.places_.resize(mark);
+      blank_ = true;
+      return std::string_view::npos;
+    }
+    if (end - at > kImportMaxLine) {
+      out_.places_.resize(mark);
+      blank_ = true;
+      return std::string_view::npos;
+    }
+    addPlace(static_cast<std::uint32_t>(field), end - field);
+    return after;
+  }
+
+#if TAMREL_SSE2
+  // Sixteen bytes from `i` (a character's start) at once, as the byte loop
+  // of wholeLine would take them: printable ASCII, separators and whole
+  // three-byte characters of its kinds (a character cut by the block's end
+  // is left to the next). The bytes taken, their fields added; 0, nothing
+  // added, when any of them is something else (a line's end, a quote, a
+  // control character, a BOM, other UTF-8 or none).
+  std::size_t cleanBlock(const unsigned char* p, std::size_t i, std::size_t& field) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const auto mask = [](__m128i m) { return static_cast<unsigned>(_mm_movemask_epi8(m)); };
+    const auto bytes = [](int b) { return _mm_set1_epi8(static_cast<char>(b)); };
+    const __m128i zero = _mm_setzero_si128();
+    const unsigned high = mask(v);
+    const unsigned control =
+        mask(_mm_cmpgt_epi8(bytes(0x20), v)) & ~high & ~mask(_mm_cmpeq_epi8(v, bytes('\t')));
+    const unsigned special =
+        control | mask(_mm_cmpeq_epi8(v, bytes('"'))) | mask(_mm_cmpeq_epi8(v, bytes(0x7F)));
+    // Leads E1..EF but ED: above E0, not above EF.
+    const unsigned lead = ~mask(_mm_cmpeq_epi8(_mm_subs_epu8(v, bytes(0xE0)), zero)) &
+                          mask(_mm_cmpeq_epi8(_mm_subs_epu8(v, bytes(0xEF)), zero)) &
+                          ~mask(_mm_cmpeq_epi8(v, bytes(0xED))) & 0xFFFFu;
+    const unsigned cont = mask(_mm_cmpeq_epi8(_mm_and_si128(v, bytes(0xC0)), bytes(0x80)));
+    const unsigned bom = mask(_mm_cmpeq_epi8(v, bytes(0xEF))) &
+                         (mask(_mm_cmpeq_epi8(v, bytes(0xBB))) >> 1) &
+                         (mask(_mm_cmpeq_epi8(v, bytes(0xBF))) >> 2);
+    const unsigned other = high & ~lead & ~cont;
+    // A character begun in the last two bytes is left to the next block.
+    const unsigned open = lead & 0xC000u;
+    const std::size_t taken = open == 0 ? 16 : static_cast<std::size_t>(__builtin_ctz(open));
+    const unsigned keep = (1u << taken) - 1;
+    const unsigned inside = lead & keep;
+    const unsigned expected = (inside << 1) | (inside << 2);
+    // (A character begun inside but ending beyond `keep` fails the last test.)
+    if (((special | other | bom) & keep) != 0 || (cont & keep) != expected) {
+      return 0;
+    }
+    for (unsigned separators = mask(_mm_cmpeq_epi8(v, bytes(out_.separator_))) & keep;
+         separators != 0; separators &= separators - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(separators));
+      addPlace(static_cast<std::uint32_t>(field), at - field);
+      field = at + 1;
+    }
+    return taken;
+  }
+#endif
+
+  void addPlace(std::uint32_t begin, std::size_t size) {
+    out_.places_.push_back({begin, static_cast<std::uint32_t>(size)});
+    blank_ = blank_ && size == 0;
+  }
+
+  void endRecord(int line) {
+    if (blank_) {
+      out_.places_.resize(out_.first_.back());
+    } else {
+      out_.first_.push_back(static_cast<std::uint32_t>(out_.places_.size()));
+      out_.lines_.push_back(line);
+    }
+    blank_ = true;
+  }
+
+  // The fields of one line (its end left off) as RFC 4180 says; true when
+  // the record ends with it, false when a quoted field goes on past it.
+  bool splitLine(std::string_view line, bool ended) {
+    const char separator = out_.separator_;
+    const auto base = static_cast<std::uint32_t>(line.data() - out_.text_.data());
+    std::string& unquoted = out_.unquoted_;
+    std::size_t i = 0;
+    while (true) {
+      if (!quoted_) {
+        if (i < line.size() && line[i] == '"') {
+          quoted_ = true;
+          fieldStart_ = unquoted.size();
           ++i;
         } else {
-          quoted = false;
+          // A field without quotes: its place in the text.
+          std::size_t stop = line.find(separator, i);
+          if (stop == std::string_view::npos) stop = line.size();
+          addPlace(base + static_cast<std::uint32_t>(i), stop - i);
+          if (stop == line.size()) return true;
+          i = stop + 1;
+          continue;
         }
-      } else {
-        if (c == '\n') ++line;
-        field += c;
       }
-      continue;
-    }
-    if (c == '"' && field.empty() && !wasQuoted) {
-      quoted = wasQuoted = true;
-    } else if (c == table.separator) {
-      record.push_back(std::move(field));
-      field.clear();
-      wasQuoted = false;
-    } else if (c == '\n') {
-      endRecord();
-      wasQuoted = false;
-      start = ++line;
-    } else if (c == '\r') {
-      // the CR of a CR LF; a lone CR was refused by the line checks
-    } else {
-      field += c;
+      // Inside quotes: up to the closing quote, "" standing for one, the
+      // line's end kept when the field goes on.
+      while (true) {
+        const std::size_t quote = line.find('"', i);
+        if (quote == std::string_view::npos) {
+          unquoted.append(line.substr(i));
+          // The CR of a CR LF was taken off the line; it belongs to the field.
+          const char* end = line.data() + line.size();
+          if (ended) unquoted.append(end, *end == '\r' ? 2 : 1);
+          return false;
+        }
+        unquoted.append(line.substr(i, quote - i));
+        if (quote + 1 < line.size() && line[quote + 1] == '"') {
+          unquoted += '"';
+          i = quote + 2;
+          continue;
+        }
+        i = quote + 1;
+        quoted_ = false;
+        break;
+      }
+      // Whatever follows the closing quote up to the separator is the
+      // field's too, quotes included.
+      std::size_t stop = line.find(separator, i);
+      if (stop == std::string_view::npos) stop = line.size();
+      unquoted.append(line.substr(i, stop - i));
+      addPlace(static_cast<std::uint32_t>(fieldStart_) | ImportRecords::kUnquoted,
+               unquoted.size() - fieldStart_);
+      if (stop == line.size()) return true;
+      i = stop + 1;
     }
   }
-  if (quoted) return ImportRefusal{start, "引用符 \" が閉じていません"};
-  if (!field.empty() || !record.empty()) endRecord();
+
+  ImportRecords out_;
+  std::array<Kind, 256> kinds_{};
+  bool quoted_ = false;
+  bool blank_ = true;
+  std::size_t fieldStart_ = 0;  // in out_.unquoted_, of a field that had quotes
+};
+
+std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view utf8) {
+  return ImportRecordsReader::read(utf8, kShortcuts);
+}
+
+std::variant<ImportTable, ImportRefusal> readImportTable(std::string_view utf8) {
+  auto read = readImportRecords(utf8);
+  if (auto* refusal = std::get_if<ImportRefusal>(&read)) return *refusal;
+  const ImportRecords& records = std::get<ImportRecords>(read);
+  ImportTable table;
+  table.separator = records.separator();
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    std::vector<std::string>& record = table.records.emplace_back();
+    for (std::size_t c = 0; c < records.fieldCount(r); ++c) {
+      record.emplace_back(records.field(r, c));
+    }
+    table.lines.push_back(records.line(r));
+  }
   return table;
 }
 
@@ -596,6 +1041,15 @@ ColumnMap mapHeader(const std::vector<std::string>& header) {
   ColumnMap map;
   for (std::size_t c = 0; c < header.size(); ++c) {
     const auto field = fieldOfCaption(header[c]);
+    if (field && map[*field] < 0) map[*field] = static_cast<int>(c);
+  }
+  return map;
+}
+
+ColumnMap mapHeader(const ImportRecords& records) {
+  ColumnMap map;
+  for (std::size_t c = 0; !records.empty() && c < records.fieldCount(0); ++c) {
+    const auto field = fieldOfCaption(records.field(0, c));
     if (field && map[*field] < 0) map[*field] = static_cast<int>(c);
   }
   return map;
@@ -629,13 +1083,18 @@ std::string_view fateCaption(RowFate fate) {
   return {};
 }
 
-ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
-                      const YearLedger& ledger, const TicketStore& tickets, int year) {
+namespace {
+
+template <typename Records>
+ImportPlan planRows(const Records& records, const ColumnMap& map, ImportKind kind,
+                    const YearLedger& ledger, const TicketStore& tickets, int year) {
   ImportPlan plan;
   plan.kind = kind;
+  plan.rows.reserve(records.size());
   // The stored tickets still unmatched, by their text: each file row that is
-  // the same as one takes it, so a ticket bought twice is two rows.
-  std::map<std::string, int> stored;
+  // the same as one takes it, so a ticket bought twice is two rows. The
+  // texts are the store's own, which outlives the plan's making.
+  std::unordered_map<std::string_view, int> stored;
   std::array<int, 12> monthCount{};
   std::array<int, 12 * kSlotsPerMonth> dayCount{};
   std::array<int, 12 * kSlotsPerMonth> dayRowLine{};
@@ -645,17 +1104,17 @@ ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind
       for (int i = 0; i < std::clamp<int>(month.count, 0, kMaxMonthTickets); ++i) {
         const TicketRecord& t = month.slot(i);
         if (t.isBlank()) continue;
-        ++stored[ticketKey(t)];
+        ++stored[t.view()];
         ++monthCount[static_cast<std::size_t>(m - 1)];
         const auto d = smallNumber(t.field(TicketField::Day));
         if (d && *d >= 1 && *d <= kSlotsPerMonth) ++dayCount[slotKey(m, *d)];
       }
     }
   }
-  for (std::size_t r = 1; r < table.records.size(); ++r) {
-    ImportRow row;
-    row.line = table.lines[r];
-    const RowReader field{table.records[r], map};
+  for (std::size_t r = 1; r < records.size(); ++r) {
+    ImportRow& row = plan.rows.emplace_back();
+    row.line = records.line(r);
+    const RowReader<Records> field{records, r, map};
     const auto date = rowDate(field, map, year);
     if (const auto* why = std::get_if<std::string>(&date)) {
       row.reason = *why;
@@ -669,7 +1128,7 @@ ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind
       }
     }
     if (row.fate == RowFate::Add && kind == ImportKind::Tickets) {
-      const auto found = stored.find(ticketKey(row.ticket));
+      const auto found = stored.empty() ? stored.end() : stored.find(row.ticket.view());
       int& inMonth = monthCount[static_cast<std::size_t>(row.month - 1)];
       int& inDay = dayCount[slotKey(row.month, row.day)];
       if (found != stored.end() && found->second > 0) {
@@ -708,23 +1167,34 @@ ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind
       }
     }
     ++plan.counts[static_cast<std::size_t>(row.fate)];
-    plan.rows.push_back(std::move(row));
   }
   return plan;
 }
 
+}  // namespace
+
+ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
+                      const YearLedger& ledger, const TicketStore& tickets, int year) {
+  return planRows(TableRecords{table}, map, kind, ledger, tickets, year);
+}
+
+ImportPlan planImport(const ImportRecords& records, const ColumnMap& map, ImportKind kind,
+                      const YearLedger& ledger, const TicketStore& tickets, int year) {
+  return planRows(records, map, kind, ledger, tickets, year);
+}
+
 std::variant<ImportPlan, ImportRefusal> readImport(std::string_view utf8, const YearLedger& ledger,
                                                    const TicketStore& tickets, int year) {
-  auto read = readImportTable(utf8);
+  auto read = readImportRecords(utf8);
   if (auto* refusal = std::get_if<ImportRefusal>(&read)) return *refusal;
-  const ImportTable& table = std::get<ImportTable>(read);
-  if (table.records.empty()) return ImportRefusal{0, "取り込む行がありません"};
-  const ColumnMap map = mapHeader(table.records.front());
+  const ImportRecords& records = std::get<ImportRecords>(read);
+  if (records.empty()) return ImportRefusal{0, "取り込む行がありません"};
+  const ColumnMap map = mapHeader(records);
   const auto kind = kindOf(map);
   if (const auto* why = std::get_if<std::string>(&kind)) {
-    return ImportRefusal{table.lines.front(), *why};
+    return ImportRefusal{records.line(0), *why};
   }
-  return planImport(table, map, std::get<ImportKind>(kind), ledger, tickets, year);
+  return planImport(records, map, std::get<ImportKind>(kind), ledger, tickets, year);
 }
 
 int acceptedRows(const ImportPlan& plan, const ImportOptions& options) {
@@ -789,5 +1259,30 @@ bool applyImport(const ImportPlan& plan, const ImportOptions& options, YearLedge
   }
   return true;
 }
+
+namespace import_detail {
+
+std::optional<char> cellCode(Attribute a, std::string_view text) {
+  for (std::size_t i = 0; i < std::size(kAttributeColumns); ++i) {
+    if (kAttributeColumns[i].attribute == a) return attributeCode(i, text);
+  }
+  return std::nullopt;
+}
+
+std::optional<char> cellCodeByRule(Attribute a, std::string_view text) {
+  return attributeCodeByRule(a, text);
+}
+
+std::variant<std::int32_t, std::string> cellAmount(std::string_view text) { return amountOf(text); }
+
+std::variant<std::int32_t, std::string> cellAmountByRule(std::string_view text) {
+  return amountByRule(text);
+}
+
+std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8) {
+  return ImportRecordsReader::read(utf8, false);
+}
+
+}  // namespace import_detail
 
 }  // namespace tamrel

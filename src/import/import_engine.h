@@ -51,6 +51,44 @@ struct ImportTable {
 };
 std::variant<ImportTable, ImportRefusal> readImportTable(std::string_view utf8);
 
+// The same records as places in the text itself: only a field that had
+// quotes to take away is copied, into one buffer the records own. A season
+// of tickets is some hundred thousand fields, each its own string in an
+// ImportTable. The text must outlive the records.
+class ImportRecords {
+ public:
+  char separator() const { return separator_; }
+  std::size_t size() const { return lines_.size(); }
+  bool empty() const { return lines_.empty(); }
+  // The line (1-based) record `r` starts on.
+  int line(std::size_t r) const { return lines_[r]; }
+  std::size_t fieldCount(std::size_t r) const { return first_[r + 1] - first_[r]; }
+  // Field `c` of record `r`; empty beyond its last.
+  std::string_view field(std::size_t r, std::size_t c) const {
+    const std::size_t at = first_[r] + c;
+    if (at >= first_[r + 1]) return {};
+    const Place p = places_[at];
+    const char* base = (p.begin & kUnquoted) != 0 ? unquoted_.data() : text_.data();
+    return {base + (p.begin & ~kUnquoted), p.size};
+  }
+
+ private:
+  friend class ImportRecordsReader;
+  // Where a field is: in the text, or with kUnquoted in `unquoted_`.
+  static constexpr std::uint32_t kUnquoted = 1u << 31;
+  struct Place {
+    std::uint32_t begin;
+    std::uint32_t size;
+  };
+  std::string_view text_;
+  std::string unquoted_;
+  std::vector<Place> places_;
+  std::vector<std::uint32_t> first_{0};  // each record's first place, and the end
+  std::vector<int> lines_;
+  char separator_ = ',';
+};
+std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view utf8);
+
 // What a column can hold.
 enum class ImportField : int {
   Date,  // "2026/3/5", "2026-03-05", "3/5", "3月5日"
@@ -99,6 +137,8 @@ struct ColumnMap {
 std::optional<ImportField> fieldOfCaption(std::string_view caption);
 // The columns of a header row; the first column of a field wins.
 ColumnMap mapHeader(const std::vector<std::string>& header);
+// The columns of the first record.
+ColumnMap mapHeader(const ImportRecords& records);
 // The kind a mapping reads, or why it reads none.
 std::variant<ImportKind, std::string> kindOf(const ColumnMap& map);
 
@@ -137,6 +177,8 @@ struct ImportPlan {
 // is an error, and with a year 29 February is checked against it.
 ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
                       const YearLedger& ledger, const TicketStore& tickets, int year);
+ImportPlan planImport(const ImportRecords& records, const ColumnMap& map, ImportKind kind,
+                      const YearLedger& ledger, const TicketStore& tickets, int year);
 
 // The whole way from text to plan with the header's own mapping.
 std::variant<ImportPlan, ImportRefusal> readImport(std::string_view utf8, const YearLedger& ledger,
@@ -157,5 +199,23 @@ int acceptedRows(const ImportPlan& plan, const ImportOptions& options);
 // partly changed: apply to copies and keep them only on success.
 bool applyImport(const ImportPlan& plan, const ImportOptions& options, YearLedger& ledger,
                  TicketStore& tickets);
+
+namespace import_detail {
+// How a cell is read. Each reader takes a shortcut for the plain texts the
+// reports write (with TAMREL_SIMD) and otherwise goes by the rule alone;
+// the ...ByRule twins are the rule alone, so that tests and the fuzz target
+// can hold the shortcuts against it in any build.
+//
+// The code of an attribute's cell: blank for an empty cell, nullopt for
+// text that names no code.
+std::optional<char> cellCode(Attribute a, std::string_view text);
+std::optional<char> cellCodeByRule(Attribute a, std::string_view text);
+// The amount of a cell (0 for an empty one), or the reason it is none.
+std::variant<std::int32_t, std::string> cellAmount(std::string_view text);
+std::variant<std::int32_t, std::string> cellAmountByRule(std::string_view text);
+// The records, each line checked and split by the rule (readImportRecords
+// takes the common kind of line in one go).
+std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8);
+}  // namespace import_detail
 
 }  // namespace tamrel

@@ -38,6 +38,21 @@ std::string refusalOf(const std::string& text) {
   return {};
 }
 
+// Records as one text: fields joined by "|", records by "\n" after their
+// line; or the refusal.
+std::string shown(const std::variant<ImportRecords, ImportRefusal>& read) {
+  if (const auto* refusal = std::get_if<ImportRefusal>(&read)) return refusal->text();
+  const ImportRecords& records = std::get<ImportRecords>(read);
+  std::string out(1, records.separator());
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    out += "\n" + std::to_string(records.line(r)) + ":";
+    for (std::size_t c = 0; c < records.fieldCount(r); ++c) {
+      out += std::string(c > 0 ? "|" : "") + std::string(records.field(r, c));
+    }
+  }
+  return out;
+}
+
 std::string sniffed(const std::string& bytes) {
   const auto result = sniffImport(bytes);
   if (const auto* refusal = std::get_if<ImportRefusal>(&result)) return refusal->text();
@@ -115,6 +130,16 @@ class TestImportEngine : public QObject {
                                 "\xEF\xBB\xBF"
                                 "a\n")
                          << QStringList{"a"} << QList<int>{1};
+    QTest::newRow("crlf kept in a quoted field")
+        << QByteArray("a,b\r\n\"x\r\ny\",1\r\nc,d") << QStringList{"a|b", "x\r\ny|1", "c|d"}
+        << QList<int>{1, 2, 4};
+    QTest::newRow("text after the closing quote")
+        << QByteArray("\"a\"b\"c\",\"\",d\"e\n") << QStringList{"ab\"c\"||d\"e"} << QList<int>{1};
+    QTest::newRow("quoted blanks are a blank record")
+        << QByteArray("a\n\"\",\"\"\n\"\"\"\"\n") << QStringList{"a", "\""} << QList<int>{1, 3};
+    QTest::newRow("fields of their own beside quoted ones")
+        << QByteArray("\"x,y\",\"\"\"\",z\n1,\"2\"") << QStringList{"x,y|\"|z", "1|2"}
+        << QList<int>{1, 2};
   }
   void records() {
     QFETCH(QByteArray, text);
@@ -131,6 +156,108 @@ class TestImportEngine : public QObject {
     }
     QCOMPARE(got, fields);
     QCOMPARE(QList<int>(table.lines.begin(), table.lines.end()), lines);
+    // Lines taken in one go split as the rule splits them.
+    QCOMPARE(
+        QString::fromStdString(shown(readImportRecords(text.toStdString()))),
+        QString::fromStdString(shown(import_detail::readImportRecordsByRule(text.toStdString()))));
+  }
+
+  // The records read in place give their fields as they are, and nothing
+  // beyond the last.
+  void recordsInPlace() {
+    const std::string text = "a,\"b\"\"\"\r\n\r\n1\r\n";
+    const auto read = readImportRecords(text);
+    QVERIFY(std::holds_alternative<ImportRecords>(read));
+    const ImportRecords& records = std::get<ImportRecords>(read);
+    QCOMPARE(records.size(), std::size_t{2});
+    QCOMPARE(records.fieldCount(0), std::size_t{2});
+    QCOMPARE(records.field(0, 1), std::string_view("b\""));
+    QCOMPARE(records.field(0, 2), std::string_view());
+    QCOMPARE(records.field(1, 0), std::string_view("1"));
+    QCOMPARE(records.line(1), 3);
+  }
+
+  // Each fault is told wherever it stands in a line: the checks take
+  // printable characters sixteen at a time, so a fault just before, at and
+  // after each step's end must be seen as it is one by one.
+  void faultsAlongALine_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("expected");
+    for (const int at : {0, 15, 16, 17, 31, 32, 40}) {
+      const QByteArray before(at, 'x');
+      const QByteArray after(20, 'y');
+      const QString n = QString::number(at);
+      QTest::newRow(qPrintable("control at " + n))
+          << before + '\x1F' + after << "2行目: 文字ではないデータがあります";
+      QTest::newRow(qPrintable("lone CR at " + n))
+          << before + '\r' + after << "2行目: 文字ではないデータがあります";
+      QTest::newRow(qPrintable("DEL at " + n))
+          << before + '\x7F' + after << "2行目: 文字ではないデータがあります";
+      QTest::newRow(qPrintable("NUL at " + n))
+          << before + QByteArray(1, '\0') + after << "2行目: NUL文字があります";
+      QTest::newRow(qPrintable("BOM at " + n))
+          << before + "\xEF\xBB\xBF" + after << "2行目: 途中にBOMがあります";
+      QTest::newRow(qPrintable("not UTF-8 at " + n))
+          << before + "\xE3\x81" + after << "2行目: UTF-8ではない文字があります";
+      QTest::newRow(qPrintable("tab and kana at " + n)) << before + "\t\xE3\x81\x82" + after << "";
+    }
+    // After characters of three bytes that leave the fault at every place
+    // of a block of sixteen, and at a character cut by the block's end.
+    for (const int shift : {0, 1, 2}) {
+      for (const int kana : {4, 5}) {
+        QByteArray before(shift, 'x');
+        for (int k = 0; k < kana; ++k) before += "\xE3\x81\x82";  // あ
+        const QString n = QString("%1 and %2 kana").arg(shift).arg(kana);
+        QTest::newRow(qPrintable("two bytes after " + n)) << before + "\xC3\x97あいう,x"
+                                                          << "";
+        QTest::newRow(qPrintable("four bytes after " + n)) << before + "\xF0\x9F\x90\x8E,あいうえお"
+                                                           << "";
+        QTest::newRow(qPrintable("cut kana after " + n)) << before + "\xE3\x81" + "あいうえお"
+                                                         << "2行目: UTF-8ではない文字があります";
+        QTest::newRow(qPrintable("stray byte after " + n)) << before + "\x81" + "あいうえお"
+                                                           << "2行目: UTF-8ではない文字があります";
+        QTest::newRow(qPrintable("BOM after " + n)) << before + "\xEF\xBB\xBF" + "あいうえお"
+                                                    << "2行目: 途中にBOMがあります";
+        QTest::newRow(qPrintable("quote after " + n)) << before + "\"あ\"いうえお"
+                                                      << "";
+        QTest::newRow(qPrintable("ED after " + n)) << before + "\xED\xA0\x80" + "あいうえお"
+                                                   << "2行目: UTF-8ではない文字があります";
+      }
+    }
+    // A later control character is told before an earlier BOM or bad byte;
+    // a BOM before bytes that are not UTF-8, even inside one.
+    QTest::newRow("control after a BOM")
+        << QByteArray("\xEF\xBB\xBF") + QByteArray(20, 'x') + '\x01'
+        << "2行目: 文字ではないデータがあります";
+    QTest::newRow("BOM after a bad byte")
+        << QByteArray("\xFF") + QByteArray(20, 'x') + "\xEF\xBB\xBF"
+        << "2行目: 途中にBOMがあります";
+    QTest::newRow("BOM inside a broken sequence")
+        << QByteArray("\xE3\xEF\xBB\xBF") << "2行目: 途中にBOMがあります";
+  }
+  void faultsAlongALine() {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, expected);
+    const std::string text = "月,日,券種,購入金額\r\n" + line.toStdString() + "\r\n";
+    const auto read = readImportRecords(text);
+    const auto* refusal = std::get_if<ImportRefusal>(&read);
+    QCOMPARE(refusal != nullptr ? QString::fromStdString(refusal->text()) : QString(), expected);
+    QCOMPARE(shown(read), shown(import_detail::readImportRecordsByRule(text)));
+    // The same line last, without its end.
+    const std::string last = text.substr(0, text.size() - 2);
+    QCOMPARE(shown(readImportRecords(last)), shown(import_detail::readImportRecordsByRule(last)));
+    // The file's own checks agree, but for bytes that may be Shift_JIS.
+    if (!expected.contains("UTF-8")) {
+      const auto sniffedAs = sniffImport(text);
+      const auto* sniffRefusal = std::get_if<ImportRefusal>(&sniffedAs);
+      QCOMPARE(sniffRefusal != nullptr ? QString::fromStdString(sniffRefusal->text()) : QString(),
+               expected);
+    }
+  }
+
+  void secondBomAtTheStart() {
+    QCOMPARE(QString::fromStdString(refusalOf("\xEF\xBB\xBF\xEF\xBB\xBF月,日\n")),
+             QString("1行目: 途中にBOMがあります"));
   }
 
   void unclosedQuote() {
@@ -160,6 +287,78 @@ class TestImportEngine : public QObject {
     QFETCH(int, field);
     const auto found = fieldOfCaption(caption.toStdString());
     QCOMPARE(found ? int(*found) : -1, field);
+  }
+
+  // The cells as the reports write them are read without folding; every
+  // such shortcut must give what the rule gives, the reason included.
+  void shortcutsAgreeWithTheRule() {
+    std::vector<std::string> texts = {"", " ", "中山競馬場", "その他競馬場", "１１Ｒ", "11", "11R",
+                                      "11r", "１１", "0", "13", "13R", "ダ", "ダート", "ﾀﾞｰﾄ", "OP",
+                                      "op", "オープン", "ハンデ", "なし", "無し", "三連複", "3連複",
+                                      "３連複", "ワイド", "ﾜｲﾄﾞ", "大井", "芝 ", "　芝", "WIN5",
+                                      // As long as its first and last eight bytes together:
+                                      // "その他競馬場" but for its ninth.
+                                      "その仗競馬場"};
+    for (int a = 0; a <= static_cast<int>(Attribute::RunnersBand); ++a) {
+      for (const CodeCaption& entry : codeTable(static_cast<Attribute>(a))) {
+        texts.emplace_back(entry.caption);
+      }
+    }
+    for (int a = 0; a <= static_cast<int>(Attribute::RunnersBand); ++a) {
+      for (const std::string& text : texts) {
+        const auto attribute = static_cast<Attribute>(a);
+        QVERIFY2(import_detail::cellCode(attribute, text) ==
+                     import_detail::cellCodeByRule(attribute, text),
+                 text.c_str());
+      }
+    }
+    QCOMPARE(import_detail::cellCode(Attribute::Surface, "ダ"), std::optional<char>('2'));
+    QCOMPARE(import_detail::cellCode(Attribute::RaceNo, "11"), std::optional<char>('B'));
+    QCOMPARE(import_detail::cellCode(Attribute::BetType, "ワイド"), std::optional<char>('5'));
+    QCOMPARE(import_detail::cellCode(Attribute::Racecourse, "ワイド"), std::optional<char>());
+
+    const std::string amounts[] = {
+        "",           "0",           "1200",       "-500",        "0000001200",
+        "999999999",  "-999999999",  "1000000000", "-1000000000", "2147483647",
+        "2147483648", "99999999999", "-",          "--5",         "5-",
+        "1,200",      "１２００",    "1200円",     " 12",         "12 ",
+        "1.5",        "+5",          "0999999999", "-0000000001", "00000000000012"};
+    for (const std::string& text : amounts) {
+      QVERIFY2(import_detail::cellAmount(text) == import_detail::cellAmountByRule(text),
+               text.c_str());
+    }
+    QCOMPARE(std::get<std::int32_t>(import_detail::cellAmount("-500")), -500);
+    QCOMPARE(std::get<std::string>(import_detail::cellAmount("1000000000")),
+             std::string("金額が999,999,999円を超えます: 1000000000"));
+  }
+
+  // The plan from records in place is the plan from an ImportTable.
+  void plansAgree() {
+    Year year;
+    const std::string text = std::string(kTicketHeader) +
+                             "3,5,中山,１Ｒ,単勝,100,0\n"
+                             "\"3\",\"5\",\"中山\",\"１Ｒ\",単勝,\"1,200\",0\n"
+                             "2,30,中山,１Ｒ,単勝,100,0\n"
+                             "3,5,大井,１Ｒ,単勝,100\n"
+                             "3,6,中山,１Ｒ\n";
+    const auto table = readImportTable(text);
+    const auto records = readImportRecords(text);
+    QVERIFY(std::holds_alternative<ImportTable>(table));
+    QVERIFY(std::holds_alternative<ImportRecords>(records));
+    const ColumnMap map = mapHeader(std::get<ImportTable>(table).records.front());
+    QCOMPARE(mapHeader(std::get<ImportRecords>(records)).column, map.column);
+    const ImportPlan a = planImport(std::get<ImportTable>(table), map, ImportKind::Tickets,
+                                    *year.ledger, *year.tickets, 2026);
+    const ImportPlan b = planImport(std::get<ImportRecords>(records), map, ImportKind::Tickets,
+                                    *year.ledger, *year.tickets, 2026);
+    QCOMPARE(b.rows.size(), std::size_t{5});
+    QCOMPARE(b.counts, a.counts);
+    QCOMPARE(b.count(RowFate::Error), 3);
+    for (std::size_t i = 0; i < a.rows.size(); ++i) {
+      QCOMPARE(b.rows[i].line, a.rows[i].line);
+      QCOMPARE(b.rows[i].reason, a.rows[i].reason);
+      QVERIFY(b.rows[i].ticket == a.rows[i].ticket);
+    }
   }
 
   void noKind() {
