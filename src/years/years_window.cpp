@@ -220,6 +220,7 @@ void YearsWindow::reload() {
   reading_ = false;
   showTimer_->stop();
   finishTimer_->stop();
+  graph_->setUpdatesEnabled(true);
   arrived_.clear();
   readRows_.clear();
   cancelled_ = false;
@@ -308,19 +309,30 @@ void YearsWindow::loadingEnded() {
 }
 
 void YearsWindow::finishStep() {
-  // The columns, then the bars, each in a turn of the event loop of its own:
-  // together they would hold it for a long moment.
-  if (finishStep_ == 0) {
+  // Each column, then the bars, then their first paint, each in a turn of
+  // the event loop of its own: with a thousand folders any two together
+  // hold it for longer than a frame.
+  const int columns = proxy_.columnCount();
+  if (finishStep_ < columns) {
+    table_->resizeColumnToContents(finishStep_++);
+    if (finishStep_ == columns) {
+      // Fitted to its texts, the last column no longer reaches the edge.
+      table_->horizontalHeader()->setStretchLastSection(false);
+      table_->horizontalHeader()->setStretchLastSection(true);
+    }
+    finishTimer_->start();
+    return;
+  }
+  if (finishStep_ == columns) {
     ++finishStep_;
-    table_->resizeColumnsToContents();
-    // Fitted to its texts, the last column no longer reaches the edge.
-    table_->horizontalHeader()->setStretchLastSection(false);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The bars are made and laid out now, painted at the next turn.
+    graph_->setUpdatesEnabled(false);
+    redrawGraph();
     finishTimer_->start();
     return;
   }
   loading_ = false;
-  redrawGraph();
+  graph_->setUpdatesEnabled(true);
 }
 
 void YearsWindow::refreshCurrent() {

@@ -198,6 +198,9 @@ void TestYearsWindow::graphWaitsForEveryRow() {
   QTRY_VERIFY(!w.isLoading());
   QCOMPARE(w.graph()->pointCount(), kFolders);
   QCOMPARE(w.graph()->point(kFolders - 1).value, std::optional<std::int32_t>(500));
+  // The bars are laid out a turn before they are painted: the graph must
+  // not stay without its paint.
+  QVERIFY(w.graph()->updatesEnabled());
 }
 
 // A folder the user may not open is listed with the reason, as the report
