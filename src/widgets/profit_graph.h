@@ -18,6 +18,7 @@
 
 #include "widgets/child_window.h"
 
+class QAbstractAxis;
 class QBarSet;
 class QValueAxis;
 
@@ -41,10 +42,16 @@ class ProfitGraph : public QChartView {
   int pointCount() const { return static_cast<int>(points_.size()); }
   const ProfitPoint& point(int i) const { return points_[static_cast<std::size_t>(i)]; }
   // The bar heights as drawn: the profit set holds values >= 0, the loss set
-  // values < 0; a point shows in at most one of them.
+  // values < 0; a point shows in at most one of them. With more points than
+  // fit a label each the graph paints the bars itself and the sets, there
+  // for the legend, hold none.
   const QBarSet* profitBars() const { return profit_; }
   const QBarSet* lossBars() const { return loss_; }
   const QValueAxis* valueAxis() const { return axisY_; }
+  // The axis under the bars, and the names it shows: every point's, or with
+  // too many points for that every k-th.
+  QAbstractAxis* pointAxis() const;
+  QStringList axisLabels() const;
 
   // What the tooltip of point i reads.
   QString tipText(int i) const;

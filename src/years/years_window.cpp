@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -39,6 +40,9 @@ constexpr int kProgressDelayMs = 300;
 constexpr int kShowIntervalMs = 40;
 // Columns fit the texts of this many rows besides those in view.
 constexpr int kFitRows = 200;
+// Of the work that follows the reading, this much goes in one turn of the
+// event loop: half a frame.
+constexpr qint64 kStepMs = 8;
 
 fs::path toPath(const QString& dir) { return fs::path(QDir(dir).absolutePath().toStdString()); }
 
@@ -220,6 +224,8 @@ void YearsWindow::reload() {
   reading_ = false;
   showTimer_->stop();
   finishTimer_->stop();
+  table_->setUpdatesEnabled(true);
+  graph_->setUpdatesEnabled(true);
   arrived_.clear();
   readRows_.clear();
   cancelled_ = false;
@@ -308,19 +314,36 @@ void YearsWindow::loadingEnded() {
 }
 
 void YearsWindow::finishStep() {
-  // The columns, then the bars, each in a turn of the event loop of its own:
-  // together they would hold it for a long moment.
-  if (finishStep_ == 0) {
+  // The columns, then the bars, then their first paint, each in turns of the
+  // event loop of their own: with a thousand folders any two together hold
+  // it for longer than a frame. The table waits to paint its columns once.
+  const int columns = proxy_.columnCount();
+  if (finishStep_ < columns) {
+    table_->setUpdatesEnabled(false);
+    QElapsedTimer spent;
+    spent.start();
+    while (finishStep_ < columns && spent.elapsed() < kStepMs) {
+      table_->resizeColumnToContents(finishStep_++);
+    }
+    if (finishStep_ == columns) {
+      // Fitted to its texts, the last column no longer reaches the edge.
+      table_->horizontalHeader()->setStretchLastSection(false);
+      table_->horizontalHeader()->setStretchLastSection(true);
+      table_->setUpdatesEnabled(true);
+    }
+    finishTimer_->start();
+    return;
+  }
+  if (finishStep_ == columns) {
     ++finishStep_;
-    table_->resizeColumnsToContents();
-    // Fitted to its texts, the last column no longer reaches the edge.
-    table_->horizontalHeader()->setStretchLastSection(false);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The bars are made and laid out now, painted at the next turn.
+    graph_->setUpdatesEnabled(false);
+    redrawGraph();
     finishTimer_->start();
     return;
   }
   loading_ = false;
-  redrawGraph();
+  graph_->setUpdatesEnabled(true);
 }
 
 void YearsWindow::refreshCurrent() {

@@ -33,6 +33,8 @@ class TestProfitGraph : public QObject {
   void closingRunsTheHook();
   void labelsOnlyWhereTheyFit_data();
   void labelsOnlyWhereTheyFit();
+  void manyBarsWhereTheAxesSay_data();
+  void manyBarsWhereTheAxesSay();
 };
 
 using Values = QList<qreal>;
@@ -109,26 +111,75 @@ void TestProfitGraph::closingRunsTheHook() {
 }
 
 // A thousand year folders would give a row of "…" under the bars, and a
-// long moment to lay it out; a year's months keep their labels.
+// long moment to lay it out: past a label each, every 1st, 2nd or 5th times
+// a power of ten point is named, about ten of them; a year's months keep
+// their labels.
 void TestProfitGraph::labelsOnlyWhereTheyFit_data() {
   QTest::addColumn<int>("count");
-  QTest::addColumn<bool>("labelled");
-  QTest::newRow("twelve months") << 12 << true;
-  QTest::newRow("sixty") << 60 << true;
-  QTest::newRow("a thousand years") << 1000 << false;
+  QTest::addColumn<int>("step");
+  QTest::newRow("twelve months") << 12 << 1;
+  QTest::newRow("sixty") << 60 << 1;
+  QTest::newRow("sixty-one") << 61 << 10;
+  QTest::newRow("a hundred and one") << 101 << 20;
+  QTest::newRow("a thousand years") << 1000 << 100;
 }
 
 void TestProfitGraph::labelsOnlyWhereTheyFit() {
   QFETCH(int, count);
-  QFETCH(bool, labelled);
+  QFETCH(int, step);
   std::vector<ProfitPoint> many;
   for (int i = 0; i < count; ++i) many.push_back({QString::number(2000 + i), i});
   ProfitGraph graph;
   graph.setPoints(std::move(many));
-  const auto axes = graph.chart()->axes(Qt::Horizontal);
-  QCOMPARE(axes.size(), 1);
-  QCOMPARE(axes.front()->labelsVisible(), labelled);
+  QCOMPARE(graph.chart()->axes(Qt::Horizontal).size(), 1);
+  QVERIFY(graph.pointAxis()->labelsVisible());
+  QStringList named;
+  for (int i = 0; i < count; i += step) named << QString::number(2000 + i);
+  QCOMPARE(graph.axisLabels(), named);
   QCOMPARE(graph.pointCount(), count);
+}
+
+// Past a label each the graph paints the bars itself: each must stand where
+// the axes and the tooltips place its point, in the colour of its sign.
+void TestProfitGraph::manyBarsWhereTheAxesSay_data() {
+  QTest::addColumn<int>("point");
+  QTest::addColumn<QColor>("colour");
+  QTest::newRow("first, a profit") << 0 << QColor(0x2a, 0x6f, 0xc9);
+  QTest::newRow("a loss") << 43 << QColor(0xd6, 0x3a, 0x3a);
+  QTest::newRow("last but one, a profit") << 98 << QColor(0x2a, 0x6f, 0xc9);
+}
+
+void TestProfitGraph::manyBarsWhereTheAxesSay() {
+  QFETCH(int, point);
+  QFETCH(QColor, colour);
+  std::vector<ProfitPoint> many;
+  // Tall and short bars of either sign, one point without a value.
+  for (int i = 0; i < 100; ++i) {
+    const std::int32_t size = (i % 3 + 1) * 1000;
+    many.push_back({QString::number(i), i % 2 ? -size : size});
+  }
+  many[50].value.reset();
+  ProfitGraph graph;
+  graph.resize(1000, 400);
+  graph.setPoints(std::move(many));
+  graph.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&graph));
+  const QImage image = graph.grab().toImage();
+  const auto at = [&](int i, double value) {
+    const QPointF inChart = graph.chart()->mapToPosition({static_cast<qreal>(i), value},
+                                                         graph.chart()->series().front());
+    return image.pixelColor(graph.mapFromScene(graph.chart()->mapToScene(inChart)));
+  };
+  const std::int32_t value = *graph.point(point).value;
+  QCOMPARE(at(point, value / 2.0), colour);
+  // Beyond the bar's top, and in the gap beside it, no bar.
+  QVERIFY(at(point, value * 1.2) != colour);
+  const QPointF beside =
+      graph.chart()->mapToPosition({point + 0.5, value / 2.0}, graph.chart()->series().front());
+  QVERIFY(image.pixelColor(graph.mapFromScene(graph.chart()->mapToScene(beside))) != colour);
+  // A point without a value has no bar.
+  QVERIFY(at(50, 500) != QColor(0x2a, 0x6f, 0xc9));
+  QVERIFY(at(50, -500) != QColor(0xd6, 0x3a, 0x3a));
 }
 
 QTEST_MAIN(TestProfitGraph)

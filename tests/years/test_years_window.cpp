@@ -198,6 +198,10 @@ void TestYearsWindow::graphWaitsForEveryRow() {
   QTRY_VERIFY(!w.isLoading());
   QCOMPARE(w.graph()->pointCount(), kFolders);
   QCOMPARE(w.graph()->point(kFolders - 1).value, std::optional<std::int32_t>(500));
+  // The columns are fitted and the bars laid out with painting held back:
+  // neither may stay without its paint.
+  QVERIFY(w.table()->updatesEnabled());
+  QVERIFY(w.graph()->updatesEnabled());
 }
 
 // A folder the user may not open is listed with the reason, as the report
