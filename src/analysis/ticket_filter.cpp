@@ -1,6 +1,8 @@
 #include "analysis/ticket_filter.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_map>
 
 #include "base/amount.h"
 
@@ -109,15 +111,8 @@ const CaptionForms& captionForms() {
   return forms;
 }
 
-std::string captionsOf(const TicketRecord& ticket) {
-  const CaptionForms& forms = captionForms();
-  std::string text = searchForm(ticketDateText(ticket));
-  text += '\n';
-  for (const CrossDimensionInfo& info : kCrossDimensions) {
-    const char code = ticket.field(fieldOf(attributeOf(info.dimension)))[0];
-    text += forms[static_cast<std::size_t>(info.dimension)][static_cast<unsigned char>(code)];
-  }
-  return text;
+const std::string& captionFormOf(std::size_t dimension, std::uint8_t code) {
+  return captionForms()[dimension][code];
 }
 
 int twoDigitValue(std::string_view text) {
@@ -127,8 +122,41 @@ int twoDigitValue(std::string_view text) {
   return (text[0] - '0') * 10 + (text[1] - '0');
 }
 
-bool keeps(const std::vector<int>& chosen, int category) {
-  return chosen.empty() || std::ranges::find(chosen, category) != chosen.end();
+// A month or day field as the date order takes it: blanks skipped, any
+// other character that is no digit after every day.
+std::uint32_t dayOrder(std::string_view field) {
+  std::uint32_t value = 0;
+  for (const char c : field) {
+    if (c == ' ') continue;
+    if (c < '0' || c > '9') return 100;
+    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  return value;
+}
+
+// Month, day, race number and racecourse as one number, in the order of
+// ticketBefore.
+std::uint32_t orderKey(const TicketRecord& ticket) {
+  using Ranks = std::array<std::array<std::uint8_t, 256>, 2>;
+  static const Ranks ranks = [] {
+    Ranks made{};
+    for (int c = 0; c < 256; ++c) {
+      made[0][static_cast<std::size_t>(c)] =
+          static_cast<std::uint8_t>(codeRank(Attribute::RaceNo, static_cast<char>(c)));
+      made[1][static_cast<std::size_t>(c)] =
+          static_cast<std::uint8_t>(codeRank(Attribute::Racecourse, static_cast<char>(c)));
+    }
+    return made;
+  }();
+  const auto rank = [&](int table, TicketField f) -> std::uint32_t {
+    return ranks[static_cast<std::size_t>(table)][static_cast<unsigned char>(ticket.field(f)[0])];
+  };
+  return ((dayOrder(ticket.field(TicketField::Month)) * 128 +
+           dayOrder(ticket.field(TicketField::Day))) *
+              256 +
+          rank(0, TicketField::RaceNo)) *
+             256 +
+         rank(1, TicketField::Racecourse);
 }
 
 }  // namespace
@@ -188,8 +216,17 @@ TicketRow ticketRow(const TicketRecord& ticket) {
   }
   row.stake = amountField(ticket, TicketField::Purchase);
   row.payout = amountField(ticket, TicketField::Payout);
-  row.captions = captionsOf(ticket);
   return row;
+}
+
+std::string ticketCaptions(const TicketRecord& ticket) {
+  std::string text = searchForm(ticketDateText(ticket));
+  text += '\n';
+  for (const CrossDimensionInfo& info : kCrossDimensions) {
+    const auto d = static_cast<std::size_t>(info.dimension);
+    text += captionFormOf(d, static_cast<std::uint8_t>(ticket.field(fieldOf(kAttributes[d]))[0]));
+  }
+  return text;
 }
 
 std::vector<TicketRow> ticketRows(const TicketStore& store) {
@@ -202,9 +239,30 @@ std::vector<TicketRow> ticketRows(const TicketStore& store) {
       if (!tickets.slot(i).isBlank()) live.push_back(&tickets.slot(i));
     }
   }
-  // A day's tickets entered later are stored after later days'.
-  std::ranges::stable_sort(
-      live, [](const TicketRecord* a, const TicketRecord* b) { return ticketBefore(*a, *b); });
+  // A day's tickets entered later are stored after later days'. Sorting on
+  // ticketBefore reads four fields of both tickets at every comparison; a
+  // number made once per ticket of the same four sorts a year in a fraction
+  // of that. Every neighbouring pair is then checked against ticketBefore,
+  // so that the order is its order (equal tickets as entered) even where the
+  // number would not be; then the tickets are sorted on it after all.
+  const auto before = [](const TicketRecord* a, const TicketRecord* b) {
+    return ticketBefore(*a, *b);
+  };
+  std::vector<std::pair<std::uint32_t, const TicketRecord*>> keyed;
+  keyed.reserve(live.size());
+  for (const TicketRecord* ticket : live) keyed.emplace_back(orderKey(*ticket), ticket);
+  std::ranges::stable_sort(keyed, std::less{}, [](const auto& k) { return k.first; });
+  bool agrees = true;
+  for (std::size_t i = 1; i < keyed.size() && agrees; ++i) {
+    const auto& [keyA, a] = keyed[i - 1];
+    const auto& [keyB, b] = keyed[i];
+    agrees = keyA == keyB ? !before(a, b) && !before(b, a) : before(a, b);
+  }
+  if (agrees) {
+    for (std::size_t i = 0; i < keyed.size(); ++i) live[i] = keyed[i].second;
+  } else {
+    std::ranges::stable_sort(live, before);
+  }
   std::vector<TicketRow> rows;
   rows.reserve(live.size());
   for (const TicketRecord* ticket : live) rows.push_back(ticketRow(*ticket));
@@ -237,50 +295,27 @@ std::vector<std::string> filterWords(std::string_view text) {
   return words;
 }
 
-namespace {
-
-// Whether the filter keeps a row; `words` are the filter's filterWords.
-bool keepsRow(const TicketFilter& filter, const std::vector<std::string>& words,
-              const TicketRow& row) {
-  // As the cross figures: a ticket whose date cannot be read lies only in
-  // the whole year.
-  if (!filter.period.wholeYear() &&
-      (row.month == 0 || !filter.period.contains(row.month, row.day))) {
-    return false;
-  }
-  if (filter.hits != HitChoice::Any && row.hit() != (filter.hits == HitChoice::HitsOnly)) {
-    return false;
-  }
-  if (!filter.stake.contains(row.stake) || !filter.payout.contains(row.payout)) return false;
-  for (std::size_t d = 0; d < filter.categories.size(); ++d) {
-    if (!keeps(filter.categories[d], row.category[d])) return false;
-  }
-  return std::ranges::all_of(words, [&row](const std::string& word) {
-    return row.captions.find(word) != std::string::npos;
-  });
-}
-
-}  // namespace
-
 std::vector<int> filterRows(std::span<const TicketRow> rows, const TicketFilter& filter) {
-  const std::vector<std::string> words = filterWords(filter.text);
-  std::vector<int> kept;
-  kept.reserve(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (keepsRow(filter, words, rows[i])) kept.push_back(static_cast<int>(i));
-  }
-  return kept;
+  return TicketIndex(rows).select(filter).kept;
 }
 
 void keepOnlyFiltered(TicketStore& store, const TicketFilter& filter) {
-  const std::vector<std::string> words = filterWords(filter.text);
+  std::vector<TicketRecord*> live;
+  std::vector<TicketRow> rows;
   for (int month = 1; month <= 12; ++month) {
     MonthTickets& tickets = store.month(month);
     const int count = std::clamp<int>(tickets.count, 0, kMaxMonthTickets);
     for (int i = 0; i < count; ++i) {
       TicketRecord& ticket = tickets.slot(i);
-      if (!ticket.isBlank() && !keepsRow(filter, words, ticketRow(ticket))) ticket.markBlank();
+      if (ticket.isBlank()) continue;
+      live.push_back(&ticket);
+      rows.push_back(ticketRow(ticket));
     }
+  }
+  std::vector<bool> kept(live.size());
+  for (int i : TicketIndex(rows).select(filter).kept) kept[static_cast<std::size_t>(i)] = true;
+  for (std::size_t i = 0; i < live.size(); ++i) {
+    if (!kept[i]) live[i]->markBlank();
   }
 }
 
@@ -297,6 +332,142 @@ TicketListFigures ticketListFigures(std::span<const TicketRow> rows, std::span<c
     }
   }
   if (payoutUnknown) out.largestPayout.reset();
+  return out;
+}
+
+TicketIndex::TicketIndex(std::span<const TicketRow> rows) {
+  keys_.reserve(rows.size());
+  // The date's caption is all the record's month, day and weekday make of it.
+  static_assert(fieldSpan(TicketField::Month).width + fieldSpan(TicketField::Day).width +
+                    fieldSpan(TicketField::Weekday).width <=
+                8);
+  const auto dateKey = [](const TicketRecord& t) {
+    std::uint64_t key = 0;
+    for (const TicketField f : {TicketField::Month, TicketField::Day, TicketField::Weekday}) {
+      for (const char c : t.field(f)) key = (key << 8) | static_cast<unsigned char>(c);
+    }
+    return key;
+  };
+  std::unordered_map<std::uint64_t, std::uint16_t> dateIds;
+  std::uint64_t lastDate = 0;
+  std::uint16_t lastId = 0;
+  std::array<std::array<bool, 256>, kCrossDimensionCount> seen{};
+  for (const TicketRow& row : rows) {
+    Key key;
+    // Rows come in date order: most share the date of the row before.
+    const std::uint64_t date = dateKey(row.ticket);
+    if (dates_.empty() || date != lastDate) {
+      const auto [at, added] = dateIds.try_emplace(date, static_cast<std::uint16_t>(dates_.size()));
+      if (added) {
+        dates_.push_back({row.month, row.day, searchForm(ticketDateText(row.ticket)) + '\n'});
+      }
+      lastDate = date;
+      lastId = at->second;
+    }
+    key.date = lastId;
+    for (std::size_t d = 0; d < kCrossDimensionCount; ++d) {
+      const auto code = static_cast<std::uint8_t>(row.ticket.field(fieldOf(kAttributes[d]))[0]);
+      key.code[d] = code;
+      if (!seen[d][code]) {
+        seen[d][code] = true;
+        codes_[d].push_back({code, row.category[d]});
+      }
+    }
+    key.stakeKnown = row.stake.has_value();
+    key.payoutKnown = row.payout.has_value();
+    key.stake = row.stake.value_or(0);
+    key.payout = row.payout.value_or(0);
+    keys_.push_back(key);
+  }
+}
+
+TicketIndex::Selection TicketIndex::select(const TicketFilter& filter,
+                                           std::span<const int> order) const {
+  // A ticket is looked at as one mask: a bit per word it holds, and one bit
+  // for anything that refuses it, gathered from its date's entry and its
+  // codes' entries, each worked out once for the pass.
+  constexpr std::size_t kMaxWords = 63;
+  constexpr std::uint64_t kRefused = std::uint64_t{1} << kMaxWords;
+  const std::vector<std::string> words = filterWords(filter.text);
+  // A word holding a line break may span two captions, and more words than
+  // the mask has bits do not fit it: then each ticket's captions are
+  // searched whole, as they are written.
+  const bool wholeText =
+      words.size() > kMaxWords || std::ranges::any_of(words, [](const std::string& w) {
+        return w.find('\n') != std::string::npos;
+      });
+  const auto wordsIn = [&](std::string_view text) {
+    std::uint64_t bits = 0;
+    if (wholeText) return bits;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      if (text.find(words[i]) != std::string_view::npos) bits |= std::uint64_t{1} << i;
+    }
+    return bits;
+  };
+  const std::uint64_t allWords = wholeText ? 0 : (std::uint64_t{1} << words.size()) - 1;
+
+  std::vector<std::uint64_t> dateMask(dates_.size());
+  for (std::size_t i = 0; i < dates_.size(); ++i) {
+    const Date& date = dates_[i];
+    // As the cross figures: a ticket whose date cannot be read lies only in
+    // the whole year.
+    const bool inPeriod = filter.period.wholeYear() ||
+                          (date.month != 0 && filter.period.contains(date.month, date.day));
+    dateMask[i] = (inPeriod ? 0 : kRefused) | wordsIn(date.caption);
+  }
+  std::array<std::array<std::uint64_t, 256>, kCrossDimensionCount> codeMask;
+  std::array<std::size_t, kCrossDimensionCount> active{};
+  std::size_t activeCount = 0;
+  for (std::size_t d = 0; d < kCrossDimensionCount; ++d) {
+    const std::vector<int>& chosen = filter.categories[d];
+    std::uint64_t any = 0;
+    for (const Code& c : codes_[d]) {
+      const bool refused = !chosen.empty() && std::ranges::find(chosen, c.category) == chosen.end();
+      codeMask[d][c.code] = (refused ? kRefused : 0) | wordsIn(captionFormOf(d, c.code));
+      any |= codeMask[d][c.code];
+    }
+    if (any != 0) active[activeCount++] = d;
+  }
+  const bool amounts =
+      filter.hits != HitChoice::Any || !filter.stake.open() || !filter.payout.open();
+
+  Selection out;
+  out.kept.reserve(order.empty() ? keys_.size() : order.size());
+  bool payoutUnknown = false;
+  const auto visit = [&](int i) {
+    const Key& key = keys_[static_cast<std::size_t>(i)];
+    std::uint64_t mask = dateMask[key.date];
+    for (std::size_t a = 0; a < activeCount; ++a) mask |= codeMask[active[a]][key.code[active[a]]];
+    if ((mask & kRefused) != 0 || (mask & allWords) != allWords) return;
+    const auto stake = key.stakeKnown ? std::optional<std::int32_t>(key.stake) : std::nullopt;
+    const auto payout = key.payoutKnown ? std::optional<std::int32_t>(key.payout) : std::nullopt;
+    if (amounts) {
+      const bool hit = payout && *payout > 0;
+      if (filter.hits != HitChoice::Any && hit != (filter.hits == HitChoice::HitsOnly)) return;
+      if (!filter.stake.contains(stake) || !filter.payout.contains(payout)) return;
+    }
+    if (wholeText) {
+      std::string text = dates_[key.date].caption;
+      for (std::size_t d = 0; d < kCrossDimensionCount; ++d) text += captionFormOf(d, key.code[d]);
+      const bool all = std::ranges::all_of(
+          words, [&text](const std::string& w) { return text.find(w) != std::string::npos; });
+      if (!all) return;
+    }
+    out.kept.push_back(i);
+    out.figures.figures.add(stake, payout);
+    if (!payout) {
+      payoutUnknown = true;
+    } else if (*payout > 0 &&
+               (!out.figures.largestPayout || *payout > *out.figures.largestPayout)) {
+      out.figures.largestPayout = payout;
+    }
+  };
+  if (order.empty()) {
+    for (int i = 0; i < size(); ++i) visit(i);
+  } else {
+    for (const int i : order) visit(i);
+  }
+  if (payoutUnknown) out.figures.largestPayout.reset();
   return out;
 }
 

@@ -6,8 +6,10 @@
 // counted as the cross figures count, so that a list narrowed to one pair
 // shows that cell's figures.
 //
-// The rows are made once per change of the tickets; filtering them again on
-// every keystroke reads no record text.
+// The rows are made once per change of the tickets, and laid out once more
+// as compact keys (TicketIndex); filtering them again on every keystroke
+// reads no record text and compares no caption per ticket: the free-text
+// words are matched once against the few captions a dimension has.
 
 #include <array>
 #include <cstdint>
@@ -33,9 +35,6 @@ struct TicketRow {
   std::array<std::int8_t, kCrossDimensionCount> category{};
   std::optional<std::int32_t> stake;  // nullopt: out of the 32-bit range
   std::optional<std::int32_t> payout;
-  // The captions a user reads of the ticket, in searchForm, each ended by a
-  // line break so that no word matches across two of them.
-  std::string captions;
 
   bool hit() const { return payout && *payout > 0; }
 };
@@ -44,6 +43,10 @@ struct TicketRow {
 std::vector<TicketRow> ticketRows(const TicketStore& store);
 // The row of one ticket.
 TicketRow ticketRow(const TicketRecord& ticket);
+// The captions a user reads of a ticket, in searchForm, each ended by a line
+// break so that no word matches across two of them: a word of the free text
+// keeps the ticket when it is part of this text.
+std::string ticketCaptions(const TicketRecord& ticket);
 
 // Text as the free-text filter compares it: full-width letters, digits and
 // signs as ASCII, ASCII letters in lower case, half-width katakana as
@@ -106,6 +109,50 @@ struct TicketListFigures {
   std::optional<std::int32_t> largestPayout;
 };
 TicketListFigures ticketListFigures(std::span<const TicketRow> rows, std::span<const int> shown);
+
+// What the filters read of a year's rows, made once per change of the
+// tickets so that a filter's pass over them costs nanoseconds a ticket:
+// per ticket the code of each dimension, its date among the year's few
+// distinct dates, and its amounts.
+class TicketIndex {
+ public:
+  TicketIndex() = default;
+  explicit TicketIndex(std::span<const TicketRow> rows);
+
+  int size() const { return static_cast<int>(keys_.size()); }
+
+  struct Selection {
+    std::vector<int> kept;  // indices into the rows
+    TicketListFigures figures;
+  };
+  // The rows the filter keeps, taken in `order` (indices into the rows, the
+  // rows' own order when empty), and their figures counted in the same pass.
+  Selection select(const TicketFilter& filter, std::span<const int> order = {}) const;
+
+ private:
+  struct Key {
+    std::array<std::uint8_t, kCrossDimensionCount> code{};
+    std::uint16_t date = 0;  // into dates_
+    bool stakeKnown = false;
+    bool payoutKnown = false;
+    std::int32_t stake = 0;
+    std::int32_t payout = 0;
+  };
+  struct Date {
+    int month = 0;  // 0 when the record's month or day is not a date
+    int day = 0;
+    std::string caption;  // as in ticketCaptions, its line break included
+  };
+  // Per dimension the codes the rows hold, and their categories (-1: none).
+  struct Code {
+    std::uint8_t code = 0;
+    std::int8_t category = -1;
+  };
+
+  std::vector<Key> keys_;
+  std::vector<Date> dates_;
+  std::array<std::vector<Code>, kCrossDimensionCount> codes_;
+};
 
 // The category of a dimension a value names: its caption as the analysis
 // window or the ticket grid shows it (compared in searchForm), or its code

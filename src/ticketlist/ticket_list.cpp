@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "state/data_session.h"
+#include "ticketlist/ticket_cell_delegate.h"
 #include "widgets/core_text.h"
 #include "widgets/look.h"
 #include "widgets/messages.h"
@@ -25,7 +26,8 @@ namespace {
 
 const QString kAll = QStringLiteral("すべて");
 
-// The figures under the table: object name and caption.
+// The figures under the table, in the order showFigures makes them: object
+// name and caption.
 struct FigureInfo {
   const char* name;
   const char* caption;
@@ -40,6 +42,8 @@ constexpr std::array<FigureInfo, 8> kFigures{{
     {"Rate", "回収率"},
     {"Largest", "最高払戻"},
 }};
+constexpr std::size_t kRateFigure = 6;
+static_assert(std::string_view(kFigures[kRateFigure].name) == "Rate");
 
 QLabel* captionFor(QWidget* control, const QString& caption, QWidget* parent) {
   auto* label = new QLabel(caption, parent);
@@ -99,8 +103,8 @@ TicketList::TicketList(const DataSession& session, Messages& messages, QWidget* 
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->verticalHeader()->hide();
   installTableExport(table_, session_, messages_);
-  order_.setSourceModel(&model_);
-  table_->setModel(&order_);
+  table_->setItemDelegate(new TicketCellDelegate(table_));
+  table_->setModel(&model_);
   table_->horizontalHeader()->setSortIndicator(TicketListModel::Date, Qt::AscendingOrder);
   table_->setSortingEnabled(true);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -232,8 +236,12 @@ QToolButton* TicketList::buildDimensionButton(const CrossDimensionInfo& info, QW
 
 void TicketList::labelDimensionButton(CrossDimension d) {
   QStringList chosen;
+  std::vector<int>& categories = chosenCategories_[static_cast<std::size_t>(d)];
+  categories.clear();
   for (const QAction* value : dimensionMenus_[static_cast<std::size_t>(d)]->actions()) {
-    if (value->isChecked()) chosen << value->text();
+    if (!value->isChecked()) continue;
+    chosen << value->text();
+    categories.push_back(value->data().toInt());
   }
   // Beyond two values the button names the first and counts the rest, so
   // that the row of buttons keeps inside the window; the tip names them all.
@@ -260,6 +268,7 @@ QWidget* TicketList::buildFigures() {
     value->setFrameShape(QFrame::StyledPanel);
     value->setAutoFillBackground(true);
     value->setMargin(2);
+    figureValues_[i] = value;
     auto* label = new QLabel(caption, figurePanel_);
     label->setAlignment(Qt::AlignCenter);
     const int column = static_cast<int>(i);
@@ -303,12 +312,7 @@ QLabel* TicketList::figureLabel(const QString& name) const {
 TicketFilter TicketList::filter() const {
   TicketFilter f;
   f.period = periodBoxes_.period();
-  for (const CrossDimensionInfo& info : kCrossDimensions) {
-    for (const QAction* value :
-         dimensionMenus_[static_cast<std::size_t>(info.dimension)]->actions()) {
-      if (value->isChecked()) f.of(info.dimension).push_back(value->data().toInt());
-    }
-  }
+  f.categories = chosenCategories_;
   f.hits = static_cast<HitChoice>(hitChooser_->currentIndex());
   f.stake = {rangeEnd(stakeFrom_), rangeEnd(stakeTo_)};
   f.payout = {rangeEnd(payoutFrom_), rangeEnd(payoutTo_)};
@@ -345,67 +349,78 @@ void TicketList::clearFilters() { setFilter(TicketFilter{}); }
 std::optional<TicketRecord> TicketList::selectedTicket() const {
   const QModelIndexList rows = table_->selectionModel()->selectedRows();
   if (rows.isEmpty()) return std::nullopt;
-  return model_.rowAt(order_.mapToSource(rows.front()).row()).ticket;
+  return model_.rowAt(rows.front().row()).ticket;
 }
 
-void TicketList::selectTicket(const std::optional<TicketRecord>& ticket) {
-  if (!ticket) return;
-  for (int row = 0; row < model_.rowCount(); ++row) {
-    if (model_.rowAt(row).ticket != *ticket) continue;
-    const QModelIndex at = order_.mapFromSource(model_.index(row, 0));
-    table_->selectionModel()->setCurrentIndex(
-        at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    table_->scrollTo(at);
-    return;
-  }
+void TicketList::selectModelRow(int row) {
+  if (row < 0) return;
+  const QModelIndex at = model_.index(row, 0);
+  table_->selectionModel()->setCurrentIndex(
+      at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  table_->scrollTo(at);
 }
 
 void TicketList::showData() {
   const std::optional<TicketRecord> selected = selectedTicket();
-  std::vector<TicketRow> rows = ticketRows(session_.tickets());
-  std::vector<int> shown = filterRows(rows, filter());
-  model_.setRows(std::move(rows), std::move(shown));
-  selectTicket(selected);
+  model_.setRows(ticketRows(session_.tickets()), filter());
+  if (selected) {
+    const std::vector<TicketRow>& rows = model_.rows();
+    const auto at = std::ranges::find_if(
+        rows, [&selected](const TicketRow& row) { return row.ticket == *selected; });
+    if (at != rows.end()) selectModelRow(model_.modelRowOf(static_cast<int>(at - rows.begin())));
+  }
   showFigures();
 }
 
 void TicketList::applyFilter() {
   if (settingFilter_) return;
-  const std::optional<TicketRecord> selected = selectedTicket();
-  model_.setShown(filterRows(model_.rows(), filter()));
-  selectTicket(selected);
+  const QItemSelectionModel* selection = table_->selectionModel();
+  const QModelIndexList selected =
+      selection->hasSelection() ? selection->selectedRows() : QModelIndexList{};
+  const int selectedRow =
+      selected.isEmpty() ? -1 : model_.shown()[static_cast<std::size_t>(selected.front().row())];
+  model_.setFilter(filter());
+  // A filter that changed what is shown cleared the selection.
+  if (selectedRow >= 0 && !table_->selectionModel()->hasSelection()) {
+    selectModelRow(model_.modelRowOf(selectedRow));
+  }
   showFigures();
 }
 
 void TicketList::showFigures() {
-  figures_ = ticketListFigures(model_.rows(), model_.shown());
-  const CrossFigures& f = figures_.figures;
-  const auto set = [this](const char* name, const QString& text) {
-    figureLabel(QString::fromLatin1(name))->setText(text);
-  };
-  set("Count", QString::number(f.count));
-  set("Hits", QString::number(f.hits));
-  set("HitRate", fromCore(formatPercent(f.hitRate())));
-  set("Stake", amountText(f.purchase));
-  set("Payout", amountText(f.payout));
-  set("Profit", amountText(f.profit()));
+  const TicketListFigures& figures = model_.figures();
+  const CrossFigures& f = figures.figures;
   const std::optional<float> rate = f.recoveryRate();
-  set("Rate", rate ? fromCore(formatPercent(*rate)) : kAmountOutOfRange);
-  set("Largest",
-      figures_.largestPayout ? fromCore(formatYen(*figures_.largestPayout)) : QStringLiteral("－"));
+  // In the order of kFigures.
+  const std::array<QString, kFigures.size()> texts{
+      QString::number(f.count),
+      QString::number(f.hits),
+      fromCore(formatPercent(f.hitRate())),
+      amountText(f.purchase),
+      amountText(f.payout),
+      amountText(f.profit()),
+      rate ? fromCore(formatPercent(*rate)) : kAmountOutOfRange,
+      figures.largestPayout ? fromCore(formatYen(*figures.largestPayout)) : QStringLiteral("－")};
+  for (std::size_t i = 0; i < texts.size(); ++i) figureValues_[i]->setText(texts[i]);
   // As the year's figures: a stake of 0 earns no colour.
-  QLabel* rateLabel = figureLabel(QStringLiteral("Rate"));
-  QPalette palette = rateLabel->palette();
+  QLabel* rateLabel = figureValues_[kRateFigure];
   const bool tinted = rate && f.purchase && *f.purchase != 0;
-  palette.setColor(QPalette::Window, tinted ? rateTint(rateBand(*rate))
-                                            : figurePanel_->palette().color(QPalette::Window));
+  const QColor tint =
+      tinted ? rateTint(rateBand(*rate)) : figurePanel_->palette().color(QPalette::Window);
+  // Most keystrokes keep the band: the palette is not made again then.
+  if (rateLabel->palette().color(QPalette::Window) == tint &&
+      rateLabel->palette().color(QPalette::WindowText) == Qt::black) {
+    return;
+  }
+  QPalette palette = rateLabel->palette();
+  palette.setColor(QPalette::Window, tint);
   palette.setColor(QPalette::WindowText, Qt::black);
   rateLabel->setPalette(palette);
 }
 
 void TicketList::chooseRow(const QModelIndex& index) {
   if (!index.isValid()) return;
-  const TicketRow& row = model_.rowAt(order_.mapToSource(index).row());
+  const TicketRow& row = model_.rowAt(index.row());
   // A ticket whose date is no day slot has no day to open.
   if (row.month == 0) return;
   emit dayChosen(row.month, row.day);

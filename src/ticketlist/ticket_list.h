@@ -46,7 +46,7 @@ class TicketList : public ChildWindow {
   // Sets the panel to `filter` and shows what it keeps.
   void setFilter(const TicketFilter& filter);
   // The figures of the tickets shown.
-  const TicketListFigures& figures() const { return figures_; }
+  const TicketListFigures& figures() const { return model_.figures(); }
 
   QTableView* table() const { return table_; }
   const TicketListModel& model() const { return model_; }
@@ -80,7 +80,8 @@ class TicketList : public ChildWindow {
   // Filters the rows again and shows the result, keeping the selection.
   void applyFilter();
   void showFigures();
-  void selectTicket(const std::optional<TicketRecord>& ticket);
+  // Selects and shows a row of the model; none for -1.
+  void selectModelRow(int row);
   void labelDimensionButton(CrossDimension d);
   void clearFilters();
   void chooseRow(const QModelIndex& index);
@@ -88,13 +89,13 @@ class TicketList : public ChildWindow {
   const DataSession& session_;
   Messages& messages_;
   TicketListModel model_;
-  TicketListOrder order_;
-  TicketListFigures figures_;
   bool settingFilter_ = false;
 
   PeriodBoxes periodBoxes_;
   std::array<QToolButton*, kCrossDimensionCount> dimensionButtons_{};
   std::array<QMenu*, kCrossDimensionCount> dimensionMenus_{};
+  // The categories checked in each menu, kept as they are toggled.
+  std::array<std::vector<int>, kCrossDimensionCount> chosenCategories_;
   QComboBox* hitChooser_ = nullptr;
   QLineEdit* stakeFrom_ = nullptr;
   QLineEdit* stakeTo_ = nullptr;
@@ -104,6 +105,7 @@ class TicketList : public ChildWindow {
   QPushButton* clearButton_ = nullptr;
   QTableView* table_ = nullptr;
   QWidget* figurePanel_ = nullptr;
+  std::array<QLabel*, 8> figureValues_{};  // in the order of the figures
   QPushButton* closeButton_ = nullptr;
 };
 

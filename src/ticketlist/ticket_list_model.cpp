@@ -1,7 +1,10 @@
 #include "ticketlist/ticket_list_model.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <limits>
+#include <numeric>
 
 #include "widgets/core_text.h"
 
@@ -40,21 +43,82 @@ qint64 sortValue(std::optional<std::int32_t> amount) {
 
 }  // namespace
 
-void TicketListModel::setRows(std::vector<TicketRow> rows, std::vector<int> shown) {
+void TicketListModel::setRows(std::vector<TicketRow> rows, const TicketFilter& filter) {
   beginResetModel();
   rows_ = std::move(rows);
-  shown_ = std::move(shown);
+  index_ = TicketIndex(rows_);
+  orderRows();
+  filter_ = filter;
+  TicketIndex::Selection selection = index_.select(filter_, order_);
+  shown_ = std::move(selection.kept);
+  figures_ = selection.figures;
   endResetModel();
 }
 
-void TicketListModel::setShown(std::vector<int> shown) {
+void TicketListModel::setFilter(const TicketFilter& filter) {
+  filter_ = filter;
+  TicketIndex::Selection selection = index_.select(filter_, order_);
+  figures_ = selection.figures;
+  // A word typed on that keeps the same tickets changes nothing shown.
+  if (selection.kept == shown_) return;
   beginResetModel();
-  shown_ = std::move(shown);
+  shown_ = std::move(selection.kept);
   endResetModel();
 }
 
 const TicketRow& TicketListModel::rowAt(int row) const {
   return rows_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])];
+}
+
+int TicketListModel::modelRowOf(int rowIndex) const {
+  const auto at = std::ranges::find(shown_, rowIndex);
+  return at == shown_.end() ? -1 : static_cast<int>(at - shown_.begin());
+}
+
+void TicketListModel::orderRows() {
+  std::vector<qint64> keys(rows_.size());
+  for (std::size_t i = 0; i < rows_.size(); ++i) keys[i] = keyOf(rows_[i], sortColumn_);
+  order_.resize(rows_.size());
+  std::iota(order_.begin(), order_.end(), 0);
+  // Stable: tickets with equal keys stay in date and race order either way.
+  const auto key = [&keys](int i) { return keys[static_cast<std::size_t>(i)]; };
+  if (sortOrder_ == Qt::AscendingOrder) {
+    std::ranges::stable_sort(order_, std::less{}, key);
+  } else {
+    std::ranges::stable_sort(order_, std::greater{}, key);
+  }
+}
+
+void TicketListModel::sort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= ColumnCount) return;
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<int> ticketsBefore;
+  ticketsBefore.reserve(static_cast<std::size_t>(before.size()));
+  for (const QModelIndex& index : before) {
+    ticketsBefore.push_back(shown_[static_cast<std::size_t>(index.row())]);
+  }
+  sortColumn_ = column;
+  sortOrder_ = order;
+  orderRows();
+  std::vector<bool> isShown(rows_.size());
+  for (int i : shown_) isShown[static_cast<std::size_t>(i)] = true;
+  shown_.clear();
+  for (int i : order_) {
+    if (isShown[static_cast<std::size_t>(i)]) shown_.push_back(i);
+  }
+  std::vector<int> rowOf(rows_.size(), -1);
+  for (std::size_t r = 0; r < shown_.size(); ++r) {
+    rowOf[static_cast<std::size_t>(shown_[r])] = static_cast<int>(r);
+  }
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (qsizetype i = 0; i < before.size(); ++i) {
+    after << index(rowOf[static_cast<std::size_t>(ticketsBefore[static_cast<std::size_t>(i)])],
+                   before[i].column());
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int TicketListModel::rowCount(const QModelIndex& parent) const {
@@ -96,8 +160,9 @@ QVariant TicketListModel::data(const QModelIndex& index, int role) const {
   return fromCore(captionOf(attributeOf(column), row.ticket));
 }
 
-qint64 TicketListModel::sortKey(int row, int column) const {
-  const TicketRow& r = rowAt(row);
+qint64 TicketListModel::sortKey(int row, int column) const { return keyOf(rowAt(row), column); }
+
+qint64 TicketListModel::keyOf(const TicketRow& r, int column) const {
   switch (column) {
     case Date:
       return r.month * 100 + r.day;
@@ -128,20 +193,6 @@ QVariant TicketListModel::headerData(int section, Qt::Orientation orientation, i
       QStringLiteral("利益金額"), QStringLiteral("的中")};
   if (section < 0 || section >= ColumnCount) return {};
   return captions[static_cast<std::size_t>(section)];
-}
-
-TicketListOrder::TicketListOrder(QObject* parent) : QSortFilterProxyModel(parent) {
-  setSortRole(TicketListModel::SortRole);
-}
-
-bool TicketListOrder::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-  const auto* model = static_cast<const TicketListModel*>(sourceModel());
-  const qint64 a = model->sortKey(left.row(), left.column());
-  const qint64 b = model->sortKey(right.row(), right.column());
-  if (a != b) return a < b;
-  // A descending sort asks with the sides swapped: ties still read down in
-  // date and race order.
-  return sortOrder() == Qt::AscendingOrder ? left.row() < right.row() : left.row() > right.row();
 }
 
 }  // namespace tamrel

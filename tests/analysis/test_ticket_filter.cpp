@@ -144,6 +144,9 @@ class TestTicketFilter : public QObject {
   void filterAgainstScan_data();
   void filterAgainstScan();
   void figuresEqualCrossCells();
+  void textAgainstCaptions_data();
+  void textAgainstCaptions();
+  void selectTakesOrderAndCounts();
   void largestPayout();
   void searchForm_data();
   void searchForm();
@@ -162,6 +165,28 @@ void TestTicketFilter::rowsInDateOrder() {
   }
   QCOMPARE(QString::fromStdString(ticketDateText(rows.front().ticket)),
            QStringLiteral("01/04(土)"));
+  // Dates as only an edited file holds them, and equal tickets entered in
+  // turn: the order is a stable sort on ticketBefore, nothing else.
+  for (const auto& [month, day] : std::initializer_list<std::pair<const char*, const char*>>{
+           {" 3", "5 "}, {"03", "x1"}, {"3", "05"}, {"  ", "05"}, {"03", " 5"}}) {
+    for (int i = 0; i < 2; ++i) {
+      TicketRecord odd = ticket(3, 5, "5111111111", 100 + i, 0);
+      odd.setField(TicketField::Month, month);
+      odd.setField(TicketField::Day, day);
+      append(*year.store, 3, odd);
+    }
+  }
+  std::vector<TicketRecord> scanned;
+  for (int m = 1; m <= 12; ++m) {
+    const MonthTickets& tickets = year.store->month(m);
+    for (int i = 0; i < tickets.count; ++i) {
+      if (!tickets.slot(i).isBlank()) scanned.push_back(tickets.slot(i));
+    }
+  }
+  std::ranges::stable_sort(scanned, ticketBefore);
+  std::vector<TicketRecord> listed;
+  for (const TicketRow& row : ticketRows(*year.store)) listed.push_back(row.ticket);
+  QVERIFY(listed == scanned);
 }
 
 void TestTicketFilter::filterAgainstScan_data() {
@@ -213,6 +238,68 @@ void TestTicketFilter::figuresEqualCrossCells() {
   }
   const auto all = filterRows(rows, TicketFilter{});
   QCOMPARE(ticketListFigures(rows, all).figures, computeCrossTotal(*year.store));
+}
+
+void TestTicketFilter::textAgainstCaptions_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("someKept");
+  QTest::newRow("one letter") << "山" << true;
+  QTest::newRow("part of a date") << "/1" << true;
+  QTest::newRow("weekday of the date") << "(日" << true;
+  QTest::newRow("date and caption") << "03/ 中山 単" << true;
+  QTest::newRow("half-width letters, upper case") << "R" << true;
+  QTest::newRow("found nowhere") << "中山 東京京" << false;
+  // A line break in a word spans two captions: the whole text is searched.
+  QTest::newRow("across two captions") << "山\n1" << true;
+  QTest::newRow("across, nowhere") << "山\n山" << false;
+  QString many;
+  for (int i = 0; i < 70; ++i) many += QStringLiteral("単 ");
+  QTest::newRow("more words than bits") << many << true;
+}
+
+void TestTicketFilter::textAgainstCaptions() {
+  QFETCH(QString, text);
+  QFETCH(bool, someKept);
+  Year year;
+  fillVaried(year);
+  const std::vector<TicketRow> rows = ticketRows(*year.store);
+  TicketFilter filter;
+  filter.text = text.toStdString();
+  std::vector<int> scanned;
+  const std::vector<std::string> words = filterWords(filter.text);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::string captions = ticketCaptions(rows[i].ticket);
+    if (std::ranges::all_of(
+            words, [&](const std::string& w) { return captions.find(w) != std::string::npos; })) {
+      scanned.push_back(static_cast<int>(i));
+    }
+  }
+  QCOMPARE(!scanned.empty(), someKept);
+  QCOMPARE(filterRows(rows, filter), scanned);
+}
+
+void TestTicketFilter::selectTakesOrderAndCounts() {
+  Year year;
+  fillVaried(year);
+  const std::vector<TicketRow> rows = ticketRows(*year.store);
+  const TicketIndex index(rows);
+  std::vector<int> backwards(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    backwards[i] = static_cast<int>(rows.size() - 1 - i);
+  TicketFilter filter;
+  filter.text = "中山";
+  filter.stake.from = 1000;
+  std::vector<int> expected = filterRows(rows, filter);
+  QVERIFY(expected.size() > 1);
+  const TicketListFigures figures = ticketListFigures(rows, expected);
+  std::ranges::reverse(expected);
+  const TicketIndex::Selection selection = index.select(filter, backwards);
+  QCOMPARE(selection.kept, expected);
+  QCOMPARE(selection.figures.figures, figures.figures);
+  QCOMPARE(selection.figures.largestPayout, figures.largestPayout);
+  // A part of the rows: only those are looked at.
+  const std::vector<int> some{expected.front(), 0};
+  QCOMPARE(index.select(filter, some).kept.size(), std::size_t{1});
 }
 
 void TestTicketFilter::largestPayout() {

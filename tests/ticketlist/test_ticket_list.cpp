@@ -13,9 +13,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +29,7 @@
 #include "state/data_session.h"
 #include "support/gui_actions.h"
 #include "support/scripted_messages.h"
+#include "ticketlist/ticket_cell_delegate.h"
 #include "ticketlist/ticket_list.h"
 
 using namespace tamrel;
@@ -90,6 +93,9 @@ class TestTicketList : public QObject {
   void clearShowsEverything();
   void rateTintFollowsFigures();
   void sortsByAmountNotText();
+  void sortKeepsSelectionAndFilterKeepsSort();
+  void cellsPaintAsTheStyle_data();
+  void cellsPaintAsTheStyle();
   void doubleClickAndEnterAskForTheDay();
   void copyTakesSelectedRows();
   void followsPostingAndUndo();
@@ -252,6 +258,97 @@ void TestTicketList::sortsByAmountNotText() {
     stakes << h.window->table()->model()->index(r, TicketListModel::Stake).data().toString();
   }
   QCOMPARE(stakes, (QStringList{"12,000", "2,000", "1,000", "500"}));
+}
+
+void TestTicketList::sortKeepsSelectionAndFilterKeepsSort() {
+  Harness h;
+  h.storeSample();
+  QTableView* table = h.window->table();
+  table->selectRow(0);
+  const std::optional<TicketRecord> selected = h.window->selectedTicket();
+  QVERIFY(selected);
+  QTest::mouseClick(
+      table->horizontalHeader()->viewport(), Qt::LeftButton, {},
+      QPoint(table->horizontalHeader()->sectionViewportPosition(TicketListModel::Stake) + 5, 5));
+  QTest::mouseClick(
+      table->horizontalHeader()->viewport(), Qt::LeftButton, {},
+      QPoint(table->horizontalHeader()->sectionViewportPosition(TicketListModel::Stake) + 5, 5));
+  QCOMPARE(table->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+  // 12,000, 2,000, then the selected 1,000.
+  QCOMPARE(h.window->selectedTicket(), selected);
+  QCOMPARE(table->selectionModel()->selectedRows().at(0).row(), 2);
+  type(h.window->searchBox(), QStringLiteral("中山"));
+  QStringList stakes;
+  for (int r = 0; r < h.rows(); ++r) {
+    stakes << table->model()->index(r, TicketListModel::Stake).data().toString();
+  }
+  QCOMPARE(stakes, (QStringList{"2,000", "1,000", "500"}));
+  QCOMPARE(h.window->selectedTicket(), selected);
+  QCOMPARE(table->selectionModel()->selectedRows().at(0).row(), 1);
+}
+
+void TestTicketList::cellsPaintAsTheStyle_data() {
+  QTest::addColumn<int>("column");
+  QTest::addColumn<bool>("selected");
+  QTest::newRow("caption, left") << int{TicketListModel::Racecourse} << false;
+  QTest::newRow("amount, right") << int{TicketListModel::Payout} << false;
+  QTest::newRow("的中, centred") << int{TicketListModel::Hit} << false;
+  QTest::newRow("date, selected") << int{TicketListModel::Date} << true;
+}
+
+// The kept texts land where, and in the colour, the style draws them.
+void TestTicketList::cellsPaintAsTheStyle() {
+  QFETCH(int, column);
+  QFETCH(bool, selected);
+  Harness h;
+  h.storeSample();
+  QTableView* table = h.window->table();
+  const QModelIndex index = table->model()->index(1, column);
+  if (selected) table->selectRow(1);
+  QStyleOptionViewItem option;
+  option.initFrom(table->viewport());
+  option.widget = table;
+  option.font = table->font();
+  option.rect = QRect(QPoint(0, 0), table->visualRect(index).size());
+  option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+  option.state |= QStyle::State_Active;
+  if (selected) option.state |= QStyle::State_Selected;
+  const auto paint = [&](const QAbstractItemDelegate& delegate) {
+    QImage image(option.rect.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    delegate.paint(&painter, option, index);
+    return image;
+  };
+  const QImage kept = paint(*table->itemDelegate());
+  const QImage styled = paint(QStyledItemDelegate());
+  QVERIFY(dynamic_cast<const TicketCellDelegate*>(table->itemDelegate()) != nullptr);
+  // The ink of each: where the text is drawn.
+  const auto ink = [](const QImage& image) {
+    const QRgb ground = image.pixel(0, 0);
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) != ground) box |= QRect(x, y, 1, 1);
+      }
+    }
+    return box;
+  };
+  const QRect a = ink(kept);
+  const QRect b = ink(styled);
+  QVERIFY(!b.isEmpty());
+  QVERIFY2(qAbs(a.left() - b.left()) <= 1 && qAbs(a.right() - b.right()) <= 1 &&
+               qAbs(a.top() - b.top()) <= 1 && qAbs(a.bottom() - b.bottom()) <= 1,
+           qPrintable(QStringLiteral("%1,%2 %3x%4 against %5,%6 %7x%8")
+                          .arg(a.x())
+                          .arg(a.y())
+                          .arg(a.width())
+                          .arg(a.height())
+                          .arg(b.x())
+                          .arg(b.y())
+                          .arg(b.width())
+                          .arg(b.height())));
+  QCOMPARE(kept.pixel(0, 0), styled.pixel(0, 0));
 }
 
 void TestTicketList::doubleClickAndEnterAskForTheDay() {
