@@ -124,9 +124,7 @@ TicketList::TicketList(const DataSession& session, Messages& messages, QWidget* 
 
   connect(table_, &QTableView::doubleClicked, this, &TicketList::chooseRow);
   connect(closeButton_, &QPushButton::clicked, this, &ChildWindow::closeWindow);
-  connect(&session_, &DataSession::ticketsChanged, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::dataLoaded, this, &ChildWindow::followData);
-  connect(&session_, &DataSession::yearReset, this, &ChildWindow::followData);
+  followSession(session_, Follows::Tickets);
   showData();
 }
 
