@@ -1,9 +1,6 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -14,23 +11,14 @@
 #include "ledger/ledger_file.h"
 #include "report/reports.h"
 #include "store/data_files.h"
+#include "support/import_year.h"
 
 using namespace tamrel;
 
 namespace {
 
-std::string fileBytes(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-struct Year {
-  std::unique_ptr<YearLedger> ledger = std::make_unique<YearLedger>();
-  std::unique_ptr<TicketStore> tickets = std::make_unique<TicketStore>();
-  Year() { resetYear(*ledger, *tickets); }
-};
+using testdata::fileBytes;
+using testdata::Year;
 
 // Reads the report back into the year; the counts of the plan's fates.
 std::array<int, 4> importInto(Year& year, const std::string& report) {

@@ -5,9 +5,6 @@
 #include <iconv.h>
 
 #include <QtTest>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <variant>
 
@@ -16,6 +13,7 @@
 #include "import/text_decoding.h"
 #include "report/reports.h"
 #include "store/data_files.h"
+#include "support/import_year.h"
 
 using namespace tamrel;
 
@@ -49,18 +47,8 @@ std::string toCp932(const std::string& utf8) {
   return out;
 }
 
-std::string fileBytes(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-struct Year {
-  std::unique_ptr<YearLedger> ledger = std::make_unique<YearLedger>();
-  std::unique_ptr<TicketStore> tickets = std::make_unique<TicketStore>();
-  Year() { resetYear(*ledger, *tickets); }
-};
+using testdata::fileBytes;
+using testdata::Year;
 
 void comparePlans(const ImportPlan& got, const ImportPlan& expected) {
   QCOMPARE(got.kind, expected.kind);
