@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,6 +27,7 @@
 
 #include "analysis/category_totals.h"
 #include "analysis/cross_totals.h"
+#include "analysis/ticket_filter.h"
 #include "analysis/year_summary.h"
 #include "bench_data.h"
 #include "detail/detail_file.h"
@@ -77,6 +79,31 @@ void BM_LoadTickets(benchmark::State& state) {
   state.counters["lines"] = 1 + 12 * kMaxMonthTickets;
 }
 BENCHMARK(BM_LoadTickets)->Unit(benchmark::kMicrosecond);
+
+// 馬券一覧's filter alone on one keystroke: the words of its search box
+// (one typed, then taken back) over the year's index, in the list's order,
+// with the figures. Against BM_LoadTickets: the target is at most its time.
+// The window's own keystroke, with the table and figures made ready and
+// painted, is in tamrel_ui_bench.
+void BM_FilterTicketsOnAKeystroke(benchmark::State& state) {
+  static TicketStore full;
+  fillTickets(full);
+  const std::vector<TicketRow> rows = ticketRows(full);
+  const TicketIndex index(rows);
+  // The list's first order, by date: the rows' own.
+  std::vector<int> order(rows.size());
+  std::iota(order.begin(), order.end(), 0);
+  TicketFilter filter;
+  bool longer = false;
+  for (auto _ : state) {
+    filter.text = longer ? "中山 芝" : "中山 ";
+    auto selection = index.select(filter, order);
+    benchmark::DoNotOptimize(selection);
+    longer = !longer;
+  }
+  state.counters["tickets"] = static_cast<double>(rows.size());
+}
+BENCHMARK(BM_FilterTicketsOnAKeystroke)->Unit(benchmark::kMicrosecond);
 
 // 取り込み of the same tickets as the tickets report writes them, as far as
 // its preview: the text read, every row checked against an empty year.

@@ -434,11 +434,16 @@ TicketIndex::Selection TicketIndex::select(const TicketFilter& filter,
   Selection out;
   out.kept.reserve(order.empty() ? keys_.size() : order.size());
   bool payoutUnknown = false;
-  const auto visit = [&](int i) {
+  // Most tickets of a narrowing word fail here: kept small so that the
+  // loops below take it inline and call `take` only for the few left.
+  const auto codesKeep = [&](int i) {
     const Key& key = keys_[static_cast<std::size_t>(i)];
     std::uint64_t mask = dateMask[key.date];
     for (std::size_t a = 0; a < activeCount; ++a) mask |= codeMask[active[a]][key.code[active[a]]];
-    if ((mask & kRefused) != 0 || (mask & allWords) != allWords) return;
+    return (mask & kRefused) == 0 && (mask & allWords) == allWords;
+  };
+  const auto take = [&](int i) {
+    const Key& key = keys_[static_cast<std::size_t>(i)];
     const auto stake = key.stakeKnown ? std::optional<std::int32_t>(key.stake) : std::nullopt;
     const auto payout = key.payoutKnown ? std::optional<std::int32_t>(key.payout) : std::nullopt;
     if (amounts) {
@@ -463,9 +468,13 @@ TicketIndex::Selection TicketIndex::select(const TicketFilter& filter,
     }
   };
   if (order.empty()) {
-    for (int i = 0; i < size(); ++i) visit(i);
+    for (int i = 0; i < size(); ++i) {
+      if (codesKeep(i)) take(i);
+    }
   } else {
-    for (const int i : order) visit(i);
+    for (const int i : order) {
+      if (codesKeep(i)) take(i);
+    }
   }
   if (payoutUnknown) out.figures.largestPayout.reset();
   return out;
