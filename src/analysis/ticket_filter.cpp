@@ -360,6 +360,7 @@ TicketIndex::TicketIndex(std::span<const TicketRow> rows) {
       const auto [at, added] = dateIds.try_emplace(date, static_cast<std::uint16_t>(dates_.size()));
       if (added) {
         dates_.push_back({row.month, row.day, searchForm(ticketDateText(row.ticket)) + '\n'});
+        datesText_ += dates_.back().caption;
       }
       lastDate = date;
       lastId = at->second;
@@ -396,14 +397,19 @@ TicketIndex::Selection TicketIndex::select(const TicketFilter& filter,
       words.size() > kMaxWords || std::ranges::any_of(words, [](const std::string& w) {
         return w.find('\n') != std::string::npos;
       });
-  const auto wordsIn = [&](std::string_view text) {
+  const auto wordsIn = [&](std::string_view text, std::uint64_t candidates) {
     std::uint64_t bits = 0;
     if (wholeText) return bits;
     for (std::size_t i = 0; i < words.size(); ++i) {
-      if (text.find(words[i]) != std::string_view::npos) bits |= std::uint64_t{1} << i;
+      const std::uint64_t bit = std::uint64_t{1} << i;
+      if ((candidates & bit) != 0 && text.find(words[i]) != std::string_view::npos) bits |= bit;
     }
     return bits;
   };
+  // Most words name no date at all: one search of every date's caption
+  // (each ended by a line break, which no word here holds) spares a search
+  // of each of the year's dates.
+  const std::uint64_t dateWords = wordsIn(datesText_, ~std::uint64_t{0});
   const std::uint64_t allWords = wholeText ? 0 : (std::uint64_t{1} << words.size()) - 1;
 
   std::vector<std::uint64_t> dateMask(dates_.size());
@@ -413,7 +419,8 @@ TicketIndex::Selection TicketIndex::select(const TicketFilter& filter,
     // the whole year.
     const bool inPeriod = filter.period.wholeYear() ||
                           (date.month != 0 && filter.period.contains(date.month, date.day));
-    dateMask[i] = (inPeriod ? 0 : kRefused) | wordsIn(date.caption);
+    dateMask[i] =
+        (inPeriod ? 0 : kRefused) | (dateWords == 0 ? 0 : wordsIn(date.caption, dateWords));
   }
   std::array<std::array<std::uint64_t, 256>, kCrossDimensionCount> codeMask;
   std::array<std::size_t, kCrossDimensionCount> active{};
@@ -423,7 +430,8 @@ TicketIndex::Selection TicketIndex::select(const TicketFilter& filter,
     std::uint64_t any = 0;
     for (const Code& c : codes_[d]) {
       const bool refused = !chosen.empty() && std::ranges::find(chosen, c.category) == chosen.end();
-      codeMask[d][c.code] = (refused ? kRefused : 0) | wordsIn(captionFormOf(d, c.code));
+      codeMask[d][c.code] =
+          (refused ? kRefused : 0) | wordsIn(captionFormOf(d, c.code), ~std::uint64_t{0});
       any |= codeMask[d][c.code];
     }
     if (any != 0) active[activeCount++] = d;

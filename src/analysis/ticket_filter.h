@@ -151,6 +151,7 @@ class TicketIndex {
 
   std::vector<Key> keys_;
   std::vector<Date> dates_;
+  std::string datesText_;  // every date's caption, one after the other
   std::array<std::vector<Code>, kCrossDimensionCount> codes_;
 };
 
