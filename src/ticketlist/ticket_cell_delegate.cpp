@@ -24,6 +24,11 @@ void TicketCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   // As the style places an item's text: inside its focus frame's margin.
   const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
   const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+  // A text is laid out in one font: another font lays every text out anew.
+  if (opt.font != font_) {
+    texts_.clear();
+    font_ = opt.font;
+  }
   auto kept = texts_.find(opt.text);
   if (kept == texts_.end()) {
     if (texts_.size() >= kMaxKept) texts_.clear();

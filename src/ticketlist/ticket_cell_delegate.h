@@ -5,6 +5,7 @@
 // cell's text out anew (three times, for its size, its eliding and its
 // drawing) was most of the cost of showing a screen of rows.
 
+#include <QFont>
 #include <QHash>
 #include <QStaticText>
 #include <QStyledItemDelegate>
@@ -27,6 +28,7 @@ class TicketCellDelegate : public QStyledItemDelegate {
   // many they are laid out afresh.
   static constexpr qsizetype kMaxKept = 4096;
   mutable QHash<QString, QStaticText> texts_;
+  mutable QFont font_;  // the one texts_ are laid out in
 };
 
 }  // namespace tamrel
