@@ -145,6 +145,15 @@ std::optional<int> categoryOfTicket(CrossDimension d, const TicketRecord& ticket
   return index;
 }
 
+std::array<std::int8_t, kCrossDimensionCount> categoriesOfTicket(const TicketRecord& ticket) {
+  const CrossLayout& tables = layout();
+  std::array<std::int8_t, kCrossDimensionCount> categories{};
+  for (std::size_t d = 0; d < categories.size(); ++d) {
+    categories[d] = static_cast<std::int8_t>(tables.dimensions[d].of(ticket));
+  }
+  return categories;
+}
+
 void CrossFigures::add(std::optional<std::int32_t> ticketPurchase,
                        std::optional<std::int32_t> ticketPayout) {
   ++count;

@@ -72,6 +72,9 @@ int crossCategoryCount(CrossDimension d);
 // is no category of the dimension, which leaves the ticket out of every
 // table that uses the dimension.
 std::optional<int> categoryOfTicket(CrossDimension d, const TicketRecord& ticket);
+// The category of a ticket in every dimension at once, -1 for none: what a
+// list of the year's tickets keeps of each.
+std::array<std::int8_t, kCrossDimensionCount> categoriesOfTicket(const TicketRecord& ticket);
 
 // The figures of one group of tickets. Stake and payout are empty once an
 // amount or their sum left the 32-bit range; the profit and rate derived

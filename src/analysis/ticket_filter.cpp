@@ -210,10 +210,7 @@ TicketRow ticketRow(const TicketRecord& ticket) {
     row.month = month;
     row.day = day;
   }
-  for (const CrossDimensionInfo& info : kCrossDimensions) {
-    row.category[static_cast<std::size_t>(info.dimension)] =
-        static_cast<std::int8_t>(categoryOfTicket(info.dimension, ticket).value_or(-1));
-  }
+  row.category = categoriesOfTicket(ticket);
   row.stake = amountField(ticket, TicketField::Purchase);
   row.payout = amountField(ticket, TicketField::Payout);
   return row;

@@ -81,11 +81,15 @@ void TicketListModel::orderRows() {
   order_.resize(rows_.size());
   std::iota(order_.begin(), order_.end(), 0);
   // Stable: tickets with equal keys stay in date and race order either way.
+  // The rows come in date order, the list's first order: a year opens
+  // without being sorted.
   const auto key = [&keys](int i) { return keys[static_cast<std::size_t>(i)]; };
   if (sortOrder_ == Qt::AscendingOrder) {
-    std::ranges::stable_sort(order_, std::less{}, key);
+    if (!std::ranges::is_sorted(keys)) std::ranges::stable_sort(order_, std::less{}, key);
   } else {
-    std::ranges::stable_sort(order_, std::greater{}, key);
+    if (!std::ranges::is_sorted(keys, std::greater{})) {
+      std::ranges::stable_sort(order_, std::greater{}, key);
+    }
   }
 }
 
