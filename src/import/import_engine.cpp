@@ -1087,7 +1087,8 @@ namespace {
 
 template <typename Records>
 ImportPlan planRows(const Records& records, const ColumnMap& map, ImportKind kind,
-                    const YearLedger& ledger, const TicketStore& tickets, int year) {
+                    const YearLedger& ledger, const TicketStore& tickets, int year,
+                    bool headerRow) {
   ImportPlan plan;
   plan.kind = kind;
   plan.rows.reserve(records.size());
@@ -1111,7 +1112,7 @@ ImportPlan planRows(const Records& records, const ColumnMap& map, ImportKind kin
       }
     }
   }
-  for (std::size_t r = 1; r < records.size(); ++r) {
+  for (std::size_t r = headerRow ? 1 : 0; r < records.size(); ++r) {
     ImportRow& row = plan.rows.emplace_back();
     row.line = records.line(r);
     const RowReader<Records> field{records, r, map};
@@ -1175,12 +1176,13 @@ ImportPlan planRows(const Records& records, const ColumnMap& map, ImportKind kin
 
 ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
                       const YearLedger& ledger, const TicketStore& tickets, int year) {
-  return planRows(TableRecords{table}, map, kind, ledger, tickets, year);
+  return planRows(TableRecords{table}, map, kind, ledger, tickets, year, true);
 }
 
 ImportPlan planImport(const ImportRecords& records, const ColumnMap& map, ImportKind kind,
-                      const YearLedger& ledger, const TicketStore& tickets, int year) {
-  return planRows(records, map, kind, ledger, tickets, year);
+                      const YearLedger& ledger, const TicketStore& tickets, int year,
+                      bool headerRow) {
+  return planRows(records, map, kind, ledger, tickets, year, headerRow);
 }
 
 std::variant<ImportPlan, ImportRefusal> readImport(std::string_view utf8, const YearLedger& ledger,

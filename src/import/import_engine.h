@@ -172,13 +172,15 @@ struct ImportPlan {
   int count(RowFate f) const { return counts[static_cast<std::size_t>(f)]; }
 };
 
-// Each record after the header against the year as it stands. `year` is
-// the calendar year of the folder (0 when unknown): a date of another year
-// is an error, and with a year 29 February is checked against it.
+// Each record after the header row (each from the first without one)
+// against the year as it stands. `year` is the calendar year of the folder
+// (0 when unknown): a date of another year is an error, and with a year 29
+// February is checked against it.
 ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
                       const YearLedger& ledger, const TicketStore& tickets, int year);
 ImportPlan planImport(const ImportRecords& records, const ColumnMap& map, ImportKind kind,
-                      const YearLedger& ledger, const TicketStore& tickets, int year);
+                      const YearLedger& ledger, const TicketStore& tickets, int year,
+                      bool headerRow = true);
 
 // The whole way from text to plan with the header's own mapping.
 std::variant<ImportPlan, ImportRefusal> readImport(std::string_view utf8, const YearLedger& ledger,

@@ -359,6 +359,20 @@ class TestImportEngine : public QObject {
       QCOMPARE(b.rows[i].reason, a.rows[i].reason);
       QVERIFY(b.rows[i].ticket == a.rows[i].ticket);
     }
+    // Without a header row the header is a row of its own, an error, and
+    // the others plan as they did.
+    const ImportPlan all = planImport(std::get<ImportRecords>(records), map, ImportKind::Tickets,
+                                      *year.ledger, *year.tickets, 2026, false);
+    QCOMPARE(all.rows.size(), std::size_t{6});
+    QCOMPARE(all.rows[0].line, 1);
+    QCOMPARE(QString::fromStdString(all.rows[0].reason), QString("月ではありません: 月"));
+    QCOMPARE(all.count(RowFate::Error), 4);
+    QCOMPARE(all.stake, b.stake);
+    for (std::size_t i = 0; i < b.rows.size(); ++i) {
+      QCOMPARE(all.rows[i + 1].line, b.rows[i].line);
+      QCOMPARE(all.rows[i + 1].fate, b.rows[i].fate);
+      QCOMPARE(all.rows[i + 1].reason, b.rows[i].reason);
+    }
   }
 
   void noKind() {
