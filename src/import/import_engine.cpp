@@ -401,11 +401,9 @@ bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 // --- Rows ----------------------------------------------------------------
 
-// The cells of one record by field. `Records` is an ImportRecords or an
-// ImportTable seen through TableRecords.
-template <typename Records>
+// The cells of one record by field.
 struct RowReader {
-  const Records& records;
+  const ImportRecords& records;
   std::size_t record;
   const ColumnMap& map;
 
@@ -416,16 +414,6 @@ struct RowReader {
   }
 };
 
-struct TableRecords {
-  const ImportTable& table;
-  std::size_t size() const { return table.records.size(); }
-  int line(std::size_t r) const { return table.lines[r]; }
-  std::string_view field(std::size_t r, std::size_t c) const {
-    const std::vector<std::string>& record = table.records[r];
-    return c < record.size() ? std::string_view(record[c]) : std::string_view();
-  }
-};
-
 // A month or day cell: digits with or without its name ("3", "3月").
 std::optional<int> monthOrDay(std::string_view text, std::string_view name) {
   if (kShortcuts && plainDigits(text, false, 4)) return smallNumber(text);
@@ -433,9 +421,7 @@ std::optional<int> monthOrDay(std::string_view text, std::string_view name) {
 }
 
 // The row's date, or why it is none.
-template <typename Records>
-std::variant<Date, std::string> rowDate(const RowReader<Records>& field, const ColumnMap& map,
-                                        int year) {
+std::variant<Date, std::string> rowDate(const RowReader& field, const ColumnMap& map, int year) {
   Date date;
   if (map[ImportField::Date] >= 0 && !field(ImportField::Date).empty()) {
     const auto read = dateOf(field(ImportField::Date));
@@ -628,8 +614,7 @@ std::optional<char> attributeCode(std::size_t column, std::string_view raw) {
   return attributeCodeByRule(kAttributeColumns[column].attribute, raw);
 }
 
-template <typename Records>
-void ticketRow(ImportRow& row, const RowReader<Records>& field) {
+void ticketRow(ImportRow& row, const RowReader& field) {
   // Where each attribute's code stands in a record.
   static const auto kOffsets = [] {
     std::array<std::size_t, std::size(kAttributeColumns)> offsets{};
@@ -672,8 +657,7 @@ void ticketRow(ImportRow& row, const RowReader<Records>& field) {
   row.fate = RowFate::Add;
 }
 
-template <typename Records>
-void dayRow(ImportRow& row, const RowReader<Records>& field) {
+void dayRow(ImportRow& row, const RowReader& field) {
   for (const BetTypeInfo& bet : kBetTypes) {
     const auto i = static_cast<std::size_t>(index(bet.type));
     for (const bool stake : {true, false}) {
@@ -1004,22 +988,6 @@ std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view ut
   return ImportRecordsReader::read(utf8, kShortcuts);
 }
 
-std::variant<ImportTable, ImportRefusal> readImportTable(std::string_view utf8) {
-  auto read = readImportRecords(utf8);
-  if (auto* refusal = std::get_if<ImportRefusal>(&read)) return *refusal;
-  const ImportRecords& records = std::get<ImportRecords>(read);
-  ImportTable table;
-  table.separator = records.separator();
-  for (std::size_t r = 0; r < records.size(); ++r) {
-    std::vector<std::string>& record = table.records.emplace_back();
-    for (std::size_t c = 0; c < records.fieldCount(r); ++c) {
-      record.emplace_back(records.field(r, c));
-    }
-    table.lines.push_back(records.line(r));
-  }
-  return table;
-}
-
 std::optional<ImportField> fieldOfCaption(std::string_view caption) {
   const std::string folded = fold(caption);
   for (const HeaderName& name : kHeaderNames) {
@@ -1035,15 +1003,6 @@ std::optional<ImportField> fieldOfCaption(std::string_view caption) {
     }
   }
   return std::nullopt;
-}
-
-ColumnMap mapHeader(const std::vector<std::string>& header) {
-  ColumnMap map;
-  for (std::size_t c = 0; c < header.size(); ++c) {
-    const auto field = fieldOfCaption(header[c]);
-    if (field && map[*field] < 0) map[*field] = static_cast<int>(c);
-  }
-  return map;
 }
 
 ColumnMap mapHeader(const ImportRecords& records) {
@@ -1083,11 +1042,9 @@ std::string_view fateCaption(RowFate fate) {
   return {};
 }
 
-namespace {
-
-template <typename Records>
-ImportPlan planRows(const Records& records, const ColumnMap& map, ImportKind kind,
-                    const YearLedger& ledger, const TicketStore& tickets, int year) {
+ImportPlan planImport(const ImportRecords& records, const ColumnMap& map, ImportKind kind,
+                      const YearLedger& ledger, const TicketStore& tickets, int year,
+                      bool headerRow) {
   ImportPlan plan;
   plan.kind = kind;
   plan.rows.reserve(records.size());
@@ -1111,10 +1068,10 @@ ImportPlan planRows(const Records& records, const ColumnMap& map, ImportKind kin
       }
     }
   }
-  for (std::size_t r = 1; r < records.size(); ++r) {
+  for (std::size_t r = headerRow ? 1 : 0; r < records.size(); ++r) {
     ImportRow& row = plan.rows.emplace_back();
     row.line = records.line(r);
-    const RowReader<Records> field{records, r, map};
+    const RowReader field{records, r, map};
     const auto date = rowDate(field, map, year);
     if (const auto* why = std::get_if<std::string>(&date)) {
       row.reason = *why;
@@ -1169,18 +1126,6 @@ ImportPlan planRows(const Records& records, const ColumnMap& map, ImportKind kin
     ++plan.counts[static_cast<std::size_t>(row.fate)];
   }
   return plan;
-}
-
-}  // namespace
-
-ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
-                      const YearLedger& ledger, const TicketStore& tickets, int year) {
-  return planRows(TableRecords{table}, map, kind, ledger, tickets, year);
-}
-
-ImportPlan planImport(const ImportRecords& records, const ColumnMap& map, ImportKind kind,
-                      const YearLedger& ledger, const TicketStore& tickets, int year) {
-  return planRows(records, map, kind, ledger, tickets, year);
 }
 
 std::variant<ImportPlan, ImportRefusal> readImport(std::string_view utf8, const YearLedger& ledger,

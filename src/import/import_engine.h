@@ -44,17 +44,11 @@ std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes);
 // of its first line (a tab when it has as many tabs as commas or more), fields
 // unquoted as RFC 4180 says; each with the line it starts on. Blank records
 // are left out. The same checks as sniffImport, for pasted text too.
-struct ImportTable {
-  char separator = ',';
-  std::vector<std::vector<std::string>> records;
-  std::vector<int> lines;
-};
-std::variant<ImportTable, ImportRefusal> readImportTable(std::string_view utf8);
-
-// The same records as places in the text itself: only a field that had
-// quotes to take away is copied, into one buffer the records own. A season
-// of tickets is some hundred thousand fields, each its own string in an
-// ImportTable. The text must outlive the records.
+//
+// A field is its place in the text itself: only one that had quotes to take
+// away is copied, into one buffer the records own. A season of tickets is
+// some hundred thousand fields. The text must outlive the records and stay
+// where it is (a moved std::string may move its characters).
 class ImportRecords {
  public:
   char separator() const { return separator_; }
@@ -135,9 +129,8 @@ struct ColumnMap {
 // their common variants, full-width letters and blanks aside; nullopt for
 // any other caption.
 std::optional<ImportField> fieldOfCaption(std::string_view caption);
-// The columns of a header row; the first column of a field wins.
-ColumnMap mapHeader(const std::vector<std::string>& header);
-// The columns of the first record.
+// The columns of the first record as a header row; the first column of a
+// field wins.
 ColumnMap mapHeader(const ImportRecords& records);
 // The kind a mapping reads, or why it reads none.
 std::variant<ImportKind, std::string> kindOf(const ColumnMap& map);
@@ -172,13 +165,13 @@ struct ImportPlan {
   int count(RowFate f) const { return counts[static_cast<std::size_t>(f)]; }
 };
 
-// Each record after the header against the year as it stands. `year` is
-// the calendar year of the folder (0 when unknown): a date of another year
-// is an error, and with a year 29 February is checked against it.
-ImportPlan planImport(const ImportTable& table, const ColumnMap& map, ImportKind kind,
-                      const YearLedger& ledger, const TicketStore& tickets, int year);
+// Each record after the header row (each from the first without one)
+// against the year as it stands. `year` is the calendar year of the folder
+// (0 when unknown): a date of another year is an error, and with a year 29
+// February is checked against it.
 ImportPlan planImport(const ImportRecords& records, const ColumnMap& map, ImportKind kind,
-                      const YearLedger& ledger, const TicketStore& tickets, int year);
+                      const YearLedger& ledger, const TicketStore& tickets, int year,
+                      bool headerRow = true);
 
 // The whole way from text to plan with the header's own mapping.
 std::variant<ImportPlan, ImportRefusal> readImport(std::string_view utf8, const YearLedger& ledger,

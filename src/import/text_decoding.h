@@ -1,5 +1,5 @@
 #pragma once
-// The text of a file to take in, as UTF-8 for readImportTable: UTF-8 as it
+// The text of a file to take in, as UTF-8 for readImportRecords: UTF-8 as it
 // stands, or Shift_JIS converted as Windows writes it (CP932: the NEC and
 // IBM extension characters such as ①, ㈱ and ～ included), by the encoding
 // sniffImport finds or the one the user chooses.
@@ -18,7 +18,7 @@ enum class ImportDecoding { Auto, Utf8, ShiftJis };
 // The bytes as UTF-8 text (a leading BOM left out), or why they cannot be
 // read: sniffImport's refusals when detecting, and for Shift_JIS the line of
 // the first byte that is no character of it. UTF-8, chosen or found, is
-// given as it stands, for readImportTable to check line by line.
+// given as it stands, for readImportRecords to check line by line.
 std::variant<std::string, ImportRefusal> decodeImportText(std::string_view bytes,
                                                           ImportDecoding choice);
 

@@ -31,27 +31,15 @@ enum Column { kLine, kFate, kMonth, kDay, kContent, kReason, kColumns };
 // header's mapping, unseen.
 constexpr int kMaxShownColumns = 200;
 
-// The records as ImportTable holds them, read only here.
-int widthOf(const ImportTable& table) {
+int widthOf(const ImportRecords& records) {
   std::size_t width = 0;
-  for (const auto& record : table.records) width = std::max(width, record.size());
+  for (std::size_t r = 0; r < records.size(); ++r) width = std::max(width, records.fieldCount(r));
   return static_cast<int>(width);
 }
 
-QString cellOf(const ImportTable& table, std::size_t record, int column) {
-  if (record >= table.records.size()) return {};
-  const auto& fields = table.records[record];
-  const auto c = static_cast<std::size_t>(column);
-  return c < fields.size() ? QString::fromStdString(fields[c]) : QString();
-}
-
-// planImport takes the first record as the header: a file without one is
-// planned behind a blank header, each row keeping its own line.
-ImportTable behindBlankHeader(const ImportTable& table) {
-  ImportTable planned = table;
-  planned.records.insert(planned.records.begin(), std::vector<std::string>{});
-  planned.lines.insert(planned.lines.begin(), 0);
-  return planned;
+QString cellOf(const ImportRecords& records, std::size_t record, int column) {
+  if (record >= records.size()) return {};
+  return fromCore(records.field(record, static_cast<std::size_t>(column)));
 }
 
 // The field of each column, -1 for none.
@@ -378,10 +366,9 @@ bool ImportWindow::showBytes(const QByteArray& bytes, const QString& source) {
 bool ImportWindow::showText(const QString& text, const QString& source) {
   fromText_ = true;
   bytes_.clear();
-  text_ = text.toStdString();
   source_->setText(source);
   encodingChooser_->setEnabled(false);
-  return readTable();
+  return readRecords(text.toStdString());
 }
 
 bool ImportWindow::decode() {
@@ -390,43 +377,42 @@ bool ImportWindow::decode() {
       std::string_view(bytes_.constData(), static_cast<std::size_t>(bytes_.size())), chosen);
   if (const auto* refusal = std::get_if<ImportRefusal>(&decoded)) {
     messages_.error(QStringLiteral("取り込めません"), fromCore(refusal->text()));
-    text_.clear();
-  } else {
-    text_ = std::move(std::get<std::string>(decoded));
+    return readRecords({});
   }
-  return readTable();
+  return readRecords(std::move(std::get<std::string>(decoded)));
 }
 
-bool ImportWindow::readTable() {
-  table_ = ImportTable{};
+bool ImportWindow::readRecords(std::string text) {
+  // The records are places in the text: they go before it does.
+  records_ = ImportRecords{};
+  text_ = std::move(text);
   if (!text_.empty()) {
-    auto read = readImportTable(text_);
+    auto read = readImportRecords(text_);
     std::optional<ImportRefusal> refusal;
     if (auto* why = std::get_if<ImportRefusal>(&read)) {
       refusal = *why;
     } else {
-      table_ = std::move(std::get<ImportTable>(read));
-      if (table_.records.empty()) refusal = ImportRefusal{0, "取り込む行がありません"};
+      records_ = std::move(std::get<ImportRecords>(read));
+      if (records_.empty()) refusal = ImportRefusal{0, "取り込む行がありません"};
     }
     // One column can never hold a date and an amount: no choice of fields
     // could read it, so it is refused as a file of unknown columns.
-    if (!refusal && widthOf(table_) < 2) {
-      const auto kind = kindOf(mapHeader(table_.records.front()));
+    if (!refusal && widthOf(records_) < 2) {
+      const auto kind = kindOf(mapHeader(records_));
       if (const auto* why = std::get_if<std::string>(&kind)) {
-        refusal = ImportRefusal{table_.lines.front(), *why};
+        refusal = ImportRefusal{records_.line(0), *why};
       }
     }
     if (refusal) {
       messages_.error(QStringLiteral("取り込めません"), fromCore(refusal->text()));
+      records_ = ImportRecords{};
       text_.clear();
-      table_ = ImportTable{};
     }
   }
   // The header's own mapping to start from, whether or not the first line
   // is taken as a header: the user's choices start again with new text.
-  showColumns(table_.records.empty()
-                  ? std::vector<int>{}
-                  : fieldsOf(mapHeader(table_.records.front()), widthOf(table_)));
+  showColumns(records_.empty() ? std::vector<int>{}
+                               : fieldsOf(mapHeader(records_), widthOf(records_)));
   return !text_.empty();
 }
 
@@ -435,8 +421,8 @@ void ImportWindow::showColumns(const std::vector<int>& fields) {
   QStringList headers;
   QStringList samples;
   for (int c = 0; c < std::min(static_cast<int>(fields.size()), kMaxShownColumns); ++c) {
-    headers << (header ? cellOf(table_, 0, c) : QString());
-    samples << cellOf(table_, header ? 1 : 0, c);
+    headers << (header ? cellOf(records_, 0, c) : QString());
+    samples << cellOf(records_, header ? 1 : 0, c);
   }
   columnsModel_.setColumns(headers, samples, fields);
   // Tab goes from the encoding through the columns' lists, then on down.
@@ -494,13 +480,9 @@ void ImportWindow::replan() {
       const auto kind = kindOf(std::get<ColumnMap>(map));
       if (const auto* none = std::get_if<std::string>(&kind)) {
         problem = fromCore(*none);
-      } else if (headerRow_->isChecked()) {
-        plan_ = planImport(table_, std::get<ColumnMap>(map), std::get<ImportKind>(kind),
-                           session_.ledger(), session_.tickets(), year_);
       } else {
-        plan_ =
-            planImport(behindBlankHeader(table_), std::get<ColumnMap>(map),
-                       std::get<ImportKind>(kind), session_.ledger(), session_.tickets(), year_);
+        plan_ = planImport(records_, std::get<ColumnMap>(map), std::get<ImportKind>(kind),
+                           session_.ledger(), session_.tickets(), year_, headerRow_->isChecked());
       }
     }
   }

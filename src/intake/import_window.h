@@ -111,9 +111,11 @@ class ImportWindow : public ChildWindow {
   // Decodes the bytes as the chooser says and reads them; false after
   // telling why not.
   bool decode();
-  // Splits the text into records and maps the columns by the header; false
-  // after telling why the text cannot be read whatever the mapping.
-  bool readTable();
+  // Takes the text, splits it into records and maps the columns by the
+  // header; false after telling why the text cannot be read whatever the
+  // mapping. The only place the text changes, so the records always lie in
+  // the text they were read from.
+  bool readRecords(std::string text);
   // The columns with the fields given, and the rows planned by them.
   void showColumns(const std::vector<int>& fields);
   void fitColumnsHeight();
@@ -128,8 +130,8 @@ class ImportWindow : public ChildWindow {
   int year_ = 0;
   QByteArray bytes_;
   bool fromText_ = false;
-  std::string text_;
-  ImportTable table_;
+  std::string text_;  // never moved once read: records_ are places in it
+  ImportRecords records_;
   ImportPlan plan_;
   ImportRowsModel model_;
   ImportColumnsModel columnsModel_;

@@ -107,7 +107,7 @@ class TestTextDecoding : public QObject {
         << QByteArray("\xEF\xBB\xBF月") << automatic << QByteArray("月");
     QTest::newRow("found neither") << QByteArray("a\n\x8C\x8E\n月\n") << automatic
                                    << QByteArray("!3行目: UTF-8とShift_JISが混ざっています");
-    // Checked by readImportTable line by line, as pasted text is.
+    // Checked by readImportRecords line by line, as pasted text is.
     QTest::newRow("said to be UTF-8")
         << QByteArray("\x8C\x8E") << ImportDecoding::Utf8 << QByteArray("\x8C\x8E");
   }
