@@ -168,7 +168,7 @@ void asShiftJis(std::string_view bytes) {
     if (const auto* refusal = std::get_if<ImportRefusal>(&decoded)) {
       FUZZ_REQUIRE(refusal->line >= 0 && refusal->line <= lines);
     } else if (choice == ImportDecoding::ShiftJis) {
-      asInput(std::get<std::string>(decoded));
+      asInput(std::get<ImportText>(decoded).utf8);
     }
   }
   // The same text, and so the same plan, whenever the library reads its
@@ -176,8 +176,8 @@ void asShiftJis(std::string_view bytes) {
   const auto shiftJis = converted(bytes, "CP932", "UTF-8");
   if (!shiftJis || converted(*shiftJis, "UTF-8", "CP932") != std::string(bytes)) return;
   const auto decoded = decodeImportText(*shiftJis, ImportDecoding::ShiftJis);
-  FUZZ_REQUIRE(std::holds_alternative<std::string>(decoded));
-  FUZZ_REQUIRE(std::get<std::string>(decoded) == bytes);
+  FUZZ_REQUIRE(std::holds_alternative<ImportText>(decoded));
+  FUZZ_REQUIRE(std::get<ImportText>(decoded).utf8 == bytes);
 }
 
 void asYear(std::string_view bytes) {

@@ -141,8 +141,9 @@ std::optional<ImportRefusal> refusalOf(LineFault fault, int line) {
 // offset after it), when it can tell that `line` would have nothing to say
 // of it; npos leaves the line to `line`.
 template <typename EachLine, typename WholeLine>
-std::optional<ImportRefusal> scanLines(std::string_view bytes, EachLine&& line, WholeLine&& whole) {
-  if (bytes.size() > kImportMaxBytes) return tooLarge();
+std::optional<ImportRefusal> scanLines(std::string_view bytes, ImportLimits limits, EachLine&& line,
+                                       WholeLine&& whole) {
+  if (bytes.size() > limits.bytes) return tooLarge();
   if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
   int number = 0;
   for (std::size_t start = 0; start < bytes.size();) {
@@ -157,7 +158,7 @@ std::optional<ImportRefusal> scanLines(std::string_view bytes, EachLine&& line, 
                       : bytes.size();
     std::string_view text = bytes.substr(start, end - start);
     if (text.ends_with('\r')) text.remove_suffix(1);
-    if (text.size() > kImportMaxLine) {
+    if (text.size() > limits.line) {
       return ImportRefusal{number, "行が長すぎます（4 KBまで）"};
     }
     if (auto refusal = line(text, number, end < bytes.size())) return refusal;
@@ -688,7 +689,7 @@ std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes) 
   int firstUtf8 = 0;      // a line of UTF-8 that Shift_JIS cannot read
   int firstShiftJis = 0;  // a line that is not UTF-8 but Shift_JIS
   const auto refusal = scanLines(
-      bytes,
+      bytes, ImportLimits{},
       [&](std::string_view line, int number, bool) {
         const LineFault fault = lineFault(line);
         if (fault != LineFault::None && fault != LineFault::NotUtf8)
@@ -717,12 +718,21 @@ std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes) 
   return bom ? ImportEncoding::Utf8Bom : ImportEncoding::Utf8;
 }
 
+std::optional<ImportRefusal> checkImportLimits(std::string_view bytes) {
+  return scanLines(
+      bytes, ImportLimits{},
+      [](std::string_view, int, bool) { return std::optional<ImportRefusal>{}; },
+      [](std::size_t, int) { return std::string_view::npos; });
+}
+
 // Reads records straight into their places, each line checked just before
 // it is split, so that the text is gone through once.
 class ImportRecordsReader {
  public:
-  static std::variant<ImportRecords, ImportRefusal> read(std::string_view utf8, bool shortcuts) {
+  static std::variant<ImportRecords, ImportRefusal> read(std::string_view utf8, ImportLimits limits,
+                                                         bool shortcuts) {
     ImportRecordsReader reader;
+    reader.limits_ = limits;
     if (auto refusal = reader.readAll(utf8, shortcuts)) return *refusal;
     return std::move(reader.out_);
   }
@@ -743,7 +753,7 @@ class ImportRecordsReader {
   }
 
   std::optional<ImportRefusal> readAll(std::string_view utf8, bool shortcuts) {
-    if (utf8.size() > kImportMaxBytes) return tooLarge();
+    if (utf8.size() > limits_.bytes) return tooLarge();
     // The lines go without the BOM: the places are counted from after it.
     std::string_view text = utf8;
     if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
@@ -756,7 +766,7 @@ class ImportRecordsReader {
     int start = 1;
     classify();
     auto refusal = scanLines(
-        utf8,
+        utf8, limits_,
         [&](std::string_view line, int number, bool ended) {
           if (auto fault = refusalOf(lineFault(line), number)) return fault;
           if (!quoted_) start = number;
@@ -851,7 +861,7 @@ class ImportRecordsReader {
       blank_ = true;
       return std::string_view::npos;
     }
-    if (end - at > kImportMaxLine) {
+    if (end - at > limits_.line) {
       out_.places_.resize(mark);
       blank_ = true;
       return std::string_view::npos;
@@ -977,6 +987,7 @@ class ImportRecordsReader {
     }
   }
 
+  ImportLimits limits_;
   ImportRecords out_;
   std::array<Kind, 256> kinds_{};
   bool quoted_ = false;
@@ -984,8 +995,9 @@ class ImportRecordsReader {
   std::size_t fieldStart_ = 0;  // in out_.unquoted_, of a field that had quotes
 };
 
-std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view utf8) {
-  return ImportRecordsReader::read(utf8, kShortcuts);
+std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view utf8,
+                                                             ImportLimits limits) {
+  return ImportRecordsReader::read(utf8, limits, kShortcuts);
 }
 
 std::optional<ImportField> fieldOfCaption(std::string_view caption) {
@@ -1224,8 +1236,9 @@ std::variant<std::int32_t, std::string> cellAmountByRule(std::string_view text) 
   return amountByRule(text);
 }
 
-std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8) {
-  return ImportRecordsReader::read(utf8, false);
+std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8,
+                                                                   ImportLimits limits) {
+  return ImportRecordsReader::read(utf8, limits, false);
 }
 
 }  // namespace import_detail

@@ -26,6 +26,14 @@ inline constexpr std::int32_t kImportMaxAmount = 999'999'999;
 
 enum class ImportEncoding { Utf8, Utf8Bom, ShiftJis };
 
+// How large a text and each of its lines may be. A file is held to the
+// defaults as its bytes stand; converted to UTF-8 it may grow (see
+// text_decoding.h), and is then read by larger ones.
+struct ImportLimits {
+  std::size_t bytes = kImportMaxBytes;
+  std::size_t line = kImportMaxLine;
+};
+
 // Why the input as a whole is refused; `line` (1-based) names where, 0 when
 // it is the whole input (its size).
 struct ImportRefusal {
@@ -39,6 +47,8 @@ struct ImportRefusal {
 // large, a NUL, binary data, a line too long, a BOM in the middle, bytes
 // that are neither UTF-8 nor Shift_JIS, both encodings in one file).
 std::variant<ImportEncoding, ImportRefusal> sniffImport(std::string_view bytes);
+// Only the limits of sniffImport: the size, then each line's length.
+std::optional<ImportRefusal> checkImportLimits(std::string_view bytes);
 
 // The records of UTF-8 text (a leading BOM skipped), split by the separator
 // of its first line (a tab when it has as many tabs as commas or more), fields
@@ -81,7 +91,8 @@ class ImportRecords {
   std::vector<int> lines_;
   char separator_ = ',';
 };
-std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view utf8);
+std::variant<ImportRecords, ImportRefusal> readImportRecords(std::string_view utf8,
+                                                             ImportLimits limits = {});
 
 // What a column can hold.
 enum class ImportField : int {
@@ -208,7 +219,8 @@ std::variant<std::int32_t, std::string> cellAmount(std::string_view text);
 std::variant<std::int32_t, std::string> cellAmountByRule(std::string_view text);
 // The records, each line checked and split by the rule (readImportRecords
 // takes the common kind of line in one go).
-std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8);
+std::variant<ImportRecords, ImportRefusal> readImportRecordsByRule(std::string_view utf8,
+                                                                   ImportLimits limits = {});
 }  // namespace import_detail
 
 }  // namespace tamrel

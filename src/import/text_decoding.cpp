@@ -20,18 +20,21 @@ int lineAt(std::string_view bytes, std::size_t at) {
   return 1 + static_cast<int>(std::ranges::count(bytes.substr(0, at), '\n'));
 }
 
-std::variant<std::string, ImportRefusal> fromShiftJis(std::string_view bytes) {
-  // Checked before converting: a larger file is refused anyway, and
-  // converting it first would only make the user wait.
-  if (bytes.size() > kImportMaxBytes) return ImportRefusal{0, "8 MBを超えるものは取り込めません"};
+// Every character of CP932 is in the Basic Multilingual Plane: at most
+// three bytes of UTF-8 for each byte read.
+constexpr std::size_t kGrowth = 3;
+
+std::variant<ImportText, ImportRefusal> fromShiftJis(std::string_view bytes) {
+  // The file's limits hold for its own bytes, checked before converting: a
+  // larger file is refused anyway, and converting it first would only make
+  // the user wait.
+  if (auto refusal = checkImportLimits(bytes)) return *refusal;
   const iconv_t opened = iconv_open("UTF-8", "CP932");
   if (opened == reinterpret_cast<iconv_t>(-1)) {
     return ImportRefusal{0, "この環境ではShift_JISを読めません"};
   }
   const std::unique_ptr<void, CloseIconv> cd(opened);
-  // Every character of CP932 is in the Basic Multilingual Plane: at most
-  // three bytes of UTF-8 for each byte read.
-  std::string out(bytes.size() * 3, '\0');
+  std::string out(bytes.size() * kGrowth, '\0');
   // iconv's signature takes the input as non-const; it never writes there.
   char* in = const_cast<char*>(bytes.data());
   std::size_t inLeft = bytes.size();
@@ -43,13 +46,13 @@ std::variant<std::string, ImportRefusal> fromShiftJis(std::string_view bytes) {
     return ImportRefusal{lineAt(bytes, at), "Shift_JISとして読めない文字があります"};
   }
   out.resize(out.size() - toLeft);
-  return out;
+  return ImportText{std::move(out), {kImportMaxBytes * kGrowth, kImportMaxLine * kGrowth}};
 }
 
 }  // namespace
 
-std::variant<std::string, ImportRefusal> decodeImportText(std::string_view bytes,
-                                                          ImportDecoding choice) {
+std::variant<ImportText, ImportRefusal> decodeImportText(std::string_view bytes,
+                                                         ImportDecoding choice) {
   bool shiftJis = choice == ImportDecoding::ShiftJis;
   if (choice == ImportDecoding::Auto) {
     const auto sniffed = sniffImport(bytes);
@@ -58,7 +61,7 @@ std::variant<std::string, ImportRefusal> decodeImportText(std::string_view bytes
   }
   if (shiftJis) return fromShiftJis(bytes);
   if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
-  return std::string(bytes);
+  return ImportText{std::string(bytes), {}};
 }
 
 }  // namespace tamrel

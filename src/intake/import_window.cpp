@@ -379,15 +379,16 @@ bool ImportWindow::decode() {
     messages_.error(QStringLiteral("取り込めません"), fromCore(refusal->text()));
     return readRecords({});
   }
-  return readRecords(std::move(std::get<std::string>(decoded)));
+  ImportText& text = std::get<ImportText>(decoded);
+  return readRecords(std::move(text.utf8), text.limits);
 }
 
-bool ImportWindow::readRecords(std::string text) {
+bool ImportWindow::readRecords(std::string text, ImportLimits limits) {
   // The records are places in the text: they go before it does.
   records_ = ImportRecords{};
   text_ = std::move(text);
   if (!text_.empty()) {
-    auto read = readImportRecords(text_);
+    auto read = readImportRecords(text_, limits);
     std::optional<ImportRefusal> refusal;
     if (auto* why = std::get_if<ImportRefusal>(&read)) {
       refusal = *why;

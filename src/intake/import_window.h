@@ -115,7 +115,7 @@ class ImportWindow : public ChildWindow {
   // header; false after telling why the text cannot be read whatever the
   // mapping. The only place the text changes, so the records always lie in
   // the text they were read from.
-  bool readRecords(std::string text);
+  bool readRecords(std::string text, ImportLimits limits = {});
   // The columns with the fields given, and the rows planned by them.
   void showColumns(const std::vector<int>& fields);
   void fitColumnsHeight();

@@ -27,7 +27,7 @@ QByteArray decoded(const QByteArray& bytes, ImportDecoding choice) {
   if (const auto* refusal = std::get_if<ImportRefusal>(&result)) {
     return "!" + QByteArray::fromStdString(refusal->text());
   }
-  return QByteArray::fromStdString(std::get<std::string>(result));
+  return QByteArray::fromStdString(std::get<ImportText>(result).utf8);
 }
 
 // UTF-8 text as a Windows program saves it in Shift_JIS, by the C library
@@ -118,10 +118,33 @@ class TestTextDecoding : public QObject {
     QCOMPARE(decoded(bytes, choice), expected);
   }
 
-  void tooLargeToConvert() {
-    const QByteArray bytes(static_cast<qsizetype>(kImportMaxBytes) + 1, '\xB1');
-    QCOMPARE(decoded(bytes, ImportDecoding::ShiftJis),
-             QByteArray("!8 MBを超えるものは取り込めません"));
+  // The limits hold for the file's own bytes: within them, a file is read
+  // whole once converted, however much its lines grow.
+  void limitsOfTheFile_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("refusal");  // empty when read
+    const QByteArray kanji("\x92\x86");       // 中: two bytes, three in UTF-8
+    QTest::newRow("line of 4,002 bytes, 6,003 converted")
+        << QByteArray("a,b\n" + kanji.repeated(2000) + ",1\n") << QByteArray();
+    QTest::newRow("line over 4 KB") << QByteArray("a,b\n" + kanji.repeated(2049) + "\n")
+                                    << QByteArray("!2行目: 行が長すぎます（4 KBまで）");
+    QTest::newRow("over 8 MB") << QByteArray(static_cast<qsizetype>(kImportMaxBytes) + 1, '\xB1')
+                               << QByteArray("!8 MBを超えるものは取り込めません");
+  }
+  void limitsOfTheFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, refusal);
+    if (!refusal.isEmpty()) {
+      QCOMPARE(decoded(bytes, ImportDecoding::ShiftJis), refusal);
+      return;
+    }
+    const auto text =
+        decodeImportText(std::string_view(bytes.constData(), bytes.size()), ImportDecoding::Auto);
+    QVERIFY(std::holds_alternative<ImportText>(text));
+    const ImportText& converted = std::get<ImportText>(text);
+    const auto records = readImportRecords(converted.utf8, converted.limits);
+    QVERIFY(std::holds_alternative<ImportRecords>(records));
+    QCOMPARE(std::get<ImportRecords>(records).size(), std::size_t{2});
   }
 
   // The demo year's tickets written by the tickets report in UTF-8, saved again
@@ -137,12 +160,12 @@ class TestTextDecoding : public QObject {
     const std::string cp932 = toCp932(utf8);
     QVERIFY(cp932 != utf8);
     const auto text = decodeImportText(cp932, ImportDecoding::Auto);
-    QVERIFY(std::holds_alternative<std::string>(text));
-    QCOMPARE(std::get<std::string>(text), utf8);
+    QVERIFY(std::holds_alternative<ImportText>(text));
+    QCOMPARE(std::get<ImportText>(text).utf8, utf8);
 
     Year empty;
     auto fromUtf8 = readImport(utf8, *empty.ledger, *empty.tickets, 0);
-    auto fromCp932 = readImport(std::get<std::string>(text), *empty.ledger, *empty.tickets, 0);
+    auto fromCp932 = readImport(std::get<ImportText>(text).utf8, *empty.ledger, *empty.tickets, 0);
     QVERIFY(std::holds_alternative<ImportPlan>(fromCp932));
     const ImportPlan& plan = std::get<ImportPlan>(fromCp932);
     QVERIFY(plan.count(RowFate::Add) > 200);

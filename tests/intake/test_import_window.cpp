@@ -292,6 +292,14 @@ class TestImportWindow : public QObject {
     QVERIFY(!w.showBytes(QByteArray("\x8C\x8E,\x93\xFA\r\n3,5\r\n\x85\x40,1\r\n"), "b.csv"));
     QCOMPARE(host.messages.lastDetail(), QString("3行目: Shift_JISとして読めない文字があります"));
     QCOMPARE(w.model().rowCount(), 0);
+
+    // A line within 4 KB in the file and beyond it in UTF-8 is read.
+    const qsizetype shown = host.messages.shown().size();
+    const QByteArray header = bytes.left(bytes.indexOf('\r'));
+    QVERIFY(
+        w.showBytes(header + ",x\r\n3,6,100," + QByteArray("\x92\x86").repeated(2000), "c.csv"));
+    QCOMPARE(host.messages.shown().size(), shown);
+    QCOMPARE(w.model().rowCount(), 1);
   }
 
   // Columns of captions nobody knows, each given its field by hand: the
