@@ -18,8 +18,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPainter>
+#include <QStaticText>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <memory>
@@ -70,6 +75,61 @@ void BM_OpenTicketList(benchmark::State& state, Year year) {
 BENCHMARK_CAPTURE(BM_OpenTicketList, empty_year, Year::Empty)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenTicketList, screen_year, Year::Screen)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenTicketList, full_year, Year::Full)->Unit(benchmark::kMillisecond);
+
+// What no opening of the list on a year of tickets can do without: each
+// distinct text of the rows in view laid out once, and all of them drawn as
+// the opening draws them (once as the window is shown, once more as it is
+// painted); no model, view, style or background. Against
+// BM_OpenTicketList/empty_year it is how much of the 1.2 times the letters
+// of one screen of tickets take alone.
+void BM_TicketListTextFloor(benchmark::State& state) {
+  DataSession session;
+  fillSession(session, Year::Full);
+  bench::SilentMessages messages;
+  QMdiArea area;
+  area.resize(1024, 700);
+  area.show();
+  auto* window = new TicketList(session, messages);
+  openChildWindow(area, window);
+  QCoreApplication::processEvents();
+  const QTableView* table = window->table();
+  const QFont font = table->font();
+  struct Cell {
+    QPointF at;
+    QString text;
+  };
+  std::vector<Cell> cells;
+  const QRect view = table->viewport()->rect();
+  for (int row = table->rowAt(0); row >= 0 && row <= table->rowAt(view.height() - 1); ++row) {
+    for (int column = 0; column < TicketListModel::ColumnCount; ++column) {
+      const QModelIndex index = window->model().index(row, column);
+      cells.push_back(
+          {QPointF(table->visualRect(index).topLeft()) + QPointF(3, 3), index.data().toString()});
+    }
+  }
+  QImage image(view.size(), QImage::Format_RGB32);
+  image.fill(Qt::white);
+  for (auto _ : state) {
+    QHash<QString, QStaticText> laidOut;
+    for (const Cell& cell : cells) {
+      if (laidOut.contains(cell.text)) continue;
+      QStaticText text(cell.text);
+      text.setTextFormat(Qt::PlainText);
+      text.setPerformanceHint(QStaticText::AggressiveCaching);
+      text.prepare(QTransform(), font);
+      laidOut.insert(cell.text, text);
+    }
+    for (int paint = 0; paint < 2; ++paint) {
+      QPainter painter(&image);
+      painter.setFont(font);
+      painter.setPen(Qt::black);
+      for (const Cell& cell : cells) painter.drawStaticText(cell.at, laidOut.value(cell.text));
+    }
+    state.counters["texts"] = static_cast<double>(laidOut.size());
+  }
+  state.counters["cells"] = static_cast<double>(cells.size());
+}
+BENCHMARK(BM_TicketListTextFloor)->Unit(benchmark::kMillisecond);
 
 // A word typed and taken back in turn: each keystroke filters all 5,988
 // tickets anew. `painted`: the event loop runs inside the time.
