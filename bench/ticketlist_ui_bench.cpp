@@ -36,6 +36,7 @@
 #include "state/data_session.h"
 #include "store/app_state.h"
 #include "support/session_access.h"
+#include "ticketlist/ticket_cell_delegate.h"
 #include "ticketlist/ticket_list.h"
 
 namespace {
@@ -76,6 +77,23 @@ BENCHMARK_CAPTURE(BM_OpenTicketList, empty_year, Year::Empty)->Unit(benchmark::k
 BENCHMARK_CAPTURE(BM_OpenTicketList, screen_year, Year::Screen)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenTicketList, full_year, Year::Full)->Unit(benchmark::kMillisecond);
 
+// The list opened on a full year in a work area of the main window's size,
+// shown and painted.
+struct OpenList {
+  DataSession session;
+  bench::SilentMessages messages;
+  QMdiArea area;
+  TicketList* window = nullptr;
+  OpenList() {
+    fillSession(session, Year::Full);
+    area.resize(1024, 700);
+    area.show();
+    window = new TicketList(session, messages);
+    openChildWindow(area, window);
+    QCoreApplication::processEvents();
+  }
+};
+
 // What no opening of the list on a year of tickets can do without: each
 // distinct text of the rows in view laid out once, and all of them drawn as
 // the opening draws them (once as the window is shown, once more as it is
@@ -83,16 +101,8 @@ BENCHMARK_CAPTURE(BM_OpenTicketList, full_year, Year::Full)->Unit(benchmark::kMi
 // BM_OpenTicketList/empty_year it is how much of the 1.2 times the letters
 // of one screen of tickets take alone.
 void BM_TicketListTextFloor(benchmark::State& state) {
-  DataSession session;
-  fillSession(session, Year::Full);
-  bench::SilentMessages messages;
-  QMdiArea area;
-  area.resize(1024, 700);
-  area.show();
-  auto* window = new TicketList(session, messages);
-  openChildWindow(area, window);
-  QCoreApplication::processEvents();
-  const QTableView* table = window->table();
+  const OpenList list;
+  const QTableView* table = list.window->table();
   const QFont font = table->font();
   struct Cell {
     QPointF at;
@@ -102,7 +112,7 @@ void BM_TicketListTextFloor(benchmark::State& state) {
   const QRect view = table->viewport()->rect();
   for (int row = table->rowAt(0); row >= 0 && row <= table->rowAt(view.height() - 1); ++row) {
     for (int column = 0; column < TicketListModel::ColumnCount; ++column) {
-      const QModelIndex index = window->model().index(row, column);
+      const QModelIndex index = list.window->model().index(row, column);
       cells.push_back(
           {QPointF(table->visualRect(index).topLeft()) + QPointF(3, 3), index.data().toString()});
     }
@@ -112,12 +122,9 @@ void BM_TicketListTextFloor(benchmark::State& state) {
   for (auto _ : state) {
     QHash<QString, QStaticText> laidOut;
     for (const Cell& cell : cells) {
-      if (laidOut.contains(cell.text)) continue;
-      QStaticText text(cell.text);
-      text.setTextFormat(Qt::PlainText);
-      text.setPerformanceHint(QStaticText::AggressiveCaching);
-      text.prepare(QTransform(), font);
-      laidOut.insert(cell.text, text);
+      if (!laidOut.contains(cell.text)) {
+        laidOut.insert(cell.text, TicketCellDelegate::layOut(cell.text, font));
+      }
     }
     for (int paint = 0; paint < 2; ++paint) {
       QPainter painter(&image);
@@ -134,15 +141,8 @@ BENCHMARK(BM_TicketListTextFloor)->Unit(benchmark::kMillisecond);
 // A word typed and taken back in turn: each keystroke filters all 5,988
 // tickets anew. `painted`: the event loop runs inside the time.
 void BM_TicketListKeystroke(benchmark::State& state, bool painted) {
-  DataSession session;
-  fillSession(session, Year::Full);
-  bench::SilentMessages messages;
-  QMdiArea area;
-  area.resize(1024, 700);
-  area.show();
-  auto* window = new TicketList(session, messages);
-  openChildWindow(area, window);
-  QCoreApplication::processEvents();
+  OpenList list;
+  TicketList* window = list.window;
   QLineEdit* search = window->searchBox();
   bool longer = false;
   int shown = 0;

@@ -6,6 +6,14 @@
 
 namespace tamrel {
 
+QStaticText TicketCellDelegate::layOut(const QString& text, const QFont& font) {
+  QStaticText laidOut(text);
+  laidOut.setTextFormat(Qt::PlainText);
+  laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+  laidOut.prepare(QTransform(), font);
+  return laidOut;
+}
+
 void TicketCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
   QStyleOptionViewItem opt = option;
@@ -32,11 +40,7 @@ void TicketCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   auto kept = texts_.find(opt.text);
   if (kept == texts_.end()) {
     if (texts_.size() >= kMaxKept) texts_.clear();
-    QStaticText text(opt.text);
-    text.setTextFormat(Qt::PlainText);
-    text.setPerformanceHint(QStaticText::AggressiveCaching);
-    text.prepare(QTransform(), opt.font);
-    kept = texts_.insert(opt.text, text);
+    kept = texts_.insert(opt.text, layOut(opt.text, opt.font));
   }
   const QStaticText& text = kept.value();
   const QSizeF size = text.size();

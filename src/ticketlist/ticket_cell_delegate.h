@@ -20,6 +20,9 @@ class TicketCellDelegate : public QStyledItemDelegate {
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;
 
+  // A cell's text laid out as the delegate keeps it.
+  static QStaticText layOut(const QString& text, const QFont& font);
+
   // How many texts are kept laid out (for tests).
   qsizetype keptTexts() const { return texts_.size(); }
 
