@@ -310,7 +310,7 @@ void keepOnlyFiltered(TicketStore& store, const TicketFilter& filter) {
     }
   }
   std::vector<bool> kept(live.size());
-  for (int i : TicketIndex(rows).select(filter).kept) kept[static_cast<std::size_t>(i)] = true;
+  for (int i : filterRows(rows, filter)) kept[static_cast<std::size_t>(i)] = true;
   for (std::size_t i = 0; i < live.size(); ++i) {
     if (!kept[i]) live[i]->markBlank();
   }

@@ -108,6 +108,8 @@ struct TicketListFigures {
   CrossFigures figures;
   std::optional<std::int32_t> largestPayout;
 };
+// Counted ticket by ticket, the plain rule that TicketIndex::select's
+// figures are held against.
 TicketListFigures ticketListFigures(std::span<const TicketRow> rows, std::span<const int> shown);
 
 // What the filters read of a year's rows, made once per change of the
